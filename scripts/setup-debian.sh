@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs every Debian package Vantrel needs to build, test and run on the simulated Mac.
+# Safe to repeat: packages already installed are skipped, and apt is not touched at all
+# when nothing is missing. Works as root and through sudo.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-declarative-dev
+  qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-templates
+  qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtqml-workerscript
+  qml6-module-qtquick-dialogs
+  qcoro-qt6-dev
+  libplist-dev libplist-utils
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+
+if [[ ${#missing[@]} -eq 0 ]]; then
+  echo "setup: all ${#packages[@]} packages are installed"
+  exit 0
+fi
+
+if [[ $(id -u) -eq 0 ]]; then
+  as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+  as_root=(sudo)
+else
+  echo "setup: missing packages (${missing[*]}) and neither root nor sudo to install them" >&2
+  exit 1
+fi
+
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+# Try with the current package lists first; refresh them only when that fails.
+if ! "${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; then
+  "${as_root[@]}" apt-get update
+  "${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi

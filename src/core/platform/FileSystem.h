@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace vantrel {
+
+// The disk as the launcher sees it, addressed by host paths: absolute POSIX paths as the
+// Mac shows them ("/Applications/Logic Pro.app"), where a leading "~" is the user's home.
+// On a Mac the mapping to real files is the identity; the simulated Mac confines every
+// path to its root folder. A path the implementation refuses (relative, with a NUL,
+// reaching outside what it may touch) behaves as a file that does not exist and cannot
+// be created.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    virtual bool exists(const QString& path) const = 0;
+    virtual bool isDirectory(const QString& path) const = 0;
+
+    virtual std::optional<QByteArray> readAll(const QString& path) const = 0;
+    // At most `maxBytes` from the start of the file; never reads further. No value when the
+    // file cannot be opened or read.
+    virtual std::optional<QByteArray> readPrefix(const QString& path, qint64 maxBytes) const = 0;
+
+    // Creates or replaces the file in place (not atomic).
+    virtual bool write(const QString& path, const QByteArray& data) = 0;
+    // Appends after the last byte; false when the file does not exist or cannot be opened.
+    virtual bool append(const QString& path, const QByteArray& data) = 0;
+    // Readers see the old content or the new one, never a mix.
+    virtual bool writeAtomically(const QString& path, const QByteArray& data) = 0;
+    virtual bool createDirectories(const QString& path) = 0;
+    virtual bool remove(const QString& path) = 0;
+
+    // The immediate children of a folder as host paths, hidden entries (names starting
+    // with ".") left out, sorted by name. No value when the folder cannot be listed.
+    virtual std::optional<QStringList> listDirectory(const QString& path) const = 0;
+
+    // "/Users/<name>".
+    virtual QString homeDirectory() const = 0;
+    // Where the host path lives on this machine's disk; no value for a refused path.
+    virtual std::optional<QString> nativePath(const QString& path) const = 0;
+
+    // The standard folders, derived from the home folder.
+    QString applicationsDirectory() const { return QStringLiteral("/Applications"); }
+    QString userApplicationsDirectory() const { return homeDirectory() + QStringLiteral("/Applications"); }
+    QString libraryDirectory() const { return homeDirectory() + QStringLiteral("/Library"); }
+    QString applicationSupportDirectory() const { return libraryDirectory() + QStringLiteral("/Application Support"); }
+    QString logsDirectory() const { return libraryDirectory() + QStringLiteral("/Logs"); }
+    QString preferencesDirectory() const { return libraryDirectory() + QStringLiteral("/Preferences"); }
+
+    // "~" and "~/…" become the home folder; the result is standardized. Other paths are
+    // only standardized.
+    QString expandTilde(const QString& path) const;
+};
+
+} // namespace vantrel

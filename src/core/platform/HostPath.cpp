@@ -1,0 +1,67 @@
+#include "platform/HostPath.h"
+
+#include <QStringList>
+
+namespace vantrel::HostPath {
+
+QString standardized(const QString& path)
+{
+    if (path.isEmpty()) {
+        return path;
+    }
+    const bool absolute = path.startsWith(u'/');
+    QStringList kept;
+    for (const QString& segment : path.split(u'/', Qt::SkipEmptyParts)) {
+        if (segment == u".") {
+            continue;
+        }
+        if (segment == u"..") {
+            if (!kept.isEmpty() && kept.last() != u"..") {
+                kept.removeLast();
+            } else if (!absolute) {
+                kept.append(segment); // a relative path may start above its folder
+            }
+            // "/.." is "/": nothing lies above the root.
+            continue;
+        }
+        kept.append(segment);
+    }
+    const QString joined = kept.join(u'/');
+    if (absolute) {
+        return u'/' + joined;
+    }
+    return joined.isEmpty() ? QStringLiteral(".") : joined;
+}
+
+QUrl fileURL(const QString& path)
+{
+    return QUrl::fromLocalFile(path);
+}
+
+QString fromURL(const QUrl& url)
+{
+    return standardized(url.isLocalFile() ? url.toLocalFile() : url.path());
+}
+
+QString lastComponent(const QString& path)
+{
+    const QString clean = standardized(path);
+    const qsizetype slash = clean.lastIndexOf(u'/');
+    return slash < 0 ? clean : clean.mid(slash + 1);
+}
+
+QString baseName(const QString& path)
+{
+    const QString name = lastComponent(path);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot <= 0 ? name : name.left(dot);
+}
+
+QString extension(const QString& path)
+{
+    const QString name = lastComponent(path);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot <= 0 ? QString() : name.mid(dot + 1);
+}
+
+} // namespace vantrel::HostPath

@@ -1,0 +1,49 @@
+#include "platform/UserDefaults.h"
+
+namespace vantrel {
+
+std::optional<QString> UserDefaults::string(const QString& key) const
+{
+    auto v = value(key);
+    if (!v || v->typeId() != QMetaType::QString) {
+        return std::nullopt;
+    }
+    return v->toString();
+}
+
+std::optional<bool> UserDefaults::boolean(const QString& key) const
+{
+    auto v = value(key);
+    if (!v || v->typeId() != QMetaType::Bool) {
+        return std::nullopt;
+    }
+    return v->toBool();
+}
+
+std::optional<qint64> UserDefaults::integer(const QString& key) const
+{
+    auto v = value(key);
+    if (!v) {
+        return std::nullopt;
+    }
+    switch (v->typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return v->toLongLong();
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QByteArray> UserDefaults::data(const QString& key) const
+{
+    auto v = value(key);
+    if (!v || v->typeId() != QMetaType::QByteArray) {
+        return std::nullopt;
+    }
+    return v->toByteArray();
+}
+
+} // namespace vantrel

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QVariant>
+
+#include <optional>
+
+namespace vantrel {
+
+// Reads and writes Apple property lists (XML and binary) as QVariant trees:
+//   dictionary → QVariantMap, array → QVariantList, string → QString, boolean → bool,
+//   integer → qint64 (quint64 above INT64_MAX), real → double, data → QByteArray,
+//   date → QDateTime (UTC; the XML form keeps whole seconds, the binary form milliseconds).
+// Reading never throws and never crashes on hostile input: anything it cannot take
+// whole is "no value".
+class PropertyList final {
+public:
+    enum class Format { Xml, Binary };
+
+    // Nesting deeper than this is refused on reading and writing; real property lists
+    // stay far below it.
+    static constexpr int maxDepth = 256;
+
+    // Detects the format from the data. No value for empty, malformed, truncated or
+    // over-deep input.
+    static std::optional<QVariant> parse(const QByteArray& data);
+
+    // No value when `value` holds something a property list cannot carry (a null
+    // QVariant, an unknown type, a dictionary deeper than maxDepth).
+    static std::optional<QByteArray> serialize(const QVariant& value, Format format);
+
+    PropertyList() = delete;
+};
+
+} // namespace vantrel

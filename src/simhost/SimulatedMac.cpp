@@ -1,0 +1,105 @@
+#include "simhost/SimulatedMac.h"
+
+#include "simhost/RootedFileSystem.h"
+#include "simhost/SimulatedPreferences.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+namespace vantrel::sim {
+
+namespace {
+
+QString userNameFile(const QString& root)
+{
+    return root + QStringLiteral("/.simhost/user");
+}
+
+QString sanitizedLoginName()
+{
+    QString name = qEnvironmentVariable("USER");
+    name.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")));
+    if (name.isEmpty() || name.startsWith(u'.')) {
+        name = QStringLiteral("mac");
+    }
+    return name;
+}
+
+QString recordedUserName(const QString& root)
+{
+    QFile file(userNameFile(root));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QString name = QString::fromUtf8(file.readAll()).trimmed();
+    // Only a plain folder name may become the home folder.
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_-][A-Za-z0-9._-]*$"));
+    return plain.match(name).hasMatch() ? name : QString();
+}
+
+} // namespace
+
+QString SimulatedMac::defaultRoot()
+{
+    const QString fromEnvironment = qEnvironmentVariable(rootVariable);
+    if (!fromEnvironment.isEmpty()) {
+        return QDir(fromEnvironment).absolutePath();
+    }
+    return QDir::homePath() + QStringLiteral("/.local/share/vantrel/simulated-mac");
+}
+
+SimulatedMac::SimulatedMac(QString root, QString userName)
+    : m_root(QDir::cleanPath(QDir(root).absolutePath()))
+{
+    m_userName = recordedUserName(m_root);
+    if (m_userName.isEmpty()) {
+        m_userName = userName.isEmpty() ? sanitizedLoginName() : userName;
+    }
+    m_fileSystem = std::make_shared<RootedFileSystem>(m_root, m_userName);
+    m_preferences = std::make_shared<SimulatedPreferences>(m_fileSystem, QString::fromLatin1(ownBundleIdentifier),
+                                                           stateFolder() + QStringLiteral("/locks"));
+}
+
+SimulatedMac::~SimulatedMac() = default;
+
+QString SimulatedMac::stateFolder() const
+{
+    return m_root + QStringLiteral("/.simhost");
+}
+
+bool SimulatedMac::isInitialized() const
+{
+    return QFile::exists(userNameFile(m_root));
+}
+
+bool SimulatedMac::initialize()
+{
+    const QStringList hostFolders = {
+        m_fileSystem->applicationsDirectory(),
+        m_fileSystem->userApplicationsDirectory(),
+        m_fileSystem->applicationSupportDirectory(),
+        m_fileSystem->logsDirectory(),
+        m_fileSystem->preferencesDirectory(),
+        QStringLiteral("/Library/Audio/Plug-Ins"),
+    };
+    bool ok = QDir().mkpath(stateFolder() + QStringLiteral("/locks"));
+    for (const QString& folder : hostFolders) {
+        ok = m_fileSystem->createDirectories(folder) && ok;
+    }
+    if (ok && !isInitialized()) {
+        QSaveFile file(userNameFile(m_root));
+        ok = file.open(QIODevice::WriteOnly) && file.write(m_userName.toUtf8() + '\n') > 0 && file.commit();
+    }
+    return ok;
+}
+
+std::shared_ptr<Host> SimulatedMac::makeHost(std::shared_ptr<Clock> clock) const
+{
+    Host::Ports ports{m_fileSystem, m_preferences, std::move(clock)};
+    return std::make_shared<Host>(std::move(ports), QString::fromLatin1(ownBundlePath),
+                                  QString::fromLatin1(ownBundleIdentifier));
+}
+
+} // namespace vantrel::sim

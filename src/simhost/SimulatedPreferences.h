@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/PreferencesSystem.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace vantrel::sim {
+
+class RootedFileSystem;
+
+// Preference domains of the simulated Mac: one property-list file per domain,
+// "~/Library/Preferences/<domain>.plist". Every read goes to the file, so two processes
+// (the launcher and a stand-in Logic Pro) see each other's writes at once; every write is
+// a locked read-modify-write followed by an atomic replace, so concurrent writers never
+// lose each other's keys or leave a torn file. A file that is corrupt, empty or not a
+// dictionary reads as an empty domain, and the next write replaces it with a valid one.
+class SimulatedPreferences final : public PreferencesSystem {
+public:
+    SimulatedPreferences(std::shared_ptr<RootedFileSystem> fileSystem, QString standardDomain, QString lockFolder);
+
+    std::shared_ptr<UserDefaults> standard() override;
+    std::shared_ptr<UserDefaults> suite(const QString& name) override;
+    void setAppValue(const QString& key, const std::optional<QVariant>& value, const QString& applicationID) override;
+    bool appSynchronize(const QString& applicationID) override;
+
+    // Whether `name` can name a domain file: not empty, no "/", no NUL, not "." or "..".
+    static bool isValidDomainName(const QString& name);
+
+    // The host path of a domain's file.
+    QString domainFilePath(const QString& domain) const;
+
+private:
+    class Domain;
+
+    std::shared_ptr<RootedFileSystem> m_fileSystem;
+    QString m_standardDomain;
+    QString m_lockFolder;
+};
+
+} // namespace vantrel::sim

@@ -1,0 +1,303 @@
+#include "plist/PropertyList.h"
+
+#include <QDateTime>
+#include <QRandomGenerator>
+#include <QTimeZone>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using vantrel::PropertyList;
+using Format = PropertyList::Format;
+
+namespace {
+
+QVariant everyType()
+{
+    QVariantMap nested;
+    nested.insert(QStringLiteral("empty array"), QVariantList{});
+    nested.insert(QStringLiteral("empty dict"), QVariantMap{});
+    QVariantMap map;
+    map.insert(QStringLiteral("string"), QStringLiteral("Logic Pro — «тест» 🎹 & <xml>"));
+    map.insert(QStringLiteral("numeric string"), QStringLiteral("42"));
+    map.insert(QStringLiteral("empty string"), QStringLiteral(""));
+    map.insert(QStringLiteral("true"), true);
+    map.insert(QStringLiteral("false"), false);
+    map.insert(QStringLiteral("zero"), qint64(0));
+    map.insert(QStringLiteral("one"), qint64(1));
+    map.insert(QStringLiteral("negative"), qint64(-1));
+    map.insert(QStringLiteral("min"), std::numeric_limits<qint64>::min());
+    map.insert(QStringLiteral("max"), std::numeric_limits<qint64>::max());
+    map.insert(QStringLiteral("real"), 0.15);
+    map.insert(QStringLiteral("whole real"), 2.0);
+    map.insert(QStringLiteral("data"), QByteArray("\x00\x01\xfe\xff binary", 11));
+    map.insert(QStringLiteral("empty data"), QByteArray());
+    map.insert(QStringLiteral("date"), QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53), QTimeZone::utc()));
+    map.insert(QStringLiteral("array"), QVariantList{qint64(1), QStringLiteral("two"), 3.5, false});
+    map.insert(QStringLiteral("nested"), nested);
+    return map;
+}
+
+// Exact equality including the kind of each value, which QVariant's == does not check.
+void expectSameTree(const QVariant& expected, const QVariant& actual, const QString& where = QStringLiteral("/"))
+{
+    const auto kind = [](const QVariant& v) {
+        switch (v.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            return QMetaType::LongLong;
+        default:
+            return QMetaType::Type(v.typeId());
+        }
+    };
+    ASSERT_EQ(kind(expected), kind(actual)) << where.toStdString();
+    if (expected.typeId() == QMetaType::QVariantMap) {
+        const auto e = expected.toMap();
+        const auto a = actual.toMap();
+        ASSERT_EQ(e.keys(), a.keys()) << where.toStdString();
+        for (auto it = e.cbegin(); it != e.cend(); ++it) {
+            expectSameTree(it.value(), a.value(it.key()), where + it.key() + u'/');
+        }
+    } else if (expected.typeId() == QMetaType::QVariantList) {
+        const auto e = expected.toList();
+        const auto a = actual.toList();
+        ASSERT_EQ(e.size(), a.size()) << where.toStdString();
+        for (int i = 0; i < e.size(); ++i) {
+            expectSameTree(e[i], a[i], where + QString::number(i) + u'/');
+        }
+    } else {
+        EXPECT_EQ(expected, actual) << where.toStdString();
+    }
+}
+
+QByteArray nestedArraysXml(int depth)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
+    for (int i = 0; i < depth; ++i) {
+        xml += "<array>";
+    }
+    for (int i = 0; i < depth; ++i) {
+        xml += "</array>";
+    }
+    return xml + "</plist>";
+}
+
+} // namespace
+
+TEST(PropertyList, EveryTypeRoundTripsExactlyInBothFormats)
+{
+    for (Format format : {Format::Xml, Format::Binary}) {
+        auto bytes = PropertyList::serialize(everyType(), format);
+        ASSERT_TRUE(bytes.has_value());
+        auto parsed = PropertyList::parse(*bytes);
+        ASSERT_TRUE(parsed.has_value()) << (format == Format::Xml ? "xml" : "binary");
+        expectSameTree(everyType(), *parsed);
+    }
+}
+
+TEST(PropertyList, DetectsTheFormatAndTopLevelScalars)
+{
+    auto xml = PropertyList::serialize(QStringLiteral("just a string"), Format::Xml);
+    auto bin = PropertyList::serialize(qint64(7), Format::Binary);
+    ASSERT_TRUE(xml && bin);
+    EXPECT_TRUE(xml->startsWith("<?xml"));
+    EXPECT_TRUE(bin->startsWith("bplist00"));
+    EXPECT_EQ(PropertyList::parse(*xml), QVariant(QStringLiteral("just a string")));
+    EXPECT_EQ(PropertyList::parse(*bin), QVariant(qint64(7)));
+}
+
+TEST(PropertyList, ReadsAHandWrittenInfoPlist)
+{
+    const QByteArray xml = R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+	<key>CFBundleExecutable</key>
+	<string>Logic Pro X</string>
+	<key>CFBundleShortVersionString</key>
+	<string>  11.0.1
+</string>
+	<key>LSMinimumSystemVersion</key>
+	<integer>14</integer>
+	<key>NSHighResolutionCapable</key>
+	<true/>
+</dict>
+</plist>
+)";
+    auto parsed = PropertyList::parse(xml);
+    ASSERT_TRUE(parsed);
+    const QVariantMap map = parsed->toMap();
+    EXPECT_EQ(map.value(QStringLiteral("CFBundleExecutable")), QVariant(QStringLiteral("Logic Pro X")));
+    EXPECT_EQ(map.value(QStringLiteral("CFBundleShortVersionString")).toString(), QStringLiteral("  11.0.1\n"));
+    EXPECT_EQ(map.value(QStringLiteral("LSMinimumSystemVersion")).typeId(), QMetaType::LongLong);
+    EXPECT_EQ(map.value(QStringLiteral("NSHighResolutionCapable")), QVariant(true));
+}
+
+TEST(PropertyList, MalformedTruncatedAndForeignInputYieldsNoValue)
+{
+    auto valid = PropertyList::serialize(everyType(), Format::Binary);
+    auto validXml = PropertyList::serialize(everyType(), Format::Xml);
+    ASSERT_TRUE(valid && validXml);
+    const QList<QByteArray> bad = {
+        QByteArray(),
+        QByteArray("bplist"),
+        QByteArray("bplist00"),
+        QByteArray("#!/bin/sh\necho hello\n"),
+        QByteArray("<plist version=\"1.0\"><string>a&#0;b</string></plist>"),
+        QByteArray("<plist version=\"1.0\"><dict><key>k</key><string>a&#x00;b</string></dict></plist>"),
+        QByteArray("<plist version=\"1.0\"><string>a\0b</string></plist>", 47),
+        QByteArray("<plist version=\"1.0\"><dict><key>a</key><string>unterminated"),
+        valid->left(valid->size() / 2),
+        valid->left(valid->size() - 3),
+        validXml->left(validXml->size() / 2),
+    };
+    for (const QByteArray& data : bad) {
+        EXPECT_FALSE(PropertyList::parse(data).has_value()) << data.left(40).toStdString();
+    }
+}
+
+TEST(PropertyList, RandomGarbageAndBitFlipsNeverCrash)
+{
+    auto valid = PropertyList::serialize(everyType(), Format::Binary);
+    ASSERT_TRUE(valid);
+    QRandomGenerator random(20261206);
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray data = *valid;
+        const int flips = 1 + int(random.bounded(8));
+        for (int i = 0; i < flips; ++i) {
+            data[int(random.bounded(quint32(data.size())))] = char(random.bounded(256));
+        }
+        if (round % 3 == 0) {
+            data.truncate(int(random.bounded(quint32(data.size()))));
+        }
+        (void)PropertyList::parse(data); // any answer will do; it must come back
+    }
+    for (int round = 0; round < 500; ++round) {
+        QByteArray data(int(8 + random.bounded(512)), Qt::Uninitialized);
+        for (auto& byte : data) {
+            byte = char(random.bounded(256));
+        }
+        if (round % 2 == 0) {
+            data.replace(0, 8, "bplist00");
+        }
+        (void)PropertyList::parse(data);
+    }
+    SUCCEED();
+}
+
+TEST(PropertyList, DeepNestingIsBoundedBothWays)
+{
+    auto shallow = PropertyList::parse(nestedArraysXml(50));
+    ASSERT_TRUE(shallow);
+    EXPECT_EQ(shallow->typeId(), QMetaType::QVariantList);
+    EXPECT_FALSE(PropertyList::parse(nestedArraysXml(PropertyList::maxDepth + 10)).has_value());
+    EXPECT_FALSE(PropertyList::parse(nestedArraysXml(200000)).has_value());
+
+    QVariant deep = QVariantList{};
+    for (int i = 0; i < PropertyList::maxDepth + 5; ++i) {
+        deep = QVariantList{deep};
+    }
+    EXPECT_FALSE(PropertyList::serialize(deep, Format::Binary).has_value());
+}
+
+TEST(PropertyList, ValuesAPropertyListCannotCarryAreRefused)
+{
+    EXPECT_FALSE(PropertyList::serialize(QVariant(), Format::Xml).has_value());
+    EXPECT_FALSE(PropertyList::serialize(QVariantMap{{QStringLiteral("url"), QUrl(QStringLiteral("https://x"))}},
+                                         Format::Binary)
+                     .has_value());
+    EXPECT_FALSE(PropertyList::serialize(QDateTime(), Format::Xml).has_value());
+}
+
+namespace {
+
+void appendBigEndian(QByteArray& out, quint64 value, int size)
+{
+    for (int shift = (size - 1) * 8; shift >= 0; shift -= 8) {
+        out.append(char((value >> shift) & 0xff));
+    }
+}
+
+// A binary property list made of the given encoded objects (references are 4 bytes wide).
+QByteArray binaryPlist(const QList<QByteArray>& objects, quint64 top = 0)
+{
+    QByteArray data("bplist00");
+    QList<quint32> offsets;
+    for (const QByteArray& object : objects) {
+        offsets.append(quint32(data.size()));
+        data.append(object);
+    }
+    const quint64 tableOffset = quint64(data.size());
+    for (quint32 offset : offsets) {
+        appendBigEndian(data, offset, 4);
+    }
+    data.append(QByteArray(6, '\0'));
+    data.append(char(4)); // offset int size
+    data.append(char(4)); // object ref size
+    appendBigEndian(data, quint64(objects.size()), 8);
+    appendBigEndian(data, top, 8);
+    appendBigEndian(data, tableOffset, 8);
+    return data;
+}
+
+QByteArray arrayOf(const QList<quint32>& refs)
+{
+    QByteArray object(1, char(0xA0 | refs.size()));
+    for (quint32 ref : refs) {
+        appendBigEndian(object, ref, 4);
+    }
+    return object;
+}
+
+// `depth` arrays, each holding the next one.
+QByteArray nestedArraysBinary(quint32 depth)
+{
+    QList<QByteArray> objects;
+    for (quint32 i = 0; i < depth; ++i) {
+        objects.append(i + 1 < depth ? arrayOf({i + 1}) : arrayOf({}));
+    }
+    return binaryPlist(objects);
+}
+
+} // namespace
+
+TEST(PropertyList, DeeplyNestedBinaryInputIsRefusedWithoutExhaustingTheStack)
+{
+    auto shallow = PropertyList::parse(nestedArraysBinary(10));
+    ASSERT_TRUE(shallow) << "the hand-built binary list must itself be valid";
+    EXPECT_EQ(shallow->typeId(), QMetaType::QVariantList);
+    EXPECT_FALSE(PropertyList::parse(nestedArraysBinary(PropertyList::maxDepth + 10)).has_value());
+    EXPECT_FALSE(PropertyList::parse(nestedArraysBinary(300000)).has_value());
+}
+
+TEST(PropertyList, HostileBinaryGraphsAreRefused)
+{
+    // A string with a NUL inside (ASCII and UTF-16) — libplist would abort on it.
+    EXPECT_FALSE(PropertyList::parse(binaryPlist({QByteArray("\x53" "a\0b", 4)})).has_value());
+    EXPECT_FALSE(PropertyList::parse(binaryPlist({QByteArray("\x62\0a\0\0", 5)})).has_value());
+    EXPECT_EQ(PropertyList::parse(binaryPlist({QByteArray("\x53" "abc", 4)})), QVariant(QStringLiteral("abc")));
+    // An array that contains itself.
+    EXPECT_FALSE(PropertyList::parse(binaryPlist({arrayOf({0})})).has_value());
+    // A reference past the object table.
+    EXPECT_FALSE(PropertyList::parse(binaryPlist({arrayOf({7})})).has_value());
+    // A length that runs past the data.
+    EXPECT_FALSE(PropertyList::parse(binaryPlist({QByteArray("\x5F\x10\xFF" "abc", 6)})).has_value());
+    // Shared references that would expand to 2^40 nodes: each array holds the next twice.
+    QList<QByteArray> laughs;
+    for (quint32 i = 0; i < 40; ++i) {
+        laughs.append(arrayOf({i + 1, i + 1}));
+    }
+    laughs.append(QByteArray("\x09", 1));
+    EXPECT_FALSE(PropertyList::parse(binaryPlist(laughs)).has_value());
+    // The same sharing at a harmless size is fine.
+    QList<QByteArray> small;
+    for (quint32 i = 0; i < 4; ++i) {
+        small.append(arrayOf({i + 1, i + 1}));
+    }
+    small.append(QByteArray("\x09", 1));
+    auto parsed = PropertyList::parse(binaryPlist(small));
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->toList().size(), 2);
+}

@@ -1,0 +1,152 @@
+#include "support/TempSimulatedMac.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using vantrel::testing::TempSimulatedMac;
+
+TEST(RootedFileSystem, MapsHostPathsIntoTheRoot)
+{
+    TempSimulatedMac mac(QStringLiteral("alice"));
+    auto& fs = mac.fs();
+    EXPECT_EQ(fs.homeDirectory(), QStringLiteral("/Users/alice"));
+    EXPECT_EQ(fs.nativePath(QStringLiteral("/Applications/Logic Pro.app")),
+              mac.root() + QStringLiteral("/Applications/Logic Pro.app"));
+    EXPECT_EQ(fs.nativePath(QStringLiteral("~/Library/Logs")), mac.root() + QStringLiteral("/Users/alice/Library/Logs"));
+    EXPECT_EQ(fs.nativePath(QStringLiteral("/")), mac.root());
+    EXPECT_EQ(fs.hostPath(mac.root() + QStringLiteral("/Users/alice/Library")), QStringLiteral("/Users/alice/Library"));
+    EXPECT_EQ(fs.hostPath(QStringLiteral("/etc/passwd")), std::nullopt);
+    EXPECT_EQ(fs.hostPath(mac.root() + QStringLiteral("-sibling/x")), std::nullopt);
+
+    // The standard folders exist on a fresh Mac.
+    for (const QString& folder : {fs.applicationsDirectory(), fs.userApplicationsDirectory(), fs.applicationSupportDirectory(),
+                                  fs.logsDirectory(), fs.preferencesDirectory(), QStringLiteral("/Library/Audio/Plug-Ins")}) {
+        EXPECT_TRUE(fs.isDirectory(folder)) << folder.toStdString();
+    }
+}
+
+TEST(RootedFileSystem, NothingReachesOutsideTheRoot)
+{
+    TempSimulatedMac mac;
+    auto& fs = mac.fs();
+    QTemporaryDir outside;
+    ASSERT_TRUE(outside.isValid());
+    QFile secret(outside.path() + QStringLiteral("/secret"));
+    ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+    secret.write("outside");
+    secret.close();
+
+    // ".." cannot climb above the root: these stay inside it.
+    EXPECT_EQ(fs.nativePath(QStringLiteral("/../../etc/passwd")), mac.root() + QStringLiteral("/etc/passwd"));
+    EXPECT_EQ(fs.nativePath(QStringLiteral("~/../../../x")), mac.root() + QStringLiteral("/x"));
+    EXPECT_FALSE(fs.exists(QStringLiteral("/../../etc/passwd")));
+    EXPECT_TRUE(fs.write(QStringLiteral("/../../escape.txt"), "x"));
+    EXPECT_TRUE(QFile::exists(mac.root() + QStringLiteral("/escape.txt")));
+
+    // Relative paths and embedded NUL are refused outright.
+    EXPECT_EQ(fs.nativePath(QStringLiteral("Applications/x")), std::nullopt);
+    QString withNul = QStringLiteral("/Applications/a");
+    withNul.append(QChar(u'\0'));
+    withNul.append(QStringLiteral("/../../etc"));
+    EXPECT_EQ(fs.nativePath(withNul), std::nullopt);
+    EXPECT_FALSE(fs.write(withNul, "x"));
+
+    // Links that lead out of the root behave as absent, for reading, writing and listing.
+    ASSERT_TRUE(QFile::link(outside.path() + QStringLiteral("/secret"), mac.native(QStringLiteral("/Applications/leak"))));
+    ASSERT_TRUE(QFile::link(outside.path(), mac.native(QStringLiteral("/Applications/outdir"))));
+    EXPECT_FALSE(fs.exists(QStringLiteral("/Applications/leak")));
+    EXPECT_EQ(fs.readAll(QStringLiteral("/Applications/leak")), std::nullopt);
+    EXPECT_EQ(fs.readPrefix(QStringLiteral("/Applications/leak"), 4), std::nullopt);
+    EXPECT_FALSE(fs.write(QStringLiteral("/Applications/leak"), "overwrite"));
+    EXPECT_FALSE(fs.append(QStringLiteral("/Applications/leak"), "more"));
+    EXPECT_FALSE(fs.writeAtomically(QStringLiteral("/Applications/outdir/new"), "x"));
+    EXPECT_FALSE(fs.createDirectories(QStringLiteral("/Applications/outdir/a/b")));
+    EXPECT_EQ(fs.listDirectory(QStringLiteral("/Applications/outdir")), std::nullopt);
+    EXPECT_FALSE(fs.remove(QStringLiteral("/Applications/outdir/secret")));
+    EXPECT_TRUE(QFile::exists(outside.path() + QStringLiteral("/secret")));
+    EXPECT_FALSE(QFile::exists(outside.path() + QStringLiteral("/new")));
+    ASSERT_TRUE(secret.open(QIODevice::ReadOnly));
+    EXPECT_EQ(secret.readAll(), QByteArray("outside"));
+
+    // Links inside the root are followed like on any disk.
+    fs.write(QStringLiteral("/Applications/real.txt"), "inside");
+    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/real.txt")), mac.native(QStringLiteral("/Applications/alias"))));
+    EXPECT_EQ(fs.readAll(QStringLiteral("/Applications/alias")), QByteArray("inside"));
+
+    // A link loop neither hangs nor counts as a file.
+    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/loopB")), mac.native(QStringLiteral("/Applications/loopA"))));
+    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/loopA")), mac.native(QStringLiteral("/Applications/loopB"))));
+    EXPECT_FALSE(fs.exists(QStringLiteral("/Applications/loopA")));
+    EXPECT_EQ(fs.readAll(QStringLiteral("/Applications/loopA/Contents/Info.plist")), std::nullopt);
+}
+
+TEST(RootedFileSystem, ListingIsShallowSortedAndSkipsHiddenEntries)
+{
+    TempSimulatedMac mac;
+    auto& fs = mac.fs();
+    mac.writeFile(QStringLiteral("/Applications/Logic Pro.app/Contents/Info.plist"), "x");
+    mac.writeFile(QStringLiteral("/Applications/.hidden.app/Contents/Info.plist"), "x");
+    mac.writeFile(QStringLiteral("/Applications/Audio/Logic Pro Nested.app/Contents/Info.plist"), "x");
+    mac.writeFile(QStringLiteral("/Applications/Zeta.txt"), "x");
+    mac.writeFile(QStringLiteral("/Applications/Логик 🎹.app/Contents/Info.plist"), "x");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent"), mac.native(QStringLiteral("/Applications/Broken.app"))));
+
+    auto listing = fs.listDirectory(QStringLiteral("/Applications/"));
+    ASSERT_TRUE(listing);
+    EXPECT_EQ(*listing, (QStringList{QStringLiteral("/Applications/Audio"), QStringLiteral("/Applications/Broken.app"),
+                                     QStringLiteral("/Applications/Logic Pro.app"), QStringLiteral("/Applications/Zeta.txt"),
+                                     QStringLiteral("/Applications/Логик 🎹.app")}));
+    EXPECT_EQ(fs.listDirectory(QStringLiteral("/Applications/Zeta.txt")), std::nullopt);
+    EXPECT_EQ(fs.listDirectory(QStringLiteral("/Nowhere")), std::nullopt);
+    auto root = fs.listDirectory(QStringLiteral("/"));
+    ASSERT_TRUE(root);
+    EXPECT_TRUE(root->contains(QStringLiteral("/Applications")));
+    EXPECT_FALSE(root->contains(QStringLiteral("/.simhost")));
+}
+
+TEST(RootedFileSystem, ReadsWritesAndAppends)
+{
+    TempSimulatedMac mac;
+    auto& fs = mac.fs();
+    const QString log = QStringLiteral("~/Library/Logs/Vantrel/launch.log");
+    EXPECT_FALSE(fs.append(log, "first")) << "append does not create a file";
+    EXPECT_FALSE(fs.write(log, "x")) << "write does not create folders";
+    ASSERT_TRUE(fs.createDirectories(QStringLiteral("~/Library/Logs/Vantrel")));
+    ASSERT_TRUE(fs.write(log, "no newline"));
+    ASSERT_TRUE(fs.append(log, "|appended\n"));
+    EXPECT_EQ(fs.readAll(log), QByteArray("no newline|appended\n"));
+    EXPECT_EQ(fs.readPrefix(log, 2), QByteArray("no"));
+    EXPECT_EQ(fs.readPrefix(log, 0), QByteArray());
+    EXPECT_EQ(fs.readAll(QStringLiteral("~/Library/Logs")), std::nullopt) << "a folder is not a file";
+
+    // Only the requested prefix of a large file is read.
+    QByteArray big(8 * 1024 * 1024, 'a');
+    big.replace(0, 4, "\xcf\xfa\xed\xfe");
+    ASSERT_TRUE(fs.write(QStringLiteral("/big"), big));
+    auto prefix = fs.readPrefix(QStringLiteral("/big"), 4096);
+    ASSERT_TRUE(prefix);
+    EXPECT_EQ(prefix->size(), 4096);
+    EXPECT_TRUE(prefix->startsWith("\xcf\xfa\xed\xfe"));
+
+    EXPECT_TRUE(fs.remove(QStringLiteral("/big")));
+    EXPECT_FALSE(fs.exists(QStringLiteral("/big")));
+    EXPECT_FALSE(fs.remove(QStringLiteral("/"))) << "the root itself is never removed";
+}
+
+TEST(RootedFileSystem, AtomicWritesReplaceWholeFilesAndLeaveNoDebris)
+{
+    TempSimulatedMac mac;
+    auto& fs = mac.fs();
+    const QString path = QStringLiteral("~/Library/Application Support/Vantrel/logic-apps.json");
+    ASSERT_TRUE(fs.createDirectories(QStringLiteral("~/Library/Application Support/Vantrel")));
+    ASSERT_TRUE(fs.writeAtomically(path, QByteArray(10000, 'o')));
+    ASSERT_TRUE(fs.writeAtomically(path, "new"));
+    EXPECT_EQ(fs.readAll(path), QByteArray("new"));
+    auto listing = QDir(mac.native(QStringLiteral("~/Library/Application Support/Vantrel")))
+                       .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    EXPECT_EQ(listing, QStringList{QStringLiteral("logic-apps.json")});
+    EXPECT_FALSE(fs.writeAtomically(QStringLiteral("~/No/Such/Folder/file"), "x"));
+}

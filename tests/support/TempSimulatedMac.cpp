@@ -1,0 +1,57 @@
+#include "support/TempSimulatedMac.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace vantrel::testing {
+
+TempSimulatedMac::TempSimulatedMac(const QString& userName)
+    : m_dir(QDir::tempPath() + QStringLiteral("/vantrel-test-XXXXXX"))
+{
+    if (!m_dir.isValid()) {
+        ADD_FAILURE() << "cannot create a temporary folder";
+    }
+    m_root = m_dir.path() + QStringLiteral("/mac");
+    m_mac = std::make_unique<sim::SimulatedMac>(m_root, userName);
+    if (!m_mac->initialize()) {
+        ADD_FAILURE() << "cannot initialise the simulated Mac at " << m_root.toStdString();
+    }
+    m_clock = std::make_shared<ManualClock>();
+    m_host = m_mac->makeHost(m_clock);
+    m_guard = std::make_unique<CurrentHostGuard>(m_host);
+}
+
+TempSimulatedMac::~TempSimulatedMac()
+{
+    m_guard.reset();
+    m_host.reset();
+}
+
+QString TempSimulatedMac::native(const QString& hostPath) const
+{
+    const QString host = m_mac->fileSystem()->expandTilde(hostPath);
+    return host == u"/" ? m_root : m_root + host;
+}
+
+void TempSimulatedMac::writeFile(const QString& hostPath, const QByteArray& data)
+{
+    const QString path = native(hostPath);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(data);
+}
+
+std::optional<QByteArray> TempSimulatedMac::readFile(const QString& hostPath) const
+{
+    QFile file(native(hostPath));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+} // namespace vantrel::testing

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "async/ManualClock.h"
+#include "platform/Host.h"
+#include "simhost/RootedFileSystem.h"
+#include "simhost/SimulatedMac.h"
+#include "simhost/SimulatedPreferences.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+
+namespace vantrel::testing {
+
+// A fresh simulated Mac in a temporary folder, installed as the current host for the
+// fixture's lifetime, with a ManualClock. Nothing a test does with it touches the real
+// home folder or another test's files.
+class TempSimulatedMac {
+public:
+    explicit TempSimulatedMac(const QString& userName = QStringLiteral("tester"));
+    ~TempSimulatedMac();
+
+    sim::SimulatedMac& mac() { return *m_mac; }
+    sim::RootedFileSystem& fs() { return *m_mac->fileSystem(); }
+    Host& host() { return *m_host; }
+    ManualClock& clock() { return *m_clock; }
+    const QString& root() const { return m_root; }
+
+    // The real file behind a host path (which need not exist yet).
+    QString native(const QString& hostPath) const;
+    // Writes a file at a host path, creating its folders.
+    void writeFile(const QString& hostPath, const QByteArray& data);
+    std::optional<QByteArray> readFile(const QString& hostPath) const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_root;
+    std::unique_ptr<sim::SimulatedMac> m_mac;
+    std::shared_ptr<ManualClock> m_clock;
+    std::shared_ptr<Host> m_host;
+    std::unique_ptr<CurrentHostGuard> m_guard;
+};
+
+} // namespace vantrel::testing
