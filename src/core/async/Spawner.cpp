@@ -88,7 +88,9 @@ std::size_t Spawner::escapedErrorCount() const
 
 Task<> Spawner::waitForPending()
 {
-    co_await IdleAwaiter{m_state};
+    // A named awaiter: GCC 12 destroys a non-trivial temporary in a co_await operand twice.
+    IdleAwaiter idle{m_state};
+    co_await idle;
 }
 
 } // namespace vantrel

@@ -15,12 +15,14 @@ TEST(QtClock, SleepWaitsAtLeastTheDurationOnTheEventLoop)
     vantrel::QtClock clock;
     const auto start = clock.now();
     bool resumedInsideCall = true;
-    auto task = [&]() -> vantrel::Task<vantrel::Duration> {
+    // The closure must outlive the coroutine, which reads its captures.
+    auto body = [&]() -> vantrel::Task<vantrel::Duration> {
         auto sleeping = clock.sleep(30ms);
         resumedInsideCall = sleeping.isReady();
         co_await std::move(sleeping);
         co_return clock.now() - start;
-    }();
+    };
+    auto task = body();
     EXPECT_FALSE(resumedInsideCall);
     const auto elapsed = QCoro::waitFor(task);
     EXPECT_GE(elapsed, 30ms);
@@ -31,10 +33,11 @@ TEST(QtClock, ZeroSleepResumesOnALaterTurn)
     vantrel::QtClock clock;
     int order = 0;
     int sleeperTurn = -1;
-    auto task = [&]() -> vantrel::Task<> {
+    auto body = [&]() -> vantrel::Task<> {
         co_await clock.sleep(0ms);
         sleeperTurn = ++order;
-    }();
+    };
+    auto task = body();
     EXPECT_EQ(sleeperTurn, -1);
     ++order; // this code runs before the sleeper resumes
     QCoro::waitFor(task);
