@@ -1,8 +1,10 @@
 # Warnings and sanitizers shared by every target of the project.
 add_library(vantrel_options INTERFACE)
-target_compile_options(vantrel_options INTERFACE
-  -Wall -Wextra -Wpedantic -Wno-gnu-zero-variadic-macro-arguments)
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+target_compile_options(vantrel_options INTERFACE -Wall -Wextra -Wpedantic)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  # Qt's logging macros pass empty variadic arguments.
+  target_compile_options(vantrel_options INTERFACE -Wno-gnu-zero-variadic-macro-arguments)
+elseif(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   # GCC warns about the coroutine frames QCoro generates; nothing of ours to fix.
   target_compile_options(vantrel_options INTERFACE -Wno-mismatched-new-delete)
 endif()

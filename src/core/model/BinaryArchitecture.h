@@ -1,0 +1,28 @@
+#pragma once
+
+#include "model/RawValue.h"
+
+#include <QHashFunctions>
+#include <QSet>
+
+namespace vantrel {
+
+// An architecture found in an executable's Mach-O header. The raw values are also the
+// texts shown to the user. The header reader never produces `unknown`.
+enum class BinaryArchitecture { arm64, x86_64, unknown };
+
+template <>
+struct EnumTraits<BinaryArchitecture> {
+    static constexpr std::array cases{BinaryArchitecture::arm64, BinaryArchitecture::x86_64, BinaryArchitecture::unknown};
+    static constexpr std::array names{"arm64", "x86_64", "unknown"};
+};
+
+inline size_t qHash(BinaryArchitecture value, size_t seed = 0) noexcept
+{
+    return ::qHash(int(value), seed);
+}
+
+// The slices of one executable.
+using SliceSet = QSet<BinaryArchitecture>;
+
+} // namespace vantrel

@@ -1,0 +1,90 @@
+#include "model/LauncherError.h"
+
+#include "text/L10n.h"
+
+namespace vantrel {
+
+using L10n::Key;
+
+LauncherError::LauncherError(Case kind, Payload payload)
+    : m_case(kind)
+    , m_payload(std::move(payload))
+{
+}
+
+LauncherError LauncherError::appNotFound(const QString& path) { return {Case::appNotFound, path}; }
+LauncherError LauncherError::architectureUnavailable(LaunchArchitecture mode) { return {Case::architectureUnavailable, mode}; }
+LauncherError LauncherError::launchFailed(const QString& detail) { return {Case::launchFailed, detail}; }
+LauncherError LauncherError::parallelLaunchUnsupported(const QString& message) { return {Case::parallelLaunchUnsupported, message}; }
+LauncherError LauncherError::preferenceMutationFailed(const QString& detail) { return {Case::preferenceMutationFailed, detail}; }
+LauncherError LauncherError::rosettaNotInstalled() { return {Case::rosettaNotInstalled, {}}; }
+LauncherError LauncherError::invalidBundle() { return {Case::invalidBundle, {}}; }
+LauncherError LauncherError::notLogicPro() { return {Case::notLogicPro, {}}; }
+LauncherError LauncherError::operationCancelled() { return {Case::operationCancelled, {}}; }
+
+QString LauncherError::text() const
+{
+    const QString* text = std::get_if<QString>(&m_payload);
+    return text ? *text : QString();
+}
+
+LaunchArchitecture LauncherError::architecture() const
+{
+    const LaunchArchitecture* mode = std::get_if<LaunchArchitecture>(&m_payload);
+    return mode ? *mode : LaunchArchitecture::native;
+}
+
+QString LauncherError::errorDescription() const
+{
+    const AppLanguage language = L10n::currentLanguage();
+    switch (m_case) {
+    case Case::appNotFound:
+        return L10n::text(language, Key::errorAppNotFound, text());
+    case Case::architectureUnavailable: {
+        const Key modeName = architecture() == LaunchArchitecture::native ? Key::native : Key::rosetta;
+        return L10n::text(language, Key::errorArchUnavailable, L10n::string(modeName, language));
+    }
+    case Case::launchFailed:
+        return L10n::text(language, Key::errorLaunchFailed, text());
+    case Case::parallelLaunchUnsupported:
+        return text();
+    case Case::preferenceMutationFailed:
+        return L10n::text(language, Key::errorPreferenceMutation, text());
+    case Case::rosettaNotInstalled:
+        return L10n::string(Key::errorRosettaNotInstalled, language);
+    case Case::invalidBundle:
+        return L10n::string(Key::errorInvalidBundle, language);
+    case Case::notLogicPro:
+        return L10n::string(Key::errorNotLogicPro, language);
+    case Case::operationCancelled:
+        return L10n::string(Key::errorCancelled, language);
+    }
+    return {};
+}
+
+const char* LauncherError::what() const noexcept
+{
+    switch (m_case) {
+    case Case::appNotFound:
+        return "LauncherError.appNotFound";
+    case Case::architectureUnavailable:
+        return "LauncherError.architectureUnavailable";
+    case Case::launchFailed:
+        return "LauncherError.launchFailed";
+    case Case::parallelLaunchUnsupported:
+        return "LauncherError.parallelLaunchUnsupported";
+    case Case::preferenceMutationFailed:
+        return "LauncherError.preferenceMutationFailed";
+    case Case::rosettaNotInstalled:
+        return "LauncherError.rosettaNotInstalled";
+    case Case::invalidBundle:
+        return "LauncherError.invalidBundle";
+    case Case::notLogicPro:
+        return "LauncherError.notLogicPro";
+    case Case::operationCancelled:
+        return "LauncherError.operationCancelled";
+    }
+    return "LauncherError";
+}
+
+} // namespace vantrel

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "model/LaunchArchitecture.h"
+
+#include <QString>
+
+#include <exception>
+#include <variant>
+
+namespace vantrel {
+
+// The one error type of the launch engine and of installation editing. The message is
+// built when it is asked for, in the interface language current then; string payloads
+// keep the language they were made in.
+class LauncherError final : public std::exception {
+public:
+    enum class Case {
+        appNotFound,
+        architectureUnavailable,
+        launchFailed,
+        parallelLaunchUnsupported,
+        preferenceMutationFailed,
+        rosettaNotInstalled,
+        invalidBundle,
+        notLogicPro,
+        operationCancelled,
+    };
+
+    static LauncherError appNotFound(const QString& path);
+    static LauncherError architectureUnavailable(LaunchArchitecture mode);
+    static LauncherError launchFailed(const QString& detail);
+    static LauncherError parallelLaunchUnsupported(const QString& message);
+    static LauncherError preferenceMutationFailed(const QString& detail);
+    static LauncherError rosettaNotInstalled();
+    static LauncherError invalidBundle();
+    static LauncherError notLogicPro();
+    static LauncherError operationCancelled();
+
+    Case kind() const { return m_case; }
+    // The string payload (path, detail or message); empty for the other cases.
+    QString text() const;
+    // The mode of architectureUnavailable; native for the other cases.
+    LaunchArchitecture architecture() const;
+
+    // The localized message, always present.
+    QString errorDescription() const;
+
+    // The case name, for diagnostics only; users read errorDescription().
+    const char* what() const noexcept override;
+
+    friend bool operator==(const LauncherError& a, const LauncherError& b)
+    {
+        return a.m_case == b.m_case && a.m_payload == b.m_payload;
+    }
+
+private:
+    using Payload = std::variant<std::monostate, QString, LaunchArchitecture>;
+    LauncherError(Case kind, Payload payload);
+
+    Case m_case;
+    Payload m_payload;
+};
+
+} // namespace vantrel

@@ -1,0 +1,94 @@
+#include "text/L10n.h"
+
+#include "platform/Host.h"
+#include "text/L10nTables.h"
+
+#include <array>
+#include <optional>
+
+namespace vantrel::L10n {
+
+namespace {
+
+constexpr std::size_t keyCount = EnumTraits<Key>::cases.size();
+using Table = std::array<std::optional<QString>, keyCount>;
+
+Table buildTable(const std::array<detail::Entry, 88>& entries)
+{
+    Table table;
+    for (const detail::Entry& entry : entries) {
+        table[std::size_t(entry.key)] = QString::fromUtf8(entry.utf8);
+    }
+    return table;
+}
+
+// Built once, on first use, under the language's thread-safe static initialisation;
+// read-only afterwards.
+const Table& englishTexts()
+{
+    static const Table table = buildTable(detail::englishTable);
+    return table;
+}
+
+const Table& russianTexts()
+{
+    static const Table table = buildTable(detail::russianTable);
+    return table;
+}
+
+} // namespace
+
+QString string(Key key, AppLanguage language)
+{
+    const std::size_t index = std::size_t(key);
+    if (language == AppLanguage::russian) {
+        if (const auto& text = russianTexts()[index]) {
+            return *text;
+        }
+    }
+    if (const auto& text = englishTexts()[index]) {
+        return *text;
+    }
+    return rawValue(key);
+}
+
+AppLanguage currentLanguage()
+{
+    return languageFromStoredValue(Host::current().standardDefaults()->string(QStringLiteral("appLanguage")));
+}
+
+QString format(const QString& pattern, const QList<Argument>& arguments)
+{
+    if (arguments.isEmpty()) {
+        return pattern;
+    }
+    QString result;
+    result.reserve(pattern.size() + 32);
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        if (c != u'%' || i + 1 >= pattern.size()) {
+            result.append(c);
+            continue;
+        }
+        const QChar spec = pattern[i + 1];
+        if (spec == u'%') {
+            result.append(u'%');
+            ++i;
+        } else if ((spec == u'@' || spec == u'd') && next < arguments.size()) {
+            const Argument& argument = arguments[next++];
+            if (const QString* text = std::get_if<QString>(&argument)) {
+                result.append(*text);
+            } else {
+                result.append(QString::number(std::get<qint64>(argument)));
+            }
+            ++i;
+        } else {
+            // An unknown specifier, or more placeholders than arguments: kept as written.
+            result.append(c);
+        }
+    }
+    return result;
+}
+
+} // namespace vantrel::L10n

@@ -1,0 +1,66 @@
+#include "model/BinaryArchitecture.h"
+#include "model/CpuType.h"
+#include "model/LaunchAction.h"
+#include "model/LaunchArchitecture.h"
+#include "model/ParallelLaunchStatus.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+
+TEST(ModelTypes, RawValuesAndAllCasesOrder)
+{
+    EXPECT_EQ(allCases<LaunchArchitecture>().size(), 2u);
+    EXPECT_EQ(allCases<LaunchArchitecture>()[0], LaunchArchitecture::native);
+    EXPECT_EQ(rawValue(LaunchArchitecture::rosetta), QStringLiteral("rosetta"));
+
+    QStringList actions;
+    for (LaunchAction action : allCases<LaunchAction>()) {
+        actions << rawValue(action);
+    }
+    EXPECT_EQ(actions, (QStringList{QStringLiteral("launch"), QStringLiteral("launchWithoutRecentProject"),
+                                    QStringLiteral("launchSafeMode"), QStringLiteral("openPluginsFolder"),
+                                    QStringLiteral("openPreferences"), QStringLiteral("revealInFinder"),
+                                    QStringLiteral("showInfo")}));
+    EXPECT_TRUE(isLaunchRequest(LaunchAction::launchSafeMode));
+    EXPECT_FALSE(isLaunchRequest(LaunchAction::openPreferences));
+
+    QStringList slices;
+    for (BinaryArchitecture arch : allCases<BinaryArchitecture>()) {
+        slices << rawValue(arch);
+    }
+    EXPECT_EQ(slices, (QStringList{QStringLiteral("arm64"), QStringLiteral("x86_64"), QStringLiteral("unknown")}));
+}
+
+TEST(ModelTypes, DecodingIsStrict)
+{
+    EXPECT_EQ(fromRawValue<LaunchArchitecture>(u"native"), LaunchArchitecture::native);
+    EXPECT_EQ(fromRawValue<LaunchAction>(u"launchSafeMode"), LaunchAction::launchSafeMode);
+    EXPECT_EQ(fromRawValue<BinaryArchitecture>(u"x86_64"), BinaryArchitecture::x86_64);
+    for (const QString& bad : {QStringLiteral("Native"), QStringLiteral(" native"), QStringLiteral("native "),
+                               QStringLiteral(""), QStringLiteral("arm64"), QStringLiteral("intel")}) {
+        EXPECT_EQ(fromRawValue<LaunchArchitecture>(bad), std::nullopt) << bad.toStdString();
+    }
+    EXPECT_EQ(fromRawValue<LaunchAction>(u"LAUNCH"), std::nullopt);
+    EXPECT_EQ(fromRawValue<BinaryArchitecture>(u"arm64e"), std::nullopt);
+}
+
+TEST(ModelTypes, ModeCpuTypesAndArchitectureNames)
+{
+    EXPECT_EQ(modeCpuType(LaunchArchitecture::native), 16777228);
+    EXPECT_EQ(modeCpuType(LaunchArchitecture::rosetta), 16777223);
+    EXPECT_EQ(modeArchitectureName(LaunchArchitecture::native), QStringLiteral("arm64"));
+    EXPECT_EQ(modeArchitectureName(LaunchArchitecture::rosetta), QStringLiteral("x86_64"));
+    EXPECT_EQ(archName(0x0100000C), QStringLiteral("arm64 (Native)"));
+    EXPECT_EQ(archName(0x01000007), QStringLiteral("x86_64 (Rosetta)"));
+    EXPECT_EQ(archName(-1), QStringLiteral("unknown (-1)"));
+    EXPECT_EQ(archName(7), QStringLiteral("unknown (7)"));
+}
+
+TEST(ModelTypes, ParallelLaunchStatusComparesCaseAndMessage)
+{
+    EXPECT_EQ(ParallelLaunchStatus::allowed(QStringLiteral("a")), ParallelLaunchStatus::allowed(QStringLiteral("a")));
+    EXPECT_NE(ParallelLaunchStatus::allowed(QStringLiteral("a")), ParallelLaunchStatus::tentative(QStringLiteral("a")));
+    EXPECT_NE(ParallelLaunchStatus::unsupported(QStringLiteral("a")), ParallelLaunchStatus::unsupported(QStringLiteral("b")));
+    EXPECT_NE(qHash(ParallelLaunchStatus::allowed(QStringLiteral("a"))), qHash(ParallelLaunchStatus::unsupported(QStringLiteral("a"))));
+}
