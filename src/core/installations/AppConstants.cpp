@@ -1,0 +1,46 @@
+#include "installations/AppConstants.h"
+
+#include "installations/VersionReader.h"
+#include "platform/Host.h"
+#include "platform/HostPath.h"
+
+namespace vantrel::AppConstants {
+
+namespace {
+
+bool isOwnBundlePath(const QString& path)
+{
+    return path == HostPath::standardized(Host::current().ownBundlePath());
+}
+
+bool hasOwnName(const QString& path)
+{
+    return HostPath::baseName(path).compare(appName, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+bool isOwnApplication(const QUrl& appURL, const VersionReader& versionReader)
+{
+    const QString path = HostPath::fromURL(appURL);
+    if (isOwnBundlePath(path)) {
+        return true;
+    }
+    if (versionReader.bundleIdentifier(HostPath::fileURL(path)) == bundleIdentifier) {
+        return true;
+    }
+    return hasOwnName(path);
+}
+
+bool isOwnApplication(const QUrl& appURL, const std::optional<QString>& identifier)
+{
+    const QString path = HostPath::fromURL(appURL);
+    return isOwnBundlePath(path) || identifier == bundleIdentifier || hasOwnName(path);
+}
+
+bool isOwnApplication(const QUrl& appURL)
+{
+    return isOwnApplication(appURL, VersionReader());
+}
+
+} // namespace vantrel::AppConstants

@@ -1,0 +1,165 @@
+#include "installations/LogicScanner.h"
+
+#include "installations/AppConstants.h"
+#include "installations/ArchitectureDetector.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "platform/HostPath.h"
+
+#include <QCollator>
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+
+namespace vantrel {
+
+const QStringList LogicScanner::knownBundleIdentifiers = {
+    QStringLiteral("com.apple.logic10"),
+    QStringLiteral("com.apple.logic"),
+    QStringLiteral("com.apple.logicpro"),
+    QStringLiteral("com.apple.mobilelogic"),
+};
+
+const QStringList LogicScanner::nameHints = {
+    QStringLiteral("Logic Pro"),
+    QStringLiteral("Logic Pro X"),
+    QStringLiteral("Logic Beta"),
+};
+
+LogicScanner::LogicScanner(std::shared_ptr<ArchitectureDetector> architectureDetector)
+    : LogicScanner(Host::current().fileSystem(), VersionReader(Host::current().fileSystem()),
+                   std::move(architectureDetector))
+{
+}
+
+LogicScanner::LogicScanner(FileSystem& fileSystem, VersionReader versionReader,
+                           std::shared_ptr<ArchitectureDetector> architectureDetector)
+    : m_fileSystem(fileSystem)
+    , m_versionReader(std::move(versionReader))
+    , m_architectureDetector(std::move(architectureDetector))
+{
+}
+
+QStringList LogicScanner::searchDirectories() const
+{
+    return {m_fileSystem.applicationsDirectory(), m_fileSystem.userApplicationsDirectory()};
+}
+
+bool LogicScanner::isLogicProApp(const QUrl& appURL) const
+{
+    const QString path = HostPath::fromURL(appURL);
+    if (HostPath::extension(path).toLower() != u"app") {
+        return false;
+    }
+    // The identifier is read once and serves both the own-application test and this one.
+    const auto identifier = m_versionReader.bundleIdentifier(appURL);
+    if (AppConstants::isOwnApplication(appURL, identifier)) {
+        return false;
+    }
+    if (identifier) {
+        if (knownBundleIdentifiers.contains(*identifier)) {
+            return true;
+        }
+        if (!identifier->startsWith(QStringLiteral("com.apple."))) {
+            return false;
+        }
+        return identifier->toLower().contains(QStringLiteral("logic"));
+    }
+    const QString name = HostPath::baseName(path);
+    if (name.compare(QStringLiteral("Logic"), Qt::CaseInsensitive) == 0) {
+        return true;
+    }
+    return std::any_of(nameHints.cbegin(), nameHints.cend(),
+                       [&](const QString& hint) { return name.contains(hint, Qt::CaseInsensitive); });
+}
+
+QList<LogicApp> LogicScanner::scanDirectory(const QString& directory) const
+{
+    QList<LogicApp> found;
+    const auto children = m_fileSystem.listDirectory(directory);
+    if (!children) {
+        return found;
+    }
+    for (const QString& child : *children) {
+        if (isLogicProApp(HostPath::fileURL(child))) {
+            found.append(LogicApp::make(HostPath::baseName(child), child, false));
+        }
+    }
+    return found;
+}
+
+QList<ResolvedLogicApp> LogicScanner::scan(const QList<LogicApp>& persistedApps) const
+{
+    auto keyOf = [](const LogicApp& app) { return HostPath::standardized(app.bundlePath); };
+    auto isOwn = [&](const LogicApp& app) {
+        return AppConstants::isOwnApplication(HostPath::fileURL(app.bundlePath), m_versionReader);
+    };
+
+    QHash<QString, LogicApp> byKey;
+    QStringList discoveryOrder;
+    for (const QString& directory : searchDirectories()) {
+        // scanDirectory keeps only Logic Pro bundles, which already excludes the launcher.
+        for (const LogicApp& discovered : scanDirectory(directory)) {
+            const QString key = keyOf(discovered);
+            if (!byKey.contains(key)) {
+                discoveryOrder.append(key);
+            }
+            byKey.insert(key, discovered);
+        }
+    }
+    for (const LogicApp& persisted : persistedApps) {
+        if (isOwn(persisted)) {
+            continue;
+        }
+        const QString key = keyOf(persisted);
+        auto it = byKey.find(key);
+        if (it != byKey.end()) {
+            // The stored entry keeps its identity and the user's choices; the copy on disk
+            // contributes only its path as listed.
+            it->id = persisted.id;
+            it->displayName = persisted.displayName;
+            it->isUserDefined = persisted.isUserDefined;
+            it->hiddenModes = persisted.hiddenModes;
+        } else {
+            byKey.insert(key, persisted);
+        }
+    }
+
+    QList<LogicApp> ordered;
+    QSet<QString> emitted;
+    for (const LogicApp& persisted : persistedApps) {
+        const QString key = keyOf(persisted);
+        if (byKey.contains(key) && !emitted.contains(key)) {
+            ordered.append(byKey.value(key));
+            emitted.insert(key);
+        }
+    }
+    QList<LogicApp> extras;
+    for (const QString& key : discoveryOrder) {
+        if (!emitted.contains(key)) {
+            extras.append(byKey.value(key));
+            emitted.insert(key);
+        }
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(extras.begin(), extras.end(), [&](const LogicApp& a, const LogicApp& b) {
+        return collator.compare(a.displayName, b.displayName) < 0;
+    });
+    ordered.append(extras);
+
+    QList<ResolvedLogicApp> resolved;
+    resolved.reserve(ordered.size());
+    for (const LogicApp& app : ordered) {
+        ResolvedLogicApp entry{app, std::nullopt, true};
+        if (m_fileSystem.exists(app.bundlePath)) {
+            entry.metadata = m_versionReader.metadata(HostPath::fileURL(app.bundlePath), *m_architectureDetector);
+        }
+        entry.isMissing = !entry.metadata.has_value();
+        resolved.append(entry);
+    }
+    return resolved;
+}
+
+} // namespace vantrel

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "installations/VersionReader.h"
+#include "model/LogicApp.h"
+#include "model/ResolvedLogicApp.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <memory>
+
+namespace vantrel {
+
+class ArchitectureDetector;
+class FileSystem;
+
+// Finds Logic Pro copies in the Applications folders, merges them with the user's stored
+// list and resolves every entry against the disk.
+class LogicScanner {
+public:
+    // Over the current host's disk, with a new version reader.
+    explicit LogicScanner(std::shared_ptr<ArchitectureDetector> architectureDetector);
+    LogicScanner(FileSystem& fileSystem, VersionReader versionReader,
+                 std::shared_ptr<ArchitectureDetector> architectureDetector);
+
+    // Stored entries first, in the user's order, keeping their identity, name, flags and
+    // hidden modes; copies found on disk that are not stored follow, sorted by name. One
+    // result per standardized path; the launcher itself never appears.
+    QList<ResolvedLogicApp> scan(const QList<LogicApp>& persistedApps) const;
+
+    // Whether a bundle is a Logic Pro application (and not the launcher).
+    bool isLogicProApp(const QUrl& appURL) const;
+
+    static const QStringList knownBundleIdentifiers;
+    static const QStringList nameHints;
+
+private:
+    QStringList searchDirectories() const;
+    QList<LogicApp> scanDirectory(const QString& directory) const;
+
+    FileSystem& m_fileSystem;
+    VersionReader m_versionReader;
+    std::shared_ptr<ArchitectureDetector> m_architectureDetector;
+};
+
+} // namespace vantrel

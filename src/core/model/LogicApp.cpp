@@ -1,0 +1,109 @@
+#include "model/LogicApp.h"
+
+#include "model/HashHelpers.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QRegularExpression>
+
+namespace vantrel {
+
+LogicApp LogicApp::make(QString displayName, QString bundlePath, bool isUserDefined)
+{
+    return LogicApp{QUuid::createUuid(), std::move(displayName), std::move(bundlePath), isUserDefined, {}};
+}
+
+QString LogicApp::idText() const
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+std::optional<QUuid> parseUuid(const QString& text)
+{
+    static const QRegularExpression canonical(
+        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
+    if (!canonical.match(text).hasMatch()) {
+        return std::nullopt;
+    }
+    return QUuid::fromString(text);
+}
+
+QJsonObject LogicApp::toJson() const
+{
+    QJsonArray modes;
+    for (LaunchArchitecture mode : allCases<LaunchArchitecture>()) {
+        if (hiddenModes.contains(mode)) {
+            modes.append(rawValue(mode));
+        }
+    }
+    return QJsonObject{
+        {QStringLiteral("id"), idText()},
+        {QStringLiteral("displayName"), displayName},
+        {QStringLiteral("bundlePath"), bundlePath},
+        {QStringLiteral("isUserDefined"), isUserDefined},
+        {QStringLiteral("hiddenModes"), modes},
+    };
+}
+
+std::optional<LogicApp> LogicApp::fromJson(const QJsonObject& object)
+{
+    const QJsonValue id = object.value(QStringLiteral("id"));
+    const QJsonValue displayName = object.value(QStringLiteral("displayName"));
+    const QJsonValue bundlePath = object.value(QStringLiteral("bundlePath"));
+    if (!id.isString() || !displayName.isString() || !bundlePath.isString()) {
+        return std::nullopt;
+    }
+    auto uuid = parseUuid(id.toString());
+    if (!uuid) {
+        return std::nullopt;
+    }
+    LogicApp app{*uuid, displayName.toString(), bundlePath.toString(), false, {}};
+
+    // Optional keys: absent or null means the default; any other type fails.
+    const QJsonValue userDefined = object.value(QStringLiteral("isUserDefined"));
+    if (userDefined.isBool()) {
+        app.isUserDefined = userDefined.toBool();
+    } else if (!userDefined.isUndefined() && !userDefined.isNull()) {
+        return std::nullopt;
+    }
+    const QJsonValue hidden = object.value(QStringLiteral("hiddenModes"));
+    if (hidden.isArray()) {
+        for (const QJsonValue& mode : hidden.toArray()) {
+            auto decoded = mode.isString() ? fromRawValue<LaunchArchitecture>(mode.toString()) : std::nullopt;
+            if (!decoded) {
+                return std::nullopt;
+            }
+            app.hiddenModes.insert(*decoded);
+        }
+    } else if (!hidden.isUndefined() && !hidden.isNull()) {
+        return std::nullopt;
+    }
+    return app;
+}
+
+std::optional<QList<LogicApp>> LogicApp::decodeList(const QByteArray& json)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray()) {
+        return std::nullopt;
+    }
+    QList<LogicApp> apps;
+    for (const QJsonValue& element : document.array()) {
+        auto app = element.isObject() ? fromJson(element.toObject()) : std::nullopt;
+        if (!app) {
+            return std::nullopt;
+        }
+        apps.append(*app);
+    }
+    return apps;
+}
+
+size_t qHash(const LogicApp& app, size_t seed) noexcept
+{
+    seed = qHashMulti(seed, app.id, app.displayName, app.bundlePath, app.isUserDefined);
+    return hashSet(app.hiddenModes, seed);
+}
+
+} // namespace vantrel
