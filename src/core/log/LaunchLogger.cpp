@@ -15,18 +15,9 @@ LaunchLogger::LaunchLogger(FileSystem& fileSystem)
     // The folder is made once, here; a folder removed later stays missing until the next
     // start, and its records are lost.
     m_fileSystem.createDirectories(m_folderPath);
-    m_writer = std::thread([this] { run(); });
 }
 
-LaunchLogger::~LaunchLogger()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_wake.notify_one();
-    m_writer.join(); // the writer drains the queue before it stops
-}
+LaunchLogger::~LaunchLogger() = default; // the queue writes what is pending before it stops
 
 LaunchLogger& LaunchLogger::shared()
 {
@@ -42,40 +33,12 @@ QString LaunchLogger::formatLine(const QString& message)
 
 void LaunchLogger::log(const QString& message)
 {
-    QString line = formatLine(message);
-    {
-        std::lock_guard lock(m_mutex);
-        m_queue.push_back(std::move(line));
-        ++m_submitted;
-    }
-    m_wake.notify_one();
+    m_queue.post([this, line = formatLine(message)] { write(line); });
 }
 
 void LaunchLogger::flush()
 {
-    std::unique_lock lock(m_mutex);
-    const std::uint64_t target = m_submitted;
-    m_written.wait(lock, [&] { return m_done >= target; });
-}
-
-void LaunchLogger::run()
-{
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_wake.wait(lock, [&] { return m_stopping || !m_queue.empty(); });
-        while (!m_queue.empty()) {
-            QString line = std::move(m_queue.front());
-            m_queue.pop_front();
-            lock.unlock();
-            write(line);
-            lock.lock();
-            ++m_done;
-            m_written.notify_all();
-        }
-        if (m_stopping) {
-            return;
-        }
-    }
+    m_queue.waitUntilIdle();
 }
 
 void LaunchLogger::write(const QString& line)

@@ -1,13 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "async/SerialQueue.h"
 
-#include <condition_variable>
-#include <cstdint>
-#include <deque>
-#include <memory>
-#include <mutex>
-#include <thread>
+#include <QString>
 
 namespace vantrel {
 
@@ -45,21 +40,12 @@ public:
 
 private:
     explicit LaunchLogger(FileSystem& fileSystem);
-    void run();
     void write(const QString& line);
 
     FileSystem& m_fileSystem;
     QString m_folderPath;
     QString m_filePath;
-
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_written;
-    std::deque<QString> m_queue;
-    std::uint64_t m_submitted = 0;
-    std::uint64_t m_done = 0;
-    bool m_stopping = false;
-    std::thread m_writer;
+    SerialQueue m_queue; // last: it drains, and stops, before the paths it uses go away
 };
 
 } // namespace vantrel

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "async/SerialQueue.h"
+#include "settings/LogicAppStoring.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+namespace vantrel {
+
+class FileSystem;
+class UserDefaults;
+
+// The installation list, kept twice: "~/Library/Application Support/Vantrel/logic-apps.json"
+// (the primary copy, written atomically on a background queue) and the same bytes as data
+// under "logicApps" in the launcher's defaults (written at once; the fallback).
+//
+// A load waits for queued file writes first, so it never returns a list older than the
+// last save.
+class PersistenceStore final : public LogicAppStoring {
+public:
+    static constexpr const char* defaultsKey = "logicApps";
+
+    // Over the current host's standard defaults and disk.
+    PersistenceStore();
+    PersistenceStore(std::shared_ptr<UserDefaults> defaults, FileSystem& fileSystem);
+    ~PersistenceStore() override;
+
+    QList<LogicApp> loadApps() override;
+    void saveApps(const QList<LogicApp>& apps) override;
+
+    // The file's host path; computing it creates its folder when missing.
+    QString fileURL();
+
+    // The stored form: a pretty-printed JSON array, keys sorted within each record.
+    static QByteArray encode(const QList<LogicApp>& apps);
+
+private:
+    std::shared_ptr<UserDefaults> m_defaults;
+    FileSystem& m_fileSystem;
+    SerialQueue m_ioQueue;
+};
+
+} // namespace vantrel
