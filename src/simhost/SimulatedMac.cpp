@@ -1,7 +1,13 @@
 #include "simhost/SimulatedMac.h"
 
+#include "simhost/PosixProcessProbe.h"
 #include "simhost/RootedFileSystem.h"
+#include "simhost/SimulatedCommandRunner.h"
+#include "simhost/SimulatedKeyboard.h"
+#include "simhost/SimulatedLaunchServices.h"
 #include "simhost/SimulatedPreferences.h"
+#include "simhost/SimulatedScripting.h"
+#include "simhost/SimulatedWorkspace.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,7 +65,9 @@ SimulatedMac::SimulatedMac(QString root, QString userName)
     }
     m_fileSystem = std::make_shared<RootedFileSystem>(m_root, m_userName);
     m_preferences = std::make_shared<SimulatedPreferences>(m_fileSystem, QString::fromLatin1(ownBundleIdentifier),
-                                                           stateFolder() + QStringLiteral("/locks"));
+                                                           stateFolder() + QStringLiteral("/locks"),
+                                                           state().eventLogFile());
+    m_workspace = std::make_shared<SimulatedWorkspace>(m_fileSystem, state());
 }
 
 SimulatedMac::~SimulatedMac() = default;
@@ -72,6 +80,16 @@ QString SimulatedMac::stateFolder() const
 bool SimulatedMac::isInitialized() const
 {
     return QFile::exists(userNameFile(m_root));
+}
+
+bool SimulatedMac::setRosettaInstalled(bool installed)
+{
+    const QString runtime = QStringLiteral("/usr/libexec/rosetta/runtime");
+    if (!installed) {
+        return m_fileSystem->remove(QStringLiteral("/usr/libexec/rosetta")) || !m_fileSystem->exists(runtime);
+    }
+    return m_fileSystem->createDirectories(QStringLiteral("/usr/libexec/rosetta"))
+        && m_fileSystem->write(runtime, QByteArrayLiteral("simulated Rosetta 2 runtime\n"));
 }
 
 bool SimulatedMac::initialize()
@@ -97,7 +115,15 @@ bool SimulatedMac::initialize()
 
 std::shared_ptr<Host> SimulatedMac::makeHost(std::shared_ptr<Clock> clock) const
 {
-    Host::Ports ports{m_fileSystem, m_preferences, std::move(clock)};
+    Host::Ports ports{m_fileSystem,
+                      m_preferences,
+                      std::move(clock),
+                      m_workspace,
+                      std::make_shared<PosixProcessProbe>(),
+                      std::make_shared<SimulatedCommandRunner>(m_root),
+                      std::make_shared<SimulatedLaunchServices>(state()),
+                      std::make_shared<SimulatedKeyboard>(state()),
+                      std::make_shared<SimulatedScripting>(state())};
     return std::make_shared<Host>(std::move(ports), QString::fromLatin1(ownBundlePath),
                                   QString::fromLatin1(ownBundleIdentifier));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Host.h"
+#include "simhost/HostState.h"
 
 #include <QString>
 
@@ -10,6 +11,7 @@ namespace vantrel::sim {
 
 class RootedFileSystem;
 class SimulatedPreferences;
+class SimulatedWorkspace;
 
 // A folder that looks like a Mac's disk:
 //   Applications/                         the system Applications folder
@@ -41,8 +43,13 @@ public:
 
     std::shared_ptr<RootedFileSystem> fileSystem() const { return m_fileSystem; }
     std::shared_ptr<SimulatedPreferences> preferences() const { return m_preferences; }
+    std::shared_ptr<SimulatedWorkspace> workspace() const { return m_workspace; }
+    HostState state() const { return HostState(m_root); }
 
-    // A host over this Mac with the given clock.
+    // Rosetta 2 "installed": /usr/libexec/rosetta/runtime exists.
+    bool setRosettaInstalled(bool installed);
+
+    // A host over this Mac with the given clock: every port of the simulated Mac.
     std::shared_ptr<Host> makeHost(std::shared_ptr<Clock> clock) const;
 
 private:
@@ -50,6 +57,7 @@ private:
     QString m_userName;
     std::shared_ptr<RootedFileSystem> m_fileSystem;
     std::shared_ptr<SimulatedPreferences> m_preferences;
+    std::shared_ptr<SimulatedWorkspace> m_workspace;
 };
 
 } // namespace vantrel::sim

@@ -3,6 +3,7 @@
 #include "plist/PropertyList.h"
 #include "simhost/RootedFileSystem.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -13,11 +14,13 @@ namespace vantrel::sim {
 
 class SimulatedPreferences::Domain final : public UserDefaults {
 public:
-    Domain(std::shared_ptr<RootedFileSystem> fileSystem, QString domain, QString filePath, QString lockPath)
+    Domain(std::shared_ptr<RootedFileSystem> fileSystem, QString domain, QString filePath, QString lockPath,
+           QString eventLogFile)
         : m_fileSystem(std::move(fileSystem))
         , m_domain(std::move(domain))
         , m_filePath(std::move(filePath))
         , m_lockPath(std::move(lockPath))
+        , m_eventLogFile(std::move(eventLogFile))
     {
     }
 
@@ -39,11 +42,13 @@ public:
             return; // not a property-list value: nothing a Mac would store either
         }
         modify([&](QVariantMap& values) { values.insert(key, value); });
+        recordWrite(key, value.typeId() == QMetaType::QByteArray ? QStringLiteral("<data>") : value.toString());
     }
 
     void removeValue(const QString& key) override
     {
         modify([&](QVariantMap& values) { values.remove(key); });
+        recordWrite(key, QStringLiteral("<removed>"));
     }
 
     bool synchronize() override { return true; } // every write is already on disk
@@ -65,6 +70,22 @@ public:
     }
 
 private:
+    void recordWrite(const QString& key, const QString& value) const
+    {
+        if (m_eventLogFile.isEmpty()) {
+            return;
+        }
+        // The host's event log (see EventLog), written directly to keep this class free of
+        // the rest of the host.
+        QFile file(m_eventLogFile);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+            const QString line = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)
+                + QStringLiteral("  preference-write domain=") + m_domain + QStringLiteral(" key=") + key
+                + QStringLiteral(" value=") + QString(value).replace(u'\n', QStringLiteral("\\n")) + u'\n';
+            file.write(line.toUtf8());
+        }
+    }
+
     QVariantMap read() const
     {
         auto bytes = m_fileSystem->readAll(m_filePath);
@@ -82,13 +103,15 @@ private:
     QString m_domain;
     QString m_filePath;
     QString m_lockPath;
+    QString m_eventLogFile;
 };
 
 SimulatedPreferences::SimulatedPreferences(std::shared_ptr<RootedFileSystem> fileSystem, QString standardDomain,
-                                           QString lockFolder)
+                                           QString lockFolder, QString eventLogFile)
     : m_fileSystem(std::move(fileSystem))
     , m_standardDomain(std::move(standardDomain))
     , m_lockFolder(std::move(lockFolder))
+    , m_eventLogFile(std::move(eventLogFile))
 {
 }
 
@@ -106,7 +129,7 @@ QString SimulatedPreferences::domainFilePath(const QString& domain) const
 std::shared_ptr<UserDefaults> SimulatedPreferences::standard()
 {
     return std::make_shared<Domain>(m_fileSystem, m_standardDomain, domainFilePath(m_standardDomain),
-                                    m_lockFolder + u'/' + m_standardDomain + QStringLiteral(".lock"));
+                                    m_lockFolder + u'/' + m_standardDomain + QStringLiteral(".lock"), m_eventLogFile);
 }
 
 std::shared_ptr<UserDefaults> SimulatedPreferences::suite(const QString& name)
@@ -115,7 +138,7 @@ std::shared_ptr<UserDefaults> SimulatedPreferences::suite(const QString& name)
         return nullptr;
     }
     return std::make_shared<Domain>(m_fileSystem, name, domainFilePath(name),
-                                    m_lockFolder + u'/' + name + QStringLiteral(".lock"));
+                                    m_lockFolder + u'/' + name + QStringLiteral(".lock"), m_eventLogFile);
 }
 
 void SimulatedPreferences::setAppValue(const QString& key, const std::optional<QVariant>& value,

@@ -18,7 +18,9 @@ class RootedFileSystem;
 // dictionary reads as an empty domain, and the next write replaces it with a valid one.
 class SimulatedPreferences final : public PreferencesSystem {
 public:
-    SimulatedPreferences(std::shared_ptr<RootedFileSystem> fileSystem, QString standardDomain, QString lockFolder);
+    // Writes are recorded in the host's event log at `eventLogFile` (none when empty).
+    SimulatedPreferences(std::shared_ptr<RootedFileSystem> fileSystem, QString standardDomain, QString lockFolder,
+                         QString eventLogFile = {});
 
     std::shared_ptr<UserDefaults> standard() override;
     std::shared_ptr<UserDefaults> suite(const QString& name) override;
@@ -37,6 +39,7 @@ private:
     std::shared_ptr<RootedFileSystem> m_fileSystem;
     QString m_standardDomain;
     QString m_lockFolder;
+    QString m_eventLogFile;
 };
 
 } // namespace vantrel::sim

@@ -1,22 +1,397 @@
 // vantrel-sim: the command-line face of the simulated Mac.
+#include "async/QtClock.h"
+#include "installations/ArchitectureDetector.h"
+#include "installations/LaunchCardBuilder.h"
+#include "installations/LogicScanner.h"
+#include "model/CpuType.h"
+#include "platform/HostPath.h"
+#include "settings/PersistenceStore.h"
+#include "simhost/PosixProcessProbe.h"
+#include "simhost/AppLauncher.h"
+#include "simhost/BundleWriter.h"
+#include "simhost/DemoMac.h"
+#include "simhost/EventLog.h"
+#include "simhost/ProcessRegistry.h"
+#include "simhost/RootedFileSystem.h"
+#include "simhost/SimulatedLaunchServices.h"
 #include "simhost/SimulatedMac.h"
+#include "simhost/SimulatedScripting.h"
+#include "simhost/SimulatedWorkspace.h"
+#include "simhost/StandInBehavior.h"
+#include "simhost/StandInLogicPro.h"
+#include "text/L10n.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QProcess>
 #include <QTextStream>
+#include <QTimer>
 
-using vantrel::sim::SimulatedMac;
+#include <cerrno>
+#include <csignal>
+
+using namespace vantrel;
+using namespace vantrel::sim;
 
 namespace {
 
-int init(const QString& root)
+QTextStream& out()
 {
-    SimulatedMac mac(root);
-    if (!mac.initialize()) {
-        QTextStream(stderr) << "vantrel-sim: cannot create a simulated Mac at " << root << '\n';
-        return 1;
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream& err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int fail(const QString& message, int status = 1)
+{
+    err() << "vantrel-sim: " << message << Qt::endl;
+    return status;
+}
+
+
+const char* usage = R"(usage: vantrel-sim [--root FOLDER] COMMAND [ARGUMENTS]
+
+The simulated Mac that Vantrel runs on outside macOS. FOLDER defaults to
+$VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac.
+
+  init [--demo]                 create the simulated Mac (with demo installations)
+  add-app PATH [OPTIONS]        write an application bundle:
+        --id ID --version V --build B --name NAME --exe NAME
+        --slices arm64,x86_64,i386,arm64e --big-endian --universal
+        --wrong-arch --never-finishes --refuses-quit --refuses-documents
+        --startup-delay SECONDS --crash-after SECONDS
+  open [-n] [--arch ARCH] -a APP [DOCUMENT…]
+                                the open command: start APP (a new instance with -n)
+                                in ARCH, or hand it documents
+  ps                            the running-application list, stale entries included
+  events                        the host's event log
+  quit PID | kill PID           graceful quit request (SIGTERM) | SIGKILL
+  rosetta on|off                install or remove Rosetta 2
+  launch-services on|off        make the architecture preference setter present or absent
+  service on|off                make the "Finder/Show Info" service succeed or fail
+  add-entry KIND                add a helper, extension, quicklook, accessory or stale entry
+  cards                         the installations and launch cards Vantrel would show
+)";
+
+// ---- open ------------------------------------------------------------------------------
+
+int openCommand(SimulatedMac& mac, const QStringList& args)
+{
+    bool newInstance = false;
+    std::optional<QString> arch;
+    QString app;
+    QStringList documents;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == u"-n") {
+            newInstance = true;
+        } else if (arg == u"--arch" && i + 1 < args.size()) {
+            arch = args[++i];
+        } else if (arg == u"-a" && i + 1 < args.size()) {
+            app = args[++i];
+        } else if (arg.startsWith(u'-')) {
+            return fail(QStringLiteral("open: unknown option ") + arg);
+        } else {
+            documents.append(HostPath::standardized(arg));
+        }
     }
-    QTextStream(stdout) << "Simulated Mac ready at " << mac.root() << " (user " << mac.userName() << ")\n";
+    if (app.isEmpty()) {
+        return fail(QStringLiteral("open: no application given (-a APP)"));
+    }
+    app = HostPath::standardized(app);
+    RootedFileSystem& fs = *mac.fileSystem();
+    for (const QString& document : documents) {
+        if (!fs.exists(document)) {
+            return fail(QStringLiteral("The file ") + document + QStringLiteral(" does not exist."));
+        }
+    }
+    const HostState state = mac.state();
+    if (!documents.isEmpty() && StandInBehavior::read(fs, app).refusesDocuments) {
+        for (const QString& document : documents) {
+            EventLog(state).record(QStringLiteral("document-refused"), {QStringLiteral("path=") + document});
+        }
+        return fail(QStringLiteral("The document could not be opened by ") + app);
+    }
+    if (!newInstance) {
+        for (const RegistryEntry& entry : ProcessRegistry(state).entries()) {
+            if (HostPath::standardized(entry.bundlePath) == app && PosixProcessProbe::isLive(entry.pid)) {
+                EventLog(state).record(QStringLiteral("activate"), {QStringLiteral("pid=") + QString::number(entry.pid)});
+                for (const QString& document : documents) {
+                    sendStandInCommand(mac.root(), entry.pid, QStringLiteral("open-document"), document);
+                }
+                return 0;
+            }
+        }
+    }
+    AppLauncher launcher(mac.fileSystem(), state);
+    QString error;
+    auto started = launcher.start(app, arch, documents, &error);
+    if (!started) {
+        return fail(error);
+    }
+    if (!launcher.waitForRegistration(started->pid, 10000)) {
+        return fail(QStringLiteral("The application ") + app + QStringLiteral(" quit before it finished opening."));
+    }
+    return 0;
+}
+
+// ---- add-app ---------------------------------------------------------------------------
+
+int addAppCommand(SimulatedMac& mac, const QStringList& args)
+{
+    if (args.isEmpty() || args[0].startsWith(u'-')) {
+        return fail(QStringLiteral("add-app: give the bundle's path first"));
+    }
+    BundleSpec spec;
+    spec.path = args[0].startsWith(u'/') || args[0].startsWith(u'~') ? args[0] : QStringLiteral("/Applications/") + args[0];
+    spec.identifier = QStringLiteral("com.apple.logic10");
+    spec.shortVersion = QStringLiteral("11.0");
+    QVariantMap behavior;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        auto value = [&]() { return i + 1 < args.size() ? args[++i] : QString(); };
+        if (arg == u"--id") {
+            const QString id = value();
+            spec.identifier = id.isEmpty() ? std::nullopt : std::optional<QString>(id);
+        } else if (arg == u"--version") {
+            spec.shortVersion = value();
+        } else if (arg == u"--build") {
+            spec.buildVersion = value();
+        } else if (arg == u"--name") {
+            spec.bundleName = value();
+        } else if (arg == u"--exe") {
+            spec.executableName = value();
+        } else if (arg == u"--slices") {
+            spec.slices.clear();
+            for (const QString& slice : value().split(u',', Qt::SkipEmptyParts)) {
+                if (slice == u"arm64") {
+                    spec.slices.append(MachO::Slice{MachO::cpuTypeArm64});
+                } else if (slice == u"arm64e") {
+                    spec.slices.append(MachO::Slice{MachO::cpuTypeArm64, MachO::cpuSubtypeArm64e});
+                } else if (slice == u"x86_64") {
+                    spec.slices.append(MachO::Slice{MachO::cpuTypeX86_64});
+                } else if (slice == u"i386") {
+                    spec.slices.append(MachO::Slice{MachO::cpuTypeI386});
+                } else {
+                    return fail(QStringLiteral("add-app: unknown slice ") + slice);
+                }
+            }
+        } else if (arg == u"--big-endian") {
+            spec.byteOrder = MachO::ByteOrder::big;
+        } else if (arg == u"--universal") {
+            spec.forceUniversal = true;
+        } else if (arg == u"--wrong-arch") {
+            behavior.insert(QStringLiteral("wrongArchitecture"), true);
+        } else if (arg == u"--never-finishes") {
+            behavior.insert(QStringLiteral("neverFinishesLaunching"), true);
+        } else if (arg == u"--refuses-quit") {
+            behavior.insert(QStringLiteral("refusesToQuit"), true);
+        } else if (arg == u"--refuses-documents") {
+            behavior.insert(QStringLiteral("refusesDocuments"), true);
+        } else if (arg == u"--startup-delay") {
+            behavior.insert(QStringLiteral("startupDelay"), value().toDouble());
+        } else if (arg == u"--crash-after") {
+            behavior.insert(QStringLiteral("crashAfter"), value().toDouble());
+        } else {
+            return fail(QStringLiteral("add-app: unknown option ") + arg);
+        }
+    }
+    if (!behavior.isEmpty()) {
+        spec.extraInfo.insert(QString::fromLatin1(StandInBehavior::infoKey), behavior);
+    }
+    if (!writeBundle(*mac.fileSystem(), spec)) {
+        return fail(QStringLiteral("add-app: cannot write ") + spec.path);
+    }
+    out() << "added " << mac.fileSystem()->expandTilde(spec.path) << Qt::endl;
+    return 0;
+}
+
+// ---- entries ---------------------------------------------------------------------------
+
+QString archText(int cpuType)
+{
+    if (cpuType == CpuType::arm64) {
+        return QStringLiteral("arm64");
+    }
+    if (cpuType == CpuType::x86_64) {
+        return QStringLiteral("x86_64");
+    }
+    return QString::number(cpuType);
+}
+
+int psCommand(SimulatedMac& mac)
+{
+    out() << QStringLiteral("%1  %2  %3  %4  %5  %6\n")
+                 .arg(QStringLiteral("PID"), -8)
+                 .arg(QStringLiteral("STATE"), -6)
+                 .arg(QStringLiteral("ARCH"), -7)
+                 .arg(QStringLiteral("POLICY"), -6)
+                 .arg(QStringLiteral("IDENTIFIER"), -30)
+                 .arg(QStringLiteral("BUNDLE"));
+    for (const RegistryEntry& entry : ProcessRegistry(mac.state()).entries()) {
+        const QString stateText = !PosixProcessProbe::isLive(entry.pid) ? QStringLiteral("stale")
+                                  : entry.finishedLaunching ? QStringLiteral("ready")
+                                                            : QStringLiteral("start");
+        out() << QStringLiteral("%1  %2  %3  %4  %5  %6\n")
+                     .arg(entry.pid, -8)
+                     .arg(stateText, -6)
+                     .arg(archText(entry.architecture), -7)
+                     .arg(entry.activationPolicy, -6)
+                     .arg(entry.bundleIdentifier.isEmpty() ? QStringLiteral("-") : entry.bundleIdentifier, -30)
+                     .arg(entry.bundlePath.isEmpty() ? QStringLiteral("-") : entry.bundlePath);
+    }
+    out().flush();
+    return 0;
+}
+
+int signalCommand(SimulatedMac& mac, const QStringList& args, int signal)
+{
+    bool ok = false;
+    const qint64 pid = args.value(0).toLongLong(&ok);
+    if (!ok || pid < 1) {
+        return fail(QStringLiteral("give a process identifier"));
+    }
+    if (signal == SIGTERM) {
+        EventLog(mac.state()).record(QStringLiteral("quit-request"), {QStringLiteral("pid=") + QString::number(pid)});
+    }
+    if (::kill(pid_t(pid), signal) != 0) {
+        return fail(QStringLiteral("no such process: ") + QString::number(pid));
+    }
+    return 0;
+}
+
+// Keeps a registry entry alive for a helper-like process until SIGTERM.
+int idleCommand(SimulatedMac& mac, const QStringList& args)
+{
+    RegistryEntry entry;
+    entry.pid = QCoreApplication::applicationPid();
+    entry.bundleIdentifier = args.value(0);
+    entry.bundlePath = args.value(1);
+    entry.activationPolicy = args.value(2).toInt();
+    entry.architecture = args.value(3).toInt();
+    entry.processName = HostPath::baseName(entry.bundlePath);
+    entry.finishedLaunching = true;
+    const ProcessRegistry registry(mac.state());
+    registry.add(entry);
+    static volatile std::sig_atomic_t stop = 0;
+    std::signal(SIGTERM, [](int) { stop = 1; });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (stop) {
+            registry.remove(entry.pid);
+            QCoreApplication::exit(0);
+        }
+    });
+    poll.start(50);
+    return QCoreApplication::exec();
+}
+
+int addEntryCommand(SimulatedMac& mac, const QStringList& args)
+{
+    const QString kind = args.value(0);
+    const QString logic = QStringLiteral("/Applications/Logic Pro.app");
+    QString id = QStringLiteral("com.apple.logic10");
+    QString path = logic;
+    int policy = 0;
+    if (kind == u"helper") {
+        id = QStringLiteral("com.apple.logic10.AUHostingService");
+        path = logic + QStringLiteral("/Contents/XPCServices/AUHostingService.xpc");
+        policy = 1;
+    } else if (kind == u"extension") {
+        id = QStringLiteral("com.apple.logic10.extension.share");
+        path = logic + QStringLiteral("/Contents/PlugIns/Share.appex");
+        policy = 2;
+    } else if (kind == u"quicklook") {
+        id = QStringLiteral("com.apple.logic.quicklook");
+        path = logic + QStringLiteral("/Contents/Library/QuickLook/Logic.qlgenerator");
+        policy = 2;
+    } else if (kind == u"accessory") {
+        policy = 1;
+    } else if (kind != u"stale") {
+        return fail(QStringLiteral("add-entry: KIND is helper, extension, quicklook, accessory or stale"));
+    }
+    for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == u"--id") {
+            id = args[i + 1];
+        } else if (args[i] == u"--path") {
+            path = args[i + 1];
+        }
+    }
+    if (kind == u"stale") {
+        // A process that has ended: its pid is real but dead, as a killed copy leaves it.
+        QProcess finished;
+        finished.start(QStringLiteral("/bin/true"));
+        finished.waitForStarted();
+        const qint64 deadPid = finished.processId();
+        finished.waitForFinished();
+        RegistryEntry entry;
+        entry.pid = deadPid > 0 ? deadPid : 999999;
+        entry.bundleIdentifier = id;
+        entry.bundlePath = path;
+        entry.architecture = CpuType::arm64;
+        entry.finishedLaunching = true;
+        ProcessRegistry(mac.state()).add(entry);
+        out() << entry.pid << Qt::endl;
+        return 0;
+    }
+    qint64 pid = 0;
+    if (!QProcess::startDetached(AppLauncher::toolPath(),
+                                 {QStringLiteral("--root"), mac.root(), QStringLiteral("idle"), id, path,
+                                  QString::number(policy), QString::number(CpuType::arm64)},
+                                 QString(), &pid)) {
+        return fail(QStringLiteral("add-entry: cannot start the helper process"));
+    }
+    AppLauncher(mac.fileSystem(), mac.state()).waitForRegistration(pid, 5000);
+    out() << pid << Qt::endl;
+    return 0;
+}
+
+// ---- cards -----------------------------------------------------------------------------
+
+int cardsCommand(SimulatedMac& mac)
+{
+    CurrentHostGuard guard(mac.makeHost(std::make_shared<QtClock>()));
+    auto detector = std::make_shared<ArchitectureDetector>();
+    LogicScanner scanner(detector);
+    const auto resolved = scanner.scan(PersistenceStore().loadApps());
+    out() << "Installations:\n";
+    for (const ResolvedLogicApp& entry : resolved) {
+        out() << "  " << entry.app.displayName << "  " << entry.app.bundlePath;
+        if (entry.isMissing) {
+            out() << "  (missing)";
+        } else {
+            QStringList slices;
+            for (BinaryArchitecture arch : allCases<BinaryArchitecture>()) {
+                if (entry.metadata->executableArchitectures.contains(arch)) {
+                    slices << rawValue(arch);
+                }
+            }
+            out() << "  " << entry.metadata->shortVersion << "  [" << slices.join(QStringLiteral(", ")) << "]";
+        }
+        out() << '\n';
+    }
+    out() << "Cards:\n";
+    for (const LaunchCard& card : LaunchCardBuilder::buildCards(resolved, *detector)) {
+        out() << "  " << (card.isAvailable ? "●" : "○") << ' ' << card.app.displayName << " — " << card.modeText();
+        if (card.unavailabilityReason) {
+            out() << "  (" << *card.unavailabilityReason << ')';
+        }
+        out() << "  " << card.id << '\n';
+    }
+    out().flush();
+    return 0;
+}
+
+int toggleCommand(const QStringList& args, const std::function<void(bool)>& apply)
+{
+    if (args.value(0) != u"on" && args.value(0) != u"off") {
+        return fail(QStringLiteral("say on or off"));
+    }
+    apply(args.value(0) == u"on");
     return 0;
 }
 
@@ -27,22 +402,79 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantrel-sim"));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("The simulated Mac that Vantrel runs on outside macOS."));
-    parser.addHelpOption();
-    QCommandLineOption rootOption(QStringLiteral("root"),
-                                  QStringLiteral("The simulated Mac's folder (default: $%1 or %2).")
-                                      .arg(QString::fromLatin1(SimulatedMac::rootVariable), SimulatedMac::defaultRoot()),
-                                  QStringLiteral("folder"));
-    parser.addOption(rootOption);
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init: create the simulated Mac."));
-    parser.process(app);
-
-    const QString root = parser.isSet(rootOption) ? parser.value(rootOption) : SimulatedMac::defaultRoot();
-    const QStringList args = parser.positionalArguments();
-    if (args.value(0) == u"init") {
-        return init(root);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    QString root = SimulatedMac::defaultRoot();
+    if (args.value(0) == u"--root") {
+        if (args.size() < 2) {
+            return fail(QStringLiteral("--root needs a folder"), 2);
+        }
+        root = args[1];
+        args = args.mid(2);
     }
-    QTextStream(stderr) << "vantrel-sim: unknown command; see --help\n";
-    return 2;
+    if (args.isEmpty() || args[0] == u"--help" || args[0] == u"-h" || args[0] == u"help") {
+        out() << usage;
+        out().flush();
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString command = args.takeFirst();
+    SimulatedMac mac(root);
+
+    if (command == u"init") {
+        if (!mac.initialize() || (args.contains(QStringLiteral("--demo")) && !populateDemo(mac))) {
+            return fail(QStringLiteral("cannot create a simulated Mac at ") + root);
+        }
+        out() << "Simulated Mac ready at " << mac.root() << " (user " << mac.userName() << ")" << Qt::endl;
+        return 0;
+    }
+    if (!mac.isInitialized()) {
+        return fail(QStringLiteral("no simulated Mac at ") + mac.root() + QStringLiteral(" — run `vantrel-sim init` first"));
+    }
+    if (command == u"app") {
+        // app --bundle PATH --arch ARCH [DOCUMENT…]
+        if (args.size() < 4 || args[0] != u"--bundle" || args[2] != u"--arch") {
+            return fail(QStringLiteral("app: --bundle PATH --arch ARCH [DOCUMENT…]"), 2);
+        }
+        return runStandInLogicPro(mac.root(), args[1], args[3], args.mid(4));
+    }
+    if (command == u"open") {
+        return openCommand(mac, args);
+    }
+    if (command == u"add-app") {
+        return addAppCommand(mac, args);
+    }
+    if (command == u"ps") {
+        return psCommand(mac);
+    }
+    if (command == u"events") {
+        for (const QString& line : EventLog(mac.state()).lines()) {
+            out() << line << '\n';
+        }
+        out().flush();
+        return 0;
+    }
+    if (command == u"quit") {
+        return signalCommand(mac, args, SIGTERM);
+    }
+    if (command == u"kill") {
+        return signalCommand(mac, args, SIGKILL);
+    }
+    if (command == u"rosetta") {
+        return toggleCommand(args, [&](bool on) { mac.setRosettaInstalled(on); });
+    }
+    if (command == u"launch-services") {
+        return toggleCommand(args, [&](bool on) { SimulatedLaunchServices::setAvailable(mac.state(), on); });
+    }
+    if (command == u"service") {
+        return toggleCommand(args, [&](bool on) { SimulatedScripting::setShowInfoServiceAvailable(mac.state(), on); });
+    }
+    if (command == u"add-entry") {
+        return addEntryCommand(mac, args);
+    }
+    if (command == u"idle") {
+        return idleCommand(mac, args);
+    }
+    if (command == u"cards") {
+        return cardsCommand(mac);
+    }
+    return fail(QStringLiteral("unknown command ") + command + QStringLiteral("; see --help"), 2);
 }

@@ -1,10 +1,17 @@
 #include "support/TempSimulatedMac.h"
 
+#include "simhost/EventLog.h"
+#include "simhost/ProcessRegistry.h"
+
 #include <QDir>
+#include <QRegularExpression>
+#include <QSet>
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace vantrel::testing {
 
@@ -26,8 +33,32 @@ TempSimulatedMac::TempSimulatedMac(const QString& userName)
 
 TempSimulatedMac::~TempSimulatedMac()
 {
+    endStandIns();
     m_guard.reset();
     m_host.reset();
+}
+
+void TempSimulatedMac::endStandIns() const
+{
+    // Every process this Mac started: the registry's entries and every launch the event
+    // log saw. Only processes whose command line names this root are ended, so a reused
+    // process identifier never hits a stranger.
+    QSet<qint64> pids;
+    for (const sim::RegistryEntry& entry : sim::ProcessRegistry(m_mac->state()).entries()) {
+        pids.insert(entry.pid);
+    }
+    static const QRegularExpression launched(QStringLiteral("^launch pid=(\\d+)"));
+    for (const QString& event : sim::EventLog(m_mac->state()).events()) {
+        if (auto match = launched.match(event); match.hasMatch()) {
+            pids.insert(match.captured(1).toLongLong());
+        }
+    }
+    for (qint64 pid : pids) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(m_root.toUtf8())) {
+            ::kill(pid_t(pid), SIGKILL);
+        }
+    }
 }
 
 QString TempSimulatedMac::native(const QString& hostPath) const

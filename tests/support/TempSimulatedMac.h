@@ -35,6 +35,10 @@ public:
     void writeFile(const QString& hostPath, const QByteArray& data);
     std::optional<QByteArray> readFile(const QString& hostPath) const;
 
+    // Ends (SIGKILL) every stand-in process this Mac started that still runs; the
+    // destructor does it too, so nothing outlives a test even when it fails.
+    void endStandIns() const;
+
 private:
     QTemporaryDir m_dir;
     QString m_root;

@@ -40,6 +40,11 @@ Host& Host::current()
     return *host;
 }
 
+void Host::missingPort(const char* name)
+{
+    qFatal("This host has no %s port", name);
+}
+
 bool Host::hasCurrent()
 {
     return g_current.load(std::memory_order_acquire) != nullptr;

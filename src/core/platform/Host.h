@@ -1,8 +1,14 @@
 #pragma once
 
 #include "async/Clock.h"
+#include "platform/CommandRunner.h"
 #include "platform/FileSystem.h"
+#include "platform/KeyboardEvents.h"
+#include "platform/LaunchServices.h"
 #include "platform/PreferencesSystem.h"
+#include "platform/ProcessProbe.h"
+#include "platform/Scripting.h"
+#include "platform/Workspace.h"
 
 #include <QString>
 
@@ -21,10 +27,18 @@ namespace vantrel {
 // (a temporary simulated Mac) never sees another test's state or the real home folder.
 class Host {
 public:
+    // The first three are required; a host for tests that need no processes may leave
+    // the others empty (using an empty one is a programming error and aborts).
     struct Ports {
         std::shared_ptr<FileSystem> fileSystem;
         std::shared_ptr<PreferencesSystem> preferences;
         std::shared_ptr<Clock> clock;
+        std::shared_ptr<Workspace> workspace = {};
+        std::shared_ptr<ProcessProbe> processProbe = {};
+        std::shared_ptr<CommandRunner> commandRunner = {};
+        std::shared_ptr<LaunchServices> launchServices = {};
+        std::shared_ptr<KeyboardEvents> keyboard = {};
+        std::shared_ptr<Scripting> scripting = {};
     };
 
     Host(Ports ports, QString ownBundlePath, QString ownBundleIdentifier);
@@ -36,6 +50,13 @@ public:
     FileSystem& fileSystem() const { return *m_ports.fileSystem; }
     PreferencesSystem& preferences() const { return *m_ports.preferences; }
     Clock& clock() const { return *m_ports.clock; }
+    Workspace& workspace() const { return required(m_ports.workspace); }
+    ProcessProbe& processProbe() const { return required(m_ports.processProbe); }
+    CommandRunner& commandRunner() const { return required(m_ports.commandRunner); }
+    LaunchServices& launchServices() const { return required(m_ports.launchServices); }
+    KeyboardEvents& keyboard() const { return required(m_ports.keyboard); }
+    Scripting& scripting() const { return required(m_ports.scripting); }
+    const Ports& ports() const { return m_ports; }
     std::shared_ptr<UserDefaults> standardDefaults() const { return m_ports.preferences->standard(); }
 
     // The launcher's own application bundle, as a host path, and its identifier.
@@ -66,6 +87,16 @@ public:
 
 private:
     friend class CurrentHostGuard;
+
+    template <typename T>
+    static T& required(const std::shared_ptr<T>& port)
+    {
+        if (!port) {
+            missingPort(typeid(T).name());
+        }
+        return *port;
+    }
+    [[noreturn]] static void missingPort(const char* name);
 
     Ports m_ports;
     QString m_ownBundlePath;

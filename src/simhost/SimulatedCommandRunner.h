@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/CommandRunner.h"
+
+#include <QString>
+
+namespace vantrel::sim {
+
+// Runs child processes for real. "/usr/bin/open" is the simulated Mac's own
+// (`vantrel-sim open`); any other executable runs as it is.
+class SimulatedCommandRunner final : public CommandRunner {
+public:
+    explicit SimulatedCommandRunner(QString root);
+    Task<Result> run(const QString& executable, const QStringList& arguments) override;
+
+private:
+    QString m_root;
+};
+
+} // namespace vantrel::sim

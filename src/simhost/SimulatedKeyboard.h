@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/KeyboardEvents.h"
+#include "simhost/HostState.h"
+
+#include <QMap>
+
+namespace vantrel::sim {
+
+// System-wide keys of the simulated Mac: the held keys live in ".simhost/keyboard.json"
+// (key code → modifier flags), so a stand-in starting while Control is held sees it.
+class SimulatedKeyboard final : public KeyboardEvents {
+public:
+    explicit SimulatedKeyboard(HostState state);
+    bool post(int keyCode, bool keyDown, quint64 flags) override;
+
+    static QMap<int, quint64> heldKeys(const HostState& state);
+
+private:
+    HostState m_state;
+};
+
+} // namespace vantrel::sim

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/Workspace.h"
+#include "simhost/HostState.h"
+
+#include <functional>
+#include <memory>
+
+namespace vantrel::sim {
+
+class RootedFileSystem;
+
+// The workspace of the simulated Mac: the running-application list is the host's
+// registry (stale entries included; liveness comes from the real signal-0 probe), opening
+// starts stand-in processes, and documents go to a running stand-in's inbox. Opening a
+// URL and revealing items are recorded in the event log and, when the shell installs a
+// desktop hook, shown with the real file manager.
+class SimulatedWorkspace final : public Workspace {
+public:
+    // Called with the native path (or the URL's text) of what is opened or revealed.
+    using DesktopHook = std::function<void(const QString& nativePathOrURL, bool reveal)>;
+
+    SimulatedWorkspace(std::shared_ptr<RootedFileSystem> fileSystem, HostState state);
+
+    QList<RunningApplicationPtr> runningApplications() override;
+    Task<OpenResult> openApplication(const QUrl& appURL, const OpenConfiguration& configuration) override;
+    Task<OpenResult> openDocuments(const QList<QUrl>& documentURLs, const QUrl& appURL,
+                                   const OpenConfiguration& configuration) override;
+    bool open(const QUrl& url) override;
+    void activateFileViewerSelecting(const QList<QUrl>& urls) override;
+
+    void setDesktopHook(DesktopHook hook) { m_desktopHook = std::move(hook); }
+
+    // A running-application record for a registry entry of this host.
+    RunningApplicationPtr applicationFor(qint64 pid) const;
+
+private:
+    Task<OpenResult> launch(const QString& bundlePath, const OpenConfiguration& configuration, const QStringList& documents);
+    RunningApplicationPtr liveInstance(const QString& bundlePath) const;
+
+    std::shared_ptr<RootedFileSystem> m_fileSystem;
+    HostState m_state;
+    DesktopHook m_desktopHook;
+};
+
+} // namespace vantrel::sim

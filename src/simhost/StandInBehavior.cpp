@@ -1,0 +1,30 @@
+#include "simhost/StandInBehavior.h"
+
+#include "plist/PropertyList.h"
+#include "simhost/RootedFileSystem.h"
+
+namespace vantrel::sim {
+
+StandInBehavior StandInBehavior::read(const RootedFileSystem& fileSystem, const QString& bundlePath)
+{
+    StandInBehavior behavior;
+    auto bytes = fileSystem.readAll(bundlePath + QStringLiteral("/Contents/Info.plist"));
+    auto info = bytes ? PropertyList::parse(*bytes) : std::nullopt;
+    if (!info) {
+        return behavior;
+    }
+    const QVariantMap switches = info->toMap().value(QString::fromLatin1(infoKey)).toMap();
+    behavior.wrongArchitecture = switches.value(QStringLiteral("wrongArchitecture")).toBool();
+    behavior.neverFinishesLaunching = switches.value(QStringLiteral("neverFinishesLaunching")).toBool();
+    behavior.refusesToQuit = switches.value(QStringLiteral("refusesToQuit")).toBool();
+    behavior.refusesDocuments = switches.value(QStringLiteral("refusesDocuments")).toBool();
+    if (switches.contains(QStringLiteral("startupDelay"))) {
+        behavior.startupDelay = std::max(0.0, switches.value(QStringLiteral("startupDelay")).toDouble());
+    }
+    if (switches.contains(QStringLiteral("crashAfter"))) {
+        behavior.crashAfter = std::max(0.0, switches.value(QStringLiteral("crashAfter")).toDouble());
+    }
+    return behavior;
+}
+
+} // namespace vantrel::sim

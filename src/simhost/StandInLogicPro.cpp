@@ -1,0 +1,205 @@
+#include "simhost/StandInLogicPro.h"
+
+#include "model/CpuType.h"
+#include "platform/HostPath.h"
+#include "plist/PropertyList.h"
+#include "simhost/EventLog.h"
+#include "simhost/ProcessRegistry.h"
+#include "simhost/SimulatedMac.h"
+#include "simhost/SimulatedPreferences.h"
+#include "simhost/RootedFileSystem.h"
+#include "simhost/StandInBehavior.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QTimer>
+#include <QUuid>
+
+#include <csignal>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace vantrel::sim {
+
+namespace {
+
+volatile std::sig_atomic_t g_quitRequested = 0;
+
+extern "C" void onTerminate(int)
+{
+    g_quitRequested = 1;
+}
+
+QString processNameOf(const RootedFileSystem& fs, const QString& bundlePath)
+{
+    auto bytes = fs.readAll(bundlePath + QStringLiteral("/Contents/Info.plist"));
+    auto info = bytes ? PropertyList::parse(*bytes) : std::nullopt;
+    const QString name = info ? info->toMap().value(QStringLiteral("CFBundleName")).toString() : QString();
+    return name.isEmpty() ? HostPath::baseName(bundlePath) : name;
+}
+
+QString bundleIdentifierOf(const RootedFileSystem& fs, const QString& bundlePath)
+{
+    auto bytes = fs.readAll(bundlePath + QStringLiteral("/Contents/Info.plist"));
+    auto info = bytes ? PropertyList::parse(*bytes) : std::nullopt;
+    return info ? info->toMap().value(QStringLiteral("CFBundleIdentifier")).toString() : QString();
+}
+
+// Whether Control is held system-wide right now (see SimulatedKeyboard).
+bool controlHeld(const HostState& state)
+{
+    QFile file(state.keyboardFile());
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QJsonObject held = QJsonDocument::fromJson(file.readAll()).object();
+    for (auto it = held.begin(); it != held.end(); ++it) {
+        if (it.key() == u"59" || (qint64(it.value().toDouble()) & 0x40000)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool sendStandInCommand(const QString& root, qint64 pid, const QString& command, const QString& argument)
+{
+    const HostState state(root);
+    const QString folder = state.inboxFolder(pid);
+    if (!QDir().mkpath(folder)) {
+        return false;
+    }
+    // Names sort in sending order; the stand-in reads them in that order.
+    const QString name = QStringLiteral("%1-%2.cmd")
+                             .arg(QDateTime::currentMSecsSinceEpoch(), 16, 10, QLatin1Char('0'))
+                             .arg(QUuid::createUuid().toString(QUuid::Id128));
+    QSaveFile file(folder + u'/' + name);
+    const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("command"), command},
+                                                      {QStringLiteral("argument"), argument}})
+                                .toJson(QJsonDocument::Compact);
+    return file.open(QIODevice::WriteOnly) && file.write(body) == body.size() && file.commit();
+}
+
+int runStandInLogicPro(const QString& root, const QString& bundlePath, const QString& architecture,
+                       const QStringList& documents)
+{
+    SimulatedMac mac(root);
+    const HostState state(mac.root());
+    const EventLog events(state);
+    const ProcessRegistry registry(state);
+    RootedFileSystem& fs = *mac.fileSystem();
+    const StandInBehavior behavior = StandInBehavior::read(fs, bundlePath);
+    const qint64 pid = QCoreApplication::applicationPid();
+    const QString pidField = QStringLiteral("pid=") + QString::number(pid);
+
+    QString runsAs = architecture;
+    if (behavior.wrongArchitecture) {
+        runsAs = architecture == u"x86_64" ? QStringLiteral("arm64") : QStringLiteral("x86_64");
+    }
+    const int cpuType = runsAs == u"x86_64" ? CpuType::x86_64 : CpuType::arm64;
+
+    const QString identifier = bundleIdentifierOf(fs, bundlePath);
+    const QString domain = identifier.isEmpty() ? QStringLiteral("com.apple.logic10") : identifier;
+    auto preferences = mac.preferences()->suite(domain);
+    const std::optional<QVariant> startupAction = preferences ? preferences->value(QStringLiteral("startupAction")) : std::nullopt;
+    const bool safeModeOffered = controlHeld(state);
+
+    RegistryEntry entry;
+    entry.pid = pid;
+    entry.bundleIdentifier = identifier;
+    entry.bundlePath = bundlePath;
+    entry.processName = processNameOf(fs, bundlePath);
+    entry.activationPolicy = 0;
+    entry.architecture = cpuType;
+    entry.finishedLaunching = false;
+    events.record(QStringLiteral("launch"),
+                  {pidField, QStringLiteral("arch=") + runsAs, QStringLiteral("requested=") + architecture,
+                   QStringLiteral("startupAction=") + (startupAction ? startupAction->toString() : QStringLiteral("absent")),
+                   QStringLiteral("control=") + (safeModeOffered ? QStringLiteral("true") : QStringLiteral("false")),
+                   QStringLiteral("bundle=") + bundlePath});
+    registry.add(entry);
+
+    if (safeModeOffered) {
+        events.record(QStringLiteral("safe-mode-offered"), {pidField});
+    }
+    // Logic opens nothing at start when its startup action is 0; otherwise it reopens
+    // its most recent project.
+    if (!startupAction || startupAction->toLongLong() != 0) {
+        events.record(QStringLiteral("startup-reopen"), {pidField});
+    }
+
+    struct sigaction action {};
+    action.sa_handler = onTerminate;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+
+    auto openDocument = [&](const QString& path) {
+        if (behavior.refusesDocuments) {
+            events.record(QStringLiteral("document-refused"), {pidField, QStringLiteral("path=") + path});
+        } else {
+            events.record(QStringLiteral("document-open"), {pidField, QStringLiteral("path=") + path});
+        }
+    };
+
+    QTimer::singleShot(int(behavior.startupDelay * 1000), [&] {
+        if (behavior.neverFinishesLaunching) {
+            return;
+        }
+        entry.finishedLaunching = true;
+        registry.update(entry);
+        events.record(QStringLiteral("finished-launching"), {pidField});
+        for (const QString& document : documents) {
+            openDocument(document);
+        }
+    });
+
+    if (behavior.crashAfter) {
+        QTimer::singleShot(int(*behavior.crashAfter * 1000), [&] {
+            events.record(QStringLiteral("crash"), {pidField});
+            std::_Exit(134); // no deregistration: the entry goes stale
+        });
+    }
+
+    QTimer poll;
+    poll.setInterval(25);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (g_quitRequested) {
+            g_quitRequested = 0;
+            if (behavior.refusesToQuit) {
+                events.record(QStringLiteral("quit-refused"), {pidField});
+            } else {
+                registry.remove(pid);
+                QDir(state.inboxFolder(pid)).removeRecursively();
+                events.record(QStringLiteral("quit"), {pidField});
+                QCoreApplication::exit(0);
+                return;
+            }
+        }
+        QDir inbox(state.inboxFolder(pid));
+        for (const QString& name : inbox.entryList({QStringLiteral("*.cmd")}, QDir::Files, QDir::Name)) {
+            QFile file(inbox.filePath(name));
+            if (!file.open(QIODevice::ReadOnly)) {
+                continue;
+            }
+            const QJsonObject command = QJsonDocument::fromJson(file.readAll()).object();
+            file.close();
+            QFile::remove(inbox.filePath(name));
+            const QString kind = command.value(QStringLiteral("command")).toString();
+            if (kind == u"open-document") {
+                openDocument(command.value(QStringLiteral("argument")).toString());
+            } else if (kind == u"open-preferences") {
+                events.record(QStringLiteral("open-preferences"), {pidField});
+            }
+        }
+    });
+    poll.start();
+    return QCoreApplication::exec();
+}
+
+} // namespace vantrel::sim
