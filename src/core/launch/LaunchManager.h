@@ -1,0 +1,107 @@
+#pragma once
+
+#include "async/Task.h"
+#include "launch/ArchitecturePreferenceMutator.h"
+#include "launch/LogicPreferenceMutator.h"
+#include "model/LaunchAction.h"
+#include "model/LaunchArchitecture.h"
+#include "model/LauncherError.h"
+#include "model/ParallelLaunchStatus.h"
+#include "platform/RunningApplication.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+
+namespace vantrel {
+
+class ArchitectureDetector;
+class Clock;
+class CommandRunner;
+class FileSystem;
+class KeyboardEvents;
+class LaunchLogger;
+class ProcessProbe;
+class Spawner;
+class UserDefaults;
+class Workspace;
+
+// The launch engine's single entry point: turns a request to start one installation in
+// one mode (with one action and perhaps a project) into a running, verified Logic Pro
+// process, and every step into a line of the launch log. It keeps no state of its own
+// between requests.
+class LaunchManager {
+public:
+    // The five collaborators, and the ports of the platform the engine waits and acts
+    // through. fromCurrentHost() gives the ones a launcher uses.
+    struct Collaborators {
+        std::shared_ptr<ArchitectureDetector> architectureDetector;
+        std::shared_ptr<LogicPreferenceMutator> preferenceMutator;
+        std::shared_ptr<ArchitecturePreferenceMutator> architecturePreferenceMutator;
+        Workspace* workspace = nullptr;
+        LaunchLogger* logger = nullptr;
+
+        Clock* clock = nullptr;
+        ProcessProbe* processProbe = nullptr;
+        CommandRunner* commandRunner = nullptr;
+        KeyboardEvents* keyboard = nullptr;
+        FileSystem* fileSystem = nullptr;
+        std::shared_ptr<UserDefaults> standardDefaults;
+        // Fire-and-forget restores; the shell waits for it before the process ends.
+        Spawner* pendingWork = nullptr;
+
+        static Collaborators fromCurrentHost();
+    };
+
+    explicit LaunchManager(Collaborators collaborators);
+    LaunchManager(); // from the current host
+
+    // ---- the request ----------------------------------------------------------------
+
+    // Synchronous preflight: the bundle, its slice, and for rosetta Rosetta and the Launch
+    // Services setter. The first failing check decides.
+    std::optional<LauncherError> canLaunch(const QUrl& appURL, LaunchArchitecture architecture);
+
+    // ---- running instances -----------------------------------------------------------
+
+    // The live Logic Pro processes, in the workspace's order; logs one line per
+    // Logic-like entry it looks at.
+    QList<RunningApplicationPtr> runningLogicInstances();
+    static bool isLogicProBundleID(const QString& lowercasedIdentifier);
+    bool isLiveLogicProcess(const RunningApplication& application);
+    // pid ≥ 1 and signal 0 delivered, or refused with EPERM.
+    bool isLive(qint32 pid) const;
+
+    ParallelLaunchStatus parallelLaunchStatus(const QUrl& appURL, LaunchArchitecture architecture);
+    // Brings the first instance of this installation in this mode to the front.
+    void activateExisting(const QUrl& appURL, LaunchArchitecture architecture);
+
+    // "closeOtherLogicOnLaunch", true when never set.
+    bool shouldCloseOtherLogicOnLaunch() const;
+    Task<> quitOtherLogicIfNeeded(const QUrl& appURL, LaunchArchitecture architecture);
+    // Quits every other installation, and this one when it runs in another mode than
+    // `keepingArchitecture` (a CPU type); throws operationCancelled when they are still
+    // running 120 s after the request.
+    Task<> quitOtherLogicInstances(const QUrl& exceptBundle, int keepingArchitecture);
+
+    // ---- Logic's startup action -------------------------------------------------------
+
+    // Ends the override after `afterSeconds` in a task of its own and logs
+    // "startupAction restored after document open"; returns at once. Nothing for no token.
+    void restoreStartupAction(const std::optional<LogicPreferenceMutator::OverrideToken>& token, quint64 afterSeconds);
+
+    Spawner& pendingWork() const { return *m_c.pendingWork; }
+    const Collaborators& collaborators() const { return m_c; }
+
+private:
+    void log(const QString& message) const;
+    bool belongsTo(const RunningApplication& application, const QString& standardizedBundlePath) const;
+
+    Collaborators m_c;
+};
+
+} // namespace vantrel

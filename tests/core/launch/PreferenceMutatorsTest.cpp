@@ -1,0 +1,182 @@
+#include "launch/ArchitecturePreferenceMutator.h"
+#include "launch/LaunchTesting.h"
+#include "launch/LogicPreferenceMutator.h"
+#include "platform/LaunchServices.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+
+using namespace vantrel;
+using namespace vantrel::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Launch Services that records every call it receives.
+class RecordingLaunchServices final : public LaunchServices {
+public:
+    struct Setter final : ArchitecturePreferenceSetter {
+        QStringList& calls;
+        explicit Setter(QStringList& c) : calls(c) {}
+        bool canMakeBundleURL(const QString& path) const override { return !path.contains(QStringLiteral("unmakeable")); }
+        void setPreference(const QString& path, const QString& arch) override { calls << path + u' ' + arch; }
+    };
+
+    bool present = true;
+    QStringList calls;
+    std::shared_ptr<ArchitecturePreferenceSetter> lookUpArchitecturePreferenceSetter() override
+    {
+        return present ? std::make_shared<Setter>(calls) : nullptr;
+    }
+};
+
+QUrl url(const char* path) { return HostPath::fileURL(QString::fromUtf8(path)); }
+
+std::optional<LauncherError> thrownBy(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const LauncherError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+TEST(ArchitecturePreferenceMutator, OverridesRecordAndRestore)
+{
+    TempSimulatedMac mac;
+    RecordingLaunchServices services;
+    ArchitecturePreferenceMutator mutator(services);
+    const QUrl logic = url("/Applications/Logic Pro.app");
+    EXPECT_EQ(mutator.currentPreference(logic), std::nullopt);
+
+    auto first = mutator.beginOverride(logic, LaunchArchitecture::rosetta, true);
+    EXPECT_EQ(first, (ArchitecturePreferenceMutator::Token{logic, std::nullopt, true}));
+    EXPECT_EQ(services.calls, QStringList{QStringLiteral("/Applications/Logic Pro.app x86_64")});
+    EXPECT_EQ(mutator.currentPreference(logic), QStringLiteral("x86_64"));
+
+    // The same mode again: no call, nothing changed; ending it changes nothing.
+    const QUrl dotted = url("/Applications/./Logic Pro.app");
+    auto again = mutator.beginOverride(dotted, LaunchArchitecture::rosetta, true);
+    EXPECT_FALSE(again.didChange);
+    EXPECT_EQ(again.previousPreference, QStringLiteral("x86_64"));
+    mutator.endOverride(again);
+    EXPECT_EQ(services.calls.size(), 1);
+
+    // Native after rosetta, and back.
+    auto native = mutator.beginOverride(dotted, LaunchArchitecture::native, true);
+    EXPECT_EQ(native.previousPreference, QStringLiteral("x86_64"));
+    EXPECT_EQ(services.calls.last(), QStringLiteral("/Applications/Logic Pro.app arm64")) << "dot segments share one entry";
+    mutator.endOverride(native);
+    EXPECT_EQ(services.calls.last(), QStringLiteral("/Applications/Logic Pro.app x86_64"));
+
+    // Ending the first override: nothing was recorded before it, so arm64.
+    mutator.endOverride(first);
+    EXPECT_EQ(services.calls.last(), QStringLiteral("/Applications/Logic Pro.app arm64"));
+    EXPECT_EQ(mutator.currentPreference(logic), QStringLiteral("arm64"));
+
+    // native off Apple Silicon is x86_64.
+    mutator.beginOverride(url("/Applications/Other.app"), LaunchArchitecture::native, false);
+    EXPECT_EQ(services.calls.last(), QStringLiteral("/Applications/Other.app x86_64"));
+}
+
+TEST(ArchitecturePreferenceMutator, MissingSetterOrBundleURLFails)
+{
+    TempSimulatedMac mac;
+    mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    RecordingLaunchServices services;
+    services.present = false;
+    ArchitecturePreferenceMutator absent(services);
+    EXPECT_FALSE(absent.hasSetter());
+    for (LaunchArchitecture mode : allCases<LaunchArchitecture>()) {
+        EXPECT_EQ(thrownBy([&] { absent.beginOverride(url("/Applications/Logic Pro.app"), mode, true); }),
+                  LauncherError::preferenceMutationFailed(
+                      QStringLiteral("Cannot force Rosetta: Launch Services architecture preference is unavailable.")));
+    }
+    absent.endOverride({url("/Applications/Logic Pro.app"), std::nullopt, true});
+    EXPECT_TRUE(services.calls.isEmpty());
+
+    services.present = true;
+    ArchitecturePreferenceMutator present(services);
+    EXPECT_EQ(thrownBy([&] { present.beginOverride(url("/Applications/unmakeable.app"), LaunchArchitecture::rosetta, true); }),
+              LauncherError::preferenceMutationFailed(QStringLiteral("Could not set Launch Services architecture preference to x86_64.")));
+    EXPECT_TRUE(services.calls.isEmpty());
+}
+
+TEST(LogicPreferenceMutator, RestoresExactlyWhatWasThere)
+{
+    TempSimulatedMac mac;
+    LogicPreferenceMutator mutator;
+    auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
+
+    // Absent: 0 during, gone again afterwards.
+    auto token = mutator.beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
+    EXPECT_FALSE(token.hadValue);
+    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 0);
+    mutator.endOverride(token);
+    EXPECT_EQ(logic->value(QStringLiteral("startupAction")), std::nullopt);
+
+    // An integer comes back as an integer, a string as a string, a date as a date.
+    const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5), QTimeZone::utc());
+    for (const QVariant& previous : {QVariant(qint64(1)), QVariant(QStringLiteral("1")), QVariant(when), QVariant(true)}) {
+        logic->setValue(QStringLiteral("startupAction"), previous);
+        auto t = mutator.beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
+        EXPECT_EQ(t.previousValue, previous);
+        EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 0);
+        mutator.endOverride(t);
+        auto restored = logic->value(QStringLiteral("startupAction"));
+        ASSERT_TRUE(restored);
+        EXPECT_EQ(restored->typeId(), previous.typeId() == QMetaType::Int ? QMetaType::LongLong : previous.typeId());
+        EXPECT_EQ(*restored, previous);
+    }
+
+    // Two overrides: the second records 0; the later end decides.
+    logic->setValue(QStringLiteral("startupAction"), 2);
+    auto a = mutator.beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
+    auto b = mutator.beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
+    EXPECT_EQ(b.previousValue, QVariant(qint64(0)));
+    mutator.endOverride(a);
+    mutator.endOverride(b);
+    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 0);
+}
+
+TEST(LogicPreferenceMutator, AnUnopenableDomainFallsBackToTheStandardDefaults)
+{
+    TempSimulatedMac mac;
+    LogicPreferenceMutator mutator;
+    auto token = mutator.beginStartupActionOverride(QStringLiteral("bad/domain"), 0);
+    EXPECT_EQ(token.suiteName, QStringLiteral("bad/domain"));
+    EXPECT_EQ(mac.host().standardDefaults()->integer(QStringLiteral("startupAction")), 0);
+    mutator.endOverride(token);
+    EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupAction")), std::nullopt);
+}
+
+struct RestoreTest : LaunchTest {};
+
+TEST_F(RestoreTest, DelayedRestoresRunAfterTheCallerAndArePendingWork)
+{
+    auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
+    logic->setValue(QStringLiteral("startupAction"), 1);
+    auto mutator = manager->collaborators().preferenceMutator;
+
+    manager->restoreStartupAction(std::nullopt, 6);
+    EXPECT_EQ(manager->pendingWork().pendingCount(), 0u);
+
+    auto token = mutator->beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
+    manager->restoreStartupAction(token, 0);
+    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 0) << "not restored inside the call";
+    mac.clock().advance(0ms);
+    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 1);
+    EXPECT_EQ(log().last(), QStringLiteral("startupAction restored after document open"));
+
+    token = mutator->beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
+    manager->restoreStartupAction(token, 6);
+    EXPECT_EQ(manager->pendingWork().pendingCount(), 1u);
+    // The shell awaits pending work before the process ends: that runs the restore.
+    auto outcome = run(manager->pendingWork().waitForPending());
+    EXPECT_TRUE(outcome.finished);
+    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 1);
+    EXPECT_EQ(log().filter(QStringLiteral("startupAction restored")).size(), 2);
+}
