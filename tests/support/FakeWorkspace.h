@@ -2,7 +2,9 @@
 
 #include "async/ManualClock.h"
 #include "model/CpuType.h"
+#include "platform/CommandRunner.h"
 #include "platform/HostPath.h"
+#include "platform/KeyboardEvents.h"
 #include "platform/ProcessProbe.h"
 #include "platform/Workspace.h"
 
@@ -182,6 +184,41 @@ public:
 
 private:
     ManualClock& m_clock;
+};
+
+// Child processes as the test scripts them: every call is journaled ("run /usr/bin/open
+// -n --arch …"); the handler decides the result (by default exit status 0).
+class FakeCommandRunner final : public CommandRunner {
+public:
+    explicit FakeCommandRunner(QStringList& journal) : m_journal(journal) {}
+
+    std::function<Task<Result>(const QString&, const QStringList&)> handler;
+
+    Task<Result> run(const QString& executable, const QStringList& arguments) override
+    {
+        m_journal << QStringLiteral("run ") + executable + u' ' + arguments.join(u' ');
+        if (handler) {
+            co_return co_await handler(executable, arguments);
+        }
+        co_return Result{0, {}};
+    }
+
+private:
+    QStringList& m_journal;
+};
+
+// Key events, journaled as "key-down 59 flags=262144".
+class FakeKeyboard final : public KeyboardEvents {
+public:
+    explicit FakeKeyboard(QStringList& journal) : m_journal(journal) {}
+    bool post(int keyCode, bool keyDown, quint64 flags) override
+    {
+        m_journal << QStringLiteral("%1 %2 flags=%3").arg(keyDown ? QStringLiteral("key-down") : QStringLiteral("key-up")).arg(keyCode).arg(flags);
+        return true;
+    }
+
+private:
+    QStringList& m_journal;
 };
 
 } // namespace vantrel::testing

@@ -62,9 +62,42 @@ public:
 
     // ---- the request ----------------------------------------------------------------
 
+    // The whole request: log it, preflight, parallel status, quit others, activate a
+    // matching running copy when there is no document, else dispatch by action. Throws
+    // LauncherError; a support action is operationCancelled. `preferNewInstance` is
+    // accepted and not consulted.
+    Task<> launch(const QUrl& appURL, LaunchArchitecture architecture, LaunchAction action, bool preferNewInstance,
+                  std::optional<QUrl> documentURL);
+
     // Synchronous preflight: the bundle, its slice, and for rosetta Rosetta and the Launch
     // Services setter. The first failing check decides.
     std::optional<LauncherError> canLaunch(const QUrl& appURL, LaunchArchitecture architecture);
+
+    // ---- opening -----------------------------------------------------------------------
+
+    // Makes the copy run in the mode (forcing the architecture, `open -n --arch`, then the
+    // workspace as a fallback), verified, with the document handed over.
+    Task<> openApplication(const QUrl& appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL);
+    Task<> launchViaOpenCommand(const QUrl& appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL);
+    Task<> launchViaNSWorkspace(const QUrl& appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL);
+
+    // ---- readiness and verification ------------------------------------------------------
+
+    Task<> verifyArchitecture(const QUrl& appURL, LaunchArchitecture expected, QSet<qint32> beforePIDs,
+                              bool requireLongerSettle);
+    // Never fails: returns when the instance is ready or the deadline has passed.
+    Task<> waitUntilLogicReady(const QUrl& appURL, LaunchArchitecture architecture, bool coldStart);
+
+    // ---- documents -----------------------------------------------------------------------
+
+    Task<> openDocumentReliably(const QUrl& documentURL, const QUrl& appURL, LaunchArchitecture architecture,
+                                bool coldStart);
+    Task<> openDocument(const QUrl& documentURL, const QUrl& appURL);
+
+    // ---- special launches ----------------------------------------------------------------
+
+    Task<> launchWithoutRecentProject(const QUrl& appURL, LaunchArchitecture architecture);
+    Task<> launchSafeMode(const QUrl& appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL);
 
     // ---- running instances -----------------------------------------------------------
 
@@ -99,6 +132,8 @@ public:
 
 private:
     void log(const QString& message) const;
+    // The bundle's own identifier, or "com.apple.logic10".
+    QString startupDomain(const QUrl& appURL) const;
     bool belongsTo(const RunningApplication& application, const QString& standardizedBundlePath) const;
 
     Collaborators m_c;

@@ -18,6 +18,8 @@ namespace vantrel::testing {
 struct LaunchTest : ::testing::Test {
     TempSimulatedMac mac;
     FakeWorkspace workspace{mac.clock()};
+    FakeCommandRunner commands{workspace.journal};
+    FakeKeyboard keyboard{workspace.journal};
     std::unique_ptr<LaunchManager> manager;
 
     const QString logicPath = QStringLiteral("/Applications/Logic Pro.app");
@@ -43,10 +45,23 @@ struct LaunchTest : ::testing::Test {
         auto collaborators = LaunchManager::Collaborators::fromCurrentHost();
         collaborators.workspace = &workspace;
         collaborators.processProbe = &workspace.probe;
+        collaborators.commandRunner = &commands;
+        collaborators.keyboard = &keyboard;
         manager = std::make_unique<LaunchManager>(collaborators);
     }
 
     QStringList log() { return launchLogMessages(mac.native(QStringLiteral("~/Library/Logs/Vantrel/launch.log"))); }
+    // The log without the per-entry lines of the running-instance scans.
+    QStringList steps()
+    {
+        QStringList kept;
+        for (const QString& line : log()) {
+            if (!line.startsWith(QStringLiteral("detected running Logic")) && !line.startsWith(QStringLiteral("ignoring stale"))) {
+                kept << line;
+            }
+        }
+        return kept;
+    }
 
     // Runs a task to its end in virtual time and returns what it ended with.
     template <typename T>

@@ -1,0 +1,84 @@
+// Handing a project to the launched (or already running) copy.
+#include "launch/LaunchManager.h"
+
+#include "async/Clock.h"
+#include "launch/WithTimeout.h"
+#include "log/LaunchLogger.h"
+#include "platform/CommandRunner.h"
+#include "platform/FileSystem.h"
+#include "platform/HostPath.h"
+#include "platform/Workspace.h"
+
+namespace vantrel {
+
+Task<> LaunchManager::openDocumentReliably(const QUrl& documentURL, const QUrl& appURL, LaunchArchitecture architecture,
+                                           bool coldStart)
+{
+    const QString documentPath = documentURL.toLocalFile();
+    if (!m_c.fileSystem->exists(HostPath::fromURL(documentURL))) {
+        throw LauncherError::launchFailed(QStringLiteral("Project not found: ") + documentPath);
+    }
+    // Security-scoped access does not exist outside the Mac's sandbox: nothing to ask for
+    // or give back here.
+    co_await waitUntilLogicReady(appURL, architecture, coldStart);
+
+    const int attempts = coldStart ? 4 : 2;
+    bool opened = false;
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        log(QStringLiteral("document open attempt ") + QString::number(attempt) + u'/' + QString::number(attempts)
+            + QStringLiteral(": ") + documentPath);
+        std::exception_ptr failure;
+        try {
+            co_await withTimeout(*m_c.clock, 4.0, [&]() { return openDocument(documentURL, appURL); });
+            opened = true;
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        if (failure) {
+            QString description;
+            try {
+                std::rethrow_exception(failure);
+            } catch (const LauncherError& e) {
+                description = e.errorDescription();
+            } catch (const std::exception& e) {
+                description = QString::fromUtf8(e.what());
+            }
+            log(QStringLiteral("document open attempt ") + QString::number(attempt) + QStringLiteral(" failed: ") + description);
+        }
+        activateExisting(appURL, architecture);
+        if (attempt < attempts) {
+            co_await m_c.clock->sleep(seconds(0.8));
+        }
+    }
+    if (!opened) {
+        throw LauncherError::launchFailed(QStringLiteral("Could not open project in Logic Pro: ") + documentPath);
+    }
+    log(QStringLiteral("document handoff sequence finished: ") + documentPath);
+}
+
+Task<> LaunchManager::openDocument(const QUrl& documentURL, const QUrl& appURL)
+{
+    const QString documentPath = documentURL.toLocalFile();
+    const QString appPath = appURL.toLocalFile();
+    log(QStringLiteral("open document ") + documentPath + QStringLiteral(" with ") + appPath);
+    // Named lists, not braced ones: GCC 12 cannot keep an initializer list across co_await.
+    const QList<QUrl> documents{documentURL};
+    const OpenResult result = co_await m_c.workspace->openDocuments(documents, appURL, OpenConfiguration{false, std::nullopt, true});
+    if (!result.error) {
+        co_return;
+    }
+    const LauncherError workspaceError = LauncherError::launchFailed(*result.error);
+    log(QStringLiteral("NSWorkspace document open failed: ") + workspaceError.errorDescription()
+        + QStringLiteral(" — falling back to /usr/bin/open"));
+    const QStringList arguments{QStringLiteral("-a"), appPath, documentPath};
+    const CommandRunner::Result fallback = co_await m_c.commandRunner->run(QStringLiteral("/usr/bin/open"), arguments);
+    if (!fallback.exitStatus) {
+        throw LauncherError::launchFailed(fallback.startError);
+    }
+    if (*fallback.exitStatus != 0) {
+        throw LauncherError::launchFailed(QStringLiteral("open document exited with status ")
+                                          + QString::number(*fallback.exitStatus));
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "async/Clock.h"
+#include "async/Task.h"
+#include "model/LauncherError.h"
+
+#include <exception>
+#include <memory>
+#include <type_traits>
+#include <utility>
+
+namespace vantrel {
+
+// Races `operation` against a timer of `seconds`. Whichever finishes first decides: the
+// operation's value or error, or launchFailed("timed out") when the timer was first. The
+// operation is never abandoned: a timeout is reported only once the operation has ended,
+// and its late result is dropped. (Nothing here can stop an operation early; the launch
+// engine's operations end on their own.)
+template <typename Operation>
+auto withTimeout(Clock& clock, double seconds, Operation operation) -> Task<typename std::invoke_result_t<Operation>::value_type>
+{
+    using T = typename std::invoke_result_t<Operation>::value_type;
+    auto timedOut = std::make_shared<bool>(false);
+    auto finished = std::make_shared<bool>(false);
+    // The timer keeps its own copies of the flags: it may outlive this call.
+    auto timer = [](Clock& clock, Duration duration, std::shared_ptr<bool> timedOut, std::shared_ptr<bool> finished) -> Task<> {
+        co_await clock.sleep(duration);
+        if (!*finished) {
+            *timedOut = true;
+        }
+    };
+    timer(clock, vantrel::seconds(seconds), timedOut, finished);
+
+    std::exception_ptr error;
+    if constexpr (std::is_void_v<T>) {
+        try {
+            co_await operation();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        *finished = true;
+        if (*timedOut) {
+            throw LauncherError::launchFailed(QStringLiteral("timed out"));
+        }
+        if (error) {
+            std::rethrow_exception(error);
+        }
+    } else {
+        std::optional<T> value;
+        try {
+            value = co_await operation();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        *finished = true;
+        if (*timedOut) {
+            throw LauncherError::launchFailed(QStringLiteral("timed out"));
+        }
+        if (error) {
+            std::rethrow_exception(error);
+        }
+        co_return std::move(*value);
+    }
+}
+
+} // namespace vantrel
