@@ -16,7 +16,7 @@ SimulatedCommandRunner::SimulatedCommandRunner(QString root)
 {
 }
 
-Task<CommandRunner::Result> SimulatedCommandRunner::run(const QString& executable, const QStringList& arguments)
+Task<CommandRunner::Result> SimulatedCommandRunner::run(QString executable, QStringList arguments)
 {
     QString program = executable;
     QStringList args = arguments;

@@ -11,7 +11,7 @@ namespace vantrel::sim {
 class SimulatedCommandRunner final : public CommandRunner {
 public:
     explicit SimulatedCommandRunner(QString root);
-    Task<Result> run(const QString& executable, const QStringList& arguments) override;
+    Task<Result> run(QString executable, QStringList arguments) override;
 
 private:
     QString m_root;

@@ -107,8 +107,7 @@ RunningApplicationPtr SimulatedWorkspace::liveInstance(const QString& bundlePath
     return nullptr;
 }
 
-Task<OpenResult> SimulatedWorkspace::launch(const QString& bundlePath, const OpenConfiguration& configuration,
-                                            const QStringList& documents)
+Task<OpenResult> SimulatedWorkspace::launch(QString bundlePath, OpenConfiguration configuration, QStringList documents)
 {
     AppLauncher launcher(m_fileSystem, m_state);
     QString error;
@@ -135,7 +134,7 @@ Task<OpenResult> SimulatedWorkspace::launch(const QString& bundlePath, const Ope
                                       .arg(HostPath::baseName(bundlePath))};
 }
 
-Task<OpenResult> SimulatedWorkspace::openApplication(const QUrl& appURL, const OpenConfiguration& configuration)
+Task<OpenResult> SimulatedWorkspace::openApplication(QUrl appURL, OpenConfiguration configuration)
 {
     const QString bundlePath = HostPath::fromURL(appURL);
     if (!configuration.createsNewApplicationInstance) {
@@ -149,8 +148,7 @@ Task<OpenResult> SimulatedWorkspace::openApplication(const QUrl& appURL, const O
     co_return co_await launch(bundlePath, configuration, {});
 }
 
-Task<OpenResult> SimulatedWorkspace::openDocuments(const QList<QUrl>& documentURLs, const QUrl& appURL,
-                                                   const OpenConfiguration& configuration)
+Task<OpenResult> SimulatedWorkspace::openDocuments(QList<QUrl> documentURLs, QUrl appURL, OpenConfiguration configuration)
 {
     const QString bundlePath = HostPath::fromURL(appURL);
     QStringList documents;

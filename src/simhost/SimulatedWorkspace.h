@@ -23,9 +23,8 @@ public:
     SimulatedWorkspace(std::shared_ptr<RootedFileSystem> fileSystem, HostState state);
 
     QList<RunningApplicationPtr> runningApplications() override;
-    Task<OpenResult> openApplication(const QUrl& appURL, const OpenConfiguration& configuration) override;
-    Task<OpenResult> openDocuments(const QList<QUrl>& documentURLs, const QUrl& appURL,
-                                   const OpenConfiguration& configuration) override;
+    Task<OpenResult> openApplication(QUrl appURL, OpenConfiguration configuration) override;
+    Task<OpenResult> openDocuments(QList<QUrl> documentURLs, QUrl appURL, OpenConfiguration configuration) override;
     bool open(const QUrl& url) override;
     void activateFileViewerSelecting(const QList<QUrl>& urls) override;
 
@@ -35,7 +34,7 @@ public:
     RunningApplicationPtr applicationFor(qint64 pid) const;
 
 private:
-    Task<OpenResult> launch(const QString& bundlePath, const OpenConfiguration& configuration, const QStringList& documents);
+    Task<OpenResult> launch(QString bundlePath, OpenConfiguration configuration, QStringList documents);
     RunningApplicationPtr liveInstance(const QString& bundlePath) const;
 
     std::shared_ptr<RootedFileSystem> m_fileSystem;

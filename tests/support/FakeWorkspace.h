@@ -143,7 +143,7 @@ public:
         return list;
     }
 
-    Task<OpenResult> openApplication(const QUrl& appURL, const OpenConfiguration& configuration) override
+    Task<OpenResult> openApplication(QUrl appURL, OpenConfiguration configuration) override
     {
         journal << QStringLiteral("openApplication %1 new=%2 arch=%3 activates=%4")
                        .arg(appURL.toLocalFile())
@@ -156,8 +156,7 @@ public:
         co_return OpenResult{nullptr, QStringLiteral("no handler")};
     }
 
-    Task<OpenResult> openDocuments(const QList<QUrl>& documentURLs, const QUrl& appURL,
-                                   const OpenConfiguration& configuration) override
+    Task<OpenResult> openDocuments(QList<QUrl> documentURLs, QUrl appURL, OpenConfiguration configuration) override
     {
         journal << QStringLiteral("openDocuments %1 with %2 new=%3 activates=%4")
                        .arg(documentURLs.value(0).toLocalFile(), appURL.toLocalFile())
@@ -194,7 +193,7 @@ public:
 
     std::function<Task<Result>(const QString&, const QStringList&)> handler;
 
-    Task<Result> run(const QString& executable, const QStringList& arguments) override
+    Task<Result> run(QString executable, QStringList arguments) override
     {
         m_journal << QStringLiteral("run ") + executable + u' ' + arguments.join(u' ');
         if (handler) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "async/Task.h"
+#include "model/LauncherError.h"
 
 #include <exception>
 #include <optional>
+#include <string>
 #include <type_traits>
 
 namespace vantrel::testing {
@@ -40,6 +42,23 @@ Task<> observe(Task<T> task, TaskOutcome<T>& outcome)
         outcome.error = std::current_exception();
     }
     outcome.finished = true;
+}
+
+// The message of the error a task ended with, for failure output.
+inline std::string launcherErrorText(const std::exception_ptr& error)
+{
+    if (!error) {
+        return "(no error)";
+    }
+    try {
+        std::rethrow_exception(error);
+    } catch (const LauncherError& e) {
+        return e.errorDescription().toStdString();
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "(unknown exception)";
+    }
 }
 
 } // namespace vantrel::testing

@@ -195,7 +195,7 @@ bool LaunchManager::shouldCloseOtherLogicOnLaunch() const
     return AppPreferences::flag(*m_c.standardDefaults, AppPreferences::closeOtherLogicOnLaunchKey);
 }
 
-Task<> LaunchManager::quitOtherLogicIfNeeded(const QUrl& appURL, LaunchArchitecture architecture)
+Task<> LaunchManager::quitOtherLogicIfNeeded(QUrl appURL, LaunchArchitecture architecture)
 {
     if (!shouldCloseOtherLogicOnLaunch()) {
         log(QStringLiteral("skipping quit of other Logic (preference off)"));
@@ -204,7 +204,7 @@ Task<> LaunchManager::quitOtherLogicIfNeeded(const QUrl& appURL, LaunchArchitect
     co_await quitOtherLogicInstances(appURL, modeCpuType(architecture));
 }
 
-Task<> LaunchManager::quitOtherLogicInstances(const QUrl& exceptBundle, int keepingArchitecture)
+Task<> LaunchManager::quitOtherLogicInstances(QUrl exceptBundle, int keepingArchitecture)
 {
     const QString except = HostPath::fromURL(exceptBundle);
     QList<RunningApplicationPtr> targets;

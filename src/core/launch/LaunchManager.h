@@ -66,7 +66,7 @@ public:
     // matching running copy when there is no document, else dispatch by action. Throws
     // LauncherError; a support action is operationCancelled. `preferNewInstance` is
     // accepted and not consulted.
-    Task<> launch(const QUrl& appURL, LaunchArchitecture architecture, LaunchAction action, bool preferNewInstance,
+    Task<> launch(QUrl appURL, LaunchArchitecture architecture, LaunchAction action, bool preferNewInstance,
                   std::optional<QUrl> documentURL);
 
     // Synchronous preflight: the bundle, its slice, and for rosetta Rosetta and the Launch
@@ -77,27 +77,27 @@ public:
 
     // Makes the copy run in the mode (forcing the architecture, `open -n --arch`, then the
     // workspace as a fallback), verified, with the document handed over.
-    Task<> openApplication(const QUrl& appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL);
-    Task<> launchViaOpenCommand(const QUrl& appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL);
-    Task<> launchViaNSWorkspace(const QUrl& appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL);
+    Task<> openApplication(QUrl appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL);
+    Task<> launchViaOpenCommand(QUrl appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL);
+    Task<> launchViaNSWorkspace(QUrl appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL);
 
     // ---- readiness and verification ------------------------------------------------------
 
-    Task<> verifyArchitecture(const QUrl& appURL, LaunchArchitecture expected, QSet<qint32> beforePIDs,
+    Task<> verifyArchitecture(QUrl appURL, LaunchArchitecture expected, QSet<qint32> beforePIDs,
                               bool requireLongerSettle);
     // Never fails: returns when the instance is ready or the deadline has passed.
-    Task<> waitUntilLogicReady(const QUrl& appURL, LaunchArchitecture architecture, bool coldStart);
+    Task<> waitUntilLogicReady(QUrl appURL, LaunchArchitecture architecture, bool coldStart);
 
     // ---- documents -----------------------------------------------------------------------
 
-    Task<> openDocumentReliably(const QUrl& documentURL, const QUrl& appURL, LaunchArchitecture architecture,
+    Task<> openDocumentReliably(QUrl documentURL, QUrl appURL, LaunchArchitecture architecture,
                                 bool coldStart);
-    Task<> openDocument(const QUrl& documentURL, const QUrl& appURL);
+    Task<> openDocument(QUrl documentURL, QUrl appURL);
 
     // ---- special launches ----------------------------------------------------------------
 
-    Task<> launchWithoutRecentProject(const QUrl& appURL, LaunchArchitecture architecture);
-    Task<> launchSafeMode(const QUrl& appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL);
+    Task<> launchWithoutRecentProject(QUrl appURL, LaunchArchitecture architecture);
+    Task<> launchSafeMode(QUrl appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL);
 
     // ---- running instances -----------------------------------------------------------
 
@@ -115,11 +115,11 @@ public:
 
     // "closeOtherLogicOnLaunch", true when never set.
     bool shouldCloseOtherLogicOnLaunch() const;
-    Task<> quitOtherLogicIfNeeded(const QUrl& appURL, LaunchArchitecture architecture);
+    Task<> quitOtherLogicIfNeeded(QUrl appURL, LaunchArchitecture architecture);
     // Quits every other installation, and this one when it runs in another mode than
     // `keepingArchitecture` (a CPU type); throws operationCancelled when they are still
     // running 120 s after the request.
-    Task<> quitOtherLogicInstances(const QUrl& exceptBundle, int keepingArchitecture);
+    Task<> quitOtherLogicInstances(QUrl exceptBundle, int keepingArchitecture);
 
     // ---- Logic's startup action -------------------------------------------------------
 

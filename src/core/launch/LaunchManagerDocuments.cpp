@@ -11,7 +11,7 @@
 
 namespace vantrel {
 
-Task<> LaunchManager::openDocumentReliably(const QUrl& documentURL, const QUrl& appURL, LaunchArchitecture architecture,
+Task<> LaunchManager::openDocumentReliably(QUrl documentURL, QUrl appURL, LaunchArchitecture architecture,
                                            bool coldStart)
 {
     const QString documentPath = documentURL.toLocalFile();
@@ -56,7 +56,7 @@ Task<> LaunchManager::openDocumentReliably(const QUrl& documentURL, const QUrl& 
     log(QStringLiteral("document handoff sequence finished: ") + documentPath);
 }
 
-Task<> LaunchManager::openDocument(const QUrl& documentURL, const QUrl& appURL)
+Task<> LaunchManager::openDocument(QUrl documentURL, QUrl appURL)
 {
     const QString documentPath = documentURL.toLocalFile();
     const QString appPath = appURL.toLocalFile();

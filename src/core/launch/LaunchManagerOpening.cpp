@@ -33,7 +33,7 @@ QString modeName(LaunchArchitecture architecture)
 
 } // namespace
 
-Task<> LaunchManager::openApplication(const QUrl& appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL)
+Task<> LaunchManager::openApplication(QUrl appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL)
 {
     const QString mode = rawValue(architecture);
     const int expected = modeCpuType(architecture);
@@ -131,7 +131,7 @@ Task<> LaunchManager::openApplication(const QUrl& appURL, LaunchArchitecture arc
     std::rethrow_exception(fallbackError);
 }
 
-Task<> LaunchManager::launchViaOpenCommand(const QUrl& appURL, LaunchArchitecture architecture,
+Task<> LaunchManager::launchViaOpenCommand(QUrl appURL, LaunchArchitecture architecture,
                                            std::optional<QUrl> documentURL)
 {
     const QString arch = modeArchitectureName(architecture);
@@ -149,7 +149,7 @@ Task<> LaunchManager::launchViaOpenCommand(const QUrl& appURL, LaunchArchitectur
     }
 }
 
-Task<> LaunchManager::launchViaNSWorkspace(const QUrl& appURL, LaunchArchitecture architecture,
+Task<> LaunchManager::launchViaNSWorkspace(QUrl appURL, LaunchArchitecture architecture,
                                            std::optional<QUrl> documentURL)
 {
     const int expected = modeCpuType(architecture);

@@ -15,7 +15,7 @@ QString LaunchManager::startupDomain(const QUrl& appURL) const
     return VersionReader(*m_c.fileSystem).bundleIdentifier(appURL).value_or(QString::fromLatin1(LogicPreferenceMutator::fallbackDomain));
 }
 
-Task<> LaunchManager::launch(const QUrl& appURL, LaunchArchitecture architecture, LaunchAction action,
+Task<> LaunchManager::launch(QUrl appURL, LaunchArchitecture architecture, LaunchAction action,
                              bool /*preferNewInstance*/, std::optional<QUrl> documentURL)
 {
     log(QStringLiteral("launch request mode=") + rawValue(architecture) + QStringLiteral(" action=") + rawValue(action)
@@ -62,7 +62,7 @@ Task<> LaunchManager::launch(const QUrl& appURL, LaunchArchitecture architecture
     throw LauncherError::operationCancelled(); // support actions are not launch requests
 }
 
-Task<> LaunchManager::launchWithoutRecentProject(const QUrl& appURL, LaunchArchitecture architecture)
+Task<> LaunchManager::launchWithoutRecentProject(QUrl appURL, LaunchArchitecture architecture)
 {
     const auto token = m_c.preferenceMutator->beginStartupActionOverride(startupDomain(appURL), 0);
     std::exception_ptr failure;
@@ -79,7 +79,7 @@ Task<> LaunchManager::launchWithoutRecentProject(const QUrl& appURL, LaunchArchi
     m_c.preferenceMutator->endOverride(token);
 }
 
-Task<> LaunchManager::launchSafeMode(const QUrl& appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL)
+Task<> LaunchManager::launchSafeMode(QUrl appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL)
 {
     // Control stays down system-wide from before the start until 2 s after it, so that
     // Logic sees it while it starts and offers Safe Mode; it is released exactly once,

@@ -21,7 +21,7 @@ QString modeName(LaunchArchitecture architecture)
 
 } // namespace
 
-Task<> LaunchManager::verifyArchitecture(const QUrl& appURL, LaunchArchitecture expected, QSet<qint32> beforePIDs,
+Task<> LaunchManager::verifyArchitecture(QUrl appURL, LaunchArchitecture expected, QSet<qint32> beforePIDs,
                                          bool requireLongerSettle)
 {
     const int expectedType = modeCpuType(expected);
@@ -88,7 +88,7 @@ Task<> LaunchManager::verifyArchitecture(const QUrl& appURL, LaunchArchitecture 
     throw LauncherError::launchFailed(L10n::text(L10n::Key::errorDidNotStartMode, modeName(expected)));
 }
 
-Task<> LaunchManager::waitUntilLogicReady(const QUrl& appURL, LaunchArchitecture architecture, bool coldStart)
+Task<> LaunchManager::waitUntilLogicReady(QUrl appURL, LaunchArchitecture architecture, bool coldStart)
 {
     const int expectedType = modeCpuType(architecture);
     const QString path = HostPath::fromURL(appURL);

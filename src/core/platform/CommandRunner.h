@@ -19,7 +19,8 @@ public:
     };
 
     virtual ~CommandRunner() = default;
-    virtual Task<Result> run(const QString& executable, const QStringList& arguments) = 0;
+    // By value: the caller's temporaries are gone by the time the child has ended.
+    virtual Task<Result> run(QString executable, QStringList arguments) = 0;
 };
 
 } // namespace vantrel

@@ -36,9 +36,10 @@ public:
     // In the platform's order, read afresh at every call.
     virtual QList<RunningApplicationPtr> runningApplications() = 0;
 
-    virtual Task<OpenResult> openApplication(const QUrl& appURL, const OpenConfiguration& configuration) = 0;
-    virtual Task<OpenResult> openDocuments(const QList<QUrl>& documentURLs, const QUrl& appURL,
-                                           const OpenConfiguration& configuration) = 0;
+    // Coroutines take their arguments by value: a caller's temporaries are gone by the
+    // time the work resumes.
+    virtual Task<OpenResult> openApplication(QUrl appURL, OpenConfiguration configuration) = 0;
+    virtual Task<OpenResult> openDocuments(QList<QUrl> documentURLs, QUrl appURL, OpenConfiguration configuration) = 0;
 
     // Opens a folder, file or web address with its default handler.
     virtual bool open(const QUrl& url) = 0;
