@@ -18,6 +18,13 @@ namespace vantrel::sim {
 
 namespace {
 
+// Linux has no sandbox: there is never access to ask for or give back.
+class NoSecurityScope final : public SecurityScope {
+public:
+    bool startAccessing(const QUrl&) override { return false; }
+    void stopAccessing(const QUrl&) override {}
+};
+
 QString userNameFile(const QString& root)
 {
     return root + QStringLiteral("/.simhost/user");
@@ -123,7 +130,8 @@ std::shared_ptr<Host> SimulatedMac::makeHost(std::shared_ptr<Clock> clock) const
                       std::make_shared<SimulatedCommandRunner>(m_root),
                       std::make_shared<SimulatedLaunchServices>(state()),
                       std::make_shared<SimulatedKeyboard>(state()),
-                      std::make_shared<SimulatedScripting>(state())};
+                      std::make_shared<SimulatedScripting>(state()),
+                      std::make_shared<NoSecurityScope>()};
     return std::make_shared<Host>(std::move(ports), QString::fromLatin1(ownBundlePath),
                                   QString::fromLatin1(ownBundleIdentifier));
 }

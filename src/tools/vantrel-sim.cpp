@@ -1,5 +1,8 @@
 // vantrel-sim: the command-line face of the simulated Mac.
 #include "async/QtClock.h"
+#include "async/Spawner.h"
+#include "launch/LaunchManager.h"
+#include "log/LaunchLogger.h"
 #include "installations/ArchitectureDetector.h"
 #include "installations/LaunchCardBuilder.h"
 #include "installations/LogicScanner.h"
@@ -22,6 +25,8 @@
 #include "text/L10n.h"
 
 #include <QCoreApplication>
+
+#include <qcoro/qcorotask.h>
 #include <QProcess>
 #include <QTextStream>
 #include <QTimer>
@@ -75,6 +80,9 @@ $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac.
   service on|off                make the "Finder/Show Info" service succeed or fail
   add-entry KIND                add a helper, extension, quicklook, accessory or stale entry
   cards                         the installations and launch cards Vantrel would show
+  launch [--mode native|rosetta] [--action ACTION] [--project PATH] APP
+                                run a whole launch with Vantrel's launch engine; ACTION is
+                                launch, launchWithoutRecentProject or launchSafeMode
 )";
 
 // ---- open ------------------------------------------------------------------------------
@@ -386,6 +394,66 @@ int cardsCommand(SimulatedMac& mac)
     return 0;
 }
 
+// ---- launch ----------------------------------------------------------------------------
+
+int launchCommand(SimulatedMac& mac, const QStringList& args)
+{
+    LaunchArchitecture mode = LaunchArchitecture::native;
+    LaunchAction action = LaunchAction::launch;
+    std::optional<QUrl> project;
+    QString app;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == u"--mode" && i + 1 < args.size()) {
+            auto parsed = fromRawValue<LaunchArchitecture>(args[++i]);
+            if (!parsed) {
+                return fail(QStringLiteral("launch: --mode is native or rosetta"), 2);
+            }
+            mode = *parsed;
+        } else if (arg == u"--action" && i + 1 < args.size()) {
+            auto parsed = fromRawValue<LaunchAction>(args[++i]);
+            if (!parsed || !isLaunchRequest(*parsed)) {
+                return fail(QStringLiteral("launch: --action is launch, launchWithoutRecentProject or launchSafeMode"), 2);
+            }
+            action = *parsed;
+        } else if (arg == u"--project" && i + 1 < args.size()) {
+            project = HostPath::fileURL(mac.fileSystem()->expandTilde(args[++i]));
+        } else if (arg.startsWith(u'-') || !app.isEmpty()) {
+            return fail(QStringLiteral("launch: unexpected ") + arg, 2);
+        } else {
+            app = mac.fileSystem()->expandTilde(arg.startsWith(u'/') || arg.startsWith(u'~') ? arg : QStringLiteral("/Applications/") + arg);
+        }
+    }
+    if (app.isEmpty()) {
+        return fail(QStringLiteral("launch: give the application's path"), 2);
+    }
+    CurrentHostGuard guard(mac.makeHost(std::make_shared<QtClock>()));
+    int status = 0;
+    {
+        LaunchManager manager;
+        auto run = [&]() -> Task<int> {
+            try {
+                co_await manager.launch(HostPath::fileURL(app), mode, action, false, project);
+            } catch (const LauncherError& error) {
+                err() << error.errorDescription() << Qt::endl;
+                co_return 1;
+            }
+            co_return 0;
+        };
+        auto task = run();
+        status = QCoro::waitFor(task);
+        if (status == 0) {
+            const L10n::Key modeKey = mode == LaunchArchitecture::native ? L10n::Key::native : L10n::Key::rosetta;
+            out() << L10n::text(L10n::Key::startedMode, HostPath::baseName(app), L10n::text(modeKey)) << Qt::endl;
+        }
+        // A delayed restore of Logic's startup action must run before this process ends.
+        auto pending = manager.pendingWork().waitForPending();
+        QCoro::waitFor(pending);
+    }
+    LaunchLogger::shared().flush();
+    return status;
+}
+
 int toggleCommand(const QStringList& args, const std::function<void(bool)>& apply)
 {
     if (args.value(0) != u"on" && args.value(0) != u"off") {
@@ -475,6 +543,9 @@ int main(int argc, char** argv)
     }
     if (command == u"cards") {
         return cardsCommand(mac);
+    }
+    if (command == u"launch") {
+        return launchCommand(mac, args);
     }
     return fail(QStringLiteral("unknown command ") + command + QStringLiteral("; see --help"), 2);
 }

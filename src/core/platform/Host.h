@@ -8,6 +8,7 @@
 #include "platform/PreferencesSystem.h"
 #include "platform/ProcessProbe.h"
 #include "platform/Scripting.h"
+#include "platform/SecurityScope.h"
 #include "platform/Workspace.h"
 
 #include <QString>
@@ -39,6 +40,7 @@ public:
         std::shared_ptr<LaunchServices> launchServices = {};
         std::shared_ptr<KeyboardEvents> keyboard = {};
         std::shared_ptr<Scripting> scripting = {};
+        std::shared_ptr<SecurityScope> securityScope = {};
     };
 
     Host(Ports ports, QString ownBundlePath, QString ownBundleIdentifier);
@@ -56,6 +58,7 @@ public:
     LaunchServices& launchServices() const { return required(m_ports.launchServices); }
     KeyboardEvents& keyboard() const { return required(m_ports.keyboard); }
     Scripting& scripting() const { return required(m_ports.scripting); }
+    SecurityScope& securityScope() const { return required(m_ports.securityScope); }
     const Ports& ports() const { return m_ports; }
     std::shared_ptr<UserDefaults> standardDefaults() const { return m_ports.preferences->standard(); }
 

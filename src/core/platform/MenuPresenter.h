@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+namespace vantrel {
+
+// A pop-up menu described as data, for the shell to show with the platform's own menus.
+struct MenuItem {
+    enum class Kind { header, separator, action };
+
+    Kind kind = Kind::action;
+    QString title;
+    QString symbolName;       // the platform's named symbol image
+    QVariant representedObject; // what a choice hands back
+    bool enabled = true;
+
+    friend bool operator==(const MenuItem&, const MenuItem&) = default;
+};
+
+struct Menu {
+    QString title;
+    QList<MenuItem> items;
+};
+
+// Shows a menu under an anchor (a view of the shell, or none: at the pointer) and reports
+// the represented object of the item chosen. Dismissing the menu reports nothing.
+class MenuPresenter {
+public:
+    virtual ~MenuPresenter() = default;
+    virtual void popUp(const Menu& menu, QObject* anchorView, std::function<void(const QVariant&)> onChoose) = 0;
+};
+
+} // namespace vantrel

@@ -1,0 +1,489 @@
+#include "viewmodels/LauncherViewModel.h"
+
+#include "installations/ArchitectureDetector.h"
+#include "installations/LaunchCardBuilder.h"
+#include "installations/LogicScanner.h"
+#include "installations/VersionReader.h"
+#include "launch/LaunchManager.h"
+#include "model/LauncherError.h"
+#include "platform/Host.h"
+#include "platform/HostPath.h"
+#include "platform/SecurityScope.h"
+#include "platform/Workspace.h"
+#include "settings/PersistenceStore.h"
+#include "settings/SettingsManager.h"
+#include "text/L10n.h"
+#include "viewmodels/LogicSupportActions.h"
+
+#include <QPointer>
+
+#include <coroutine>
+
+namespace vantrel {
+
+namespace {
+
+// Resumes the awaiting coroutine when the shell calls the completion it was given,
+// which may happen before, during or after the wait begins.
+struct Completion {
+    struct State {
+        bool done = false;
+        std::coroutine_handle<> waiter;
+    };
+    std::shared_ptr<State> state = std::make_shared<State>();
+
+    std::function<void()> callback() const
+    {
+        return [state = state] {
+            if (state->done) {
+                return; // called twice: the first call counts
+            }
+            state->done = true;
+            if (auto waiter = std::exchange(state->waiter, {})) {
+                waiter.resume();
+            }
+        };
+    }
+
+    bool await_ready() const noexcept { return state->done; }
+    void await_suspend(std::coroutine_handle<> handle) const noexcept { state->waiter = handle; }
+    void await_resume() const noexcept {}
+};
+
+QString describe(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const LauncherError& e) {
+        return e.errorDescription();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("unknown error");
+    }
+}
+
+} // namespace
+
+QVariantMap cardToVariant(const LaunchCard& card)
+{
+    QStringList slices;
+    for (BinaryArchitecture arch : allCases<BinaryArchitecture>()) {
+        if (card.metadata.executableArchitectures.contains(arch)) {
+            slices << rawValue(arch);
+        }
+    }
+    return {
+        {QStringLiteral("id"), card.id},
+        {QStringLiteral("displayName"), card.app.displayName},
+        {QStringLiteral("bundlePath"), card.app.bundlePath},
+        {QStringLiteral("architecture"), rawValue(card.architecture)},
+        {QStringLiteral("modeText"), card.modeText()},
+        {QStringLiteral("isAvailable"), card.isAvailable},
+        {QStringLiteral("unavailabilityReason"), card.unavailabilityReason.value_or(QString())},
+        {QStringLiteral("shortVersion"), card.metadata.shortVersion},
+        {QStringLiteral("buildVersion"), card.metadata.buildVersion.value_or(QString())},
+        {QStringLiteral("bundleIdentifier"), card.metadata.bundleIdentifier.value_or(QString())},
+        {QStringLiteral("architectures"), slices},
+    };
+}
+
+LauncherViewModel::LauncherViewModel(Collaborators collaborators, QObject* parent)
+    : QObject(parent)
+    , m_c(std::move(collaborators))
+    , m_actionMenuPresenter(m_c.menus)
+{
+    Host& host = Host::current();
+    if (!m_c.launchManager) {
+        m_c.launchManager = std::make_shared<LaunchManager>();
+    }
+    if (!m_c.supportActions) {
+        m_c.supportActions = std::make_shared<LogicSupportActions>();
+    }
+    if (!m_c.settingsManager) {
+        // Its own scanner, with its own reader and detector, for the Logic Pro test.
+        auto scanner = std::make_shared<LogicScanner>(std::make_shared<ArchitectureDetector>(host.fileSystem()));
+        m_c.settingsManager = std::make_shared<SettingsManager>(std::make_shared<PersistenceStore>(), scanner);
+    }
+    if (!m_c.workspace) {
+        m_c.workspace = &host.workspace();
+    }
+    if (!m_c.securityScope) {
+        m_c.securityScope = &host.securityScope();
+    }
+}
+
+LauncherViewModel::~LauncherViewModel()
+{
+    releaseProjectAccess();
+}
+
+// ---- state -------------------------------------------------------------------------------
+
+std::optional<LaunchCard> LauncherViewModel::selectedCard() const
+{
+    if (!m_selectedCardID) {
+        return std::nullopt;
+    }
+    for (const LaunchCard& card : m_cards) {
+        if (card.id == *m_selectedCardID) {
+            return card;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<qsizetype> LauncherViewModel::selectedIndex() const
+{
+    if (!m_selectedCardID) {
+        return std::nullopt;
+    }
+    for (qsizetype i = 0; i < m_cards.size(); ++i) {
+        if (m_cards[i].id == *m_selectedCardID) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> LauncherViewModel::pendingProjectDisplayName() const
+{
+    if (!m_pendingProjectURL) {
+        return std::nullopt;
+    }
+    return HostPath::baseName(m_pendingProjectURL->toLocalFile());
+}
+
+void LauncherViewModel::setSelectedCardID(std::optional<QString> id)
+{
+    if (m_selectedCardID != id) {
+        m_selectedCardID = std::move(id);
+        Q_EMIT selectedCardIDChanged();
+    }
+}
+
+void LauncherViewModel::setShowInfoPopover(bool show)
+{
+    if (m_showInfoPopover != show) {
+        m_showInfoPopover = show;
+        Q_EMIT showInfoPopoverChanged();
+    }
+}
+
+void LauncherViewModel::setStatusMessage(std::optional<QString> text)
+{
+    if (m_statusMessage != text) {
+        m_statusMessage = std::move(text);
+        Q_EMIT statusMessageChanged();
+    }
+}
+
+void LauncherViewModel::setErrorMessage(std::optional<QString> text)
+{
+    if (m_errorMessage != text) {
+        m_errorMessage = std::move(text);
+        Q_EMIT errorMessageChanged();
+    }
+}
+
+void LauncherViewModel::setLaunching(bool launching)
+{
+    if (m_isLaunching != launching) {
+        m_isLaunching = launching;
+        Q_EMIT isLaunchingChanged();
+    }
+}
+
+void LauncherViewModel::busy(bool value)
+{
+    if (onBusyLaunchingChanged) {
+        onBusyLaunchingChanged(value);
+    }
+}
+
+QVariantList LauncherViewModel::cardList() const
+{
+    QVariantList list;
+    for (const LaunchCard& card : m_cards) {
+        list.append(cardToVariant(card));
+    }
+    return list;
+}
+
+QVariantMap LauncherViewModel::selectedCardMap() const
+{
+    const auto card = selectedCard();
+    return card ? cardToVariant(*card) : QVariantMap();
+}
+
+// ---- refresh -----------------------------------------------------------------------------
+
+void LauncherViewModel::refresh()
+{
+    SettingsManager& settings = *m_c.settingsManager;
+    settings.reload();
+    m_resolvedApps = m_c.scanner->scan(settings.apps());
+    settings.seedFromScanIfNeeded(m_resolvedApps);
+    if (settings.apps().size() != m_resolvedApps.size()) {
+        m_resolvedApps = m_c.scanner->scan(settings.apps());
+    }
+    rebuildCards();
+}
+
+void LauncherViewModel::rebuildCards()
+{
+    m_cards = LaunchCardBuilder::buildCards(m_resolvedApps, *m_c.architectureDetector);
+    Q_EMIT cardsChanged();
+    setSelectedCardID(LaunchCardBuilder::repairedSelection(m_selectedCardID, m_cards));
+}
+
+// ---- input -------------------------------------------------------------------------------
+
+void LauncherViewModel::startPerform(LaunchAction action)
+{
+    busy(true);
+    m_tasks.spawn(perform(action), QStringLiteral("perform ") + rawValue(action));
+}
+
+void LauncherViewModel::handleCardClick(const LaunchCard& card, Qt::KeyboardModifiers modifiers)
+{
+    setSelectedCardID(card.id);
+    setShowInfoPopover(false);
+    if (!card.isAvailable) {
+        return; // a click on a card that cannot launch only selects it
+    }
+    if (modifiers.testFlag(Qt::AltModifier)) {
+        presentActionMenu(card);
+        return;
+    }
+    startPerform(LaunchAction::launch);
+}
+
+bool LauncherViewModel::handleKeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (const auto card = selectedCard(); card && card->isAvailable) {
+            if (modifiers.testFlag(Qt::AltModifier)) {
+                presentActionMenu(*card);
+            } else {
+                startPerform(LaunchAction::launch);
+            }
+        }
+        return true;
+    case Qt::Key_Space:
+        toggleInfo();
+        return true;
+    case Qt::Key_Escape:
+        if (m_showInfoPopover) {
+            setShowInfoPopover(false);
+        } else if (onCloseRequested) {
+            onCloseRequested();
+        }
+        return true;
+    case Qt::Key_Left:
+        selectPrevious();
+        return true;
+    case Qt::Key_Right:
+        selectNext();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void LauncherViewModel::selectNext()
+{
+    if (m_cards.isEmpty()) {
+        return;
+    }
+    const auto index = selectedIndex();
+    setSelectedCardID(m_cards[index ? std::min(*index + 1, m_cards.size() - 1) : 0].id);
+}
+
+void LauncherViewModel::selectPrevious()
+{
+    if (m_cards.isEmpty()) {
+        return;
+    }
+    const auto index = selectedIndex();
+    setSelectedCardID(m_cards[index ? std::max<qsizetype>(*index - 1, 0) : m_cards.size() - 1].id);
+}
+
+void LauncherViewModel::toggleInfo()
+{
+    if (!m_selectedCardID && !m_cards.isEmpty()) {
+        setSelectedCardID(m_cards.first().id);
+    }
+    setShowInfoPopover(!m_showInfoPopover);
+}
+
+void LauncherViewModel::presentActionMenu(const LaunchCard& card)
+{
+    setSelectedCardID(card.id);
+    setShowInfoPopover(false);
+    if (onSuppressFocusLossClose) {
+        onSuppressFocusLossClose(0.35);
+    }
+    QObject* anchor = actionMenuAnchorView ? actionMenuAnchorView() : nullptr;
+    QPointer<LauncherViewModel> self(this);
+    m_actionMenuPresenter.present(card, anchor, [self](LaunchAction choice) {
+        if (self) {
+            self->startPerform(choice);
+        }
+    });
+}
+
+void LauncherViewModel::clickCard(const QString& cardID, bool optionHeld)
+{
+    for (const LaunchCard& card : m_cards) {
+        if (card.id == cardID) {
+            handleCardClick(card, optionHeld ? Qt::AltModifier : Qt::NoModifier);
+            return;
+        }
+    }
+}
+
+void LauncherViewModel::showActionMenu(const QString& cardID)
+{
+    for (const LaunchCard& card : m_cards) {
+        if (card.id == cardID) {
+            presentActionMenu(card);
+            return;
+        }
+    }
+}
+
+bool LauncherViewModel::keyPressed(int key, int modifiers)
+{
+    return handleKeyDown(key, Qt::KeyboardModifiers(modifiers));
+}
+
+void LauncherViewModel::openSettings()
+{
+    if (onOpenSettings) {
+        onOpenSettings();
+    }
+}
+
+// ---- performing --------------------------------------------------------------------------
+
+Task<> LauncherViewModel::hideForLaunch()
+{
+    if (!onHideForLaunch) {
+        co_return;
+    }
+    Completion completion;
+    onHideForLaunch(completion.callback());
+    co_await completion;
+}
+
+Task<> LauncherViewModel::perform(LaunchAction action)
+{
+    const std::optional<LaunchCard> card = selectedCard();
+    if (!card) {
+        busy(false);
+        co_return;
+    }
+    setErrorMessage(std::nullopt);
+    setStatusMessage(std::nullopt);
+    busy(true);
+
+    const QUrl bundleURL = HostPath::fileURL(card->app.bundlePath);
+    if (!isLaunchRequest(action)) {
+        if (onSuppressFocusLossClose) {
+            onSuppressFocusLossClose(1.5); // the Finder or Logic Pro takes the focus
+        }
+        switch (action) {
+        case LaunchAction::openPluginsFolder:
+            m_c.supportActions->openPluginsFolders();
+            break;
+        case LaunchAction::openPreferences:
+            m_c.supportActions->openLogicPreferences(card->metadata.bundleIdentifier);
+            break;
+        case LaunchAction::revealInFinder:
+            m_c.workspace->activateFileViewerSelecting({bundleURL});
+            break;
+        case LaunchAction::showInfo:
+            m_c.supportActions->showGetInfo(bundleURL);
+            break;
+        default:
+            break;
+        }
+        busy(false);
+        co_return;
+    }
+
+    setLaunching(true);
+    const LaunchArchitecture mode = card->architecture;
+    std::exception_ptr failure;
+    try {
+        co_await m_c.launchManager->quitOtherLogicIfNeeded(bundleURL, mode);
+        co_await hideForLaunch();
+        const ParallelLaunchStatus status = m_c.launchManager->parallelLaunchStatus(bundleURL, mode);
+        if (status.kind != ParallelLaunchStatus::Case::allowed) {
+            setStatusMessage(status.message);
+        }
+        co_await m_c.launchManager->launch(bundleURL, mode, action, false, m_pendingProjectURL);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!failure) {
+        if (onTerminateAfterLaunch) {
+            onTerminateAfterLaunch();
+        }
+        setLaunching(false);
+        busy(false);
+        co_return;
+    }
+    setLaunching(false);
+    busy(false);
+    setErrorMessage(describe(failure));
+    if (onRevealAfterFailedLaunch) {
+        onRevealAfterFailedLaunch();
+    }
+}
+
+// ---- pending project ---------------------------------------------------------------------
+
+void LauncherViewModel::releaseProjectAccess()
+{
+    if (m_pendingProjectURL && m_pendingProjectSecurityScoped) {
+        m_c.securityScope->stopAccessing(*m_pendingProjectURL);
+        m_pendingProjectSecurityScoped = false;
+    }
+}
+
+void LauncherViewModel::setPendingProject(const std::optional<QUrl>& url)
+{
+    releaseProjectAccess();
+    if (!url) {
+        if (m_pendingProjectURL) {
+            m_pendingProjectURL.reset();
+            Q_EMIT pendingProjectURLChanged();
+        }
+        return;
+    }
+    const QString extension = HostPath::extension(url->toLocalFile()).toLower();
+    if (extension == u"logicx" || extension == u"logic" || extension == u"lso") {
+        const QUrl standardized = HostPath::fileURL(HostPath::fromURL(*url));
+        m_pendingProjectSecurityScoped = m_c.securityScope->startAccessing(standardized);
+        m_pendingProjectURL = standardized;
+        Q_EMIT pendingProjectURLChanged();
+        setErrorMessage(std::nullopt);
+        return;
+    }
+    setErrorMessage(L10n::text(L10n::Key::errorInvalidBundle));
+}
+
+void LauncherViewModel::clearPendingProject()
+{
+    releaseProjectAccess();
+    if (m_pendingProjectURL) {
+        m_pendingProjectURL.reset();
+        Q_EMIT pendingProjectURLChanged();
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,160 @@
+#pragma once
+
+#include "async/Spawner.h"
+#include "async/Task.h"
+#include "model/LaunchAction.h"
+#include "model/LaunchCard.h"
+#include "model/ResolvedLogicApp.h"
+#include "viewmodels/ActionMenuPresenter.h"
+
+#include <QList>
+#include <QObject>
+#include <QUrl>
+#include <QVariantList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace vantrel {
+
+class ArchitectureDetector;
+class LaunchManager;
+class LogicScanner;
+class LogicSupportActions;
+class SecurityScope;
+class SettingsManager;
+class VersionReader;
+class Workspace;
+
+// The model behind the launcher panel: cards, selection, the info popover, the status and
+// error lines, the pending project, and the whole launch interaction framed by the shell's
+// callbacks. Main thread only.
+class LauncherViewModel final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QVariantList cards READ cardList NOTIFY cardsChanged)
+    Q_PROPERTY(QString selectedCardID READ selectedCardIDText WRITE setSelectedCardIDText NOTIFY selectedCardIDChanged)
+    Q_PROPERTY(QVariantMap selectedCard READ selectedCardMap NOTIFY selectedCardIDChanged)
+    Q_PROPERTY(bool showInfoPopover READ showInfoPopover WRITE setShowInfoPopover NOTIFY showInfoPopoverChanged)
+    Q_PROPERTY(QString statusMessage READ statusMessageText NOTIFY statusMessageChanged)
+    Q_PROPERTY(QString errorMessage READ errorMessageText NOTIFY errorMessageChanged)
+    Q_PROPERTY(bool isLaunching READ isLaunching NOTIFY isLaunchingChanged)
+    Q_PROPERTY(QUrl pendingProjectURL READ pendingProjectURLValue NOTIFY pendingProjectURLChanged)
+    Q_PROPERTY(QString pendingProjectDisplayName READ pendingProjectDisplayNameText NOTIFY pendingProjectURLChanged)
+
+public:
+    struct Collaborators {
+        std::shared_ptr<LogicScanner> scanner;
+        std::shared_ptr<ArchitectureDetector> architectureDetector;
+        std::shared_ptr<VersionReader> versionReader;
+        // Built from the current host when empty.
+        std::shared_ptr<LaunchManager> launchManager = {};
+        std::shared_ptr<LogicSupportActions> supportActions = {};
+        std::shared_ptr<SettingsManager> settingsManager = {};
+        Workspace* workspace = nullptr;         // current host's when empty
+        SecurityScope* securityScope = nullptr; // current host's when empty
+        MenuPresenter* menus = nullptr;         // the shell's; none: menus are not shown
+    };
+
+    explicit LauncherViewModel(Collaborators collaborators, QObject* parent = nullptr);
+    ~LauncherViewModel() override;
+
+    // ---- the shell's callbacks (set once by the application delegate) -----------------
+    std::function<void()> onOpenSettings;
+    std::function<void()> onCloseRequested;
+    std::function<void(std::function<void()> completion)> onHideForLaunch;
+    std::function<void()> onTerminateAfterLaunch;
+    std::function<void()> onRevealAfterFailedLaunch;
+    std::function<void(bool busy)> onBusyLaunchingChanged;
+    std::function<void(double seconds)> onSuppressFocusLossClose;
+    std::function<QObject*()> actionMenuAnchorView;
+
+    // ---- state --------------------------------------------------------------------------
+    const QList<LaunchCard>& cards() const { return m_cards; }
+    const std::optional<QString>& selectedCardID() const { return m_selectedCardID; }
+    std::optional<LaunchCard> selectedCard() const;
+    bool showInfoPopover() const { return m_showInfoPopover; }
+    const std::optional<QString>& statusMessage() const { return m_statusMessage; }
+    const std::optional<QString>& errorMessage() const { return m_errorMessage; }
+    bool isLaunching() const { return m_isLaunching; }
+    const std::optional<QUrl>& pendingProjectURL() const { return m_pendingProjectURL; }
+    std::optional<QString> pendingProjectDisplayName() const;
+    const QList<ResolvedLogicApp>& resolvedApps() const { return m_resolvedApps; }
+
+    SettingsManager& settingsManager() const { return *m_c.settingsManager; }
+    LaunchManager& launchManager() const { return *m_c.launchManager; }
+    ActionMenuPresenter& actionMenuPresenter() { return m_actionMenuPresenter; }
+
+    // ---- actions ------------------------------------------------------------------------
+    Q_INVOKABLE void refresh();
+    void rebuildCards();
+    void handleCardClick(const LaunchCard& card, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Returns whether the key was consumed. Option is Qt's Alt modifier.
+    bool handleKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    Q_INVOKABLE void selectNext();
+    Q_INVOKABLE void selectPrevious();
+    Q_INVOKABLE void toggleInfo();
+    void presentActionMenu(const LaunchCard& card);
+    // The one place where actions are carried out.
+    Task<> perform(LaunchAction action);
+    void setPendingProject(const std::optional<QUrl>& url);
+    Q_INVOKABLE void clearPendingProject();
+
+    // For views: the same actions by card id.
+    Q_INVOKABLE void clickCard(const QString& cardID, bool optionHeld = false);
+    Q_INVOKABLE void showActionMenu(const QString& cardID);
+    Q_INVOKABLE bool keyPressed(int key, int modifiers);
+    Q_INVOKABLE void dropProject(const QUrl& url) { setPendingProject(url); }
+    Q_INVOKABLE void openSettings();
+
+    // Launches and menu choices started from clicks and keys run here.
+    Spawner& tasks() { return m_tasks; }
+
+Q_SIGNALS:
+    void cardsChanged();
+    void selectedCardIDChanged();
+    void showInfoPopoverChanged();
+    void statusMessageChanged();
+    void errorMessageChanged();
+    void isLaunchingChanged();
+    void pendingProjectURLChanged();
+
+private:
+    void setSelectedCardID(std::optional<QString> id);
+    void setShowInfoPopover(bool show);
+    void setStatusMessage(std::optional<QString> text);
+    void setErrorMessage(std::optional<QString> text);
+    void setLaunching(bool launching);
+    void busy(bool value);
+    void startPerform(LaunchAction action);
+    void releaseProjectAccess();
+    Task<> hideForLaunch();
+    std::optional<qsizetype> selectedIndex() const;
+
+    QVariantList cardList() const;
+    QString selectedCardIDText() const { return m_selectedCardID.value_or(QString()); }
+    void setSelectedCardIDText(const QString& id) { setSelectedCardID(id.isEmpty() ? std::nullopt : std::optional(id)); }
+    QVariantMap selectedCardMap() const;
+    QString statusMessageText() const { return m_statusMessage.value_or(QString()); }
+    QString errorMessageText() const { return m_errorMessage.value_or(QString()); }
+    QUrl pendingProjectURLValue() const { return m_pendingProjectURL.value_or(QUrl()); }
+    QString pendingProjectDisplayNameText() const { return pendingProjectDisplayName().value_or(QString()); }
+
+    Collaborators m_c;
+    ActionMenuPresenter m_actionMenuPresenter;
+    Spawner m_tasks;
+    QList<ResolvedLogicApp> m_resolvedApps;
+    QList<LaunchCard> m_cards;
+    std::optional<QString> m_selectedCardID;
+    bool m_showInfoPopover = false;
+    std::optional<QString> m_statusMessage;
+    std::optional<QString> m_errorMessage;
+    bool m_isLaunching = false;
+    std::optional<QUrl> m_pendingProjectURL;
+    bool m_pendingProjectSecurityScoped = false;
+};
+
+// The view-facing form of a card.
+QVariantMap cardToVariant(const LaunchCard& card);
+
+} // namespace vantrel

@@ -1,0 +1,213 @@
+#include "viewmodels/SettingsViewModel.h"
+
+#include "installations/AppConstants.h"
+#include "installations/ArchitectureDetector.h"
+#include "installations/VersionReader.h"
+#include "model/LauncherError.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "platform/HostPath.h"
+#include "platform/OpenPanel.h"
+#include "platform/SecurityScope.h"
+#include "platform/Workspace.h"
+#include "settings/SettingsManager.h"
+#include "text/L10n.h"
+
+#include <QPointer>
+
+namespace vantrel {
+
+SettingsViewModel::SettingsViewModel(Collaborators collaborators, QObject* parent)
+    : QObject(parent)
+    , m_c(std::move(collaborators))
+{
+    Host& host = Host::current();
+    if (!m_c.workspace) {
+        m_c.workspace = &host.workspace();
+    }
+    if (!m_c.fileSystem) {
+        m_c.fileSystem = &host.fileSystem();
+    }
+    if (!m_c.securityScope) {
+        m_c.securityScope = &host.securityScope();
+    }
+    connect(m_c.settingsManager.get(), &SettingsManager::appsChanged, this, [this] {
+        Q_EMIT changed();
+        // Rebuilt on the next turn of the main loop, after the window has redrawn.
+        QMetaObject::invokeMethod(this, &SettingsViewModel::rebuildMetadataCache, Qt::QueuedConnection);
+    });
+    rebuildMetadataCache();
+}
+
+void SettingsViewModel::setDraftName(const QString& name)
+{
+    if (m_draftName != name) {
+        m_draftName = name;
+        Q_EMIT draftChanged();
+    }
+}
+
+void SettingsViewModel::setDraftPath(const QString& path)
+{
+    if (m_draftPath != path) {
+        m_draftPath = path;
+        Q_EMIT draftChanged();
+    }
+}
+
+void SettingsViewModel::setDropTargetHighlighted(bool highlighted)
+{
+    if (m_dropTargetHighlighted != highlighted) {
+        m_dropTargetHighlighted = highlighted;
+        Q_EMIT dropTargetHighlightedChanged();
+    }
+}
+
+void SettingsViewModel::setErrorMessage(std::optional<QString> text)
+{
+    if (m_errorMessage != text) {
+        m_errorMessage = std::move(text);
+        Q_EMIT errorMessageChanged();
+    }
+}
+
+void SettingsViewModel::beginAdd()
+{
+    m_editingID.reset();
+    m_draftName.clear();
+    m_draftPath.clear();
+    Q_EMIT draftChanged();
+    setErrorMessage(std::nullopt);
+}
+
+void SettingsViewModel::beginEdit(const LogicApp& app)
+{
+    m_editingID = app.id;
+    m_draftName = app.displayName;
+    m_draftPath = app.bundlePath;
+    Q_EMIT draftChanged();
+    setErrorMessage(std::nullopt);
+}
+
+void SettingsViewModel::chooseApplication()
+{
+    if (!m_c.openPanel) {
+        return;
+    }
+    const auto chosen = m_c.openPanel->chooseApplication({QStringLiteral("/Applications"),
+                                                          L10n::text(L10n::Key::selectLogicPanelMessage),
+                                                          L10n::text(L10n::Key::selectLogicPanelPrompt)});
+    if (!chosen) {
+        return;
+    }
+    m_draftPath = *chosen;
+    if (m_draftName.isEmpty()) {
+        m_draftName = HostPath::baseName(*chosen);
+    }
+    Q_EMIT draftChanged();
+}
+
+void SettingsViewModel::saveDraft()
+{
+    setErrorMessage(std::nullopt);
+    try {
+        if (m_editingID) {
+            m_c.settingsManager->updatePath(*m_editingID, m_draftPath);
+            m_c.settingsManager->renameApp(*m_editingID, m_draftName);
+        } else {
+            m_c.settingsManager->addApp(m_draftName, m_draftPath);
+        }
+        beginAdd();
+    } catch (const LauncherError& error) {
+        setErrorMessage(error.errorDescription()); // the draft stays for correcting
+    }
+}
+
+void SettingsViewModel::handleDrop(const QList<QUrl>& urls)
+{
+    setErrorMessage(std::nullopt);
+    for (const QUrl& url : urls) {
+        const QString path = url.toLocalFile();
+        if (HostPath::extension(path).toLower() != u"app") {
+            setErrorMessage(L10n::text(L10n::Key::errorInvalidBundle));
+            continue;
+        }
+        const bool scoped = m_c.securityScope->startAccessing(url);
+        try {
+            m_c.settingsManager->addApp(HostPath::baseName(path), path);
+        } catch (const LauncherError& error) {
+            setErrorMessage(error.errorDescription());
+        }
+        if (scoped) {
+            m_c.securityScope->stopAccessing(url);
+        }
+    }
+}
+
+std::optional<LogicAppMetadata> SettingsViewModel::metadata(const LogicApp& app) const
+{
+    auto it = m_metadataCache.constFind(app.id);
+    if (it == m_metadataCache.cend()) {
+        return std::nullopt;
+    }
+    return *it;
+}
+
+bool SettingsViewModel::isModeVisible(const LogicApp& app, LaunchArchitecture mode) const
+{
+    for (const LogicApp& current : m_c.settingsManager->apps()) {
+        if (current.id == app.id) {
+            return !current.hiddenModes.contains(mode);
+        }
+    }
+    return true;
+}
+
+void SettingsViewModel::setModeVisible(const LogicApp& app, LaunchArchitecture mode, bool visible)
+{
+    m_c.settingsManager->setModeHidden(app.id, mode, !visible);
+}
+
+void SettingsViewModel::moveUp(int row)
+{
+    if (row > 0 && row < m_c.settingsManager->apps().size()) {
+        m_c.settingsManager->moveApps({row}, row - 1);
+    }
+}
+
+void SettingsViewModel::moveDown(int row)
+{
+    // The destination is counted before the row is taken out: two places further.
+    if (row >= 0 && row + 1 < m_c.settingsManager->apps().size()) {
+        m_c.settingsManager->moveApps({row}, row + 2);
+    }
+}
+
+void SettingsViewModel::openLogicOnAppStore()
+{
+    if (!m_c.workspace->open(QUrl(AppConstants::logicProAppStoreURL))) {
+        m_c.workspace->open(QUrl(AppConstants::logicProAppStoreHTTPSURL));
+    }
+    if (onOpenExternalLinkAndQuit) {
+        onOpenExternalLinkAndQuit();
+    }
+}
+
+void SettingsViewModel::rebuildMetadataCache()
+{
+    QHash<QUuid, LogicAppMetadata> cache;
+    for (const LogicApp& app : m_c.settingsManager->apps()) {
+        if (!m_c.fileSystem->exists(app.bundlePath)) {
+            continue;
+        }
+        if (auto metadata = m_c.versionReader->metadata(HostPath::fileURL(app.bundlePath), *m_c.architectureDetector)) {
+            cache.insert(app.id, *metadata);
+        }
+    }
+    if (cache != m_metadataCache) {
+        m_metadataCache = cache;
+        Q_EMIT metadataCacheChanged();
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "model/LaunchArchitecture.h"
+#include "model/LogicApp.h"
+#include "model/LogicAppMetadata.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QUrl>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace vantrel {
+
+class ArchitectureDetector;
+class FileSystem;
+class LogicScanner;
+class OpenPanel;
+class SecurityScope;
+class SettingsManager;
+class VersionReader;
+class Workspace;
+
+// The model behind the settings window: the editor's draft, its error line, the drop
+// zone's highlight and a metadata cache per installation. The list itself belongs to the
+// settings manager, which validates every edit. Main thread only.
+class SettingsViewModel final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString draftName READ draftName WRITE setDraftName NOTIFY draftChanged)
+    Q_PROPERTY(QString draftPath READ draftPath WRITE setDraftPath NOTIFY draftChanged)
+    Q_PROPERTY(bool isEditing READ isEditing NOTIFY draftChanged)
+    Q_PROPERTY(QString errorMessage READ errorMessageText NOTIFY errorMessageChanged)
+    Q_PROPERTY(bool dropTargetHighlighted READ dropTargetHighlighted WRITE setDropTargetHighlighted NOTIFY
+                   dropTargetHighlightedChanged)
+
+public:
+    struct Collaborators {
+        std::shared_ptr<SettingsManager> settingsManager;
+        std::shared_ptr<LogicScanner> scanner;
+        std::shared_ptr<VersionReader> versionReader;
+        std::shared_ptr<ArchitectureDetector> architectureDetector;
+        OpenPanel* openPanel = nullptr;         // the shell's; none: browsing does nothing
+        Workspace* workspace = nullptr;         // current host's when empty
+        FileSystem* fileSystem = nullptr;       // current host's when empty
+        SecurityScope* securityScope = nullptr; // current host's when empty
+    };
+
+    explicit SettingsViewModel(Collaborators collaborators, QObject* parent = nullptr);
+
+    // Called after an external link was opened; the window sets it to quit.
+    std::function<void()> onOpenExternalLinkAndQuit;
+
+    const QString& draftName() const { return m_draftName; }
+    void setDraftName(const QString& name);
+    const QString& draftPath() const { return m_draftPath; }
+    void setDraftPath(const QString& path);
+    const std::optional<QUuid>& editingID() const { return m_editingID; }
+    bool isEditing() const { return m_editingID.has_value(); }
+    const std::optional<QString>& errorMessage() const { return m_errorMessage; }
+    bool dropTargetHighlighted() const { return m_dropTargetHighlighted; }
+    void setDropTargetHighlighted(bool highlighted);
+    const QHash<QUuid, LogicAppMetadata>& metadataCache() const { return m_metadataCache; }
+
+    Q_INVOKABLE void beginAdd();
+    void beginEdit(const LogicApp& app);
+    Q_INVOKABLE void chooseApplication();
+    Q_INVOKABLE void saveDraft();
+    void handleDrop(const QList<QUrl>& urls);
+    std::optional<LogicAppMetadata> metadata(const LogicApp& app) const;
+    bool isModeVisible(const LogicApp& app, LaunchArchitecture mode) const;
+    Q_INVOKABLE void openLogicOnAppStore();
+
+    // The rows' actions, onto the settings manager.
+    void moveUp(int row);
+    void moveDown(int row);
+    void setModeVisible(const LogicApp& app, LaunchArchitecture mode, bool visible);
+
+Q_SIGNALS:
+    void draftChanged();
+    void errorMessageChanged();
+    void dropTargetHighlightedChanged();
+    // The list changed; the window redraws at once (the cache follows a turn later).
+    void changed();
+    void metadataCacheChanged();
+
+private:
+    QString errorMessageText() const { return m_errorMessage.value_or(QString()); }
+    void setErrorMessage(std::optional<QString> text);
+    void rebuildMetadataCache();
+
+    Collaborators m_c;
+    QString m_draftName;
+    QString m_draftPath;
+    std::optional<QUuid> m_editingID;
+    std::optional<QString> m_errorMessage;
+    bool m_dropTargetHighlighted = false;
+    QHash<QUuid, LogicAppMetadata> m_metadataCache;
+};
+
+} // namespace vantrel

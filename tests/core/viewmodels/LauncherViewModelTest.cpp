@@ -1,0 +1,234 @@
+#include "installations/ArchitectureDetector.h"
+#include "installations/LogicScanner.h"
+#include "installations/VersionReader.h"
+#include "launch/LaunchTesting.h"
+#include "settings/SettingsManager.h"
+#include "viewmodels/LauncherViewModel.h"
+#include "viewmodels/LogicSupportActions.h"
+
+using namespace vantrel;
+using namespace vantrel::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+class RecordingMenus final : public MenuPresenter {
+public:
+    QList<Menu> shown;
+    std::function<void(const QVariant&)> choose;
+    void popUp(const Menu& menu, QObject*, std::function<void(const QVariant&)> onChoose) override
+    {
+        shown.append(menu);
+        choose = std::move(onChoose);
+    }
+};
+
+struct LauncherModelTest : LaunchTest {
+    RecordingMenus menus;
+    QStringList shell; // the shell callbacks, in the order they were called
+    std::unique_ptr<LauncherViewModel> model;
+    std::shared_ptr<ArchitectureDetector> detector;
+
+    void SetUp() override
+    {
+        LaunchTest::SetUp();
+        sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Logic Pro Intel.app"), .identifier = QStringLiteral("com.apple.logic10"),
+                                    .shortVersion = QStringLiteral("10.4"), .slices = {{sim::MachO::cpuTypeX86_64}}});
+        detector = std::make_shared<ArchitectureDetector>();
+        auto manager = std::shared_ptr<LaunchManager>(this->manager.release());
+        LauncherViewModel::Collaborators c;
+        c.scanner = std::make_shared<LogicScanner>(detector);
+        c.architectureDetector = detector;
+        c.versionReader = std::make_shared<VersionReader>();
+        c.launchManager = manager;
+        c.supportActions = std::make_shared<LogicSupportActions>(workspace, mac.fs(), mac.host().scripting());
+        c.workspace = &workspace;
+        c.menus = &menus;
+        model = std::make_unique<LauncherViewModel>(c);
+        model->onBusyLaunchingChanged = [this](bool busy) { shell << (busy ? QStringLiteral("busy") : QStringLiteral("idle")); };
+        model->onHideForLaunch = [this](std::function<void()> done) {
+            shell << QStringLiteral("hide");
+            done();
+        };
+        model->onTerminateAfterLaunch = [this] { shell << QStringLiteral("terminate"); };
+        model->onRevealAfterFailedLaunch = [this] { shell << QStringLiteral("reveal"); };
+        model->onCloseRequested = [this] { shell << QStringLiteral("close"); };
+        model->onSuppressFocusLossClose = [this](double s) { shell << QStringLiteral("suppress %1").arg(s); };
+        model->refresh();
+    }
+
+    const LaunchCard& card(const QString& name, LaunchArchitecture mode)
+    {
+        for (const LaunchCard& c : model->cards()) {
+            if (c.app.displayName == name && c.architecture == mode) {
+                return c;
+            }
+        }
+        static LaunchCard none;
+        ADD_FAILURE() << "no card " << name.toStdString();
+        return none;
+    }
+
+    void finishTasks()
+    {
+        auto pending = model->tasks().waitForPending();
+        mac.clock().runUntilDone(pending, std::chrono::hours(1));
+    }
+
+    // `open -n` starts the bundle in the asked architecture.
+    void openStarts(qint32 pid)
+    {
+        commands.handler = [this, pid](const QString&, const QStringList& arguments) -> Task<CommandRunner::Result> {
+            if (arguments.value(0) == u"-n") {
+                workspace.add(pid, arguments.value(4), arguments.value(2) == u"x86_64" ? CpuType::x86_64 : CpuType::arm64);
+            }
+            co_return CommandRunner::Result{0, {}};
+        };
+    }
+};
+
+} // namespace
+
+TEST_F(LauncherModelTest, RefreshSeedsTheListAndBuildsTheCards)
+{
+    EXPECT_EQ(model->settingsManager().apps().size(), 3) << "the first refresh persists what the scan found";
+    EXPECT_EQ(model->cards().size(), 6);
+    EXPECT_EQ(model->property("cards").toList().size(), 6);
+    EXPECT_EQ(model->cards()[0].id, model->settingsManager().apps()[0].idText() + QStringLiteral("-native"));
+    const QUuid firstID = model->settingsManager().apps()[0].id;
+    model->refresh();
+    EXPECT_EQ(model->settingsManager().apps()[0].id, firstID) << "stored identities are kept";
+}
+
+TEST_F(LauncherModelTest, AnUnavailableCardOnlySelects)
+{
+    const LaunchCard intelNative = card(QStringLiteral("Logic Pro Intel"), LaunchArchitecture::native);
+    ASSERT_FALSE(intelNative.isAvailable);
+    model->handleCardClick(intelNative);
+    EXPECT_EQ(model->selectedCardID(), intelNative.id);
+    EXPECT_TRUE(shell.isEmpty());
+    EXPECT_EQ(model->tasks().pendingCount(), 0u);
+}
+
+TEST_F(LauncherModelTest, SelectionMovesWithoutWrappingAndSurvivesRebuilds)
+{
+    const auto& cards = model->cards();
+    EXPECT_TRUE(model->handleKeyDown(Qt::Key_Right));
+    EXPECT_EQ(model->selectedCardID(), cards.first().id);
+    EXPECT_TRUE(model->handleKeyDown(Qt::Key_Left));
+    EXPECT_EQ(model->selectedCardID(), cards.first().id) << "no wrap at the first card";
+    for (int i = 0; i < 10; ++i) {
+        model->selectNext();
+    }
+    EXPECT_EQ(model->selectedCardID(), cards.last().id) << "no wrap at the last card";
+
+    // The selected card disappears in a rebuild: nothing is selected; Left selects the last.
+    const QUuid intel = model->cards().last().app.id;
+    model->settingsManager().setModeHidden(intel, LaunchArchitecture::rosetta, true);
+    model->refresh();
+    EXPECT_EQ(model->selectedCardID(), std::nullopt);
+    model->selectPrevious();
+    EXPECT_EQ(model->selectedCardID(), model->cards().last().id);
+    EXPECT_FALSE(model->handleKeyDown(Qt::Key_A));
+    EXPECT_FALSE(model->handleKeyDown(Qt::Key_Tab));
+}
+
+TEST_F(LauncherModelTest, SpaceThenEscapeTwice)
+{
+    EXPECT_TRUE(model->handleKeyDown(Qt::Key_Space));
+    EXPECT_EQ(model->selectedCardID(), model->cards().first().id);
+    EXPECT_TRUE(model->showInfoPopover());
+    EXPECT_TRUE(model->handleKeyDown(Qt::Key_Escape));
+    EXPECT_FALSE(model->showInfoPopover());
+    EXPECT_TRUE(shell.isEmpty());
+    EXPECT_TRUE(model->handleKeyDown(Qt::Key_Escape));
+    EXPECT_EQ(shell, QStringList{QStringLiteral("close")});
+}
+
+TEST_F(LauncherModelTest, OptionClickOpensTheMenuAndAChoiceRunsIt)
+{
+    const LaunchCard logic = card(QStringLiteral("Logic Pro"), LaunchArchitecture::rosetta);
+    model->handleCardClick(logic, Qt::AltModifier);
+    ASSERT_EQ(menus.shown.size(), 1);
+    EXPECT_EQ(shell, QStringList{QStringLiteral("suppress 0.35")});
+    EXPECT_EQ(model->tasks().pendingCount(), 0u) << "no launch from an Option-click";
+
+    menus.choose(QStringLiteral("revealInFinder"));
+    finishTasks();
+    EXPECT_EQ(shell, (QStringList{QStringLiteral("suppress 0.35"), QStringLiteral("busy"), QStringLiteral("busy"),
+                                  QStringLiteral("suppress 1.5"), QStringLiteral("idle")}));
+    EXPECT_TRUE(workspace.journal.contains(QStringLiteral("reveal /Applications/Logic Pro.app")));
+    EXPECT_FALSE(model->isLaunching());
+
+    // Return with Option on the selected card opens the menu too.
+    EXPECT_TRUE(model->handleKeyDown(Qt::Key_Return, Qt::AltModifier));
+    EXPECT_EQ(menus.shown.size(), 2);
+}
+
+TEST_F(LauncherModelTest, ASuccessfulLaunchTerminatesAfterwards)
+{
+    openStarts(3001);
+    const LaunchCard logic = card(QStringLiteral("Logic Pro"), LaunchArchitecture::rosetta);
+    model->handleCardClick(logic);
+    finishTasks();
+    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("hide"), QStringLiteral("terminate"),
+                                  QStringLiteral("idle")}));
+    EXPECT_EQ(model->errorMessage(), std::nullopt);
+    EXPECT_TRUE(workspace.journal.contains(QStringLiteral("run /usr/bin/open -n --arch x86_64 -a /Applications/Logic Pro.app")));
+}
+
+TEST_F(LauncherModelTest, AFailedLaunchShowsItsErrorAndRevealsThePanel)
+{
+    commands.handler = [](const QString&, const QStringList&) -> Task<CommandRunner::Result> { co_return CommandRunner::Result{1, {}}; };
+    model->handleCardClick(card(QStringLiteral("Logic Pro"), LaunchArchitecture::native));
+    finishTasks();
+    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("hide"), QStringLiteral("idle"),
+                                  QStringLiteral("reveal")}));
+    EXPECT_EQ(model->errorMessage(), QStringLiteral("Launch failed: no handler"));
+    EXPECT_FALSE(model->isLaunching());
+    EXPECT_EQ(model->cards().size(), 6) << "cards and selection survive for another try";
+}
+
+TEST_F(LauncherModelTest, AFailedQuitNeverHidesThePanelButStillRevealsIt)
+{
+    auto stubborn = workspace.add(3101, QStringLiteral("/Applications/Logic Pro X Old.app"));
+    stubborn->quitsAfter.reset();
+    model->handleCardClick(card(QStringLiteral("Logic Pro"), LaunchArchitecture::native));
+    finishTasks();
+    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("idle"), QStringLiteral("reveal")}));
+    EXPECT_EQ(model->errorMessage(), QStringLiteral("Operation cancelled."));
+}
+
+TEST_F(LauncherModelTest, TentativeLaunchesShowTheirStatus)
+{
+    openStarts(3201);
+    workspace.add(3202, logicPath, CpuType::x86_64);
+    mac.host().standardDefaults()->setValue(QStringLiteral("closeOtherLogicOnLaunch"), false);
+    model->onTerminateAfterLaunch = nullptr;
+    model->handleCardClick(card(QStringLiteral("Logic Pro"), LaunchArchitecture::native));
+    finishTasks();
+    EXPECT_EQ(model->statusMessage(), QStringLiteral("Another architecture of this Logic Pro is already running. A second instance will be "
+                                                     "requested; Logic Pro may refuse due to shared resources."));
+}
+
+TEST_F(LauncherModelTest, NoSelectionMeansIdle)
+{
+    auto outcome = run(model->perform(LaunchAction::launch));
+    EXPECT_TRUE(outcome.finished);
+    EXPECT_EQ(shell, QStringList{QStringLiteral("idle")});
+}
+
+TEST_F(LauncherModelTest, PendingProjects)
+{
+    model->setPendingProject(HostPath::fileURL(QStringLiteral("/Users/tester/Music/./Big Song.LOGICX")));
+    EXPECT_EQ(model->pendingProjectURL(), HostPath::fileURL(QStringLiteral("/Users/tester/Music/Big Song.LOGICX")));
+    EXPECT_EQ(model->pendingProjectDisplayName(), QStringLiteral("Big Song"));
+    model->setPendingProject(HostPath::fileURL(QStringLiteral("/Users/tester/notes.txt")));
+    EXPECT_EQ(model->pendingProjectDisplayName(), QStringLiteral("Big Song")) << "the earlier project stays";
+    EXPECT_EQ(model->errorMessage(), QStringLiteral("The selected item is not a valid macOS application bundle."));
+    model->setPendingProject(HostPath::fileURL(QStringLiteral("/Users/tester/Old.lso")));
+    EXPECT_EQ(model->errorMessage(), std::nullopt);
+    model->clearPendingProject();
+    EXPECT_EQ(model->pendingProjectURL(), std::nullopt);
+    EXPECT_EQ(model->pendingProjectDisplayName(), std::nullopt);
+}

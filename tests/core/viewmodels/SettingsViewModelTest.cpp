@@ -1,0 +1,182 @@
+#include "installations/ArchitectureDetector.h"
+#include "installations/LogicScanner.h"
+#include "installations/VersionReader.h"
+#include "platform/OpenPanel.h"
+#include "settings/LogicAppStoring.h"
+#include "settings/SettingsManager.h"
+#include "simhost/BundleWriter.h"
+#include "support/FakeWorkspace.h"
+#include "support/TempSimulatedMac.h"
+#include "viewmodels/SettingsViewModel.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+namespace {
+
+class MemoryStore final : public LogicAppStoring {
+public:
+    QList<LogicApp> stored;
+    QList<LogicApp> loadApps() override { return stored; }
+    void saveApps(const QList<LogicApp>& apps) override { stored = apps; }
+};
+
+class ScriptedPanel final : public OpenPanel {
+public:
+    std::optional<QString> answer;
+    QList<Request> requests;
+    std::optional<QString> chooseApplication(const Request& request) override
+    {
+        requests.append(request);
+        return answer;
+    }
+};
+
+struct SettingsModelTest : ::testing::Test {
+    TempSimulatedMac mac;
+    FakeWorkspace workspace{mac.clock()};
+    ScriptedPanel panel;
+    std::shared_ptr<SettingsManager> settings;
+    std::unique_ptr<SettingsViewModel> model;
+
+    void SetUp() override
+    {
+        mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
+        for (const char* path : {"/Applications/Logic Pro.app", "/Applications/Logic Pro X.app", "/Applications/Logic Pro 9.app"}) {
+            sim::writeBundle(mac.fs(), {.path = QString::fromUtf8(path), .identifier = QStringLiteral("com.apple.logic10"),
+                                        .shortVersion = QStringLiteral("11.0")});
+        }
+        sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Notes.app"), .identifier = QStringLiteral("com.apple.Notes"),
+                                    .shortVersion = QStringLiteral("4.0")});
+        auto detector = std::make_shared<ArchitectureDetector>();
+        auto scanner = std::make_shared<LogicScanner>(detector);
+        settings = std::make_shared<SettingsManager>(std::make_shared<MemoryStore>(), scanner);
+        SettingsViewModel::Collaborators c{settings, scanner, std::make_shared<VersionReader>(), detector, &panel, &workspace};
+        model = std::make_unique<SettingsViewModel>(c);
+    }
+
+    QStringList names() const
+    {
+        QStringList out;
+        for (const LogicApp& app : settings->apps()) {
+            out << app.displayName;
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(SettingsModelTest, BrowsingFillsTheDraft)
+{
+    panel.answer = QStringLiteral("/Applications/Logic Pro.app");
+    model->chooseApplication();
+    EXPECT_EQ(model->draftPath(), QStringLiteral("/Applications/Logic Pro.app"));
+    EXPECT_EQ(model->draftName(), QStringLiteral("Logic Pro"));
+    ASSERT_EQ(panel.requests.size(), 1);
+    EXPECT_EQ(panel.requests[0].directory, QStringLiteral("/Applications"));
+    EXPECT_EQ(panel.requests[0].message, QStringLiteral("Select a Logic Pro application"));
+    EXPECT_EQ(panel.requests[0].prompt, QStringLiteral("Add"));
+
+    model->setDraftName(QStringLiteral("Mine"));
+    panel.answer = QStringLiteral("/Applications/Logic Pro X.app");
+    model->chooseApplication();
+    EXPECT_EQ(model->draftName(), QStringLiteral("Mine")) << "a typed name is kept";
+    panel.answer.reset();
+    model->chooseApplication();
+    EXPECT_EQ(model->draftPath(), QStringLiteral("/Applications/Logic Pro X.app")) << "cancelling changes nothing";
+}
+
+TEST_F(SettingsModelTest, SavingAnEditKeepsTheDraftOnAnErrorAndClearsItOnSuccess)
+{
+    settings->addApp(QStringLiteral("Main"), QStringLiteral("/Applications/Logic Pro.app"));
+    const LogicApp app = settings->apps().first();
+    model->beginEdit(app);
+    EXPECT_TRUE(model->isEditing());
+    model->setDraftPath(QStringLiteral("/Applications/Notes.app"));
+    model->setDraftName(QStringLiteral("Renamed"));
+    model->saveDraft();
+    EXPECT_EQ(model->errorMessage(), QStringLiteral("Only Logic Pro apps can be added — Vantrel itself is not a target."));
+    EXPECT_EQ(model->draftPath(), QStringLiteral("/Applications/Notes.app"));
+    EXPECT_EQ(settings->apps().first(), app) << "the entry is untouched";
+
+    model->setDraftPath(QStringLiteral("/Applications/Logic Pro X.app"));
+    model->saveDraft();
+    EXPECT_EQ(model->errorMessage(), std::nullopt);
+    EXPECT_FALSE(model->isEditing());
+    EXPECT_TRUE(model->draftName().isEmpty() && model->draftPath().isEmpty());
+    EXPECT_EQ(settings->apps().first().displayName, QStringLiteral("Renamed"));
+    EXPECT_EQ(settings->apps().first().bundlePath, QStringLiteral("/Applications/Logic Pro X.app"));
+    EXPECT_EQ(settings->apps().first().id, app.id);
+
+    model->setDraftPath(QStringLiteral("/Applications/Missing.app"));
+    model->saveDraft();
+    EXPECT_EQ(model->errorMessage(), QStringLiteral("The selected item is not a valid macOS application bundle."));
+    EXPECT_EQ(settings->apps().size(), 1);
+}
+
+TEST_F(SettingsModelTest, DropsTryEveryApplication)
+{
+    model->handleDrop({HostPath::fileURL(QStringLiteral("/Applications/Logic Pro.app")), HostPath::fileURL(QStringLiteral("/Applications/Notes.app")),
+                       HostPath::fileURL(QStringLiteral("/Applications/Logic Pro X.app"))});
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Logic Pro"), QStringLiteral("Logic Pro X")}));
+    EXPECT_EQ(model->errorMessage(), QStringLiteral("Only Logic Pro apps can be added — Vantrel itself is not a target."));
+
+    model->handleDrop({HostPath::fileURL(QStringLiteral("/Users/tester/Music")), HostPath::fileURL(QStringLiteral("/Users/tester/notes.txt"))});
+    EXPECT_EQ(model->errorMessage(), QStringLiteral("The selected item is not a valid macOS application bundle."));
+    EXPECT_EQ(settings->apps().size(), 2);
+    EXPECT_FALSE(model->isEditing()) << "a drop leaves the editor alone";
+}
+
+TEST_F(SettingsModelTest, RowActionsAndVisibility)
+{
+    for (const char* name : {"Logic Pro", "Logic Pro X", "Logic Pro 9"}) {
+        settings->addApp({}, QStringLiteral("/Applications/%1.app").arg(QString::fromUtf8(name)));
+    }
+    model->moveUp(0);
+    model->moveDown(2);
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Logic Pro"), QStringLiteral("Logic Pro X"), QStringLiteral("Logic Pro 9")}));
+    model->moveDown(0);
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Logic Pro X"), QStringLiteral("Logic Pro"), QStringLiteral("Logic Pro 9")}));
+    model->moveUp(2);
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Logic Pro X"), QStringLiteral("Logic Pro 9"), QStringLiteral("Logic Pro")}));
+
+    const LogicApp app = settings->apps().first();
+    EXPECT_TRUE(model->isModeVisible(app, LaunchArchitecture::rosetta));
+    model->setModeVisible(app, LaunchArchitecture::rosetta, false);
+    EXPECT_FALSE(model->isModeVisible(app, LaunchArchitecture::rosetta));
+    settings->removeApp(app.id);
+    EXPECT_TRUE(model->isModeVisible(app, LaunchArchitecture::rosetta)) << "a removed entry reports visible";
+}
+
+TEST_F(SettingsModelTest, TheMetadataCacheFollowsTheListOneTurnLater)
+{
+    EXPECT_TRUE(model->metadataCache().isEmpty());
+    int changes = 0;
+    QObject::connect(model.get(), &SettingsViewModel::changed, [&] { ++changes; });
+    settings->addApp({}, QStringLiteral("/Applications/Logic Pro.app"));
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(model->metadataCache().isEmpty()) << "rebuilt on the next turn";
+    QCoreApplication::processEvents();
+    const LogicApp app = settings->apps().first();
+    ASSERT_TRUE(model->metadata(app));
+    EXPECT_EQ(model->metadata(app)->shortVersion, QStringLiteral("11.0"));
+
+    mac.fs().remove(QStringLiteral("/Applications/Logic Pro.app"));
+    settings->renameApp(app.id, QStringLiteral("Gone"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model->metadata(app), std::nullopt) << "missing on disk: no entry";
+}
+
+TEST_F(SettingsModelTest, TheStoreLinkOpensAndQuits)
+{
+    bool quit = false;
+    model->onOpenExternalLinkAndQuit = [&] { quit = true; };
+    model->openLogicOnAppStore();
+    EXPECT_EQ(workspace.journal, QStringList{QStringLiteral("open macappstore://apps.apple.com/app/logic-pro/id634148309")});
+    EXPECT_TRUE(quit);
+}

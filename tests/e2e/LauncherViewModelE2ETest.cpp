@@ -1,0 +1,91 @@
+// End to end: the launcher's view model over the demo installations of a temporary
+// simulated Mac, launching a real stand-in process.
+#include "installations/ArchitectureDetector.h"
+#include "installations/LogicScanner.h"
+#include "installations/VersionReader.h"
+#include "model/CpuType.h"
+#include "platform/HostPath.h"
+#include "simhost/DemoMac.h"
+#include "simhost/EventLog.h"
+#include "support/HybridDriver.h"
+#include "support/TempSimulatedMac.h"
+#include "viewmodels/LauncherViewModel.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+TEST(LauncherViewModelE2E, ACardClickLaunchesThatCopyInThatModeThenTerminates)
+{
+    TempSimulatedMac mac;
+    ASSERT_TRUE(sim::populateDemo(mac.mac()));
+    auto detector = std::make_shared<ArchitectureDetector>();
+    LauncherViewModel model({std::make_shared<LogicScanner>(detector), detector, std::make_shared<VersionReader>()});
+    QStringList shell;
+    model.onBusyLaunchingChanged = [&](bool busy) { shell << (busy ? QStringLiteral("busy") : QStringLiteral("idle")); };
+    model.onHideForLaunch = [&](std::function<void()> done) {
+        shell << QStringLiteral("hide");
+        done();
+    };
+    model.onTerminateAfterLaunch = [&] {
+        shell << QStringLiteral("terminate");
+        // By now the copy runs, verified.
+        EXPECT_EQ(mac.host().workspace().runningApplications().size(), 1);
+    };
+    model.onRevealAfterFailedLaunch = [&] { shell << QStringLiteral("reveal"); };
+
+    model.refresh();
+    QStringList names;
+    for (const ResolvedLogicApp& resolved : model.resolvedApps()) {
+        names << resolved.app.displayName;
+    }
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Logic Pro"), QStringLiteral("Logic Pro Beta"), QStringLiteral("Logic Pro X"),
+                                  QStringLiteral("Logic Pro X 10.4")}));
+    EXPECT_EQ(model.cards().size(), 7);
+
+    const LaunchCard* rosetta = nullptr;
+    for (const LaunchCard& card : model.cards()) {
+        if (card.app.displayName == u"Logic Pro X" && card.architecture == LaunchArchitecture::rosetta) {
+            rosetta = &card;
+        }
+    }
+    ASSERT_TRUE(rosetta);
+    model.handleCardClick(*rosetta);
+    auto pending = model.tasks().waitForPending();
+    ASSERT_TRUE(runHybrid(mac.clock(), pending));
+
+    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("hide"), QStringLiteral("terminate"),
+                                  QStringLiteral("idle")}));
+    const auto running = mac.host().workspace().runningApplications();
+    ASSERT_EQ(running.size(), 1);
+    EXPECT_EQ(running[0]->bundleURL(), HostPath::fileURL(QStringLiteral("/Applications/Logic Pro X.app")));
+    EXPECT_EQ(running[0]->executableArchitecture(), CpuType::x86_64);
+}
+
+TEST(LauncherViewModelE2E, AFailedLaunchNeverTerminates)
+{
+    TempSimulatedMac mac;
+    ASSERT_TRUE(sim::populateDemo(mac.mac()));
+    auto detector = std::make_shared<ArchitectureDetector>();
+    ASSERT_TRUE(detector->isRosettaInstalled()); // the cards offer Rosetta…
+    mac.mac().setRosettaInstalled(false);        // …but it is gone by the time of the launch
+    LauncherViewModel model({std::make_shared<LogicScanner>(detector), detector, std::make_shared<VersionReader>()});
+    bool terminated = false;
+    bool revealed = false;
+    model.onTerminateAfterLaunch = [&] { terminated = true; };
+    model.onRevealAfterFailedLaunch = [&] { revealed = true; };
+    model.refresh();
+    for (const LaunchCard& card : model.cards()) {
+        if (card.app.displayName == u"Logic Pro" && card.architecture == LaunchArchitecture::rosetta) {
+            model.handleCardClick(card);
+        }
+    }
+    auto pending = model.tasks().waitForPending();
+    ASSERT_TRUE(runHybrid(mac.clock(), pending));
+    EXPECT_FALSE(terminated);
+    EXPECT_TRUE(revealed);
+    EXPECT_EQ(model.errorMessage(), QStringLiteral("Rosetta 2 не установлена. Установите её в Системных настройках или выполните "
+                                                   "`softwareupdate --install-rosetta`."));
+    EXPECT_TRUE(mac.host().workspace().runningApplications().isEmpty());
+}
