@@ -1,6 +1,6 @@
 #include "simhost/StandInBehavior.h"
 
-#include "plist/PropertyList.h"
+#include "installations/InfoPlist.h"
 #include "simhost/RootedFileSystem.h"
 
 namespace vantrel::sim {
@@ -8,12 +8,11 @@ namespace vantrel::sim {
 StandInBehavior StandInBehavior::read(const RootedFileSystem& fileSystem, const QString& bundlePath)
 {
     StandInBehavior behavior;
-    auto bytes = fileSystem.readAll(bundlePath + QStringLiteral("/Contents/Info.plist"));
-    auto info = bytes ? PropertyList::parse(*bytes) : std::nullopt;
+    const auto info = readInfoPlist(fileSystem, bundlePath);
     if (!info) {
         return behavior;
     }
-    const QVariantMap switches = info->toMap().value(QString::fromLatin1(infoKey)).toMap();
+    const QVariantMap switches = info->value(QString::fromLatin1(infoKey)).toMap();
     behavior.wrongArchitecture = switches.value(QStringLiteral("wrongArchitecture")).toBool();
     behavior.neverFinishesLaunching = switches.value(QStringLiteral("neverFinishesLaunching")).toBool();
     behavior.refusesToQuit = switches.value(QStringLiteral("refusesToQuit")).toBool();

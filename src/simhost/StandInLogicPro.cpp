@@ -2,7 +2,7 @@
 
 #include "model/CpuType.h"
 #include "platform/HostPath.h"
-#include "plist/PropertyList.h"
+#include "installations/InfoPlist.h"
 #include "simhost/EventLog.h"
 #include "simhost/ProcessRegistry.h"
 #include "simhost/SimulatedMac.h"
@@ -37,17 +37,15 @@ extern "C" void onTerminate(int)
 
 QString processNameOf(const RootedFileSystem& fs, const QString& bundlePath)
 {
-    auto bytes = fs.readAll(bundlePath + QStringLiteral("/Contents/Info.plist"));
-    auto info = bytes ? PropertyList::parse(*bytes) : std::nullopt;
-    const QString name = info ? info->toMap().value(QStringLiteral("CFBundleName")).toString() : QString();
+    const auto info = readInfoPlist(fs, bundlePath);
+    const QString name = info ? info->value(QStringLiteral("CFBundleName")).toString() : QString();
     return name.isEmpty() ? HostPath::baseName(bundlePath) : name;
 }
 
 QString bundleIdentifierOf(const RootedFileSystem& fs, const QString& bundlePath)
 {
-    auto bytes = fs.readAll(bundlePath + QStringLiteral("/Contents/Info.plist"));
-    auto info = bytes ? PropertyList::parse(*bytes) : std::nullopt;
-    return info ? info->toMap().value(QStringLiteral("CFBundleIdentifier")).toString() : QString();
+    const auto info = readInfoPlist(fs, bundlePath);
+    return info ? info->value(QStringLiteral("CFBundleIdentifier")).toString() : QString();
 }
 
 // Whether Control is held system-wide right now (see SimulatedKeyboard).

@@ -7,6 +7,7 @@
 #include "installations/LaunchCardBuilder.h"
 #include "installations/LogicScanner.h"
 #include "model/CpuType.h"
+#include "model/ModeNames.h"
 #include "platform/HostPath.h"
 #include "settings/PersistenceStore.h"
 #include "simhost/PosixProcessProbe.h"
@@ -443,8 +444,7 @@ int launchCommand(SimulatedMac& mac, const QStringList& args)
         auto task = run();
         status = QCoro::waitFor(task);
         if (status == 0) {
-            const L10n::Key modeKey = mode == LaunchArchitecture::native ? L10n::Key::native : L10n::Key::rosetta;
-            out() << L10n::text(L10n::Key::startedMode, HostPath::baseName(app), L10n::text(modeKey)) << Qt::endl;
+            out() << L10n::text(L10n::Key::startedMode, HostPath::baseName(app), modeDisplayName(mode)) << Qt::endl;
         }
         // A delayed restore of Logic's startup action must run before this process ends.
         auto pending = manager.pendingWork().waitForPending();

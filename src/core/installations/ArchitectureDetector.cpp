@@ -1,10 +1,11 @@
 #include "installations/ArchitectureDetector.h"
 
+#include "installations/InfoPlist.h"
+
 #include "model/CpuType.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/HostPath.h"
-#include "plist/PropertyList.h"
 
 #include <QtEndian>
 
@@ -54,15 +55,11 @@ ArchitectureDetector::ArchitectureDetector(FileSystem& fileSystem)
 std::optional<QUrl> ArchitectureDetector::executableURL(const QUrl& appURL) const
 {
     const QString bundle = HostPath::fromURL(appURL);
-    auto bytes = m_fileSystem.readAll(bundle + QStringLiteral("/Contents/Info.plist"));
-    if (!bytes) {
+    const auto info = readInfoPlist(m_fileSystem, bundle);
+    if (!info) {
         return std::nullopt;
     }
-    auto info = PropertyList::parse(*bytes);
-    if (!info || info->typeId() != QMetaType::QVariantMap) {
-        return std::nullopt;
-    }
-    const QVariant name = info->toMap().value(QStringLiteral("CFBundleExecutable"));
+    const QVariant name = info->value(QStringLiteral("CFBundleExecutable"));
     if (name.typeId() != QMetaType::QString) {
         return std::nullopt;
     }

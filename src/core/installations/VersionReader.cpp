@@ -1,10 +1,10 @@
 #include "installations/VersionReader.h"
 
 #include "installations/ArchitectureDetector.h"
+#include "installations/InfoPlist.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/HostPath.h"
-#include "plist/PropertyList.h"
 
 namespace vantrel {
 
@@ -33,15 +33,7 @@ VersionReader::VersionReader(FileSystem& fileSystem)
 
 std::optional<QVariantMap> VersionReader::infoDictionary(const QUrl& appURL) const
 {
-    auto bytes = m_fileSystem.readAll(HostPath::fromURL(appURL) + QStringLiteral("/Contents/Info.plist"));
-    if (!bytes) {
-        return std::nullopt;
-    }
-    auto parsed = PropertyList::parse(*bytes);
-    if (!parsed || parsed->typeId() != QMetaType::QVariantMap) {
-        return std::nullopt;
-    }
-    return parsed->toMap();
+    return readInfoPlist(m_fileSystem, HostPath::fromURL(appURL));
 }
 
 std::optional<QString> VersionReader::bundleIdentifier(const QUrl& appURL) const

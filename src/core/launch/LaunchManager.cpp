@@ -5,6 +5,7 @@
 #include "installations/ArchitectureDetector.h"
 #include "log/LaunchLogger.h"
 #include "model/CpuType.h"
+#include "model/ModeNames.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/HostPath.h"
@@ -169,8 +170,7 @@ ParallelLaunchStatus LaunchManager::parallelLaunchStatus(const QUrl& appURL, Lau
         }
         sameInstallation = true;
         if (application->executableArchitecture() == expected) {
-            const L10n::Key modeName = architecture == LaunchArchitecture::native ? L10n::Key::native : L10n::Key::rosetta;
-            return ParallelLaunchStatus::unsupported(L10n::text(L10n::Key::parallelUnsupported, L10n::text(modeName)));
+            return ParallelLaunchStatus::unsupported(L10n::text(L10n::Key::parallelUnsupported, modeDisplayName(architecture)));
         }
     }
     if (!sameInstallation) {

@@ -35,15 +35,8 @@ Task<> LaunchManager::openDocumentReliably(QUrl documentURL, QUrl appURL, Launch
             failure = std::current_exception();
         }
         if (failure) {
-            QString description;
-            try {
-                std::rethrow_exception(failure);
-            } catch (const LauncherError& e) {
-                description = e.errorDescription();
-            } catch (const std::exception& e) {
-                description = QString::fromUtf8(e.what());
-            }
-            log(QStringLiteral("document open attempt ") + QString::number(attempt) + QStringLiteral(" failed: ") + description);
+            log(QStringLiteral("document open attempt ") + QString::number(attempt) + QStringLiteral(" failed: ")
+                + LauncherError::localizedDescription(failure));
         }
         activateExisting(appURL, architecture);
         if (attempt < attempts) {

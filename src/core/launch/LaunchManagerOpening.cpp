@@ -4,34 +4,13 @@
 
 #include "log/LaunchLogger.h"
 #include "model/CpuType.h"
+#include "model/ModeNames.h"
 #include "platform/CommandRunner.h"
 #include "platform/HostPath.h"
 #include "platform/Workspace.h"
 #include "text/L10n.h"
 
 namespace vantrel {
-
-namespace {
-
-QString describe(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const LauncherError& e) {
-        return e.errorDescription();
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("unknown error");
-    }
-}
-
-QString modeName(LaunchArchitecture architecture)
-{
-    return L10n::text(architecture == LaunchArchitecture::native ? L10n::Key::native : L10n::Key::rosetta);
-}
-
-} // namespace
 
 Task<> LaunchManager::openApplication(QUrl appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL)
 {
@@ -107,7 +86,7 @@ Task<> LaunchManager::openApplication(QUrl appURL, LaunchArchitecture architectu
     }
 
     // 8. The same chain once more through the workspace.
-    log(QStringLiteral("primary open failed: ") + describe(primaryError) + QStringLiteral(" — trying NSWorkspace"));
+    log(QStringLiteral("primary open failed: ") + LauncherError::localizedDescription(primaryError) + QStringLiteral(" — trying NSWorkspace"));
     std::exception_ptr fallbackError;
     try {
         co_await launchViaNSWorkspace(appURL, architecture, std::nullopt);
@@ -127,7 +106,7 @@ Task<> LaunchManager::openApplication(QUrl appURL, LaunchArchitecture architectu
     // 9. Both ways failed: put everything back.
     m_c.architecturePreferenceMutator->endOverride(*architectureToken);
     restoreStartupAction(startupToken, 0);
-    log(QStringLiteral("launch FAILED: ") + describe(fallbackError) + QStringLiteral("; LS pref restored"));
+    log(QStringLiteral("launch FAILED: ") + LauncherError::localizedDescription(fallbackError) + QStringLiteral("; LS pref restored"));
     std::rethrow_exception(fallbackError);
 }
 
@@ -168,7 +147,7 @@ Task<> LaunchManager::launchViaNSWorkspace(QUrl appURL, LaunchArchitecture archi
     if (result.application) {
         const int actual = result.application->executableArchitecture();
         if (actual != expected && actual != CpuType::unknown) {
-            throw LauncherError::launchFailed(L10n::text(L10n::Key::errorNSWorkspaceWrongArch, archName(actual), modeName(architecture)));
+            throw LauncherError::launchFailed(L10n::text(L10n::Key::errorNSWorkspaceWrongArch, archName(actual), modeDisplayName(architecture)));
         }
     }
 }

@@ -5,6 +5,7 @@
 #include "async/Clock.h"
 #include "log/LaunchLogger.h"
 #include "model/CpuType.h"
+#include "model/ModeNames.h"
 #include "platform/HostPath.h"
 #include "text/L10n.h"
 
@@ -13,11 +14,6 @@ namespace vantrel {
 namespace {
 
 constexpr double probePause = 0.25;
-
-QString modeName(LaunchArchitecture architecture)
-{
-    return L10n::text(architecture == LaunchArchitecture::native ? L10n::Key::native : L10n::Key::rosetta);
-}
 
 } // namespace
 
@@ -82,10 +78,10 @@ Task<> LaunchManager::verifyArchitecture(QUrl appURL, LaunchArchitecture expecte
     for (const RunningApplicationPtr& candidate : candidates) {
         const int arch = candidate->executableArchitecture();
         if (arch != expectedType && arch != CpuType::unknown) {
-            throw LauncherError::launchFailed(L10n::text(L10n::Key::errorRequestedButGot, modeName(expected), archName(arch)));
+            throw LauncherError::launchFailed(L10n::text(L10n::Key::errorRequestedButGot, modeDisplayName(expected), archName(arch)));
         }
     }
-    throw LauncherError::launchFailed(L10n::text(L10n::Key::errorDidNotStartMode, modeName(expected)));
+    throw LauncherError::launchFailed(L10n::text(L10n::Key::errorDidNotStartMode, modeDisplayName(expected)));
 }
 
 Task<> LaunchManager::waitUntilLogicReady(QUrl appURL, LaunchArchitecture architecture, bool coldStart)

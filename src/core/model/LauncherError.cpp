@@ -1,5 +1,6 @@
 #include "model/LauncherError.h"
 
+#include "model/ModeNames.h"
 #include "text/L10n.h"
 
 namespace vantrel {
@@ -40,10 +41,8 @@ QString LauncherError::errorDescription() const
     switch (m_case) {
     case Case::appNotFound:
         return L10n::text(language, Key::errorAppNotFound, text());
-    case Case::architectureUnavailable: {
-        const Key modeName = architecture() == LaunchArchitecture::native ? Key::native : Key::rosetta;
-        return L10n::text(language, Key::errorArchUnavailable, L10n::string(modeName, language));
-    }
+    case Case::architectureUnavailable:
+        return L10n::text(language, Key::errorArchUnavailable, modeDisplayName(architecture(), language));
     case Case::launchFailed:
         return L10n::text(language, Key::errorLaunchFailed, text());
     case Case::parallelLaunchUnsupported:
@@ -60,6 +59,19 @@ QString LauncherError::errorDescription() const
         return L10n::string(Key::errorCancelled, language);
     }
     return {};
+}
+
+QString LauncherError::localizedDescription(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const LauncherError& e) {
+        return e.errorDescription();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("unknown error");
+    }
 }
 
 const char* LauncherError::what() const noexcept

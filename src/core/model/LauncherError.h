@@ -48,6 +48,10 @@ public:
     // The case name, for diagnostics only; users read errorDescription().
     const char* what() const noexcept override;
 
+    // The message a user reads for any error that ends an operation: a LauncherError's
+    // localized message, another exception's text.
+    static QString localizedDescription(const std::exception_ptr& error);
+
     friend bool operator==(const LauncherError& a, const LauncherError& b)
     {
         return a.m_case == b.m_case && a.m_payload == b.m_payload;

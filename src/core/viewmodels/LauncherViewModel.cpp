@@ -50,19 +50,6 @@ struct Completion {
     void await_resume() const noexcept {}
 };
 
-QString describe(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const LauncherError& e) {
-        return e.errorDescription();
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("unknown error");
-    }
-}
-
 } // namespace
 
 QVariantMap cardToVariant(const LaunchCard& card)
@@ -439,7 +426,7 @@ Task<> LauncherViewModel::perform(LaunchAction action)
     }
     setLaunching(false);
     busy(false);
-    setErrorMessage(describe(failure));
+    setErrorMessage(LauncherError::localizedDescription(failure));
     if (onRevealAfterFailedLaunch) {
         onRevealAfterFailedLaunch();
     }
