@@ -107,7 +107,7 @@ TEST_F(VerificationTest, HandoffMakesEveryAttemptAndSucceedsIfAnyDid)
 {
     mac.writeFile(QStringLiteral("~/Music/Song.logicx"), "project");
     workspace.add(2401, logicPath, CpuType::arm64);
-    workspace.onOpenDocuments = [this](const QList<QUrl>&, const QUrl&, const OpenConfiguration&) -> Task<OpenResult> {
+    workspace.onOpenDocuments = [](const QList<QUrl>&, const QUrl&, const OpenConfiguration&) -> Task<OpenResult> {
         co_return OpenResult{nullptr, QStringLiteral("busy")};
     };
     // open -a fails for every attempt but the last.
