@@ -32,20 +32,12 @@ struct LaunchFlowTest : ::testing::Test {
     {
         mac.mac().setRosettaInstalled(true);
         mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
-        addBundle(logicPath, {});
-        addBundle(wrongPath, {{QStringLiteral("wrongArchitecture"), true}});
+        mac.addLogicBundle(logicPath, {});
+        mac.addLogicBundle(wrongPath, {{QStringLiteral("wrongArchitecture"), true}});
         mac.writeFile(QStringLiteral("~/Music/Song.logicx/Alternatives/000/ProjectData"), "x");
         manager = std::make_unique<LaunchManager>();
     }
 
-    void addBundle(const QString& path, QVariantMap behavior)
-    {
-        behavior.insert(QStringLiteral("startupDelay"), 0.05);
-        ASSERT_TRUE(writeBundle(mac.fs(), {.path = path,
-                                           .identifier = QStringLiteral("com.apple.logic10"),
-                                           .shortVersion = QStringLiteral("11.0"),
-                                           .extraInfo = {{QString::fromLatin1(StandInBehavior::infoKey), behavior}}}));
-    }
 
     TaskOutcome<void> launch(const QString& path, LaunchArchitecture mode, LaunchAction action,
                              std::optional<QString> project = std::nullopt)

@@ -32,19 +32,11 @@ struct EngineE2ETest : ::testing::Test {
     void SetUp() override
     {
         mac.mac().setRosettaInstalled(true);
-        addBundle(logicPath, {});
-        addBundle(otherPath, {});
-        addBundle(stubbornPath, {{QStringLiteral("refusesToQuit"), true}});
+        mac.addLogicBundle(logicPath, {});
+        mac.addLogicBundle(otherPath, {});
+        mac.addLogicBundle(stubbornPath, {{QStringLiteral("refusesToQuit"), true}});
     }
 
-    void addBundle(const QString& path, QVariantMap behavior)
-    {
-        behavior.insert(QStringLiteral("startupDelay"), 0.05);
-        ASSERT_TRUE(writeBundle(mac.fs(), {.path = path,
-                                           .identifier = QStringLiteral("com.apple.logic10"),
-                                           .shortVersion = QStringLiteral("11.0"),
-                                           .extraInfo = {{QString::fromLatin1(StandInBehavior::infoKey), behavior}}}));
-    }
 
     RunningApplicationPtr start(const QString& path, int cpuType)
     {

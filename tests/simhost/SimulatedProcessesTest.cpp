@@ -37,21 +37,11 @@ struct ProcessesTest : ::testing::Test {
 
     void SetUp() override
     {
-        addBundle(logicPath, {{MachO::cpuTypeArm64}, {MachO::cpuTypeX86_64}});
-        addBundle(armOnlyPath, {{MachO::cpuTypeArm64}});
+        mac.addLogicBundle(logicPath, {}, {{MachO::cpuTypeArm64}, {MachO::cpuTypeX86_64}});
+        mac.addLogicBundle(armOnlyPath, {}, {{MachO::cpuTypeArm64}});
         mac.mac().setRosettaInstalled(true);
     }
 
-    void addBundle(const QString& path, QList<MachO::Slice> slices, QVariantMap behavior = {})
-    {
-        behavior.insert(QStringLiteral("startupDelay"), behavior.value(QStringLiteral("startupDelay"), 0.05));
-        ASSERT_TRUE(writeBundle(mac.fs(), {.path = path,
-                                           .identifier = QStringLiteral("com.apple.logic10"),
-                                           .shortVersion = QStringLiteral("11.0"),
-                                           .bundleName = HostPath::baseName(path),
-                                           .slices = slices,
-                                           .extraInfo = {{QString::fromLatin1(StandInBehavior::infoKey), behavior}}}));
-    }
 
     Workspace& workspace() { return mac.host().workspace(); }
     QStringList events() { return EventLog(mac.mac().state()).events(); }
@@ -113,7 +103,7 @@ TEST_F(ProcessesTest, OpensInEachArchitectureAndRefusesWhatCannotRun)
 
 TEST_F(ProcessesTest, TerminateQuitsAndKillLeavesAStaleEntry)
 {
-    addBundle(QStringLiteral("/Applications/Stubborn.app"), {{MachO::cpuTypeArm64}}, {{QStringLiteral("refusesToQuit"), true}});
+    mac.addLogicBundle(QStringLiteral("/Applications/Stubborn.app"), {{QStringLiteral("refusesToQuit"), true}}, {{MachO::cpuTypeArm64}});
     auto logic = openNew(logicPath, CpuType::arm64).application;
     auto stubborn = openNew(QStringLiteral("/Applications/Stubborn.app"), CpuType::arm64).application;
     ASSERT_TRUE(logic && stubborn);
@@ -152,7 +142,7 @@ TEST_F(ProcessesTest, DocumentsReachTheRunningCopyUnlessItRefusesThem)
     EXPECT_EQ(openCommand({QStringLiteral("-a"), logicPath, QStringLiteral("/Users/tester/Music/Song.logicx")}).exitStatus, 0);
     EXPECT_TRUE(waitUntil([&] { return events().filter(QStringLiteral("document-open ")).size() == 2; }));
 
-    addBundle(QStringLiteral("/Applications/Picky.app"), {{MachO::cpuTypeArm64}}, {{QStringLiteral("refusesDocuments"), true}});
+    mac.addLogicBundle(QStringLiteral("/Applications/Picky.app"), {{QStringLiteral("refusesDocuments"), true}}, {{MachO::cpuTypeArm64}});
     auto refused = QCoro::waitFor(workspace().openDocuments({song}, HostPath::fileURL(QStringLiteral("/Applications/Picky.app")), {}));
     EXPECT_TRUE(refused.error.has_value());
     EXPECT_NE(openCommand({QStringLiteral("-a"), QStringLiteral("/Applications/Picky.app"), QStringLiteral("/Users/tester/Music/Song.logicx")}).exitStatus, 0);
@@ -201,9 +191,9 @@ TEST_F(ProcessesTest, LaunchServicesPreferenceDecidesWhenNoArchitectureIsAsked)
 
 TEST_F(ProcessesTest, WrongArchitectureCrashAndNeverFinishing)
 {
-    addBundle(QStringLiteral("/Applications/Wrong.app"), {{MachO::cpuTypeArm64}, {MachO::cpuTypeX86_64}}, {{QStringLiteral("wrongArchitecture"), true}});
-    addBundle(QStringLiteral("/Applications/Crashy.app"), {{MachO::cpuTypeArm64}}, {{QStringLiteral("crashAfter"), 0.2}});
-    addBundle(QStringLiteral("/Applications/Slow.app"), {{MachO::cpuTypeArm64}}, {{QStringLiteral("neverFinishesLaunching"), true}});
+    mac.addLogicBundle(QStringLiteral("/Applications/Wrong.app"), {{QStringLiteral("wrongArchitecture"), true}}, {{MachO::cpuTypeArm64}, {MachO::cpuTypeX86_64}});
+    mac.addLogicBundle(QStringLiteral("/Applications/Crashy.app"), {{QStringLiteral("crashAfter"), 0.2}}, {{MachO::cpuTypeArm64}});
+    mac.addLogicBundle(QStringLiteral("/Applications/Slow.app"), {{QStringLiteral("neverFinishesLaunching"), true}}, {{MachO::cpuTypeArm64}});
     auto wrong = openNew(QStringLiteral("/Applications/Wrong.app"), CpuType::x86_64).application;
     ASSERT_TRUE(wrong);
     EXPECT_EQ(wrong->executableArchitecture(), CpuType::arm64);

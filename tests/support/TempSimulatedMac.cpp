@@ -1,6 +1,8 @@
 #include "support/TempSimulatedMac.h"
 
+#include "platform/HostPath.h"
 #include "simhost/EventLog.h"
+#include "simhost/StandInBehavior.h"
 #include "simhost/ProcessRegistry.h"
 
 #include <QDir>
@@ -65,6 +67,17 @@ QString TempSimulatedMac::native(const QString& hostPath) const
 {
     const QString host = m_mac->fileSystem()->expandTilde(hostPath);
     return host == u"/" ? m_root : m_root + host;
+}
+
+void TempSimulatedMac::addLogicBundle(const QString& path, QVariantMap behavior, QList<sim::MachO::Slice> slices)
+{
+    behavior.insert(QStringLiteral("startupDelay"), behavior.value(QStringLiteral("startupDelay"), 0.05));
+    ASSERT_TRUE(sim::writeBundle(fs(), {.path = path,
+                                        .identifier = QStringLiteral("com.apple.logic10"),
+                                        .shortVersion = QStringLiteral("11.0"),
+                                        .bundleName = HostPath::baseName(path),
+                                        .slices = std::move(slices),
+                                        .extraInfo = {{QString::fromLatin1(sim::StandInBehavior::infoKey), behavior}}}));
 }
 
 void TempSimulatedMac::writeFile(const QString& hostPath, const QByteArray& data)

@@ -2,6 +2,7 @@
 
 #include "async/ManualClock.h"
 #include "platform/Host.h"
+#include "simhost/BundleWriter.h"
 #include "simhost/RootedFileSystem.h"
 #include "simhost/SimulatedMac.h"
 #include "simhost/SimulatedPreferences.h"
@@ -31,6 +32,10 @@ public:
 
     // The real file behind a host path (which need not exist yet).
     QString native(const QString& hostPath) const;
+    // Writes a Logic Pro bundle (identifier "com.apple.logic10", version 11.0) whose
+    // stand-in starts in 0.05 s unless `behavior` says otherwise.
+    void addLogicBundle(const QString& path, QVariantMap behavior = {},
+                        QList<sim::MachO::Slice> slices = {{sim::MachO::cpuTypeArm64}, {sim::MachO::cpuTypeX86_64}});
     // Writes a file at a host path, creating its folders.
     void writeFile(const QString& hostPath, const QByteArray& data);
     std::optional<QByteArray> readFile(const QString& hostPath) const;

@@ -32,12 +32,8 @@ auto withTimeout(Clock& clock, double seconds, Operation operation) -> Task<type
     timer(clock, vantrel::seconds(seconds), timedOut, finished);
 
     std::exception_ptr error;
-    if constexpr (std::is_void_v<T>) {
-        try {
-            co_await operation();
-        } catch (...) {
-            error = std::current_exception();
-        }
+    // Whichever finished first decides; the operation has ended either way.
+    auto decide = [&] {
         *finished = true;
         if (*timedOut) {
             throw LauncherError::launchFailed(QStringLiteral("timed out"));
@@ -45,6 +41,14 @@ auto withTimeout(Clock& clock, double seconds, Operation operation) -> Task<type
         if (error) {
             std::rethrow_exception(error);
         }
+    };
+    if constexpr (std::is_void_v<T>) {
+        try {
+            co_await operation();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        decide();
     } else {
         std::optional<T> value;
         try {
@@ -52,13 +56,7 @@ auto withTimeout(Clock& clock, double seconds, Operation operation) -> Task<type
         } catch (...) {
             error = std::current_exception();
         }
-        *finished = true;
-        if (*timedOut) {
-            throw LauncherError::launchFailed(QStringLiteral("timed out"));
-        }
-        if (error) {
-            std::rethrow_exception(error);
-        }
+        decide();
         co_return std::move(*value);
     }
 }
