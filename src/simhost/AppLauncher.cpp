@@ -42,12 +42,12 @@ AppLauncher::AppLauncher(std::shared_ptr<RootedFileSystem> fileSystem, HostState
 
 QString AppLauncher::toolPath()
 {
-    const QString fromEnvironment = qEnvironmentVariable("VANTREL_SIM_TOOL");
+    QString fromEnvironment = qEnvironmentVariable("VANTREL_SIM_TOOL");
     if (!fromEnvironment.isEmpty()) {
         return fromEnvironment;
     }
     if (QCoreApplication::instance()) {
-        const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-sim");
+        QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-sim");
         if (QFileInfo(beside).isExecutable()) {
             return beside;
         }

@@ -36,7 +36,7 @@ LogicScanner::LogicScanner(std::shared_ptr<ArchitectureDetector> architectureDet
 LogicScanner::LogicScanner(FileSystem& fileSystem, VersionReader versionReader,
                            std::shared_ptr<ArchitectureDetector> architectureDetector)
     : m_fileSystem(fileSystem)
-    , m_versionReader(std::move(versionReader))
+    , m_versionReader(versionReader)
     , m_architectureDetector(std::move(architectureDetector))
 {
 }

@@ -69,7 +69,7 @@ std::optional<LogicApp> LogicApp::fromJson(const QJsonObject& object)
     }
     const QJsonValue hidden = object.value(QStringLiteral("hiddenModes"));
     if (hidden.isArray()) {
-        for (const QJsonValue& mode : hidden.toArray()) {
+        for (const QJsonValue mode : hidden.toArray()) {
             auto decoded = mode.isString() ? fromRawValue<LaunchArchitecture>(mode.toString()) : std::nullopt;
             if (!decoded) {
                 return std::nullopt;
@@ -90,7 +90,7 @@ std::optional<QList<LogicApp>> LogicApp::decodeList(const QByteArray& json)
         return std::nullopt;
     }
     QList<LogicApp> apps;
-    for (const QJsonValue& element : document.array()) {
+    for (const QJsonValue element : document.array()) {
         auto app = element.isObject() ? fromJson(element.toObject()) : std::nullopt;
         if (!app) {
             return std::nullopt;

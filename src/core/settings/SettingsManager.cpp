@@ -65,7 +65,7 @@ void SettingsManager::seedFromScanIfNeeded(const QList<ResolvedLogicApp>& scanne
 
 QString SettingsManager::validatedPath(const QString& path) const
 {
-    const QString standardized = HostPath::standardized(path);
+    QString standardized = HostPath::standardized(path);
     if (HostPath::extension(standardized).toLower() != u"app" || !Host::current().fileSystem().exists(standardized)) {
         throw LauncherError::invalidBundle();
     }
