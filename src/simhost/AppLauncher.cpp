@@ -5,34 +5,15 @@
 #include "platform/HostPath.h"
 #include "simhost/ProcessRegistry.h"
 #include "simhost/RootedFileSystem.h"
+#include "simhost/SimulatedLaunchServices.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QThread>
 
-#include <cerrno>
-#include <csignal>
 
 namespace vantrel::sim {
-
-namespace {
-
-
-std::optional<QString> launchServicesPreference(const HostState& state, const QString& bundlePath)
-{
-    QFile file(state.launchServicesFile());
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    const QJsonValue value = QJsonDocument::fromJson(file.readAll()).object().value(bundlePath);
-    return value.isString() ? std::optional<QString>(value.toString()) : std::nullopt;
-}
-
-} // namespace
 
 AppLauncher::AppLauncher(std::shared_ptr<RootedFileSystem> fileSystem, HostState state)
     : m_fileSystem(std::move(fileSystem))
@@ -89,7 +70,8 @@ std::optional<QString> AppLauncher::chooseArchitecture(const QString& bundlePath
         }
         return requested;
     }
-    if (auto preferred = launchServicesPreference(m_state, HostPath::standardized(bundlePath)); preferred && runnable(*preferred)) {
+    if (const QString preferred = SimulatedLaunchServices::preference(m_state, HostPath::standardized(bundlePath));
+        !preferred.isEmpty() && runnable(preferred)) {
         return preferred;
     }
     for (const QString& arch : {QStringLiteral("arm64"), QStringLiteral("x86_64")}) {

@@ -12,6 +12,11 @@ EventLog::EventLog(const HostState& state)
 {
 }
 
+EventLog::EventLog(QString file)
+    : m_file(std::move(file))
+{
+}
+
 void EventLog::record(const QString& event, const QStringList& fields) const
 {
     QString line = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs) + QStringLiteral("  ") + event;

@@ -16,6 +16,7 @@ namespace vantrel::sim {
 class EventLog {
 public:
     explicit EventLog(const HostState& state);
+    explicit EventLog(QString file);
 
     void record(const QString& event, const QStringList& fields = {}) const;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QLockFile>
 #include <QString>
 
 namespace vantrel::sim {
@@ -25,6 +27,23 @@ public:
 
 private:
     QString m_root;
+};
+
+// Writes a state file whole and atomically: readers see the old content or the new one.
+bool writeStateFile(const QString& path, const QByteArray& bytes);
+
+// Held around a read-modify-write of a state file shared by several processes. A writer
+// that cannot get the lock in time goes on anyway: losing a race is better than losing
+// the write. A lock left by a process that died is taken over.
+class StateLock {
+public:
+    explicit StateLock(const QString& lockPath);
+
+    StateLock(const StateLock&) = delete;
+    StateLock& operator=(const StateLock&) = delete;
+
+private:
+    QLockFile m_lock;
 };
 
 } // namespace vantrel::sim

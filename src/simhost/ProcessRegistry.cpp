@@ -5,8 +5,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -51,12 +49,6 @@ std::optional<RegistryEntry> decode(const QByteArray& bytes)
     return entry;
 }
 
-bool writeAtomically(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-}
-
 } // namespace
 
 ProcessRegistry::ProcessRegistry(const HostState& state)
@@ -71,16 +63,14 @@ QString ProcessRegistry::fileOf(qint64 pid) const
 
 qint64 ProcessRegistry::nextSequence() const
 {
-    QDir().mkpath(QFileInfo(m_state.lockFile(QStringLiteral("sequence"))).path());
-    QLockFile lock(m_state.lockFile(QStringLiteral("sequence")));
-    lock.tryLock(2000);
+    StateLock lock(m_state.lockFile(QStringLiteral("sequence")));
     QFile file(m_state.sequenceFile());
     qint64 last = 0;
     if (file.open(QIODevice::ReadOnly)) {
         last = file.readAll().trimmed().toLongLong();
         file.close();
     }
-    writeAtomically(m_state.sequenceFile(), QByteArray::number(last + 1));
+    writeStateFile(m_state.sequenceFile(), QByteArray::number(last + 1));
     return last + 1;
 }
 
@@ -95,7 +85,7 @@ bool ProcessRegistry::add(RegistryEntry& entry) const
 bool ProcessRegistry::update(const RegistryEntry& entry) const
 {
     QDir().mkpath(m_state.registryFolder());
-    return writeAtomically(fileOf(entry.pid), encode(entry));
+    return writeStateFile(fileOf(entry.pid), encode(entry));
 }
 
 void ProcessRegistry::remove(qint64 pid) const

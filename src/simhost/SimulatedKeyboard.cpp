@@ -2,13 +2,9 @@
 
 #include "simhost/EventLog.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
-#include <QSaveFile>
 
 namespace vantrel::sim {
 
@@ -32,9 +28,7 @@ QMap<int, quint64> SimulatedKeyboard::heldKeys(const HostState& state)
 
 bool SimulatedKeyboard::post(int keyCode, bool keyDown, quint64 flags)
 {
-    QDir().mkpath(QFileInfo(m_state.lockFile(QStringLiteral("keyboard"))).path());
-    QLockFile lock(m_state.lockFile(QStringLiteral("keyboard")));
-    lock.tryLock(2000);
+    StateLock lock(m_state.lockFile(QStringLiteral("keyboard")));
     QMap<int, quint64> held = heldKeys(m_state);
     if (keyDown) {
         held.insert(keyCode, flags);
@@ -45,8 +39,7 @@ bool SimulatedKeyboard::post(int keyCode, bool keyDown, quint64 flags)
     for (auto it = held.cbegin(); it != held.cend(); ++it) {
         object.insert(QString::number(it.key()), double(it.value()));
     }
-    QSaveFile file(m_state.keyboardFile());
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(object).toJson()) >= 0 && file.commit();
+    const bool written = writeStateFile(m_state.keyboardFile(), QJsonDocument(object).toJson());
     EventLog(m_state).record(keyDown ? QStringLiteral("key-down") : QStringLiteral("key-up"),
                              {QStringLiteral("code=") + QString::number(keyCode), QStringLiteral("flags=") + QString::number(flags)});
     return written;

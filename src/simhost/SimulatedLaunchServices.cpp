@@ -4,11 +4,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
-#include <QSaveFile>
 
 namespace vantrel::sim {
 
@@ -31,16 +28,10 @@ public:
 
     void setPreference(const QString& path, const QString& architectureName) override
     {
-        QDir().mkpath(QFileInfo(m_state.lockFile(QStringLiteral("launch-services"))).path());
-        QLockFile lock(m_state.lockFile(QStringLiteral("launch-services")));
-        lock.tryLock(2000);
+        StateLock lock(m_state.lockFile(QStringLiteral("launch-services")));
         QJsonObject preferences = readPreferences(m_state);
         preferences.insert(path, architectureName);
-        QSaveFile file(m_state.launchServicesFile());
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(QJsonDocument(preferences).toJson());
-            file.commit();
-        }
+        writeStateFile(m_state.launchServicesFile(), QJsonDocument(preferences).toJson());
         EventLog(m_state).record(QStringLiteral("ls-preference"),
                                  {QStringLiteral("arch=") + architectureName, QStringLiteral("path=") + path});
     }

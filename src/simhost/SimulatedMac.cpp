@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace vantrel::sim {
 
@@ -114,8 +113,7 @@ bool SimulatedMac::initialize()
         ok = m_fileSystem->createDirectories(folder) && ok;
     }
     if (ok && !isInitialized()) {
-        QSaveFile file(userNameFile(m_root));
-        ok = file.open(QIODevice::WriteOnly) && file.write(m_userName.toUtf8() + '\n') > 0 && file.commit();
+        ok = writeStateFile(userNameFile(m_root), m_userName.toUtf8() + '\n');
     }
     return ok;
 }

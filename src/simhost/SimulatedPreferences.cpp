@@ -1,12 +1,12 @@
 #include "simhost/SimulatedPreferences.h"
 
 #include "plist/PropertyList.h"
+#include "simhost/EventLog.h"
+#include "simhost/HostState.h"
 #include "simhost/RootedFileSystem.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 
 #include <functional>
 
@@ -55,12 +55,7 @@ public:
 
     void modify(const std::function<void(QVariantMap&)>& change)
     {
-        QDir().mkpath(QFileInfo(m_lockPath).path());
-        QLockFile lock(m_lockPath);
-        lock.setStaleLockTime(std::chrono::seconds(10));
-        // A writer that cannot get the lock in time writes anyway: losing a key to a race
-        // is better than losing the write.
-        lock.tryLock(std::chrono::seconds(2));
+        StateLock lock(m_lockPath);
         QVariantMap values = read();
         change(values);
         if (auto bytes = PropertyList::serialize(values, PropertyList::Format::Xml)) {
@@ -72,17 +67,10 @@ public:
 private:
     void recordWrite(const QString& key, const QString& value) const
     {
-        if (m_eventLogFile.isEmpty()) {
-            return;
-        }
-        // The host's event log (see EventLog), written directly to keep this class free of
-        // the rest of the host.
-        QFile file(m_eventLogFile);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-            const QString line = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)
-                + QStringLiteral("  preference-write domain=") + m_domain + QStringLiteral(" key=") + key
-                + QStringLiteral(" value=") + QString(value).replace(u'\n', QStringLiteral("\\n")) + u'\n';
-            file.write(line.toUtf8());
+        if (!m_eventLogFile.isEmpty()) {
+            EventLog(m_eventLogFile)
+                .record(QStringLiteral("preference-write"), {QStringLiteral("domain=") + m_domain, QStringLiteral("key=") + key,
+                                                             QStringLiteral("value=") + value});
         }
     }
 

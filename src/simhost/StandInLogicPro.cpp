@@ -5,6 +5,7 @@
 #include "installations/InfoPlist.h"
 #include "simhost/EventLog.h"
 #include "simhost/ProcessRegistry.h"
+#include "simhost/SimulatedKeyboard.h"
 #include "simhost/SimulatedMac.h"
 #include "simhost/SimulatedPreferences.h"
 #include "simhost/RootedFileSystem.h"
@@ -16,10 +17,10 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QTimer>
 #include <QUuid>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <unistd.h>
@@ -48,20 +49,13 @@ QString bundleIdentifierOf(const RootedFileSystem& fs, const QString& bundlePath
     return info ? info->value(QStringLiteral("CFBundleIdentifier")).toString() : QString();
 }
 
-// Whether Control is held system-wide right now (see SimulatedKeyboard).
+// Whether Control is held system-wide right now.
 bool controlHeld(const HostState& state)
 {
-    QFile file(state.keyboardFile());
-    if (!file.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QJsonObject held = QJsonDocument::fromJson(file.readAll()).object();
-    for (auto it = held.begin(); it != held.end(); ++it) {
-        if (it.key() == u"59" || (qint64(it.value().toDouble()) & 0x40000)) {
-            return true;
-        }
-    }
-    return false;
+    const QMap<int, quint64> held = SimulatedKeyboard::heldKeys(state);
+    return held.contains(59) || std::any_of(held.cbegin(), held.cend(), [](quint64 flags) {
+               return (flags & KeyboardEvents::controlFlag) != 0;
+           });
 }
 
 } // namespace
@@ -77,11 +71,10 @@ bool sendStandInCommand(const QString& root, qint64 pid, const QString& command,
     const QString name = QStringLiteral("%1-%2.cmd")
                              .arg(QDateTime::currentMSecsSinceEpoch(), 16, 10, QLatin1Char('0'))
                              .arg(QUuid::createUuid().toString(QUuid::Id128));
-    QSaveFile file(folder + u'/' + name);
     const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("command"), command},
                                                       {QStringLiteral("argument"), argument}})
                                 .toJson(QJsonDocument::Compact);
-    return file.open(QIODevice::WriteOnly) && file.write(body) == body.size() && file.commit();
+    return writeStateFile(folder + u'/' + name, body);
 }
 
 int runStandInLogicPro(const QString& root, const QString& bundlePath, const QString& architecture,
