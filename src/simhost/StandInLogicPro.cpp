@@ -80,6 +80,12 @@ bool sendStandInCommand(const QString& root, qint64 pid, const QString& command,
 int runStandInLogicPro(const QString& root, const QString& bundlePath, const QString& architecture,
                        const QStringList& documents)
 {
+    // Before anything else: a quit request may come as soon as the copy is listed.
+    struct sigaction action {};
+    action.sa_handler = onTerminate;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+
     SimulatedMac mac(root);
     const HostState state(mac.root());
     const EventLog events(state);
@@ -124,11 +130,6 @@ int runStandInLogicPro(const QString& root, const QString& bundlePath, const QSt
     if (!startupAction || startupAction->toLongLong() != 0) {
         events.record(QStringLiteral("startup-reopen"), {pidField});
     }
-
-    struct sigaction action {};
-    action.sa_handler = onTerminate;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
 
     auto openDocument = [&](const QString& path) {
         if (behavior.refusesDocuments) {

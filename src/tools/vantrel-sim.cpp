@@ -284,10 +284,11 @@ int idleCommand(SimulatedMac& mac, const QStringList& args)
     entry.architecture = args.value(3).toInt();
     entry.processName = HostPath::baseName(entry.bundlePath);
     entry.finishedLaunching = true;
-    const ProcessRegistry registry(mac.state());
-    registry.add(entry);
+    // The handler comes first: a quit request may come as soon as the entry is listed.
     static volatile std::sig_atomic_t stop = 0;
     std::signal(SIGTERM, [](int) { stop = 1; });
+    const ProcessRegistry registry(mac.state());
+    registry.add(entry);
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (stop) {
