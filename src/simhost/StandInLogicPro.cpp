@@ -139,8 +139,12 @@ int runStandInLogicPro(const QString& root, const QString& bundlePath, const QSt
         }
     };
 
+    // Set once the copy has deregistered: timers that fire while the event loop winds down
+    // must not list it again.
+    bool quitting = false;
+
     QTimer::singleShot(int(behavior.startupDelay * 1000), [&] {
-        if (behavior.neverFinishesLaunching) {
+        if (behavior.neverFinishesLaunching || quitting) {
             return;
         }
         entry.finishedLaunching = true;
@@ -153,6 +157,9 @@ int runStandInLogicPro(const QString& root, const QString& bundlePath, const QSt
 
     if (behavior.crashAfter) {
         QTimer::singleShot(int(*behavior.crashAfter * 1000), [&] {
+            if (quitting) {
+                return;
+            }
             events.record(QStringLiteral("crash"), {pidField});
             std::_Exit(134); // no deregistration: the entry goes stale
         });
@@ -166,6 +173,7 @@ int runStandInLogicPro(const QString& root, const QString& bundlePath, const QSt
             if (behavior.refusesToQuit) {
                 events.record(QStringLiteral("quit-refused"), {pidField});
             } else {
+                quitting = true;
                 registry.remove(pid);
                 QDir(state.inboxFolder(pid)).removeRecursively();
                 events.record(QStringLiteral("quit"), {pidField});

@@ -90,6 +90,7 @@ TEST(PersistenceStore, FallsBackToTheDefaultsCopyAndTheNextSaveRepairsTheFile)
     }
     const auto next = QList<LogicApp>{apps[1]};
     store.saveApps(next);
+    EXPECT_EQ(store.loadApps(), next); // a load also waits for the queued write
     EXPECT_EQ(LogicApp::decodeList(mac.readFile(filePath).value_or(QByteArray())), next);
 
     // An empty array in the file wins over a non-empty defaults copy.
