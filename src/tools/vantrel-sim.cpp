@@ -90,60 +90,44 @@ $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac.
 
 int openCommand(SimulatedMac& mac, const QStringList& args)
 {
-    bool newInstance = false;
-    std::optional<QString> arch;
+    OpenConfiguration configuration{false, std::nullopt, true};
     QString app;
-    QStringList documents;
+    QList<QUrl> documents;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (arg == u"-n") {
-            newInstance = true;
+            configuration.createsNewApplicationInstance = true;
         } else if (arg == u"--arch" && i + 1 < args.size()) {
-            arch = args[++i];
+            const QString arch = args[++i];
+            if (arch == u"arm64") {
+                configuration.architecture = CpuType::arm64;
+            } else if (arch == u"x86_64") {
+                configuration.architecture = CpuType::x86_64;
+            } else {
+                return fail(QStringLiteral("open: unknown architecture ") + arch);
+            }
         } else if (arg == u"-a" && i + 1 < args.size()) {
             app = args[++i];
         } else if (arg.startsWith(u'-')) {
             return fail(QStringLiteral("open: unknown option ") + arg);
+        } else if (!mac.fileSystem()->exists(arg)) {
+            return fail(QStringLiteral("The file ") + arg + QStringLiteral(" does not exist."));
         } else {
-            documents.append(HostPath::standardized(arg));
+            documents.append(HostPath::fileURL(HostPath::standardized(arg)));
         }
     }
     if (app.isEmpty()) {
         return fail(QStringLiteral("open: no application given (-a APP)"));
     }
-    app = HostPath::standardized(app);
-    RootedFileSystem& fs = *mac.fileSystem();
-    for (const QString& document : documents) {
-        if (!fs.exists(document)) {
-            return fail(QStringLiteral("The file ") + document + QStringLiteral(" does not exist."));
-        }
-    }
-    const HostState state = mac.state();
-    if (!documents.isEmpty() && StandInBehavior::read(fs, app).refusesDocuments) {
-        for (const QString& document : documents) {
-            EventLog(state).record(QStringLiteral("document-refused"), {QStringLiteral("path=") + document});
-        }
-        return fail(QStringLiteral("The document could not be opened by ") + app);
-    }
-    if (!newInstance) {
-        for (const RegistryEntry& entry : ProcessRegistry(state).entries()) {
-            if (HostPath::standardized(entry.bundlePath) == app && PosixProcessProbe::isLive(entry.pid)) {
-                EventLog(state).record(QStringLiteral("activate"), {QStringLiteral("pid=") + QString::number(entry.pid)});
-                for (const QString& document : documents) {
-                    sendStandInCommand(mac.root(), entry.pid, QStringLiteral("open-document"), document);
-                }
-                return 0;
-            }
-        }
-    }
-    AppLauncher launcher(mac.fileSystem(), state);
-    QString error;
-    auto started = launcher.start(app, arch, documents, &error);
-    if (!started) {
-        return fail(error);
-    }
-    if (!launcher.waitForRegistration(started->pid, 10000)) {
-        return fail(QStringLiteral("The application ") + app + QStringLiteral(" quit before it finished opening."));
+    // The workspace does what the real command does: hand documents to a running copy
+    // (or start one with them), start a new instance with -n, in the asked architecture.
+    SimulatedWorkspace& workspace = *mac.workspace();
+    const QUrl appURL = HostPath::fileURL(HostPath::standardized(app));
+    auto opening = documents.isEmpty() ? workspace.openApplication(appURL, configuration)
+                                       : workspace.openDocuments(documents, appURL, configuration);
+    const OpenResult result = QCoro::waitFor(opening);
+    if (result.error) {
+        return fail(*result.error);
     }
     return 0;
 }

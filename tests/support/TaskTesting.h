@@ -47,18 +47,7 @@ Task<> observe(Task<T> task, TaskOutcome<T>& outcome)
 // The message of the error a task ended with, for failure output.
 inline std::string launcherErrorText(const std::exception_ptr& error)
 {
-    if (!error) {
-        return "(no error)";
-    }
-    try {
-        std::rethrow_exception(error);
-    } catch (const LauncherError& e) {
-        return e.errorDescription().toStdString();
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "(unknown exception)";
-    }
+    return error ? LauncherError::localizedDescription(error).toStdString() : std::string("(no error)");
 }
 
 } // namespace vantrel::testing

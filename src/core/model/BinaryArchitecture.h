@@ -2,7 +2,6 @@
 
 #include "model/RawValue.h"
 
-#include <QHashFunctions>
 #include <QSet>
 
 namespace vantrel {
@@ -16,11 +15,6 @@ struct EnumTraits<BinaryArchitecture> {
     static constexpr std::array cases{BinaryArchitecture::arm64, BinaryArchitecture::x86_64, BinaryArchitecture::unknown};
     static constexpr std::array names{"arm64", "x86_64", "unknown"};
 };
-
-inline size_t qHash(BinaryArchitecture value, size_t seed = 0) noexcept
-{
-    return ::qHash(int(value), seed);
-}
 
 // The slices of one executable.
 using SliceSet = QSet<BinaryArchitecture>;

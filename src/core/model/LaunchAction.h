@@ -2,7 +2,6 @@
 
 #include "model/RawValue.h"
 
-#include <QHashFunctions>
 
 namespace vantrel {
 
@@ -27,11 +26,6 @@ struct EnumTraits<LaunchAction> {
     static constexpr std::array names{"launch",          "launchWithoutRecentProject", "launchSafeMode", "openPluginsFolder",
                                       "openPreferences", "revealInFinder",             "showInfo"};
 };
-
-inline size_t qHash(LaunchAction value, size_t seed = 0) noexcept
-{
-    return ::qHash(int(value), seed);
-}
 
 // launch, launchWithoutRecentProject and launchSafeMode.
 constexpr bool isLaunchRequest(LaunchAction action)

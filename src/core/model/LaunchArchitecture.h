@@ -2,7 +2,6 @@
 
 #include "model/RawValue.h"
 
-#include <QHashFunctions>
 
 namespace vantrel {
 
@@ -15,10 +14,5 @@ struct EnumTraits<LaunchArchitecture> {
     static constexpr std::array cases{LaunchArchitecture::native, LaunchArchitecture::rosetta};
     static constexpr std::array names{"native", "rosetta"};
 };
-
-inline size_t qHash(LaunchArchitecture value, size_t seed = 0) noexcept
-{
-    return ::qHash(int(value), seed);
-}
 
 } // namespace vantrel

@@ -76,27 +76,7 @@ QString LauncherError::localizedDescription(const std::exception_ptr& error)
 
 const char* LauncherError::what() const noexcept
 {
-    switch (m_case) {
-    case Case::appNotFound:
-        return "LauncherError.appNotFound";
-    case Case::architectureUnavailable:
-        return "LauncherError.architectureUnavailable";
-    case Case::launchFailed:
-        return "LauncherError.launchFailed";
-    case Case::parallelLaunchUnsupported:
-        return "LauncherError.parallelLaunchUnsupported";
-    case Case::preferenceMutationFailed:
-        return "LauncherError.preferenceMutationFailed";
-    case Case::rosettaNotInstalled:
-        return "LauncherError.rosettaNotInstalled";
-    case Case::invalidBundle:
-        return "LauncherError.invalidBundle";
-    case Case::notLogicPro:
-        return "LauncherError.notLogicPro";
-    case Case::operationCancelled:
-        return "LauncherError.operationCancelled";
-    }
-    return "LauncherError";
+    return EnumTraits<Case>::names[std::size_t(m_case)];
 }
 
 } // namespace vantrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/LaunchArchitecture.h"
+#include "model/RawValue.h"
 
 #include <QString>
 
@@ -63,6 +64,20 @@ private:
 
     Case m_case;
     Payload m_payload;
+};
+
+template <>
+struct EnumTraits<LauncherError::Case> {
+    using Case = LauncherError::Case;
+    static constexpr std::array cases{Case::appNotFound,        Case::architectureUnavailable, Case::launchFailed,
+                                      Case::parallelLaunchUnsupported, Case::preferenceMutationFailed,
+                                      Case::rosettaNotInstalled, Case::invalidBundle,           Case::notLogicPro,
+                                      Case::operationCancelled};
+    static constexpr std::array names{"LauncherError.appNotFound",          "LauncherError.architectureUnavailable",
+                                      "LauncherError.launchFailed",         "LauncherError.parallelLaunchUnsupported",
+                                      "LauncherError.preferenceMutationFailed", "LauncherError.rosettaNotInstalled",
+                                      "LauncherError.invalidBundle",        "LauncherError.notLogicPro",
+                                      "LauncherError.operationCancelled"};
 };
 
 } // namespace vantrel

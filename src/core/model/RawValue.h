@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHashFunctions>
 #include <QString>
 #include <QStringView>
 
@@ -8,6 +9,7 @@
 #include <cstddef>
 #include <iterator>
 #include <optional>
+#include <type_traits>
 
 namespace vantrel {
 
@@ -16,6 +18,9 @@ namespace vantrel {
 // declaration order) and `names` (their raw values, same order).
 template <typename E>
 struct EnumTraits;
+
+template <typename E>
+concept RawValueEnum = std::is_enum_v<E> && requires { EnumTraits<E>::cases; };
 
 template <typename E>
 constexpr const auto& allCases()
@@ -42,6 +47,13 @@ std::optional<E> fromRawValue(QStringView raw)
         }
     }
     return std::nullopt;
+}
+
+// Every such enumeration hashes by its case, so it can go into a QSet or be a QHash key.
+template <RawValueEnum E>
+size_t qHash(E value, size_t seed = 0) noexcept
+{
+    return ::qHash(int(value), seed);
 }
 
 } // namespace vantrel

@@ -2,7 +2,6 @@
 
 #include "model/RawValue.h"
 
-#include <QHashFunctions>
 #include <QString>
 
 namespace vantrel {
@@ -16,11 +15,6 @@ struct EnumTraits<AppLanguage> {
     static constexpr std::array cases{AppLanguage::russian, AppLanguage::english};
     static constexpr std::array names{"ru", "en"};
 };
-
-inline size_t qHash(AppLanguage value, size_t seed = 0) noexcept
-{
-    return ::qHash(int(value), seed);
-}
 
 // The name shown in the language picker, the same in both languages.
 inline QString pickerName(AppLanguage language)
