@@ -1,5 +1,5 @@
-#include "simhost/PosixProcessProbe.h"
 #include "simhost/AppLauncher.h"
+#include "simhost/PosixProcessProbe.h"
 
 #include "installations/ArchitectureDetector.h"
 #include "platform/HostPath.h"
@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
-
 
 namespace vantrel::sim {
 
@@ -36,8 +35,8 @@ QString AppLauncher::toolPath()
     return QStringLiteral(VANTREL_SIM_TOOL_BUILD_PATH);
 }
 
-std::optional<QString> AppLauncher::chooseArchitecture(const QString& bundlePath, const std::optional<QString>& requested,
-                                                       QString* error) const
+std::optional<QString> AppLauncher::chooseArchitecture(const QString& bundlePath,
+                                                       const std::optional<QString>& requested, QString* error) const
 {
     ArchitectureDetector detector(*m_fileSystem);
     const QUrl url = HostPath::fileURL(bundlePath);
@@ -64,8 +63,8 @@ std::optional<QString> AppLauncher::chooseArchitecture(const QString& bundlePath
             return std::nullopt;
         }
         if (!runnable(*requested)) {
-            *error = QStringLiteral("Bad CPU type in executable: ") + bundlePath + QStringLiteral(" has no ") + *requested
-                + QStringLiteral(" slice");
+            *error = QStringLiteral("Bad CPU type in executable: ") + bundlePath + QStringLiteral(" has no ")
+                     + *requested + QStringLiteral(" slice");
             return std::nullopt;
         }
         return requested;
@@ -83,7 +82,8 @@ std::optional<QString> AppLauncher::chooseArchitecture(const QString& bundlePath
     return std::nullopt;
 }
 
-std::optional<AppLauncher::Started> AppLauncher::start(const QString& bundlePath, const std::optional<QString>& requested,
+std::optional<AppLauncher::Started> AppLauncher::start(const QString& bundlePath,
+                                                       const std::optional<QString>& requested,
                                                        const QStringList& documents, QString* error) const
 {
     const QString path = HostPath::standardized(bundlePath);
@@ -91,8 +91,9 @@ std::optional<AppLauncher::Started> AppLauncher::start(const QString& bundlePath
     if (!arch) {
         return std::nullopt;
     }
-    QStringList arguments{QStringLiteral("--root"), m_state.root(), QStringLiteral("app"), QStringLiteral("--bundle"), path,
-                          QStringLiteral("--arch"), *arch};
+    QStringList arguments{
+        QStringLiteral("--root"), m_state.root(), QStringLiteral("app"), QStringLiteral("--bundle"), path,
+        QStringLiteral("--arch"), *arch};
     arguments += documents;
     QProcess process;
     process.setProgram(toolPath());

@@ -84,8 +84,9 @@ bool writeBundle(RootedFileSystem& fileSystem, const BundleSpec& spec)
     if (!spec.writeExecutable) {
         return true;
     }
-    return fileSystem.writeAtomically(contents + QStringLiteral("/MacOS/") + spec.executableName,
-                                      MachO::header(spec.slices, spec.byteOrder, spec.forceUniversal, spec.executableSize));
+    return fileSystem.writeAtomically(
+        contents + QStringLiteral("/MacOS/") + spec.executableName,
+        MachO::header(spec.slices, spec.byteOrder, spec.forceUniversal, spec.executableSize));
 }
 
 } // namespace vantrel::sim

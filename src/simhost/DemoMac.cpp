@@ -13,8 +13,8 @@ bool populateDemo(SimulatedMac& mac)
     RootedFileSystem& fs = *mac.fileSystem();
     const MachO::Slice arm{MachO::cpuTypeArm64};
     const MachO::Slice intel{MachO::cpuTypeX86_64};
-    const QVariantMap gentleStart{{QString::fromLatin1(StandInBehavior::infoKey),
-                                   QVariantMap{{QStringLiteral("startupDelay"), 1.0}}}};
+    const QVariantMap gentleStart{
+        {QString::fromLatin1(StandInBehavior::infoKey), QVariantMap{{QStringLiteral("startupDelay"), 1.0}}}};
 
     QList<BundleSpec> bundles;
     bundles.append({.path = QStringLiteral("/Applications/Logic Pro.app"),
@@ -65,7 +65,8 @@ bool populateDemo(SimulatedMac& mac)
                                "~/Music/Logic/Demo Song.logicx/Alternatives/000"}) {
         ok = fs.createDirectories(QString::fromUtf8(folder)) && ok;
     }
-    ok = fs.write(QStringLiteral("~/Music/Logic/Demo Song.logicx/Alternatives/000/ProjectData"), "demo project\n") && ok;
+    ok =
+        fs.write(QStringLiteral("~/Music/Logic/Demo Song.logicx/Alternatives/000/ProjectData"), "demo project\n") && ok;
     if (auto logic = mac.preferences()->suite(QStringLiteral("com.apple.logic10"))) {
         logic->setValue(QStringLiteral("startupAction"), 1);
     }

@@ -13,16 +13,46 @@ HostState::HostState(QString root)
 {
 }
 
-QString HostState::folder() const { return m_root + QStringLiteral("/.simhost"); }
-QString HostState::registryFolder() const { return folder() + QStringLiteral("/running"); }
-QString HostState::inboxFolder(qint64 pid) const { return folder() + QStringLiteral("/inbox/") + QString::number(pid); }
-QString HostState::eventLogFile() const { return folder() + QStringLiteral("/events.log"); }
-QString HostState::launchServicesFile() const { return folder() + QStringLiteral("/launch-services.json"); }
-QString HostState::launchServicesOffFile() const { return folder() + QStringLiteral("/launch-services-off"); }
-QString HostState::keyboardFile() const { return folder() + QStringLiteral("/keyboard.json"); }
-QString HostState::showInfoServiceOffFile() const { return folder() + QStringLiteral("/show-info-service-off"); }
-QString HostState::sequenceFile() const { return folder() + QStringLiteral("/sequence"); }
-QString HostState::lockFile(const QString& name) const { return folder() + QStringLiteral("/locks/") + name + QStringLiteral(".lock"); }
+QString HostState::folder() const
+{
+    return m_root + QStringLiteral("/.simhost");
+}
+QString HostState::registryFolder() const
+{
+    return folder() + QStringLiteral("/running");
+}
+QString HostState::inboxFolder(qint64 pid) const
+{
+    return folder() + QStringLiteral("/inbox/") + QString::number(pid);
+}
+QString HostState::eventLogFile() const
+{
+    return folder() + QStringLiteral("/events.log");
+}
+QString HostState::launchServicesFile() const
+{
+    return folder() + QStringLiteral("/launch-services.json");
+}
+QString HostState::launchServicesOffFile() const
+{
+    return folder() + QStringLiteral("/launch-services-off");
+}
+QString HostState::keyboardFile() const
+{
+    return folder() + QStringLiteral("/keyboard.json");
+}
+QString HostState::showInfoServiceOffFile() const
+{
+    return folder() + QStringLiteral("/show-info-service-off");
+}
+QString HostState::sequenceFile() const
+{
+    return folder() + QStringLiteral("/sequence");
+}
+QString HostState::lockFile(const QString& name) const
+{
+    return folder() + QStringLiteral("/locks/") + name + QStringLiteral(".lock");
+}
 
 bool writeStateFile(const QString& path, const QByteArray& bytes)
 {

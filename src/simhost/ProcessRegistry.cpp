@@ -1,8 +1,8 @@
 #include "simhost/ProcessRegistry.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 

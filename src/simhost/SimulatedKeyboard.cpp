@@ -40,8 +40,9 @@ bool SimulatedKeyboard::post(int keyCode, bool keyDown, quint64 flags)
         object.insert(QString::number(it.key()), double(it.value()));
     }
     const bool written = writeStateFile(m_state.keyboardFile(), QJsonDocument(object).toJson());
-    EventLog(m_state).record(keyDown ? QStringLiteral("key-down") : QStringLiteral("key-up"),
-                             {QStringLiteral("code=") + QString::number(keyCode), QStringLiteral("flags=") + QString::number(flags)});
+    EventLog(m_state).record(
+        keyDown ? QStringLiteral("key-down") : QStringLiteral("key-up"),
+        {QStringLiteral("code=") + QString::number(keyCode), QStringLiteral("flags=") + QString::number(flags)});
     return written;
 }
 

@@ -19,7 +19,10 @@ QJsonObject readPreferences(const HostState& state)
 
 class Setter final : public ArchitecturePreferenceSetter {
 public:
-    explicit Setter(HostState state) : m_state(std::move(state)) {}
+    explicit Setter(HostState state)
+        : m_state(std::move(state))
+    {
+    }
 
     bool canMakeBundleURL(const QString& path) const override
     {

@@ -70,9 +70,9 @@ SimulatedMac::SimulatedMac(QString root, QString userName)
         m_userName = userName.isEmpty() ? sanitizedLoginName() : userName;
     }
     m_fileSystem = std::make_shared<RootedFileSystem>(m_root, m_userName);
-    m_preferences = std::make_shared<SimulatedPreferences>(m_fileSystem, QString::fromLatin1(ownBundleIdentifier),
-                                                           stateFolder() + QStringLiteral("/locks"),
-                                                           state().eventLogFile());
+    m_preferences =
+        std::make_shared<SimulatedPreferences>(m_fileSystem, QString::fromLatin1(ownBundleIdentifier),
+                                               stateFolder() + QStringLiteral("/locks"), state().eventLogFile());
     m_workspace = std::make_shared<SimulatedWorkspace>(m_fileSystem, state());
 }
 
@@ -95,18 +95,15 @@ bool SimulatedMac::setRosettaInstalled(bool installed)
         return m_fileSystem->remove(QStringLiteral("/usr/libexec/rosetta")) || !m_fileSystem->exists(runtime);
     }
     return m_fileSystem->createDirectories(QStringLiteral("/usr/libexec/rosetta"))
-        && m_fileSystem->write(runtime, QByteArrayLiteral("simulated Rosetta 2 runtime\n"));
+           && m_fileSystem->write(runtime, QByteArrayLiteral("simulated Rosetta 2 runtime\n"));
 }
 
 bool SimulatedMac::initialize()
 {
     const QStringList hostFolders = {
-        m_fileSystem->applicationsDirectory(),
-        m_fileSystem->userApplicationsDirectory(),
-        m_fileSystem->applicationSupportDirectory(),
-        m_fileSystem->logsDirectory(),
-        m_fileSystem->preferencesDirectory(),
-        QStringLiteral("/Library/Audio/Plug-Ins"),
+        m_fileSystem->applicationsDirectory(),       m_fileSystem->userApplicationsDirectory(),
+        m_fileSystem->applicationSupportDirectory(), m_fileSystem->logsDirectory(),
+        m_fileSystem->preferencesDirectory(),        QStringLiteral("/Library/Audio/Plug-Ins"),
     };
     bool ok = QDir().mkpath(stateFolder() + QStringLiteral("/locks"));
     for (const QString& folder : hostFolders) {

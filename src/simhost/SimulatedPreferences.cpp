@@ -69,8 +69,9 @@ private:
     {
         if (!m_eventLogFile.isEmpty()) {
             EventLog(m_eventLogFile)
-                .record(QStringLiteral("preference-write"), {QStringLiteral("domain=") + m_domain, QStringLiteral("key=") + key,
-                                                             QStringLiteral("value=") + value});
+                .record(QStringLiteral("preference-write"),
+                        {QStringLiteral("domain=") + m_domain, QStringLiteral("key=") + key,
+                         QStringLiteral("value=") + value});
         }
     }
 
@@ -105,8 +106,8 @@ SimulatedPreferences::SimulatedPreferences(std::shared_ptr<RootedFileSystem> fil
 
 bool SimulatedPreferences::isValidDomainName(const QString& name)
 {
-    return !name.isEmpty() && !name.contains(u'/') && !name.contains(QChar(u'\0')) && name != u"."
-        && name != u".." && !name.contains(QStringLiteral(".."));
+    return !name.isEmpty() && !name.contains(u'/') && !name.contains(QChar(u'\0')) && name != u"." && name != u".."
+           && !name.contains(QStringLiteral(".."));
 }
 
 QString SimulatedPreferences::domainFilePath(const QString& domain) const

@@ -1,5 +1,5 @@
-#include "simhost/PosixProcessProbe.h"
 #include "simhost/SimulatedScripting.h"
+#include "simhost/PosixProcessProbe.h"
 
 #include "platform/HostPath.h"
 #include "simhost/EventLog.h"
@@ -16,7 +16,6 @@
 namespace vantrel::sim {
 
 namespace {
-
 
 // Undoes the script's string escaping: \\ → \ and \" → ".
 QString unescapeScriptString(const QString& text)
@@ -43,17 +42,20 @@ std::optional<QString> SimulatedScripting::runScript(const QString& source)
 {
     const EventLog events(m_state);
     static const QRegularExpression processCheck(QStringLiteral("exists process \"([^\"]*)\""));
-    if (auto match = processCheck.match(source); match.hasMatch() && source.contains(QStringLiteral("keystroke \",\""))) {
+    if (auto match = processCheck.match(source);
+        match.hasMatch() && source.contains(QStringLiteral("keystroke \",\""))) {
         const QString name = match.captured(1);
         for (const RegistryEntry& entry : ProcessRegistry(m_state).entries()) {
             if (entry.processName == name && PosixProcessProbe::isLive(entry.pid)) {
                 events.record(QStringLiteral("activate"), {QStringLiteral("pid=") + QString::number(entry.pid)});
                 sendStandInCommand(m_state.root(), entry.pid, QStringLiteral("open-preferences"));
-                events.record(QStringLiteral("script"), {QStringLiteral("kind=preferences"), QStringLiteral("result=ok")});
+                events.record(QStringLiteral("script"),
+                              {QStringLiteral("kind=preferences"), QStringLiteral("result=ok")});
                 return QStringLiteral("ok");
             }
         }
-        events.record(QStringLiteral("script"), {QStringLiteral("kind=preferences"), QStringLiteral("result=not-running")});
+        events.record(QStringLiteral("script"),
+                      {QStringLiteral("kind=preferences"), QStringLiteral("result=not-running")});
         return QStringLiteral("not-running");
     }
     // The whole string literal, escapes included: it ends at the first quote that no
@@ -61,15 +63,16 @@ std::optional<QString> SimulatedScripting::runScript(const QString& source)
     static const QRegularExpression infoWindow(QStringLiteral("POSIX file \"((?:[^\"\\\\]|\\\\.)*)\"\\) as alias\\n"
                                                               "\\s*open information window of theItem"));
     if (auto match = infoWindow.match(source); match.hasMatch()) {
-        events.record(QStringLiteral("script"),
-                      {QStringLiteral("kind=info-window"), QStringLiteral("path=") + unescapeScriptString(match.captured(1))});
+        events.record(QStringLiteral("script"), {QStringLiteral("kind=info-window"),
+                                                 QStringLiteral("path=") + unescapeScriptString(match.captured(1))});
         return QString();
     }
     events.record(QStringLiteral("script"), {QStringLiteral("kind=unknown")});
     return std::nullopt;
 }
 
-bool SimulatedScripting::performService(const QString& serviceName, const QString& pasteboardName, const QList<QUrl>& urls)
+bool SimulatedScripting::performService(const QString& serviceName, const QString& pasteboardName,
+                                        const QList<QUrl>& urls)
 {
     const bool available = serviceName == u"Finder/Show Info" && !QFile::exists(m_state.showInfoServiceOffFile());
     QStringList fields{QStringLiteral("name=") + serviceName, QStringLiteral("pasteboard=") + pasteboardName,

@@ -1,5 +1,5 @@
-#include "simhost/PosixProcessProbe.h"
 #include "simhost/SimulatedWorkspace.h"
+#include "simhost/PosixProcessProbe.h"
 
 #include "model/CpuType.h"
 #include "platform/HostPath.h"
@@ -18,7 +18,6 @@
 namespace vantrel::sim {
 
 namespace {
-
 
 class SimulatedRunningApplication final : public RunningApplication {
 public:
@@ -53,7 +52,8 @@ public:
     }
     bool terminate() override
     {
-        EventLog(m_state).record(QStringLiteral("quit-request"), {QStringLiteral("pid=") + QString::number(m_entry.pid)});
+        EventLog(m_state).record(QStringLiteral("quit-request"),
+                                 {QStringLiteral("pid=") + QString::number(m_entry.pid)});
         return PosixProcessProbe::isLive(m_entry.pid) && ::kill(pid_t(m_entry.pid), SIGTERM) == 0;
     }
 
@@ -130,8 +130,9 @@ Task<OpenResult> SimulatedWorkspace::launch(QString bundlePath, OpenConfiguratio
         }
         co_await QCoro::sleepFor(std::chrono::milliseconds(20));
     }
-    co_return OpenResult{nullptr, QStringLiteral("The application “%1” quit before it finished opening.")
-                                      .arg(HostPath::baseName(bundlePath))};
+    co_return OpenResult{
+        nullptr,
+        QStringLiteral("The application “%1” quit before it finished opening.").arg(HostPath::baseName(bundlePath))};
 }
 
 Task<OpenResult> SimulatedWorkspace::openApplication(QUrl appURL, OpenConfiguration configuration)
@@ -148,7 +149,8 @@ Task<OpenResult> SimulatedWorkspace::openApplication(QUrl appURL, OpenConfigurat
     co_return co_await launch(bundlePath, configuration, {});
 }
 
-Task<OpenResult> SimulatedWorkspace::openDocuments(QList<QUrl> documentURLs, QUrl appURL, OpenConfiguration configuration)
+Task<OpenResult> SimulatedWorkspace::openDocuments(QList<QUrl> documentURLs, QUrl appURL,
+                                                   OpenConfiguration configuration)
 {
     const QString bundlePath = HostPath::fromURL(appURL);
     QStringList documents;
@@ -160,13 +162,15 @@ Task<OpenResult> SimulatedWorkspace::openDocuments(QList<QUrl> documentURLs, QUr
         for (const QString& document : documents) {
             events.record(QStringLiteral("document-refused"), {QStringLiteral("path=") + document});
         }
-        co_return OpenResult{nullptr, QStringLiteral("The document “%1” could not be opened.")
-                                          .arg(HostPath::lastComponent(documents.value(0)))};
+        co_return OpenResult{
+            nullptr,
+            QStringLiteral("The document “%1” could not be opened.").arg(HostPath::lastComponent(documents.value(0)))};
     }
     if (!configuration.createsNewApplicationInstance) {
         if (auto running = liveInstance(bundlePath)) {
             for (const QString& document : documents) {
-                sendStandInCommand(m_state.root(), running->processIdentifier(), QStringLiteral("open-document"), document);
+                sendStandInCommand(m_state.root(), running->processIdentifier(), QStringLiteral("open-document"),
+                                   document);
             }
             if (configuration.activates) {
                 running->activate(RunningApplication::activateAllWindows);

@@ -1,14 +1,14 @@
 #include "simhost/StandInLogicPro.h"
 
+#include "installations/InfoPlist.h"
 #include "model/CpuType.h"
 #include "platform/HostPath.h"
-#include "installations/InfoPlist.h"
 #include "simhost/EventLog.h"
 #include "simhost/ProcessRegistry.h"
+#include "simhost/RootedFileSystem.h"
 #include "simhost/SimulatedKeyboard.h"
 #include "simhost/SimulatedMac.h"
 #include "simhost/SimulatedPreferences.h"
-#include "simhost/RootedFileSystem.h"
 #include "simhost/StandInBehavior.h"
 
 #include <QCoreApplication>
@@ -71,9 +71,9 @@ bool sendStandInCommand(const QString& root, qint64 pid, const QString& command,
     const QString name = QStringLiteral("%1-%2.cmd")
                              .arg(QDateTime::currentMSecsSinceEpoch(), 16, 10, QLatin1Char('0'))
                              .arg(QUuid::createUuid().toString(QUuid::Id128));
-    const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("command"), command},
-                                                      {QStringLiteral("argument"), argument}})
-                                .toJson(QJsonDocument::Compact);
+    const QByteArray body =
+        QJsonDocument(QJsonObject{{QStringLiteral("command"), command}, {QStringLiteral("argument"), argument}})
+            .toJson(QJsonDocument::Compact);
     return writeStateFile(folder + u'/' + name, body);
 }
 
@@ -104,7 +104,8 @@ int runStandInLogicPro(const QString& root, const QString& bundlePath, const QSt
     const QString identifier = bundleIdentifierOf(fs, bundlePath);
     const QString domain = identifier.isEmpty() ? QStringLiteral("com.apple.logic10") : identifier;
     auto preferences = mac.preferences()->suite(domain);
-    const std::optional<QVariant> startupAction = preferences ? preferences->value(QStringLiteral("startupAction")) : std::nullopt;
+    const std::optional<QVariant> startupAction =
+        preferences ? preferences->value(QStringLiteral("startupAction")) : std::nullopt;
     const bool safeModeOffered = controlHeld(state);
 
     RegistryEntry entry;
@@ -115,11 +116,12 @@ int runStandInLogicPro(const QString& root, const QString& bundlePath, const QSt
     entry.activationPolicy = 0;
     entry.architecture = cpuType;
     entry.finishedLaunching = false;
-    events.record(QStringLiteral("launch"),
-                  {pidField, QStringLiteral("arch=") + runsAs, QStringLiteral("requested=") + architecture,
-                   QStringLiteral("startupAction=") + (startupAction ? startupAction->toString() : QStringLiteral("absent")),
-                   QStringLiteral("control=") + (safeModeOffered ? QStringLiteral("true") : QStringLiteral("false")),
-                   QStringLiteral("bundle=") + bundlePath});
+    events.record(
+        QStringLiteral("launch"),
+        {pidField, QStringLiteral("arch=") + runsAs, QStringLiteral("requested=") + architecture,
+         QStringLiteral("startupAction=") + (startupAction ? startupAction->toString() : QStringLiteral("absent")),
+         QStringLiteral("control=") + (safeModeOffered ? QStringLiteral("true") : QStringLiteral("false")),
+         QStringLiteral("bundle=") + bundlePath});
     registry.add(entry);
 
     if (safeModeOffered) {

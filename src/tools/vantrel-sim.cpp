@@ -1,20 +1,20 @@
 // vantrel-sim: the command-line face of the simulated Mac.
 #include "async/QtClock.h"
 #include "async/Spawner.h"
-#include "launch/LaunchManager.h"
-#include "log/LaunchLogger.h"
 #include "installations/ArchitectureDetector.h"
 #include "installations/LaunchCardBuilder.h"
 #include "installations/LogicScanner.h"
+#include "launch/LaunchManager.h"
+#include "log/LaunchLogger.h"
 #include "model/CpuType.h"
 #include "model/ModeNames.h"
 #include "platform/HostPath.h"
 #include "settings/PersistenceStore.h"
-#include "simhost/PosixProcessProbe.h"
 #include "simhost/AppLauncher.h"
 #include "simhost/BundleWriter.h"
 #include "simhost/DemoMac.h"
 #include "simhost/EventLog.h"
+#include "simhost/PosixProcessProbe.h"
 #include "simhost/ProcessRegistry.h"
 #include "simhost/RootedFileSystem.h"
 #include "simhost/SimulatedLaunchServices.h"
@@ -27,10 +27,10 @@
 
 #include <QCoreApplication>
 
-#include <qcoro/qcorotask.h>
 #include <QProcess>
 #include <QTextStream>
 #include <QTimer>
+#include <qcoro/qcorotask.h>
 
 #include <cerrno>
 #include <csignal>
@@ -57,7 +57,6 @@ int fail(const QString& message, int status = 1)
     err() << "vantrel-sim: " << message << Qt::endl;
     return status;
 }
-
 
 const char* usage = R"(usage: vantrel-sim [--root FOLDER] COMMAND [ARGUMENTS]
 
@@ -140,7 +139,8 @@ int addAppCommand(SimulatedMac& mac, const QStringList& args)
         return fail(QStringLiteral("add-app: give the bundle's path first"));
     }
     BundleSpec spec;
-    spec.path = args[0].startsWith(u'/') || args[0].startsWith(u'~') ? args[0] : QStringLiteral("/Applications/") + args[0];
+    spec.path =
+        args[0].startsWith(u'/') || args[0].startsWith(u'~') ? args[0] : QStringLiteral("/Applications/") + args[0];
     spec.identifier = QStringLiteral("com.apple.logic10");
     spec.shortVersion = QStringLiteral("11.0");
     QVariantMap behavior;
@@ -227,8 +227,8 @@ int psCommand(SimulatedMac& mac)
                  .arg(QStringLiteral("BUNDLE"));
     for (const RegistryEntry& entry : ProcessRegistry(mac.state()).entries()) {
         const QString stateText = !PosixProcessProbe::isLive(entry.pid) ? QStringLiteral("stale")
-                                  : entry.finishedLaunching ? QStringLiteral("ready")
-                                                            : QStringLiteral("start");
+                                  : entry.finishedLaunching             ? QStringLiteral("ready")
+                                                                        : QStringLiteral("start");
         out() << QStringLiteral("%1  %2  %3  %4  %5  %6\n")
                      .arg(entry.pid, -8)
                      .arg(stateText, -6)
@@ -399,7 +399,8 @@ int launchCommand(SimulatedMac& mac, const QStringList& args)
         } else if (arg == u"--action" && i + 1 < args.size()) {
             auto parsed = fromRawValue<LaunchAction>(args[++i]);
             if (!parsed || !isLaunchRequest(*parsed)) {
-                return fail(QStringLiteral("launch: --action is launch, launchWithoutRecentProject or launchSafeMode"), 2);
+                return fail(QStringLiteral("launch: --action is launch, launchWithoutRecentProject or launchSafeMode"),
+                            2);
             }
             action = *parsed;
         } else if (arg == u"--project" && i + 1 < args.size()) {
@@ -407,7 +408,8 @@ int launchCommand(SimulatedMac& mac, const QStringList& args)
         } else if (arg.startsWith(u'-') || !app.isEmpty()) {
             return fail(QStringLiteral("launch: unexpected ") + arg, 2);
         } else {
-            app = mac.fileSystem()->expandTilde(arg.startsWith(u'/') || arg.startsWith(u'~') ? arg : QStringLiteral("/Applications/") + arg);
+            app = mac.fileSystem()->expandTilde(
+                arg.startsWith(u'/') || arg.startsWith(u'~') ? arg : QStringLiteral("/Applications/") + arg);
         }
     }
     if (app.isEmpty()) {
@@ -480,7 +482,8 @@ int main(int argc, char** argv)
         return 0;
     }
     if (!mac.isInitialized()) {
-        return fail(QStringLiteral("no simulated Mac at ") + mac.root() + QStringLiteral(" — run `vantrel-sim init` first"));
+        return fail(QStringLiteral("no simulated Mac at ") + mac.root()
+                    + QStringLiteral(" — run `vantrel-sim init` first"));
     }
     if (command == u"app") {
         // app --bundle PATH --arch ARCH [DOCUMENT…]

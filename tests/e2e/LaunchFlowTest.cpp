@@ -38,7 +38,6 @@ struct LaunchFlowTest : ::testing::Test {
         manager = std::make_unique<LaunchManager>();
     }
 
-
     TaskOutcome<void> launch(const QString& path, LaunchArchitecture mode, LaunchAction action,
                              std::optional<QString> project = std::nullopt)
     {
@@ -72,9 +71,12 @@ TEST_F(LaunchFlowTest, ARosettaLaunchOfAUniversalCopyRunsAsX86_64)
     ASSERT_EQ(running.size(), 1);
     EXPECT_EQ(running[0]->executableArchitecture(), CpuType::x86_64);
     const QString pid = QString::number(running[0]->processIdentifier());
-    EXPECT_TRUE(events().contains(QStringLiteral("launch pid=") + pid + QStringLiteral(" arch=x86_64 requested=x86_64 startupAction=absent control=false bundle=") + logicPath));
+    EXPECT_TRUE(events().contains(
+        QStringLiteral("launch pid=") + pid
+        + QStringLiteral(" arch=x86_64 requested=x86_64 startupAction=absent control=false bundle=") + logicPath));
     const QStringList lines = log();
-    EXPECT_EQ(lines.first(), QStringLiteral("launch request mode=rosetta action=launch path=/Applications/Logic Pro.app doc=nil"));
+    EXPECT_EQ(lines.first(),
+              QStringLiteral("launch request mode=rosetta action=launch path=/Applications/Logic Pro.app doc=nil"));
     EXPECT_TRUE(lines.contains(QStringLiteral("open -n --arch x86_64 -a /Applications/Logic Pro.app")));
     EXPECT_TRUE(lines.contains(QStringLiteral("verified stable rosetta pid=") + pid));
     EXPECT_EQ(lines.last(), QStringLiteral("launch OK as rosetta; LS pref left at x86_64 (not restored)"));
@@ -91,9 +93,13 @@ TEST_F(LaunchFlowTest, AColdLaunchWithAProjectHandsItOverAndRestoresTheStartupAc
     auto running = mac.host().workspace().runningApplications();
     ASSERT_EQ(running.size(), 1);
     const QString pid = QString::number(running[0]->processIdentifier());
-    EXPECT_TRUE(events().contains(QStringLiteral("launch pid=") + pid + QStringLiteral(" arch=arm64 requested=arm64 startupAction=0 control=false bundle=") + logicPath))
+    EXPECT_TRUE(events().contains(QStringLiteral("launch pid=") + pid
+                                  + QStringLiteral(" arch=arm64 requested=arm64 startupAction=0 control=false bundle=")
+                                  + logicPath))
         << "Logic started while its startup action was 0";
-    EXPECT_TRUE(waitUntil([&] { return events().contains(QStringLiteral("document-open pid=") + pid + QStringLiteral(" path=") + song); }));
+    EXPECT_TRUE(waitUntil([&] {
+        return events().contains(QStringLiteral("document-open pid=") + pid + QStringLiteral(" path=") + song);
+    }));
     EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 0) << "restored 6 s after the start, not yet";
     finishPendingWork();
     EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 1);
@@ -107,9 +113,11 @@ TEST_F(LaunchFlowTest, ACopyStartingInTheWrongArchitectureFailsAfterTheFallback)
     // The open command's copy fails verification; the workspace's copy reports its
     // architecture at once, so the fallback ends with the workspace's own wording.
     const QStringList lines = log();
-    EXPECT_TRUE(lines.contains(QStringLiteral("primary open failed: Launch failed: Requested Rosetta, but Logic Pro started as "
-                                              "arm64 (Native). — trying NSWorkspace")));
-    EXPECT_EQ(launcherErrorText(outcome.error), "Launch failed: NSWorkspace returned arm64 (Native) instead of Rosetta.");
+    EXPECT_TRUE(
+        lines.contains(QStringLiteral("primary open failed: Launch failed: Requested Rosetta, but Logic Pro started as "
+                                      "arm64 (Native). — trying NSWorkspace")));
+    EXPECT_EQ(launcherErrorText(outcome.error),
+              "Launch failed: NSWorkspace returned arm64 (Native) instead of Rosetta.");
     EXPECT_TRUE(lines.last().startsWith(QStringLiteral("launch FAILED: ")));
     EXPECT_EQ(SimulatedLaunchServices::preference(mac.mac().state(), wrongPath), QStringLiteral("arm64")) << "restored";
 }
@@ -123,5 +131,6 @@ TEST_F(LaunchFlowTest, ASafeModeLaunchIsSeenWithControlHeld)
     const QString pid = QString::number(running[0]->processIdentifier());
     EXPECT_TRUE(events().contains(QStringLiteral("safe-mode-offered pid=") + pid));
     const QStringList keys = events().filter(QStringLiteral("key-"));
-    EXPECT_EQ(keys, (QStringList{QStringLiteral("key-down code=59 flags=262144"), QStringLiteral("key-up code=59 flags=0")}));
+    EXPECT_EQ(keys,
+              (QStringList{QStringLiteral("key-down code=59 flags=262144"), QStringLiteral("key-up code=59 flags=0")}));
 }

@@ -23,7 +23,9 @@ TEST(LauncherViewModelE2E, ACardClickLaunchesThatCopyInThatModeThenTerminates)
     auto detector = std::make_shared<ArchitectureDetector>();
     LauncherViewModel model({std::make_shared<LogicScanner>(detector), detector, std::make_shared<VersionReader>()});
     QStringList shell;
-    model.onBusyLaunchingChanged = [&](bool busy) { shell << (busy ? QStringLiteral("busy") : QStringLiteral("idle")); };
+    model.onBusyLaunchingChanged = [&](bool busy) {
+        shell << (busy ? QStringLiteral("busy") : QStringLiteral("idle"));
+    };
     model.onHideForLaunch = [&](std::function<void()> done) {
         shell << QStringLiteral("hide");
         done();
@@ -40,8 +42,8 @@ TEST(LauncherViewModelE2E, ACardClickLaunchesThatCopyInThatModeThenTerminates)
     for (const ResolvedLogicApp& resolved : model.resolvedApps()) {
         names << resolved.app.displayName;
     }
-    EXPECT_EQ(names, (QStringList{QStringLiteral("Logic Pro"), QStringLiteral("Logic Pro Beta"), QStringLiteral("Logic Pro X"),
-                                  QStringLiteral("Logic Pro X 10.4")}));
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Logic Pro"), QStringLiteral("Logic Pro Beta"),
+                                  QStringLiteral("Logic Pro X"), QStringLiteral("Logic Pro X 10.4")}));
     EXPECT_EQ(model.cards().size(), 7);
 
     const LaunchCard* rosetta = nullptr;
@@ -55,8 +57,8 @@ TEST(LauncherViewModelE2E, ACardClickLaunchesThatCopyInThatModeThenTerminates)
     auto pending = model.tasks().waitForPending();
     ASSERT_TRUE(runHybrid(mac.clock(), pending));
 
-    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("hide"), QStringLiteral("terminate"),
-                                  QStringLiteral("idle")}));
+    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("hide"),
+                                  QStringLiteral("terminate"), QStringLiteral("idle")}));
     const auto running = mac.host().workspace().runningApplications();
     ASSERT_EQ(running.size(), 1);
     EXPECT_EQ(running[0]->bundleURL(), HostPath::fileURL(QStringLiteral("/Applications/Logic Pro X.app")));
@@ -85,7 +87,8 @@ TEST(LauncherViewModelE2E, AFailedLaunchNeverTerminates)
     ASSERT_TRUE(runHybrid(mac.clock(), pending));
     EXPECT_FALSE(terminated);
     EXPECT_TRUE(revealed);
-    EXPECT_EQ(model.errorMessage(), QStringLiteral("Rosetta 2 не установлена. Установите её в Системных настройках или выполните "
-                                                   "`softwareupdate --install-rosetta`."));
+    EXPECT_EQ(model.errorMessage(),
+              QStringLiteral("Rosetta 2 не установлена. Установите её в Системных настройках или выполните "
+                             "`softwareupdate --install-rosetta`."));
     EXPECT_TRUE(mac.host().workspace().runningApplications().isEmpty());
 }

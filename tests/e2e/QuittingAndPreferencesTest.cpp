@@ -37,10 +37,10 @@ struct EngineE2ETest : ::testing::Test {
         mac.addLogicBundle(stubbornPath, {{QStringLiteral("refusesToQuit"), true}});
     }
 
-
     RunningApplicationPtr start(const QString& path, int cpuType)
     {
-        auto result = QCoro::waitFor(mac.host().workspace().openApplication(HostPath::fileURL(path), {true, cpuType, false}));
+        auto result =
+            QCoro::waitFor(mac.host().workspace().openApplication(HostPath::fileURL(path), {true, cpuType, false}));
         EXPECT_TRUE(result.application) << result.error.value_or(QString()).toStdString();
         return result.application;
     }
@@ -73,7 +73,8 @@ TEST_F(EngineE2ETest, OtherInstallationsAndTheOtherModeQuitGracefully)
     EXPECT_TRUE(seen.contains(QStringLiteral("quit pid=%1").arg(other->processIdentifier())));
     EXPECT_TRUE(seen.contains(QStringLiteral("quit pid=%1").arg(otherMode->processIdentifier())));
     const QStringList log = launchLogMessages(mac.native(QStringLiteral("~/Library/Logs/Vantrel/launch.log")));
-    EXPECT_TRUE(log.contains(QStringLiteral("graceful quit of 2 other Logic instance(s) before switching version/mode")));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("graceful quit of 2 other Logic instance(s) before switching version/mode")));
     EXPECT_EQ(log.last(), QStringLiteral("other Logic instance(s) quit"));
     EXPECT_EQ(manager.runningLogicInstances().size(), 1);
 }
@@ -89,7 +90,8 @@ TEST_F(EngineE2ETest, ACopyThatRefusesToQuitCancelsTheLaunchAtTheDeadline)
     ASSERT_TRUE(outcome.error);
     EXPECT_THROW(outcome.rethrow(), LauncherError);
     EXPECT_FALSE(stubborn->isTerminated());
-    EXPECT_TRUE(waitUntil([&] { return events().contains(QStringLiteral("quit-refused pid=%1").arg(stubborn->processIdentifier())); }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return events().contains(QStringLiteral("quit-refused pid=%1").arg(stubborn->processIdentifier())); }));
     const QStringList log = launchLogMessages(mac.native(QStringLiteral("~/Library/Logs/Vantrel/launch.log")));
     EXPECT_EQ(log.last(), QStringLiteral("Logic still running after quit request — treating as user cancel"));
 }
@@ -99,12 +101,14 @@ TEST_F(EngineE2ETest, TheStandInStartsWithStartupActionZeroDuringAnOverride)
     auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
     logic->setValue(QStringLiteral("startupAction"), 1);
     LaunchManager manager;
-    auto token = manager.collaborators().preferenceMutator->beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
+    auto token =
+        manager.collaborators().preferenceMutator->beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
     auto running = start(logicPath, CpuType::arm64);
     ASSERT_TRUE(running);
-    EXPECT_TRUE(events().contains(QStringLiteral("launch pid=%1 arch=arm64 requested=arm64 startupAction=0 control=false bundle=%2")
-                                      .arg(running->processIdentifier())
-                                      .arg(logicPath)));
+    EXPECT_TRUE(events().contains(
+        QStringLiteral("launch pid=%1 arch=arm64 requested=arm64 startupAction=0 control=false bundle=%2")
+            .arg(running->processIdentifier())
+            .arg(logicPath)));
     manager.restoreStartupAction(token, 0);
     auto pending = manager.pendingWork().waitForPending();
     mac.clock().runUntilDone(pending);

@@ -15,15 +15,17 @@ TEST(RootedFileSystem, MapsHostPathsIntoTheRoot)
     EXPECT_EQ(fs.homeDirectory(), QStringLiteral("/Users/alice"));
     EXPECT_EQ(fs.nativePath(QStringLiteral("/Applications/Logic Pro.app")),
               mac.root() + QStringLiteral("/Applications/Logic Pro.app"));
-    EXPECT_EQ(fs.nativePath(QStringLiteral("~/Library/Logs")), mac.root() + QStringLiteral("/Users/alice/Library/Logs"));
+    EXPECT_EQ(fs.nativePath(QStringLiteral("~/Library/Logs")),
+              mac.root() + QStringLiteral("/Users/alice/Library/Logs"));
     EXPECT_EQ(fs.nativePath(QStringLiteral("/")), mac.root());
     EXPECT_EQ(fs.hostPath(mac.root() + QStringLiteral("/Users/alice/Library")), QStringLiteral("/Users/alice/Library"));
     EXPECT_EQ(fs.hostPath(QStringLiteral("/etc/passwd")), std::nullopt);
     EXPECT_EQ(fs.hostPath(mac.root() + QStringLiteral("-sibling/x")), std::nullopt);
 
     // The standard folders exist on a fresh Mac.
-    for (const QString& folder : {fs.applicationsDirectory(), fs.userApplicationsDirectory(), fs.applicationSupportDirectory(),
-                                  fs.logsDirectory(), fs.preferencesDirectory(), QStringLiteral("/Library/Audio/Plug-Ins")}) {
+    for (const QString& folder :
+         {fs.applicationsDirectory(), fs.userApplicationsDirectory(), fs.applicationSupportDirectory(),
+          fs.logsDirectory(), fs.preferencesDirectory(), QStringLiteral("/Library/Audio/Plug-Ins")}) {
         EXPECT_TRUE(fs.isDirectory(folder)) << folder.toStdString();
     }
 }
@@ -55,7 +57,8 @@ TEST(RootedFileSystem, NothingReachesOutsideTheRoot)
     EXPECT_FALSE(fs.write(withNul, "x"));
 
     // Links that lead out of the root behave as absent, for reading, writing and listing.
-    ASSERT_TRUE(QFile::link(outside.path() + QStringLiteral("/secret"), mac.native(QStringLiteral("/Applications/leak"))));
+    ASSERT_TRUE(
+        QFile::link(outside.path() + QStringLiteral("/secret"), mac.native(QStringLiteral("/Applications/leak"))));
     ASSERT_TRUE(QFile::link(outside.path(), mac.native(QStringLiteral("/Applications/outdir"))));
     EXPECT_FALSE(fs.exists(QStringLiteral("/Applications/leak")));
     EXPECT_EQ(fs.readAll(QStringLiteral("/Applications/leak")), std::nullopt);
@@ -73,12 +76,15 @@ TEST(RootedFileSystem, NothingReachesOutsideTheRoot)
 
     // Links inside the root are followed like on any disk.
     fs.write(QStringLiteral("/Applications/real.txt"), "inside");
-    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/real.txt")), mac.native(QStringLiteral("/Applications/alias"))));
+    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/real.txt")),
+                            mac.native(QStringLiteral("/Applications/alias"))));
     EXPECT_EQ(fs.readAll(QStringLiteral("/Applications/alias")), QByteArray("inside"));
 
     // A link loop neither hangs nor counts as a file.
-    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/loopB")), mac.native(QStringLiteral("/Applications/loopA"))));
-    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/loopA")), mac.native(QStringLiteral("/Applications/loopB"))));
+    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/loopB")),
+                            mac.native(QStringLiteral("/Applications/loopA"))));
+    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/loopA")),
+                            mac.native(QStringLiteral("/Applications/loopB"))));
     EXPECT_FALSE(fs.exists(QStringLiteral("/Applications/loopA")));
     EXPECT_EQ(fs.readAll(QStringLiteral("/Applications/loopA/Contents/Info.plist")), std::nullopt);
 }
@@ -96,9 +102,10 @@ TEST(RootedFileSystem, ListingIsShallowSortedAndSkipsHiddenEntries)
 
     auto listing = fs.listDirectory(QStringLiteral("/Applications/"));
     ASSERT_TRUE(listing);
-    EXPECT_EQ(*listing, (QStringList{QStringLiteral("/Applications/Audio"), QStringLiteral("/Applications/Broken.app"),
-                                     QStringLiteral("/Applications/Logic Pro.app"), QStringLiteral("/Applications/Zeta.txt"),
-                                     QStringLiteral("/Applications/Логик 🎹.app")}));
+    EXPECT_EQ(*listing,
+              (QStringList{QStringLiteral("/Applications/Audio"), QStringLiteral("/Applications/Broken.app"),
+                           QStringLiteral("/Applications/Logic Pro.app"), QStringLiteral("/Applications/Zeta.txt"),
+                           QStringLiteral("/Applications/Логик 🎹.app")}));
     EXPECT_EQ(fs.listDirectory(QStringLiteral("/Applications/Zeta.txt")), std::nullopt);
     EXPECT_EQ(fs.listDirectory(QStringLiteral("/Nowhere")), std::nullopt);
     auto root = fs.listDirectory(QStringLiteral("/"));

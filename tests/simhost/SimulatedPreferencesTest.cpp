@@ -17,7 +17,10 @@ using vantrel::testing::TempSimulatedMac;
 
 namespace {
 
-QString standardFile() { return QStringLiteral("~/Library/Preferences/com.vantrel.app.plist"); }
+QString standardFile()
+{
+    return QStringLiteral("~/Library/Preferences/com.vantrel.app.plist");
+}
 
 } // namespace
 
@@ -129,8 +132,8 @@ TEST(SimulatedPreferences, SuitesThatCannotBeOpenedSaySo)
     auto& prefs = mac.host().preferences();
     QString withNul = QStringLiteral("com.apple");
     withNul.append(QChar(u'\0'));
-    for (const QString& name : {QString(), QStringLiteral("../../etc/passwd"), QStringLiteral("a/b"), QStringLiteral(".."),
-                                QStringLiteral("."), withNul}) {
+    for (const QString& name : {QString(), QStringLiteral("../../etc/passwd"), QStringLiteral("a/b"),
+                                QStringLiteral(".."), QStringLiteral("."), withNul}) {
         EXPECT_EQ(prefs.suite(name), nullptr) << name.toStdString();
         prefs.setAppValue(QStringLiteral("startupAction"), QVariant(0), name);
         EXPECT_FALSE(prefs.appSynchronize(name));

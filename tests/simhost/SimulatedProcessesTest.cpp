@@ -42,7 +42,6 @@ struct ProcessesTest : ::testing::Test {
         mac.mac().setRosettaInstalled(true);
     }
 
-
     Workspace& workspace() { return mac.host().workspace(); }
     QStringList events() { return EventLog(mac.mac().state()).events(); }
     bool sawEvent(const QString& prefix)
@@ -63,7 +62,10 @@ struct ProcessesTest : ::testing::Test {
         return QCoro::waitFor(task);
     }
 
-    QString pidField(const RunningApplicationPtr& app) { return QStringLiteral("pid=") + QString::number(app->processIdentifier()); }
+    QString pidField(const RunningApplicationPtr& app)
+    {
+        return QStringLiteral("pid=") + QString::number(app->processIdentifier());
+    }
 };
 
 } // namespace
@@ -79,19 +81,26 @@ TEST_F(ProcessesTest, OpensInEachArchitectureAndRefusesWhatCannotRun)
     EXPECT_FALSE(rosetta.application->isTerminated());
     EXPECT_TRUE(waitUntil([&] { return rosetta.application->isFinishedLaunching(); }));
 
-    auto native = openCommand({QStringLiteral("-n"), QStringLiteral("--arch"), QStringLiteral("arm64"), QStringLiteral("-a"), logicPath});
+    auto native = openCommand(
+        {QStringLiteral("-n"), QStringLiteral("--arch"), QStringLiteral("arm64"), QStringLiteral("-a"), logicPath});
     EXPECT_EQ(native.exitStatus, 0);
     const auto running = workspace().runningApplications();
     ASSERT_EQ(running.size(), 2) << "-n starts a second instance";
     EXPECT_EQ(running[1]->executableArchitecture(), CpuType::arm64);
 
     // Refusals: no such slice, Rosetta missing, no such application.
-    EXPECT_EQ(openCommand({QStringLiteral("-n"), QStringLiteral("--arch"), QStringLiteral("x86_64"), QStringLiteral("-a"), armOnlyPath}).exitStatus, 1);
+    EXPECT_EQ(openCommand({QStringLiteral("-n"), QStringLiteral("--arch"), QStringLiteral("x86_64"),
+                           QStringLiteral("-a"), armOnlyPath})
+                  .exitStatus,
+              1);
     auto refused = openNew(armOnlyPath, CpuType::x86_64);
     EXPECT_FALSE(refused.application);
     EXPECT_TRUE(refused.error && refused.error->contains(QStringLiteral("Bad CPU type")));
     mac.mac().setRosettaInstalled(false);
-    EXPECT_EQ(openCommand({QStringLiteral("-n"), QStringLiteral("--arch"), QStringLiteral("x86_64"), QStringLiteral("-a"), logicPath}).exitStatus, 1);
+    EXPECT_EQ(openCommand({QStringLiteral("-n"), QStringLiteral("--arch"), QStringLiteral("x86_64"),
+                           QStringLiteral("-a"), logicPath})
+                  .exitStatus,
+              1);
     EXPECT_EQ(openCommand({QStringLiteral("-a"), QStringLiteral("/Applications/Nothing.app")}).exitStatus, 1);
     EXPECT_EQ(workspace().runningApplications().size(), 2);
 
@@ -103,14 +112,16 @@ TEST_F(ProcessesTest, OpensInEachArchitectureAndRefusesWhatCannotRun)
 
 TEST_F(ProcessesTest, TerminateQuitsAndKillLeavesAStaleEntry)
 {
-    mac.addLogicBundle(QStringLiteral("/Applications/Stubborn.app"), {{QStringLiteral("refusesToQuit"), true}}, {{MachO::cpuTypeArm64}});
+    mac.addLogicBundle(QStringLiteral("/Applications/Stubborn.app"), {{QStringLiteral("refusesToQuit"), true}},
+                       {{MachO::cpuTypeArm64}});
     auto logic = openNew(logicPath, CpuType::arm64).application;
     auto stubborn = openNew(QStringLiteral("/Applications/Stubborn.app"), CpuType::arm64).application;
     ASSERT_TRUE(logic && stubborn);
 
     EXPECT_TRUE(logic->terminate());
     EXPECT_TRUE(waitUntil([&] { return logic->isTerminated(); }));
-    EXPECT_TRUE(waitUntil([&] { return workspace().runningApplications().size() == 1; })) << "a graceful quit deregisters";
+    EXPECT_TRUE(waitUntil([&] { return workspace().runningApplications().size() == 1; }))
+        << "a graceful quit deregisters";
 
     EXPECT_TRUE(stubborn->terminate());
     EXPECT_TRUE(waitUntil([&] { return sawEvent(QStringLiteral("quit-refused ") + pidField(stubborn)); }));
@@ -133,19 +144,30 @@ TEST_F(ProcessesTest, DocumentsReachTheRunningCopyUnlessItRefusesThem)
     const QUrl song = HostPath::fileURL(QStringLiteral("/Users/tester/Music/Song.logicx"));
     auto logic = openNew(logicPath, CpuType::arm64).application;
     ASSERT_TRUE(logic);
-    auto handed = QCoro::waitFor(workspace().openDocuments({song}, HostPath::fileURL(logicPath), {false, std::nullopt, true}));
+    auto handed =
+        QCoro::waitFor(workspace().openDocuments({song}, HostPath::fileURL(logicPath), {false, std::nullopt, true}));
     EXPECT_FALSE(handed.error);
     EXPECT_EQ(handed.application->processIdentifier(), logic->processIdentifier());
-    EXPECT_TRUE(waitUntil([&] { return sawEvent(QStringLiteral("document-open ") + pidField(logic) + QStringLiteral(" path=/Users/tester/Music/Song.logicx")); }));
+    EXPECT_TRUE(waitUntil([&] {
+        return sawEvent(QStringLiteral("document-open ") + pidField(logic)
+                        + QStringLiteral(" path=/Users/tester/Music/Song.logicx"));
+    }));
 
     // The open -a fallback reaches it the same way.
-    EXPECT_EQ(openCommand({QStringLiteral("-a"), logicPath, QStringLiteral("/Users/tester/Music/Song.logicx")}).exitStatus, 0);
+    EXPECT_EQ(
+        openCommand({QStringLiteral("-a"), logicPath, QStringLiteral("/Users/tester/Music/Song.logicx")}).exitStatus,
+        0);
     EXPECT_TRUE(waitUntil([&] { return events().filter(QStringLiteral("document-open ")).size() == 2; }));
 
-    mac.addLogicBundle(QStringLiteral("/Applications/Picky.app"), {{QStringLiteral("refusesDocuments"), true}}, {{MachO::cpuTypeArm64}});
-    auto refused = QCoro::waitFor(workspace().openDocuments({song}, HostPath::fileURL(QStringLiteral("/Applications/Picky.app")), {}));
+    mac.addLogicBundle(QStringLiteral("/Applications/Picky.app"), {{QStringLiteral("refusesDocuments"), true}},
+                       {{MachO::cpuTypeArm64}});
+    auto refused = QCoro::waitFor(
+        workspace().openDocuments({song}, HostPath::fileURL(QStringLiteral("/Applications/Picky.app")), {}));
     EXPECT_TRUE(refused.error.has_value());
-    EXPECT_NE(openCommand({QStringLiteral("-a"), QStringLiteral("/Applications/Picky.app"), QStringLiteral("/Users/tester/Music/Song.logicx")}).exitStatus, 0);
+    EXPECT_NE(openCommand({QStringLiteral("-a"), QStringLiteral("/Applications/Picky.app"),
+                           QStringLiteral("/Users/tester/Music/Song.logicx")})
+                  .exitStatus,
+              0);
     EXPECT_TRUE(sawEvent(QStringLiteral("document-refused path=/Users/tester/Music/Song.logicx")));
 }
 
@@ -156,7 +178,8 @@ TEST_F(ProcessesTest, AStartingCopySeesStartupActionAndControl)
     mac.host().keyboard().post(59, true, KeyboardEvents::controlFlag);
     auto first = openNew(logicPath, CpuType::arm64).application;
     ASSERT_TRUE(first);
-    EXPECT_TRUE(sawEvent(QStringLiteral("launch ") + pidField(first) + QStringLiteral(" arch=arm64 requested=arm64 startupAction=0 control=true")));
+    EXPECT_TRUE(sawEvent(QStringLiteral("launch ") + pidField(first)
+                         + QStringLiteral(" arch=arm64 requested=arm64 startupAction=0 control=true")));
     EXPECT_TRUE(sawEvent(QStringLiteral("safe-mode-offered ") + pidField(first)));
     EXPECT_FALSE(sawEvent(QStringLiteral("startup-reopen ") + pidField(first))) << "startupAction 0 opens nothing";
 
@@ -164,7 +187,8 @@ TEST_F(ProcessesTest, AStartingCopySeesStartupActionAndControl)
     logicPrefs->setValue(QStringLiteral("startupAction"), 1);
     auto second = openNew(logicPath, CpuType::arm64).application;
     ASSERT_TRUE(second);
-    EXPECT_TRUE(sawEvent(QStringLiteral("launch ") + pidField(second) + QStringLiteral(" arch=arm64 requested=arm64 startupAction=1 control=false")));
+    EXPECT_TRUE(sawEvent(QStringLiteral("launch ") + pidField(second)
+                         + QStringLiteral(" arch=arm64 requested=arm64 startupAction=1 control=false")));
     EXPECT_TRUE(sawEvent(QStringLiteral("startup-reopen ") + pidField(second)));
     EXPECT_TRUE(sawEvent(QStringLiteral("key-down code=59 flags=262144")));
     EXPECT_TRUE(sawEvent(QStringLiteral("key-up code=59 flags=0")));
@@ -191,9 +215,12 @@ TEST_F(ProcessesTest, LaunchServicesPreferenceDecidesWhenNoArchitectureIsAsked)
 
 TEST_F(ProcessesTest, WrongArchitectureCrashAndNeverFinishing)
 {
-    mac.addLogicBundle(QStringLiteral("/Applications/Wrong.app"), {{QStringLiteral("wrongArchitecture"), true}}, {{MachO::cpuTypeArm64}, {MachO::cpuTypeX86_64}});
-    mac.addLogicBundle(QStringLiteral("/Applications/Crashy.app"), {{QStringLiteral("crashAfter"), 0.2}}, {{MachO::cpuTypeArm64}});
-    mac.addLogicBundle(QStringLiteral("/Applications/Slow.app"), {{QStringLiteral("neverFinishesLaunching"), true}}, {{MachO::cpuTypeArm64}});
+    mac.addLogicBundle(QStringLiteral("/Applications/Wrong.app"), {{QStringLiteral("wrongArchitecture"), true}},
+                       {{MachO::cpuTypeArm64}, {MachO::cpuTypeX86_64}});
+    mac.addLogicBundle(QStringLiteral("/Applications/Crashy.app"), {{QStringLiteral("crashAfter"), 0.2}},
+                       {{MachO::cpuTypeArm64}});
+    mac.addLogicBundle(QStringLiteral("/Applications/Slow.app"), {{QStringLiteral("neverFinishesLaunching"), true}},
+                       {{MachO::cpuTypeArm64}});
     auto wrong = openNew(QStringLiteral("/Applications/Wrong.app"), CpuType::x86_64).application;
     ASSERT_TRUE(wrong);
     EXPECT_EQ(wrong->executableArchitecture(), CpuType::arm64);
@@ -202,7 +229,8 @@ TEST_F(ProcessesTest, WrongArchitectureCrashAndNeverFinishing)
     ASSERT_TRUE(crashy);
     EXPECT_TRUE(waitUntil([&] { return crashy->isTerminated(); }));
     EXPECT_TRUE(sawEvent(QStringLiteral("crash ") + pidField(crashy)));
-    EXPECT_TRUE(ProcessRegistry(mac.mac().state()).entry(crashy->processIdentifier()).has_value()) << "a crash leaves a stale entry";
+    EXPECT_TRUE(ProcessRegistry(mac.mac().state()).entry(crashy->processIdentifier()).has_value())
+        << "a crash leaves a stale entry";
 
     auto slow = openNew(QStringLiteral("/Applications/Slow.app"), CpuType::arm64).application;
     ASSERT_TRUE(slow);
@@ -220,8 +248,9 @@ TEST_F(ProcessesTest, RegistrySkipsCorruptEntriesAndKeepsConcurrentLaunches)
 
     std::vector<Task<CommandRunner::Result>> launches;
     for (int i = 0; i < 4; ++i) {
-        launches.push_back(mac.host().commandRunner().run(
-            QStringLiteral("/usr/bin/open"), {QStringLiteral("-n"), QStringLiteral("--arch"), QStringLiteral("arm64"), QStringLiteral("-a"), logicPath}));
+        launches.push_back(mac.host().commandRunner().run(QStringLiteral("/usr/bin/open"),
+                                                          {QStringLiteral("-n"), QStringLiteral("--arch"),
+                                                           QStringLiteral("arm64"), QStringLiteral("-a"), logicPath}));
     }
     for (auto& launch : launches) {
         EXPECT_EQ(QCoro::waitFor(launch).exitStatus, 0);
@@ -236,29 +265,34 @@ TEST_F(ProcessesTest, RegistrySkipsCorruptEntriesAndKeepsConcurrentLaunches)
 TEST_F(ProcessesTest, ScriptsServicesAndTheFileViewer)
 {
     auto& scripting = mac.host().scripting();
-    const QString preferencesScript = QStringLiteral(
-        "tell application \"System Events\"\n    if not (exists process \"Logic Pro\") then\n        return \"not-running\"\n"
-        "    end if\nend tell\ntell application \"Logic Pro\" to activate\ndelay 0.35\ntell application \"System Events\"\n"
-        "    keystroke \",\" using command down\nend tell\nreturn \"ok\"");
+    const QString preferencesScript = QStringLiteral("tell application \"System Events\"\n    if not (exists process "
+                                                     "\"Logic Pro\") then\n        return \"not-running\"\n"
+                                                     "    end if\nend tell\ntell application \"Logic Pro\" to "
+                                                     "activate\ndelay 0.35\ntell application \"System Events\"\n"
+                                                     "    keystroke \",\" using command down\nend tell\nreturn \"ok\"");
     EXPECT_EQ(scripting.runScript(preferencesScript), QStringLiteral("not-running"));
     auto logic = openNew(logicPath, CpuType::arm64).application;
     ASSERT_TRUE(logic);
     EXPECT_EQ(scripting.runScript(preferencesScript), QStringLiteral("ok"));
     EXPECT_TRUE(waitUntil([&] { return sawEvent(QStringLiteral("open-preferences ") + pidField(logic)); }));
 
-    const QString info = QStringLiteral("tell application \"Finder\"\n    activate\n    set theItem to (POSIX file \"/Applications/A \\\\ \\\"B\\\".app\") as alias\n"
+    const QString info = QStringLiteral("tell application \"Finder\"\n    activate\n    set theItem to (POSIX file "
+                                        "\"/Applications/A \\\\ \\\"B\\\".app\") as alias\n"
                                         "    open information window of theItem\nend tell");
     EXPECT_EQ(scripting.runScript(info), QString());
     EXPECT_TRUE(sawEvent(QStringLiteral("script kind=info-window path=/Applications/A \\ \"B\".app")));
     EXPECT_EQ(scripting.runScript(QStringLiteral("display dialog \"hi\"")), std::nullopt);
 
     const QList<QUrl> items{HostPath::fileURL(logicPath)};
-    EXPECT_TRUE(scripting.performService(QStringLiteral("Finder/Show Info"), QStringLiteral("Vantrel.ShowInfo.x"), items));
+    EXPECT_TRUE(
+        scripting.performService(QStringLiteral("Finder/Show Info"), QStringLiteral("Vantrel.ShowInfo.x"), items));
     SimulatedScripting::setShowInfoServiceAvailable(mac.mac().state(), false);
-    EXPECT_FALSE(scripting.performService(QStringLiteral("Finder/Show Info"), QStringLiteral("Vantrel.ShowInfo.y"), items));
+    EXPECT_FALSE(
+        scripting.performService(QStringLiteral("Finder/Show Info"), QStringLiteral("Vantrel.ShowInfo.y"), items));
 
     QStringList shown;
-    mac.mac().workspace()->setDesktopHook([&](const QString& native, bool reveal) { shown << (reveal ? u"reveal " : u"open ") + native; });
+    mac.mac().workspace()->setDesktopHook(
+        [&](const QString& native, bool reveal) { shown << (reveal ? u"reveal " : u"open ") + native; });
     EXPECT_TRUE(workspace().open(HostPath::fileURL(QStringLiteral("/Library/Audio/Plug-Ins"))));
     workspace().activateFileViewerSelecting(items);
     EXPECT_TRUE(sawEvent(QStringLiteral("open-url url=/Library/Audio/Plug-Ins")));

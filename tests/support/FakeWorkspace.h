@@ -22,7 +22,10 @@ namespace vantrel::testing {
 // Process liveness in virtual time: a pid is alive until its death time on the clock.
 class FakeProcessProbe final : public ProcessProbe {
 public:
-    explicit FakeProcessProbe(ManualClock& clock) : m_clock(clock) {}
+    explicit FakeProcessProbe(ManualClock& clock)
+        : m_clock(clock)
+    {
+    }
 
     void setAlive(qint32 pid)
     {
@@ -74,7 +77,9 @@ public:
     std::optional<Duration> quitsAfter = Duration::zero();
 
     FakeRunningApplication(QStringList& journal, FakeProcessProbe& probe, ManualClock& clock)
-        : m_journal(journal), m_probe(probe), m_clock(clock)
+        : m_journal(journal)
+        , m_probe(probe)
+        , m_clock(clock)
     {
     }
 
@@ -113,7 +118,11 @@ private:
 // (by default: an error). Every call is written to the journal.
 class FakeWorkspace final : public Workspace {
 public:
-    explicit FakeWorkspace(ManualClock& clock) : probe(clock), m_clock(clock) {}
+    explicit FakeWorkspace(ManualClock& clock)
+        : probe(clock)
+        , m_clock(clock)
+    {
+    }
 
     QStringList journal;
     FakeProcessProbe probe;
@@ -189,7 +198,10 @@ private:
 // -n --arch …"); the handler decides the result (by default exit status 0).
 class FakeCommandRunner final : public CommandRunner {
 public:
-    explicit FakeCommandRunner(QStringList& journal) : m_journal(journal) {}
+    explicit FakeCommandRunner(QStringList& journal)
+        : m_journal(journal)
+    {
+    }
 
     std::function<Task<Result>(const QString&, const QStringList&)> handler;
 
@@ -209,10 +221,16 @@ private:
 // Key events, journaled as "key-down 59 flags=262144".
 class FakeKeyboard final : public KeyboardEvents {
 public:
-    explicit FakeKeyboard(QStringList& journal) : m_journal(journal) {}
+    explicit FakeKeyboard(QStringList& journal)
+        : m_journal(journal)
+    {
+    }
     bool post(int keyCode, bool keyDown, quint64 flags) override
     {
-        m_journal << QStringLiteral("%1 %2 flags=%3").arg(keyDown ? QStringLiteral("key-down") : QStringLiteral("key-up")).arg(keyCode).arg(flags);
+        m_journal << QStringLiteral("%1 %2 flags=%3")
+                         .arg(keyDown ? QStringLiteral("key-down") : QStringLiteral("key-up"))
+                         .arg(keyCode)
+                         .arg(flags);
         return true;
     }
 

@@ -2,14 +2,14 @@
 
 #include "platform/HostPath.h"
 #include "simhost/EventLog.h"
-#include "simhost/StandInBehavior.h"
 #include "simhost/ProcessRegistry.h"
+#include "simhost/StandInBehavior.h"
 
 #include <QDir>
-#include <QRegularExpression>
-#include <QSet>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -72,12 +72,13 @@ QString TempSimulatedMac::native(const QString& hostPath) const
 void TempSimulatedMac::addLogicBundle(const QString& path, QVariantMap behavior, QList<sim::MachO::Slice> slices)
 {
     behavior.insert(QStringLiteral("startupDelay"), behavior.value(QStringLiteral("startupDelay"), 0.05));
-    ASSERT_TRUE(sim::writeBundle(fs(), {.path = path,
-                                        .identifier = QStringLiteral("com.apple.logic10"),
-                                        .shortVersion = QStringLiteral("11.0"),
-                                        .bundleName = HostPath::baseName(path),
-                                        .slices = std::move(slices),
-                                        .extraInfo = {{QString::fromLatin1(sim::StandInBehavior::infoKey), behavior}}}));
+    ASSERT_TRUE(
+        sim::writeBundle(fs(), {.path = path,
+                                .identifier = QStringLiteral("com.apple.logic10"),
+                                .shortVersion = QStringLiteral("11.0"),
+                                .bundleName = HostPath::baseName(path),
+                                .slices = std::move(slices),
+                                .extraInfo = {{QString::fromLatin1(sim::StandInBehavior::infoKey), behavior}}}));
 }
 
 void TempSimulatedMac::writeFile(const QString& hostPath, const QByteArray& data)

@@ -24,7 +24,8 @@ QList<LaunchCard> buildCards(const QList<ResolvedLogicApp>& installations, Archi
             if (installation.app.hiddenModes.contains(mode)) {
                 continue;
             }
-            LaunchCard card{LaunchCard::makeID(installation.app, mode), installation.app, metadata, mode, true, std::nullopt};
+            LaunchCard card{
+                LaunchCard::makeID(installation.app, mode), installation.app, metadata, mode, true, std::nullopt};
             if (mode == LaunchArchitecture::native) {
                 card.isAvailable = slices.contains(BinaryArchitecture::arm64);
                 if (!card.isAvailable) {
@@ -47,7 +48,8 @@ std::optional<QString> repairedSelection(const std::optional<QString>& selected,
     if (!selected) {
         return std::nullopt;
     }
-    const bool exists = std::any_of(cards.cbegin(), cards.cend(), [&](const LaunchCard& card) { return card.id == *selected; });
+    const bool exists =
+        std::any_of(cards.cbegin(), cards.cend(), [&](const LaunchCard& card) { return card.id == *selected; });
     return exists ? selected : std::nullopt;
 }
 

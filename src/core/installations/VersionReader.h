@@ -26,7 +26,8 @@ public:
     // No metadata when nothing exists at the URL, the info dictionary cannot be read, or
     // it has no non-blank string short version. A missing or unreadable executable still
     // gives metadata, with no slices.
-    std::optional<LogicAppMetadata> metadata(const QUrl& appURL, const ArchitectureDetector& architectureDetector) const;
+    std::optional<LogicAppMetadata> metadata(const QUrl& appURL,
+                                             const ArchitectureDetector& architectureDetector) const;
 
 private:
     std::optional<QVariantMap> infoDictionary(const QUrl& appURL) const;

@@ -31,14 +31,14 @@ std::optional<QString> ArchitecturePreferenceMutator::currentPreference(const QU
     return *it;
 }
 
-ArchitecturePreferenceMutator::Token ArchitecturePreferenceMutator::beginOverride(const QUrl& appURL,
-                                                                                  LaunchArchitecture desiredArchitecture,
-                                                                                  bool hostIsAppleSilicon)
+ArchitecturePreferenceMutator::Token
+ArchitecturePreferenceMutator::beginOverride(const QUrl& appURL, LaunchArchitecture desiredArchitecture,
+                                             bool hostIsAppleSilicon)
 {
     std::lock_guard lock(m_lock);
     const QString name = desiredArchitecture == LaunchArchitecture::native && hostIsAppleSilicon
-        ? QString::fromLatin1(ArchitectureName::arm64)
-        : QString::fromLatin1(ArchitectureName::x86_64);
+                             ? QString::fromLatin1(ArchitectureName::arm64)
+                             : QString::fromLatin1(ArchitectureName::x86_64);
     if (!m_setPreference) {
         throw LauncherError::preferenceMutationFailed(L10n::text(L10n::Key::errorLSPrefUnavailable));
     }

@@ -88,7 +88,8 @@ bool LaunchManager::isLogicProBundleID(const QString& identifier)
     if (known.contains(identifier)) {
         return true;
     }
-    return identifier.startsWith(QStringLiteral("com.apple.logic")) && !identifier.contains(QStringLiteral("extension"));
+    return identifier.startsWith(QStringLiteral("com.apple.logic"))
+           && !identifier.contains(QStringLiteral("extension"));
 }
 
 bool LaunchManager::isLive(qint32 pid) const
@@ -116,7 +117,8 @@ bool LaunchManager::isLiveLogicProcess(const RunningApplication& application)
     }
     if (const auto url = application.bundleURL()) {
         const QString path = url->toLocalFile().toLower();
-        if (path.contains(QStringLiteral(".appex")) || !(path.endsWith(QStringLiteral(".app")) || path.contains(QStringLiteral(".app/")))) {
+        if (path.contains(QStringLiteral(".appex"))
+            || !(path.endsWith(QStringLiteral(".app")) || path.contains(QStringLiteral(".app/")))) {
             return false;
         }
     }
@@ -136,8 +138,8 @@ QList<RunningApplicationPtr> LaunchManager::runningLogicInstances()
         const QString path = url ? url->toLocalFile() : QStringLiteral("?");
         const QString pid = QString::number(application->processIdentifier());
         if (isLiveLogicProcess(*application)) {
-            log(QStringLiteral("detected running Logic: pid=") + pid + QStringLiteral(" path=") + path + QStringLiteral(" id=")
-                + identifier.value_or(QStringLiteral("?")));
+            log(QStringLiteral("detected running Logic: pid=") + pid + QStringLiteral(" path=") + path
+                + QStringLiteral(" id=") + identifier.value_or(QStringLiteral("?")));
             live.append(application);
         } else {
             log(QStringLiteral("ignoring stale/helper Logic entry: pid=") + pid + QStringLiteral(" policy=")
@@ -170,7 +172,8 @@ ParallelLaunchStatus LaunchManager::parallelLaunchStatus(const QUrl& appURL, Lau
         }
         sameInstallation = true;
         if (application->executableArchitecture() == expected) {
-            return ParallelLaunchStatus::unsupported(L10n::text(L10n::Key::parallelUnsupported, modeDisplayName(architecture)));
+            return ParallelLaunchStatus::unsupported(
+                L10n::text(L10n::Key::parallelUnsupported, modeDisplayName(architecture)));
         }
     }
     if (!sameInstallation) {
@@ -233,9 +236,7 @@ Task<> LaunchManager::quitOtherLogicInstances(QUrl exceptBundle, int keepingArch
         }
         pids.insert(target->processIdentifier());
     }
-    auto anyLive = [&] {
-        return std::any_of(pids.cbegin(), pids.cend(), [&](qint32 pid) { return isLive(pid); });
-    };
+    auto anyLive = [&] { return std::any_of(pids.cbegin(), pids.cend(), [&](qint32 pid) { return isLive(pid); }); };
     const Clock::TimePoint deadline = m_c.clock->now() + seconds(120);
     while (m_c.clock->now() < deadline) {
         if (!anyLive()) {

@@ -90,8 +90,7 @@ public:
 
     // ---- documents -----------------------------------------------------------------------
 
-    Task<> openDocumentReliably(QUrl documentURL, QUrl appURL, LaunchArchitecture architecture,
-                                bool coldStart);
+    Task<> openDocumentReliably(QUrl documentURL, QUrl appURL, LaunchArchitecture architecture, bool coldStart);
     Task<> openDocument(QUrl documentURL, QUrl appURL);
 
     // ---- special launches ----------------------------------------------------------------

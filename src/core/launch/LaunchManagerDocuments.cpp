@@ -56,7 +56,8 @@ Task<> LaunchManager::openDocument(QUrl documentURL, QUrl appURL)
     log(QStringLiteral("open document ") + documentPath + QStringLiteral(" with ") + appPath);
     // Named lists, not braced ones: GCC 12 cannot keep an initializer list across co_await.
     const QList<QUrl> documents{documentURL};
-    const OpenResult result = co_await m_c.workspace->openDocuments(documents, appURL, OpenConfiguration{false, std::nullopt, true});
+    const OpenResult result =
+        co_await m_c.workspace->openDocuments(documents, appURL, OpenConfiguration{false, std::nullopt, true});
     if (!result.error) {
         co_return;
     }

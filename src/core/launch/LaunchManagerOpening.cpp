@@ -86,7 +86,8 @@ Task<> LaunchManager::openApplication(QUrl appURL, LaunchArchitecture architectu
     }
 
     // 8. The same chain once more through the workspace.
-    log(QStringLiteral("primary open failed: ") + LauncherError::localizedDescription(primaryError) + QStringLiteral(" — trying NSWorkspace"));
+    log(QStringLiteral("primary open failed: ") + LauncherError::localizedDescription(primaryError)
+        + QStringLiteral(" — trying NSWorkspace"));
     std::exception_ptr fallbackError;
     try {
         co_await launchViaNSWorkspace(appURL, architecture, std::nullopt);
@@ -106,7 +107,8 @@ Task<> LaunchManager::openApplication(QUrl appURL, LaunchArchitecture architectu
     // 9. Both ways failed: put everything back.
     m_c.architecturePreferenceMutator->endOverride(*architectureToken);
     restoreStartupAction(startupToken, 0);
-    log(QStringLiteral("launch FAILED: ") + LauncherError::localizedDescription(fallbackError) + QStringLiteral("; LS pref restored"));
+    log(QStringLiteral("launch FAILED: ") + LauncherError::localizedDescription(fallbackError)
+        + QStringLiteral("; LS pref restored"));
     std::rethrow_exception(fallbackError);
 }
 
@@ -114,7 +116,8 @@ Task<> LaunchManager::launchViaOpenCommand(QUrl appURL, LaunchArchitecture archi
                                            std::optional<QUrl> documentURL)
 {
     const QString arch = modeArchitectureName(architecture);
-    QStringList arguments{QStringLiteral("-n"), QStringLiteral("--arch"), arch, QStringLiteral("-a"), appURL.toLocalFile()};
+    QStringList arguments{QStringLiteral("-n"), QStringLiteral("--arch"), arch, QStringLiteral("-a"),
+                          appURL.toLocalFile()};
     if (documentURL) {
         arguments.append(documentURL->toLocalFile());
     }
@@ -147,7 +150,8 @@ Task<> LaunchManager::launchViaNSWorkspace(QUrl appURL, LaunchArchitecture archi
     if (result.application) {
         const int actual = result.application->executableArchitecture();
         if (actual != expected && actual != CpuType::unknown) {
-            throw LauncherError::launchFailed(L10n::text(L10n::Key::errorNSWorkspaceWrongArch, archName(actual), modeDisplayName(architecture)));
+            throw LauncherError::launchFailed(
+                L10n::text(L10n::Key::errorNSWorkspaceWrongArch, archName(actual), modeDisplayName(architecture)));
         }
     }
 }

@@ -12,7 +12,9 @@ namespace vantrel {
 
 QString LaunchManager::startupDomain(const QUrl& appURL) const
 {
-    return VersionReader(*m_c.fileSystem).bundleIdentifier(appURL).value_or(QString::fromLatin1(LogicPreferenceMutator::fallbackDomain));
+    return VersionReader(*m_c.fileSystem)
+        .bundleIdentifier(appURL)
+        .value_or(QString::fromLatin1(LogicPreferenceMutator::fallbackDomain));
 }
 
 Task<> LaunchManager::launch(QUrl appURL, LaunchArchitecture architecture, LaunchAction action,

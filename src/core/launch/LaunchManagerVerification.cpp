@@ -44,7 +44,8 @@ Task<> LaunchManager::verifyArchitecture(QUrl appURL, LaunchArchitecture expecte
                 matches.append(candidate);
                 matchTexts << QString::number(candidate->processIdentifier());
             } else if (arch != CpuType::unknown) {
-                wrongTexts << u'"' + QString::number(candidate->processIdentifier()) + u':' + QString::number(arch) + u'"';
+                wrongTexts << u'"' + QString::number(candidate->processIdentifier()) + u':' + QString::number(arch)
+                                  + u'"';
             }
         }
         log(QStringLiteral("verify matches=[") + matchTexts.join(QStringLiteral(", ")) + QStringLiteral("] wrong=[")
@@ -78,7 +79,8 @@ Task<> LaunchManager::verifyArchitecture(QUrl appURL, LaunchArchitecture expecte
     for (const RunningApplicationPtr& candidate : candidates) {
         const int arch = candidate->executableArchitecture();
         if (arch != expectedType && arch != CpuType::unknown) {
-            throw LauncherError::launchFailed(L10n::text(L10n::Key::errorRequestedButGot, modeDisplayName(expected), archName(arch)));
+            throw LauncherError::launchFailed(
+                L10n::text(L10n::Key::errorRequestedButGot, modeDisplayName(expected), archName(arch)));
         }
     }
     throw LauncherError::launchFailed(L10n::text(L10n::Key::errorDidNotStartMode, modeDisplayName(expected)));
@@ -92,8 +94,8 @@ Task<> LaunchManager::waitUntilLogicReady(QUrl appURL, LaunchArchitecture archit
     const Clock::TimePoint deadline = m_c.clock->now() + seconds(coldStart ? 25.0 : 8.0);
     std::optional<Clock::TimePoint> readySince;
     std::optional<qint32> lastPID;
-    log(QStringLiteral("waiting for Logic ready (coldStart=") + (coldStart ? QStringLiteral("true") : QStringLiteral("false"))
-        + u')');
+    log(QStringLiteral("waiting for Logic ready (coldStart=")
+        + (coldStart ? QStringLiteral("true") : QStringLiteral("false")) + u')');
 
     while (m_c.clock->now() < deadline) {
         RunningApplicationPtr candidate;

@@ -15,8 +15,8 @@ LogicPreferenceMutator::LogicPreferenceMutator(PreferencesSystem& preferences)
 {
 }
 
-LogicPreferenceMutator::OverrideToken LogicPreferenceMutator::beginStartupActionOverride(const QString& bundleIdentifier,
-                                                                                         int temporaryValue)
+LogicPreferenceMutator::OverrideToken
+LogicPreferenceMutator::beginStartupActionOverride(const QString& bundleIdentifier, int temporaryValue)
 {
     std::lock_guard lock(m_lock);
     const QString key = QString::fromLatin1(startupActionKey);

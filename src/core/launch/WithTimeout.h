@@ -17,13 +17,15 @@ namespace vantrel {
 // and its late result is dropped. (Nothing here can stop an operation early; the launch
 // engine's operations end on their own.)
 template <typename Operation>
-auto withTimeout(Clock& clock, double seconds, Operation operation) -> Task<typename std::invoke_result_t<Operation>::value_type>
+auto withTimeout(Clock& clock, double seconds, Operation operation)
+    -> Task<typename std::invoke_result_t<Operation>::value_type>
 {
     using T = typename std::invoke_result_t<Operation>::value_type;
     auto timedOut = std::make_shared<bool>(false);
     auto finished = std::make_shared<bool>(false);
     // The timer keeps its own copies of the flags: it may outlive this call.
-    auto timer = [](Clock& clock, Duration duration, std::shared_ptr<bool> timedOut, std::shared_ptr<bool> finished) -> Task<> {
+    auto timer = [](Clock& clock, Duration duration, std::shared_ptr<bool> timedOut,
+                    std::shared_ptr<bool> finished) -> Task<> {
         co_await clock.sleep(duration);
         if (!*finished) {
             *timedOut = true;

@@ -12,7 +12,8 @@ enum class BinaryArchitecture { arm64, x86_64, unknown };
 
 template <>
 struct EnumTraits<BinaryArchitecture> {
-    static constexpr std::array cases{BinaryArchitecture::arm64, BinaryArchitecture::x86_64, BinaryArchitecture::unknown};
+    static constexpr std::array cases{BinaryArchitecture::arm64, BinaryArchitecture::x86_64,
+                                      BinaryArchitecture::unknown};
     static constexpr std::array names{"arm64", "x86_64", "unknown"};
 };
 

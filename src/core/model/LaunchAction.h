@@ -2,7 +2,6 @@
 
 #include "model/RawValue.h"
 
-
 namespace vantrel {
 
 // What a card action does. The first three are launch requests; the others are support
@@ -23,15 +22,17 @@ struct EnumTraits<LaunchAction> {
                                       LaunchAction::launchSafeMode,  LaunchAction::openPluginsFolder,
                                       LaunchAction::openPreferences, LaunchAction::revealInFinder,
                                       LaunchAction::showInfo};
-    static constexpr std::array names{"launch",          "launchWithoutRecentProject", "launchSafeMode", "openPluginsFolder",
-                                      "openPreferences", "revealInFinder",             "showInfo"};
+    static constexpr std::array names{"launch",          "launchWithoutRecentProject",
+                                      "launchSafeMode",  "openPluginsFolder",
+                                      "openPreferences", "revealInFinder",
+                                      "showInfo"};
 };
 
 // launch, launchWithoutRecentProject and launchSafeMode.
 constexpr bool isLaunchRequest(LaunchAction action)
 {
     return action == LaunchAction::launch || action == LaunchAction::launchWithoutRecentProject
-        || action == LaunchAction::launchSafeMode;
+           || action == LaunchAction::launchSafeMode;
 }
 
 } // namespace vantrel

@@ -2,7 +2,6 @@
 
 #include "model/RawValue.h"
 
-
 namespace vantrel {
 
 // The requested launch mode: `native` runs the arm64 slice, `rosetta` the x86_64 slice

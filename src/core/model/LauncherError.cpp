@@ -13,15 +13,42 @@ LauncherError::LauncherError(Case kind, Payload payload)
 {
 }
 
-LauncherError LauncherError::appNotFound(const QString& path) { return {Case::appNotFound, path}; }
-LauncherError LauncherError::architectureUnavailable(LaunchArchitecture mode) { return {Case::architectureUnavailable, mode}; }
-LauncherError LauncherError::launchFailed(const QString& detail) { return {Case::launchFailed, detail}; }
-LauncherError LauncherError::parallelLaunchUnsupported(const QString& message) { return {Case::parallelLaunchUnsupported, message}; }
-LauncherError LauncherError::preferenceMutationFailed(const QString& detail) { return {Case::preferenceMutationFailed, detail}; }
-LauncherError LauncherError::rosettaNotInstalled() { return {Case::rosettaNotInstalled, {}}; }
-LauncherError LauncherError::invalidBundle() { return {Case::invalidBundle, {}}; }
-LauncherError LauncherError::notLogicPro() { return {Case::notLogicPro, {}}; }
-LauncherError LauncherError::operationCancelled() { return {Case::operationCancelled, {}}; }
+LauncherError LauncherError::appNotFound(const QString& path)
+{
+    return {Case::appNotFound, path};
+}
+LauncherError LauncherError::architectureUnavailable(LaunchArchitecture mode)
+{
+    return {Case::architectureUnavailable, mode};
+}
+LauncherError LauncherError::launchFailed(const QString& detail)
+{
+    return {Case::launchFailed, detail};
+}
+LauncherError LauncherError::parallelLaunchUnsupported(const QString& message)
+{
+    return {Case::parallelLaunchUnsupported, message};
+}
+LauncherError LauncherError::preferenceMutationFailed(const QString& detail)
+{
+    return {Case::preferenceMutationFailed, detail};
+}
+LauncherError LauncherError::rosettaNotInstalled()
+{
+    return {Case::rosettaNotInstalled, {}};
+}
+LauncherError LauncherError::invalidBundle()
+{
+    return {Case::invalidBundle, {}};
+}
+LauncherError LauncherError::notLogicPro()
+{
+    return {Case::notLogicPro, {}};
+}
+LauncherError LauncherError::operationCancelled()
+{
+    return {Case::operationCancelled, {}};
+}
 
 QString LauncherError::text() const
 {

@@ -69,14 +69,23 @@ private:
 template <>
 struct EnumTraits<LauncherError::Case> {
     using Case = LauncherError::Case;
-    static constexpr std::array cases{Case::appNotFound,        Case::architectureUnavailable, Case::launchFailed,
-                                      Case::parallelLaunchUnsupported, Case::preferenceMutationFailed,
-                                      Case::rosettaNotInstalled, Case::invalidBundle,           Case::notLogicPro,
+    static constexpr std::array cases{Case::appNotFound,
+                                      Case::architectureUnavailable,
+                                      Case::launchFailed,
+                                      Case::parallelLaunchUnsupported,
+                                      Case::preferenceMutationFailed,
+                                      Case::rosettaNotInstalled,
+                                      Case::invalidBundle,
+                                      Case::notLogicPro,
                                       Case::operationCancelled};
-    static constexpr std::array names{"LauncherError.appNotFound",          "LauncherError.architectureUnavailable",
-                                      "LauncherError.launchFailed",         "LauncherError.parallelLaunchUnsupported",
-                                      "LauncherError.preferenceMutationFailed", "LauncherError.rosettaNotInstalled",
-                                      "LauncherError.invalidBundle",        "LauncherError.notLogicPro",
+    static constexpr std::array names{"LauncherError.appNotFound",
+                                      "LauncherError.architectureUnavailable",
+                                      "LauncherError.launchFailed",
+                                      "LauncherError.parallelLaunchUnsupported",
+                                      "LauncherError.preferenceMutationFailed",
+                                      "LauncherError.rosettaNotInstalled",
+                                      "LauncherError.invalidBundle",
+                                      "LauncherError.notLogicPro",
                                       "LauncherError.operationCancelled"};
 };
 

@@ -38,10 +38,8 @@ QJsonObject LogicApp::toJson() const
         }
     }
     return QJsonObject{
-        {QStringLiteral("id"), idText()},
-        {QStringLiteral("displayName"), displayName},
-        {QStringLiteral("bundlePath"), bundlePath},
-        {QStringLiteral("isUserDefined"), isUserDefined},
+        {QStringLiteral("id"), idText()},           {QStringLiteral("displayName"), displayName},
+        {QStringLiteral("bundlePath"), bundlePath}, {QStringLiteral("isUserDefined"), isUserDefined},
         {QStringLiteral("hiddenModes"), modes},
     };
 }

@@ -20,7 +20,10 @@ template <typename E>
 struct EnumTraits;
 
 template <typename E>
-concept RawValueEnum = std::is_enum_v<E> && requires { EnumTraits<E>::cases; };
+concept RawValueEnum = std::is_enum_v<E> && requires
+{
+    EnumTraits<E>::cases;
+};
 
 template <typename E>
 constexpr const auto& allCases()

@@ -15,7 +15,7 @@ struct MenuItem {
 
     Kind kind = Kind::action;
     QString title;
-    QString symbolName;       // the platform's named symbol image
+    QString symbolName;         // the platform's named symbol image
     QVariant representedObject; // what a choice hands back
     bool enabled = true;
 

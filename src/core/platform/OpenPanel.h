@@ -10,9 +10,9 @@ namespace vantrel {
 class OpenPanel {
 public:
     struct Request {
-        QString directory;   // where it starts
-        QString message;     // shown above the list
-        QString prompt;      // the confirm button
+        QString directory; // where it starts
+        QString message;   // shown above the list
+        QString prompt;    // the confirm button
     };
 
     virtual ~OpenPanel() = default;

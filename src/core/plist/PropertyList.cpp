@@ -70,9 +70,8 @@ public:
         const std::uint64_t top = readBigEndian(trailer + 16, 8);
         m_tableOffset = readBigEndian(trailer + 24, 8);
         auto validSize = [](int s) { return s == 1 || s == 2 || s == 4 || s == 8; };
-        if (!validSize(m_offsetSize) || !validSize(m_refSize) || m_count == 0 || top >= m_count
-            || m_tableOffset < 8 || m_tableOffset >= m_size - 32
-            || m_count > (m_size - 32 - m_tableOffset) / std::uint64_t(m_offsetSize)) {
+        if (!validSize(m_offsetSize) || !validSize(m_refSize) || m_count == 0 || top >= m_count || m_tableOffset < 8
+            || m_tableOffset >= m_size - 32 || m_count > (m_size - 32 - m_tableOffset) / std::uint64_t(m_offsetSize)) {
             return false;
         }
         m_nodes.assign(std::size_t(m_count), Node{});
@@ -96,7 +95,8 @@ private:
 
     std::optional<std::uint64_t> objectOffset(std::uint64_t index) const
     {
-        const std::uint64_t offset = readBigEndian(m_data + m_tableOffset + index * std::uint64_t(m_offsetSize), m_offsetSize);
+        const std::uint64_t offset =
+            readBigEndian(m_data + m_tableOffset + index * std::uint64_t(m_offsetSize), m_offsetSize);
         if (offset < 8 || offset >= m_tableOffset) {
             return std::nullopt;
         }
@@ -155,7 +155,7 @@ private:
             return lengthAt(cursor, nibble, length) && fits(cursor, length);
         case 0x5:
             return lengthAt(cursor, nibble, length) && fits(cursor, length)
-                && std::memchr(m_data + cursor, 0, std::size_t(length)) == nullptr;
+                   && std::memchr(m_data + cursor, 0, std::size_t(length)) == nullptr;
         case 0x6: {
             if (!lengthAt(cursor, nibble, length) || !fits(cursor, length, 2)) {
                 return false;

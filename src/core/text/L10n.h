@@ -19,9 +19,18 @@ enum class Key { VANTREL_L10N_KEYS(VANTREL_L10N_ENUM_CASE) };
 // A format argument: "%@" takes a string, "%d" an integer.
 using Argument = std::variant<QString, qint64>;
 
-inline Argument argument(const QString& text) { return text; }
-inline Argument argument(const char* utf8) { return QString::fromUtf8(utf8); }
-inline Argument argument(std::integral auto number) { return qint64(number); }
+inline Argument argument(const QString& text)
+{
+    return text;
+}
+inline Argument argument(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+inline Argument argument(std::integral auto number)
+{
+    return qint64(number);
+}
 
 // The pattern of `key` in `language`: Russian falls back to English, English to the
 // key's name. The tables are built once and safe to read from any thread.

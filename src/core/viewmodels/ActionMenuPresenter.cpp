@@ -59,8 +59,8 @@ Menu ActionMenuPresenter::menu(const LaunchCard& card)
 {
     Menu menu;
     menu.title = card.app.displayName;
-    const QString header = card.app.displayName + QStringLiteral(" — ") + card.metadata.shortVersion + QStringLiteral(" · ")
-        + card.modeText();
+    const QString header = card.app.displayName + QStringLiteral(" — ") + card.metadata.shortVersion
+                           + QStringLiteral(" · ") + card.modeText();
     menu.items.append({MenuItem::Kind::header, header, {}, {}, false});
     menu.items.append({MenuItem::Kind::separator, {}, {}, {}, false});
     const AppLanguage language = L10n::currentLanguage();
@@ -79,7 +79,8 @@ void ActionMenuPresenter::present(const LaunchCard& card, QObject* anchorView, O
 {
     m_onSelect = std::move(onSelect);
     if (m_menus) {
-        m_menus->popUp(menu(card), anchorView, [this](const QVariant& representedObject) { handle(representedObject); });
+        m_menus->popUp(menu(card), anchorView,
+                       [this](const QVariant& representedObject) { handle(representedObject); });
     }
 }
 

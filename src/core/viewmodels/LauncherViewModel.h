@@ -133,7 +133,10 @@ private:
 
     QVariantList cardList() const;
     QString selectedCardIDText() const { return m_selectedCardID.value_or(QString()); }
-    void setSelectedCardIDText(const QString& id) { setSelectedCardID(id.isEmpty() ? std::nullopt : std::optional(id)); }
+    void setSelectedCardIDText(const QString& id)
+    {
+        setSelectedCardID(id.isEmpty() ? std::nullopt : std::optional(id));
+    }
     QVariantMap selectedCardMap() const;
     QString statusMessageText() const { return m_statusMessage.value_or(QString()); }
     QString errorMessageText() const { return m_errorMessage.value_or(QString()); }

@@ -59,7 +59,8 @@ QString LogicSupportActions::preferencesScript()
         QStringLiteral("    keystroke \",\" using command down"),
         QStringLiteral("end tell"),
         QStringLiteral("return \"ok\""),
-    }.join(u'\n');
+    }
+        .join(u'\n');
 }
 
 void LogicSupportActions::openLogicPreferences(const std::optional<QString>& /*bundleIdentifier*/)
@@ -67,7 +68,8 @@ void LogicSupportActions::openLogicPreferences(const std::optional<QString>& /*b
     if (m_scripting.runScript(preferencesScript()) == u"ok") {
         return;
     }
-    const QString preferences = m_fileSystem.expandTilde(QStringLiteral("~/Library/Preferences/com.apple.logic10.plist"));
+    const QString preferences =
+        m_fileSystem.expandTilde(QStringLiteral("~/Library/Preferences/com.apple.logic10.plist"));
     if (m_fileSystem.exists(preferences)) {
         m_workspace.activateFileViewerSelecting({HostPath::fileURL(preferences)});
     }
@@ -91,12 +93,14 @@ QString LogicSupportActions::infoWindowScript(const QString& path)
         QStringLiteral("    set theItem to (POSIX file \"") + escapedForScript(path) + QStringLiteral("\") as alias"),
         QStringLiteral("    open information window of theItem"),
         QStringLiteral("end tell"),
-    }.join(u'\n');
+    }
+        .join(u'\n');
 }
 
 void LogicSupportActions::showGetInfo(const QUrl& url)
 {
-    const QString pasteboard = QStringLiteral("Vantrel.ShowInfo.") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    const QString pasteboard =
+        QStringLiteral("Vantrel.ShowInfo.") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     if (m_scripting.performService(QStringLiteral("Finder/Show Info"), pasteboard, {url})) {
         return;
     }

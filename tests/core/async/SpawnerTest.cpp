@@ -1,5 +1,5 @@
-#include "async/ManualClock.h"
 #include "async/Spawner.h"
+#include "async/ManualClock.h"
 #include "support/TaskTesting.h"
 
 #include <gtest/gtest.h>
@@ -61,7 +61,10 @@ TEST(Spawner, AnEscapedExceptionIsReportedWithItsLabel)
     };
     spawner.spawn(failing(), QStringLiteral("restore startupAction"));
     // A task that already failed before it was handed over is reported too.
-    auto failsAtOnce = []() -> Task<> { throw std::logic_error("at once"); co_return; };
+    auto failsAtOnce = []() -> Task<> {
+        throw std::logic_error("at once");
+        co_return;
+    };
     spawner.spawn(failsAtOnce(), QStringLiteral("eager"));
     EXPECT_EQ(reports, (std::vector<QString>{QStringLiteral("eager")}));
 

@@ -16,7 +16,10 @@ using A = BinaryArchitecture;
 
 namespace {
 
-SliceSet parse(const QByteArray& bytes) { return ArchitectureDetector::architecturesFromMachOHeader(bytes); }
+SliceSet parse(const QByteArray& bytes)
+{
+    return ArchitectureDetector::architecturesFromMachOHeader(bytes);
+}
 
 QByteArray bytes(std::initializer_list<int> values)
 {
@@ -30,8 +33,15 @@ QByteArray bytes(std::initializer_list<int> values)
 // Counts what is read through it, to prove how much of an executable is touched.
 class RecordingFileSystem final : public FileSystem {
 public:
-    explicit RecordingFileSystem(FileSystem& inner) : m_inner(inner) {}
-    bool exists(const QString& p) const override { ++existsCalls; return m_inner.exists(p); }
+    explicit RecordingFileSystem(FileSystem& inner)
+        : m_inner(inner)
+    {
+    }
+    bool exists(const QString& p) const override
+    {
+        ++existsCalls;
+        return m_inner.exists(p);
+    }
     bool isDirectory(const QString& p) const override { return m_inner.isDirectory(p); }
     std::optional<QByteArray> readAll(const QString& p) const override
     {
@@ -60,7 +70,10 @@ private:
     FileSystem& m_inner;
 };
 
-QUrl url(const char* path) { return HostPath::fileURL(QString::fromUtf8(path)); }
+QUrl url(const char* path)
+{
+    return HostPath::fileURL(QString::fromUtf8(path));
+}
 
 } // namespace
 
@@ -80,14 +93,15 @@ TEST(MachOHeader, UniversalHeadersWalkTheirRecords)
     EXPECT_EQ(parse(MachO::header(both, ByteOrder::big)), (SliceSet{A::arm64, A::x86_64}));
     EXPECT_EQ(parse(MachO::header(both, ByteOrder::little)), (SliceSet{A::arm64, A::x86_64}));
     // arm64e shares arm64's CPU type; i386 is unknown and skipped.
-    EXPECT_EQ(parse(MachO::header({{MachO::cpuTypeI386}, {MachO::cpuTypeArm64, MachO::cpuSubtypeArm64e}, {MachO::cpuTypeX86_64}})),
+    EXPECT_EQ(parse(MachO::header(
+                  {{MachO::cpuTypeI386}, {MachO::cpuTypeArm64, MachO::cpuSubtypeArm64e}, {MachO::cpuTypeX86_64}})),
               (SliceSet{A::arm64, A::x86_64}));
     EXPECT_EQ(parse(MachO::header({{MachO::cpuTypeArm64}}, ByteOrder::big, true)), SliceSet{A::arm64});
     EXPECT_EQ(parse(MachO::header({}, ByteOrder::big, true)), SliceSet{}) << "a count of 0";
 
     // Three records declared, only the first record's leading 8 bytes present.
-    QByteArray truncated = MachO::header({{MachO::cpuTypeX86_64}, {MachO::cpuTypeArm64}, {MachO::cpuTypeArm64}},
-                                         ByteOrder::big, true, 0);
+    QByteArray truncated =
+        MachO::header({{MachO::cpuTypeX86_64}, {MachO::cpuTypeArm64}, {MachO::cpuTypeArm64}}, ByteOrder::big, true, 0);
     EXPECT_EQ(parse(truncated.left(16)), SliceSet{A::x86_64});
     EXPECT_EQ(parse(truncated.left(15)), SliceSet{});
     EXPECT_EQ(parse(truncated.left(8 + 20 + 8)), (SliceSet{A::arm64, A::x86_64}));
@@ -105,7 +119,8 @@ TEST(MachOHeader, EverythingElseIsEmpty)
     EXPECT_EQ(parse(QByteArray("#!/bin/sh\nexec true\n")), SliceSet{});
     EXPECT_EQ(parse(bytes({0xCE, 0xFA, 0xED, 0xFE, 0x07, 0x00, 0x00, 0x00})), SliceSet{}) << "32-bit thin";
     EXPECT_EQ(parse(bytes({0xFE, 0xED, 0xFA, 0xCE, 0x00, 0x00, 0x00, 0x07})), SliceSet{}) << "32-bit thin, big-endian";
-    EXPECT_EQ(parse(bytes({0xCA, 0xFE, 0xBA, 0xBF, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x0C, 0, 0, 0, 0})), SliceSet{})
+    EXPECT_EQ(parse(bytes({0xCA, 0xFE, 0xBA, 0xBF, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x0C, 0, 0, 0, 0})),
+              SliceSet{})
         << "64-bit universal";
 }
 
@@ -144,7 +159,8 @@ TEST(ArchitectureDetector, BrokenBundlesGiveNoSlices)
     mac.writeFile(QStringLiteral("/Applications/Array.app/Contents/Info.plist"),
                   "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>x</string></array></plist>");
     mac.writeFile(QStringLiteral("/Applications/NumberName.app/Contents/Info.plist"),
-                  "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleExecutable</key><integer>5</integer></dict></plist>");
+                  "<?xml version=\"1.0\"?><plist "
+                  "version=\"1.0\"><dict><key>CFBundleExecutable</key><integer>5</integer></dict></plist>");
     fs.createDirectories(QStringLiteral("/Applications/NoPlist.app/Contents/MacOS"));
     // The executable is a folder.
     writeBundle(fs, {.path = QStringLiteral("/Applications/Folder.app"), .writeExecutable = false});
@@ -159,8 +175,9 @@ TEST(ArchitectureDetector, BrokenBundlesGiveNoSlices)
 
     // A binary Info.plist is read like an XML one.
     writeBundle(fs, {.path = QStringLiteral("/Applications/Binary.app"), .slices = {{MachO::cpuTypeX86_64}}});
-    auto info = PropertyList::serialize(QVariantMap{{QStringLiteral("CFBundleExecutable"), QStringLiteral("Logic Pro X")}},
-                                        PropertyList::Format::Binary);
+    auto info =
+        PropertyList::serialize(QVariantMap{{QStringLiteral("CFBundleExecutable"), QStringLiteral("Logic Pro X")}},
+                                PropertyList::Format::Binary);
     mac.writeFile(QStringLiteral("/Applications/Binary.app/Contents/Info.plist"), *info);
     EXPECT_EQ(detector.architectures(url("/Applications/Binary.app")), SliceSet{A::x86_64});
 }

@@ -1,5 +1,5 @@
-#include "installations/ArchitectureDetector.h"
 #include "installations/LaunchCardBuilder.h"
+#include "installations/ArchitectureDetector.h"
 #include "support/TempSimulatedMac.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,8 @@ namespace {
 
 ResolvedLogicApp installation(const QString& name, SliceSet slices, QSet<M> hidden = {})
 {
-    LogicApp app{QUuid::createUuid(), name, QStringLiteral("/Applications/") + name + QStringLiteral(".app"), false, hidden};
+    LogicApp app{QUuid::createUuid(), name, QStringLiteral("/Applications/") + name + QStringLiteral(".app"), false,
+                 hidden};
     LogicAppMetadata metadata{QStringLiteral("com.apple.logic10"), QStringLiteral("11.0"), std::nullopt, slices, name,
                               NSImageRef{app.bundlePath}};
     return {app, metadata, false};
@@ -39,7 +40,10 @@ void expectCards(const QList<LaunchCard>& cards, const QList<Expected>& expected
 
 struct CardsTest : ::testing::Test {
     TempSimulatedMac mac;
-    void SetUp() override { mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en")); }
+    void SetUp() override
+    {
+        mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    }
     void installRosetta() { mac.writeFile(QStringLiteral("/usr/libexec/rosetta/runtime"), "x"); }
 };
 
@@ -55,13 +59,15 @@ TEST_F(CardsTest, AvailabilityBySlicesWithRosettaInstalled)
     const auto unreadable = installation(QStringLiteral("Unreadable"), {});
 
     auto cards = LaunchCardBuilder::buildCards({universal}, detector);
-    expectCards(cards, {{M::native, true, std::nullopt, QStringLiteral("Native")}, {M::rosetta, true, std::nullopt, QStringLiteral("Rosetta")}});
+    expectCards(cards, {{M::native, true, std::nullopt, QStringLiteral("Native")},
+                        {M::rosetta, true, std::nullopt, QStringLiteral("Rosetta")}});
     EXPECT_EQ(cards[0].id, universal.app.idText() + QStringLiteral("-native"));
     EXPECT_EQ(cards[1].id, universal.app.idText() + QStringLiteral("-rosetta"));
     EXPECT_EQ(cards[0].app, universal.app);
     EXPECT_EQ(cards[0].metadata, *universal.metadata);
 
-    expectCards(LaunchCardBuilder::buildCards({armOnly}, detector), {{M::native, true, std::nullopt, QStringLiteral("arm64 only")}});
+    expectCards(LaunchCardBuilder::buildCards({armOnly}, detector),
+                {{M::native, true, std::nullopt, QStringLiteral("arm64 only")}});
     expectCards(LaunchCardBuilder::buildCards({intelOnly}, detector),
                 {{M::native, false, QStringLiteral("No arm64 slice in this binary."), QStringLiteral("Native")},
                  {M::rosetta, true, std::nullopt, QStringLiteral("Rosetta")}});
@@ -74,8 +80,10 @@ TEST_F(CardsTest, AvailabilityBySlicesWithRosettaInstalled)
     for (const auto& card : cards) {
         ids << card.id;
     }
-    EXPECT_EQ(ids, (QStringList{intelOnly.app.idText() + QStringLiteral("-native"), intelOnly.app.idText() + QStringLiteral("-rosetta"),
-                                universal.app.idText() + QStringLiteral("-native"), universal.app.idText() + QStringLiteral("-rosetta"),
+    EXPECT_EQ(ids, (QStringList{intelOnly.app.idText() + QStringLiteral("-native"),
+                                intelOnly.app.idText() + QStringLiteral("-rosetta"),
+                                universal.app.idText() + QStringLiteral("-native"),
+                                universal.app.idText() + QStringLiteral("-rosetta"),
                                 armOnly.app.idText() + QStringLiteral("-native")}));
 }
 
@@ -91,7 +99,8 @@ TEST_F(CardsTest, WithoutRosettaEveryRosettaCardIsUnavailableForGood)
                  {M::native, false, QStringLiteral("No arm64 slice in this binary."), QStringLiteral("Native")},
                  {M::rosetta, false, reason, QStringLiteral("Rosetta")}});
     installRosetta();
-    EXPECT_FALSE(LaunchCardBuilder::buildCards({universal}, detector)[1].isAvailable) << "the detector's answer is cached";
+    EXPECT_FALSE(LaunchCardBuilder::buildCards({universal}, detector)[1].isAvailable)
+        << "the detector's answer is cached";
 
     // Reasons are resolved in the language current at build time.
     mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("ru"));
@@ -115,7 +124,8 @@ TEST_F(CardsTest, HiddenModesMissingInstallationsAndSelectionRepair)
     auto flaggedMissing = installation(QStringLiteral("Flagged"), {A::arm64});
     flaggedMissing.isMissing = true;
 
-    const auto cards = LaunchCardBuilder::buildCards({nativeHidden, bothHidden, missing, flaggedMissing, universal}, detector);
+    const auto cards =
+        LaunchCardBuilder::buildCards({nativeHidden, bothHidden, missing, flaggedMissing, universal}, detector);
     ASSERT_EQ(cards.size(), 3);
     EXPECT_EQ(cards[0].id, nativeHidden.app.idText() + QStringLiteral("-rosetta"));
     EXPECT_EQ(cards[1].app.id, universal.app.id);
@@ -125,7 +135,8 @@ TEST_F(CardsTest, HiddenModesMissingInstallationsAndSelectionRepair)
     universal.app.hiddenModes.insert(M::rosetta);
     const auto rebuilt = LaunchCardBuilder::buildCards({universal}, detector);
     EXPECT_EQ(LaunchCardBuilder::repairedSelection(rosettaID, rebuilt), std::nullopt);
-    EXPECT_EQ(LaunchCardBuilder::repairedSelection(std::nullopt, rebuilt), std::nullopt) << "nothing is selected automatically";
+    EXPECT_EQ(LaunchCardBuilder::repairedSelection(std::nullopt, rebuilt), std::nullopt)
+        << "nothing is selected automatically";
     EXPECT_TRUE(LaunchCardBuilder::buildCards({}, detector).isEmpty());
     EXPECT_EQ(LaunchCardBuilder::repairedSelection(rosettaID, {}), std::nullopt);
 }

@@ -1,6 +1,6 @@
+#include "installations/LogicScanner.h"
 #include "installations/AppConstants.h"
 #include "installations/ArchitectureDetector.h"
-#include "installations/LogicScanner.h"
 #include "platform/HostPath.h"
 #include "simhost/BundleWriter.h"
 #include "support/TempSimulatedMac.h"
@@ -15,7 +15,8 @@ using vantrel::testing::TempSimulatedMac;
 
 namespace {
 
-void app(TempSimulatedMac& mac, const QString& path, std::optional<QString> identifier, const QString& version = QStringLiteral("11.0"))
+void app(TempSimulatedMac& mac, const QString& path, std::optional<QString> identifier,
+         const QString& version = QStringLiteral("11.0"))
 {
     ASSERT_TRUE(writeBundle(mac.fs(), {.path = path, .identifier = std::move(identifier), .shortVersion = version}));
 }
@@ -95,20 +96,29 @@ TEST_F(ScannerTest, StoredEntriesKeepTheirOrderAndIdentity)
     app(mac, QStringLiteral("/Applications/Logic Pro.app"), QStringLiteral("com.apple.logic10"));
     app(mac, QStringLiteral("/Applications/Logic Pro X.app"), QStringLiteral("com.apple.logic10"));
     app(mac, QStringLiteral("/Applications/Alpha Logic Pro.app"), QStringLiteral("com.apple.logic10"));
-    writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Logic Pro Broken.app"), .identifier = QStringLiteral("com.apple.logic10")});
+    writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Logic Pro Broken.app"),
+                           .identifier = QStringLiteral("com.apple.logic10")});
 
-    LogicApp dotted{QUuid::createUuid(), QStringLiteral("My Main Logic"), QStringLiteral("/Applications/./Logic Pro.app"), true,
+    LogicApp dotted{QUuid::createUuid(),
+                    QStringLiteral("My Main Logic"),
+                    QStringLiteral("/Applications/./Logic Pro.app"),
+                    true,
                     {LaunchArchitecture::rosetta}};
-    LogicApp gone{QUuid::createUuid(), QStringLiteral("Moved Away"), QStringLiteral("/Volumes/Old/Logic Pro.app"), true, {}};
-    LogicApp first{QUuid::createUuid(), QStringLiteral("First X"), QStringLiteral("/Applications/Logic Pro X.app"), false, {}};
-    LogicApp second{QUuid::createUuid(), QStringLiteral("Second X"), QStringLiteral("/Applications/Logic Pro X.app/"), true, {}};
-    LogicApp broken{QUuid::createUuid(), QStringLiteral("Broken"), QStringLiteral("/Applications/Logic Pro Broken.app"), false, {}};
+    LogicApp gone{
+        QUuid::createUuid(), QStringLiteral("Moved Away"), QStringLiteral("/Volumes/Old/Logic Pro.app"), true, {}};
+    LogicApp first{
+        QUuid::createUuid(), QStringLiteral("First X"), QStringLiteral("/Applications/Logic Pro X.app"), false, {}};
+    LogicApp second{
+        QUuid::createUuid(), QStringLiteral("Second X"), QStringLiteral("/Applications/Logic Pro X.app/"), true, {}};
+    LogicApp broken{
+        QUuid::createUuid(), QStringLiteral("Broken"), QStringLiteral("/Applications/Logic Pro Broken.app"), false, {}};
     LogicApp own{QUuid::createUuid(), QStringLiteral("Me"), QStringLiteral("/Applications/Vantrel.app"), true, {}};
 
     const auto result = scanner.scan({gone, first, dotted, second, own, broken});
     ASSERT_EQ(result.size(), 5);
-    EXPECT_EQ(names(result), (QStringList{QStringLiteral("Moved Away"), QStringLiteral("Second X"), QStringLiteral("My Main Logic"),
-                                          QStringLiteral("Broken"), QStringLiteral("Alpha Logic Pro")}));
+    EXPECT_EQ(names(result),
+              (QStringList{QStringLiteral("Moved Away"), QStringLiteral("Second X"), QStringLiteral("My Main Logic"),
+                           QStringLiteral("Broken"), QStringLiteral("Alpha Logic Pro")}));
     // A stored bundle that has gone stays, marked missing.
     EXPECT_TRUE(result[0].isMissing);
     EXPECT_EQ(result[0].metadata, std::nullopt);
@@ -130,8 +140,10 @@ TEST_F(ScannerTest, HostileFoldersAndNamesNeverStopTheScan)
 {
     app(mac, QStringLiteral("/Applications/Logic Pro «Тест» 🎹 \"q\".app"), QStringLiteral("com.apple.logic10"));
     // A link loop, a link out of the simulated disk and a dangling link in /Applications.
-    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/Logic Pro Loop B.app")), mac.native(QStringLiteral("/Applications/Logic Pro Loop A.app"))));
-    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/Logic Pro Loop A.app")), mac.native(QStringLiteral("/Applications/Logic Pro Loop B.app"))));
+    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/Logic Pro Loop B.app")),
+                            mac.native(QStringLiteral("/Applications/Logic Pro Loop A.app"))));
+    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/Logic Pro Loop A.app")),
+                            mac.native(QStringLiteral("/Applications/Logic Pro Loop B.app"))));
     ASSERT_TRUE(QFile::link(QStringLiteral("/usr"), mac.native(QStringLiteral("/Applications/Logic Pro Outside.app"))));
     // The user's Applications folder is a file: it cannot be listed.
     mac.fs().remove(QStringLiteral("~/Applications"));
@@ -152,9 +164,11 @@ TEST_F(ScannerTest, HostileFoldersAndNamesNeverStopTheScan)
 TEST(AppConstants, TheLaunchersOwnBundleUnderAnyName)
 {
     TempSimulatedMac mac;
-    writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Tools/Launcher Copy.app"), .identifier = QStringLiteral("com.vantrel.app")});
+    writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Tools/Launcher Copy.app"),
+                           .identifier = QStringLiteral("com.vantrel.app")});
     EXPECT_TRUE(AppConstants::isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/./Vantrel.app"))));
-    EXPECT_TRUE(AppConstants::isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/Tools/Launcher Copy.app"))));
+    EXPECT_TRUE(
+        AppConstants::isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/Tools/Launcher Copy.app"))));
     EXPECT_TRUE(AppConstants::isOwnApplication(HostPath::fileURL(QStringLiteral("/Volumes/X/vantrel.APP"))));
     EXPECT_FALSE(AppConstants::isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/Vantrel Helper.app"))));
 }

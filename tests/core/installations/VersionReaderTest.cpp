@@ -1,5 +1,5 @@
-#include "installations/ArchitectureDetector.h"
 #include "installations/VersionReader.h"
+#include "installations/ArchitectureDetector.h"
 #include "platform/HostPath.h"
 #include "simhost/BundleWriter.h"
 #include "support/TempSimulatedMac.h"
@@ -12,7 +12,10 @@ using vantrel::testing::TempSimulatedMac;
 
 namespace {
 
-QUrl url(const QString& path) { return HostPath::fileURL(path); }
+QUrl url(const QString& path)
+{
+    return HostPath::fileURL(path);
+}
 
 } // namespace
 
@@ -40,17 +43,22 @@ TEST(VersionReader, ReadsMetadataInOrderWithTrimmingAndFallbacks)
     EXPECT_EQ(reader.bundleIdentifier(url(path)), QStringLiteral("com.apple.logic10"));
 
     // The name falls back to CFBundleName, then to the file name; an empty string is kept.
-    writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/A.app"), .shortVersion = QStringLiteral("1"),
+    writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/A.app"),
+                           .shortVersion = QStringLiteral("1"),
                            .bundleName = QStringLiteral("From Name")});
-    EXPECT_EQ(reader.metadata(url(QStringLiteral("/Applications/A.app")), detector)->displayName, QStringLiteral("From Name"));
-    writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Logic Pro 10.7.app"), .shortVersion = QStringLiteral("10.7")});
+    EXPECT_EQ(reader.metadata(url(QStringLiteral("/Applications/A.app")), detector)->displayName,
+              QStringLiteral("From Name"));
+    writeBundle(mac.fs(),
+                {.path = QStringLiteral("/Applications/Logic Pro 10.7.app"), .shortVersion = QStringLiteral("10.7")});
     auto byFile = reader.metadata(url(QStringLiteral("/Applications/Logic Pro 10.7.app")), detector);
     ASSERT_TRUE(byFile);
     EXPECT_EQ(byFile->displayName, QStringLiteral("Logic Pro 10.7"));
     EXPECT_EQ(byFile->bundleIdentifier, std::nullopt);
     EXPECT_EQ(byFile->buildVersion, std::nullopt);
-    writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/B.app"), .shortVersion = QStringLiteral("1"),
-                           .displayName = QStringLiteral(""), .bundleName = QStringLiteral("ignored")});
+    writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/B.app"),
+                           .shortVersion = QStringLiteral("1"),
+                           .displayName = QStringLiteral(""),
+                           .bundleName = QStringLiteral("ignored")});
     EXPECT_EQ(reader.metadata(url(QStringLiteral("/Applications/B.app")), detector)->displayName, QString());
 }
 
@@ -59,7 +67,8 @@ TEST(VersionReader, NoUsableShortVersionMeansNoMetadata)
     TempSimulatedMac mac;
     VersionReader reader;
     ArchitectureDetector detector;
-    writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Blank.app"), .shortVersion = QStringLiteral(" \t\n\u00a0")});
+    writeBundle(mac.fs(),
+                {.path = QStringLiteral("/Applications/Blank.app"), .shortVersion = QStringLiteral(" \t\n\u00a0")});
     writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/None.app")});
     writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Number.app"),
                            .extraInfo = {{QStringLiteral("CFBundleShortVersionString"), 11}}});

@@ -30,7 +30,8 @@ struct LaunchTest : ::testing::Test {
     {
         mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
         for (const QString& path : {logicPath, otherPath}) {
-            ASSERT_TRUE(sim::writeBundle(mac.fs(), {.path = path, .identifier = QStringLiteral("com.apple.logic10"),
+            ASSERT_TRUE(sim::writeBundle(mac.fs(), {.path = path,
+                                                    .identifier = QStringLiteral("com.apple.logic10"),
                                                     .shortVersion = QStringLiteral("11.0")}));
         }
         mac.mac().setRosettaInstalled(true);
@@ -56,7 +57,8 @@ struct LaunchTest : ::testing::Test {
     {
         QStringList kept;
         for (const QString& line : log()) {
-            if (!line.startsWith(QStringLiteral("detected running Logic")) && !line.startsWith(QStringLiteral("ignoring stale"))) {
+            if (!line.startsWith(QStringLiteral("detected running Logic"))
+                && !line.startsWith(QStringLiteral("ignoring stale"))) {
                 kept << line;
             }
         }

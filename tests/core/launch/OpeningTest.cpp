@@ -24,7 +24,8 @@ struct OpeningTest : LaunchTest {
     // open commands succeed without effect.
     void openStarts(qint32 pid, int cpuType, int status = 0)
     {
-        commands.handler = [this, pid, cpuType, status](const QString&, const QStringList& arguments) -> Task<CommandRunner::Result> {
+        commands.handler = [this, pid, cpuType, status](const QString&,
+                                                        const QStringList& arguments) -> Task<CommandRunner::Result> {
             if (arguments.value(0) == u"-n" && status == 0) {
                 workspace.add(pid, arguments.value(4), cpuType);
             }
@@ -34,7 +35,8 @@ struct OpeningTest : LaunchTest {
 
     void workspaceStarts(qint32 pid, int cpuType)
     {
-        workspace.onOpenApplication = [this, pid, cpuType](const QUrl& url, const OpenConfiguration&) -> Task<OpenResult> {
+        workspace.onOpenApplication = [this, pid, cpuType](const QUrl& url,
+                                                           const OpenConfiguration&) -> Task<OpenResult> {
             auto application = workspace.add(pid, url.toLocalFile(), cpuType);
             co_return OpenResult{application, std::nullopt};
         };
@@ -51,11 +53,13 @@ TEST_F(OpeningTest, PrimaryWaySucceedsAndLeavesThePreferenceForced)
     const auto start = mac.clock().now();
     auto outcome = run(manager->openApplication(logicURL, LaunchArchitecture::rosetta, std::nullopt));
     ASSERT_FALSE(outcome.error);
-    EXPECT_EQ(steps(), (QStringList{QStringLiteral("LS pref before=nil → rosetta"), QStringLiteral("LS pref now=x86_64"),
-                                    QStringLiteral("open -n --arch x86_64 -a /Applications/Logic Pro.app"),
-                                    QStringLiteral("verify matches=[1001] wrong=[]"), QStringLiteral("verify matches=[1001] wrong=[]"),
-                                    QStringLiteral("verify matches=[1001] wrong=[]"), QStringLiteral("verified stable rosetta pid=1001"),
-                                    QStringLiteral("launch OK as rosetta; LS pref left at x86_64 (not restored)")}));
+    EXPECT_EQ(steps(),
+              (QStringList{
+                  QStringLiteral("LS pref before=nil → rosetta"), QStringLiteral("LS pref now=x86_64"),
+                  QStringLiteral("open -n --arch x86_64 -a /Applications/Logic Pro.app"),
+                  QStringLiteral("verify matches=[1001] wrong=[]"), QStringLiteral("verify matches=[1001] wrong=[]"),
+                  QStringLiteral("verify matches=[1001] wrong=[]"), QStringLiteral("verified stable rosetta pid=1001"),
+                  QStringLiteral("launch OK as rosetta; LS pref left at x86_64 (not restored)")}));
     EXPECT_EQ(mac.clock().now() - start, 500ms) << "settled at the first probe 0.45 s after the first match";
     EXPECT_EQ(lsPreference(), QStringLiteral("x86_64"));
     EXPECT_TRUE(workspace.journal.contains(QStringLiteral("activate 1001 options=1")));
@@ -69,9 +73,11 @@ TEST_F(OpeningTest, AFailingOpenCommandFallsBackToTheWorkspace)
     auto outcome = run(manager->openApplication(logicURL, LaunchArchitecture::rosetta, std::nullopt));
     ASSERT_FALSE(outcome.error);
     const QStringList lines = steps();
-    EXPECT_TRUE(lines.contains(QStringLiteral("primary open failed: Launch failed: open --arch x86_64 exited with status 1. — trying NSWorkspace")));
+    EXPECT_TRUE(lines.contains(QStringLiteral(
+        "primary open failed: Launch failed: open --arch x86_64 exited with status 1. — trying NSWorkspace")));
     EXPECT_EQ(lines.last(), QStringLiteral("NSWorkspace launch OK; LS pref left at rosetta"));
-    EXPECT_TRUE(workspace.journal.contains(QStringLiteral("openApplication /Applications/Logic Pro.app new=1 arch=16777223 activates=1")));
+    EXPECT_TRUE(workspace.journal.contains(
+        QStringLiteral("openApplication /Applications/Logic Pro.app new=1 arch=16777223 activates=1")));
 }
 
 TEST_F(OpeningTest, TheWorkspaceStartingTheWrongArchitectureFailsTheLaunchAndRestoresThePreference)
@@ -80,9 +86,12 @@ TEST_F(OpeningTest, TheWorkspaceStartingTheWrongArchitectureFailsTheLaunchAndRes
     workspaceStarts(1201, CpuType::arm64);
     auto outcome = run(manager->openApplication(logicURL, LaunchArchitecture::rosetta, std::nullopt));
     const auto error = launcherError(outcome.error);
-    EXPECT_EQ(error, LauncherError::launchFailed(QStringLiteral("NSWorkspace returned arm64 (Native) instead of Rosetta.")));
-    EXPECT_EQ(steps().last(),
-              QStringLiteral("launch FAILED: Launch failed: NSWorkspace returned arm64 (Native) instead of Rosetta.; LS pref restored"));
+    EXPECT_EQ(error,
+              LauncherError::launchFailed(QStringLiteral("NSWorkspace returned arm64 (Native) instead of Rosetta.")));
+    EXPECT_EQ(
+        steps().last(),
+        QStringLiteral(
+            "launch FAILED: Launch failed: NSWorkspace returned arm64 (Native) instead of Rosetta.; LS pref restored"));
     EXPECT_EQ(lsPreference(), QStringLiteral("arm64")) << "nothing was recorded before, so arm64";
 }
 
@@ -94,11 +103,12 @@ TEST_F(OpeningTest, VerificationFailureAfterTheOpenCommandAlsoFallsBack)
     };
     const auto start = mac.clock().now();
     auto outcome = run(manager->openApplication(logicURL, LaunchArchitecture::rosetta, std::nullopt));
-    EXPECT_EQ(launcherError(outcome.error), LauncherError::launchFailed(QStringLiteral("The application cannot be opened.")));
+    EXPECT_EQ(launcherError(outcome.error),
+              LauncherError::launchFailed(QStringLiteral("The application cannot be opened.")));
     const QStringList lines = steps();
     EXPECT_TRUE(lines.contains(QStringLiteral("verify matches=[] wrong=[\"1301:16777228\"]")));
-    EXPECT_TRUE(lines.contains(QStringLiteral(
-        "primary open failed: Launch failed: Requested Rosetta, but Logic Pro started as arm64 (Native). — trying NSWorkspace")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("primary open failed: Launch failed: Requested Rosetta, but Logic Pro "
+                                              "started as arm64 (Native). — trying NSWorkspace")));
     EXPECT_EQ(mac.clock().now() - start, 12s);
 }
 
@@ -156,7 +166,8 @@ TEST_F(OpeningTest, AMissingLaunchServicesSetterUndoesTheDocumentsOverride)
 
 TEST_F(OpeningTest, ABundleWithoutIdentifierOverridesLogicsDefaultDomain)
 {
-    ASSERT_TRUE(sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Logic Pro Anon.app"), .shortVersion = QStringLiteral("1")}));
+    ASSERT_TRUE(sim::writeBundle(
+        mac.fs(), {.path = QStringLiteral("/Applications/Logic Pro Anon.app"), .shortVersion = QStringLiteral("1")}));
     openStarts(1601, CpuType::arm64);
     auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
     auto outcome = run(manager->openApplication(HostPath::fileURL(QStringLiteral("/Applications/Logic Pro Anon.app")),
@@ -170,22 +181,26 @@ TEST_F(OpeningTest, ABundleWithoutIdentifierOverridesLogicsDefaultDomain)
 TEST_F(OpeningTest, TheRequestFlow)
 {
     // Nothing on disk: refused before anything happens.
-    auto missing = run(manager->launch(HostPath::fileURL(QStringLiteral("/Applications/Gone.app")), LaunchArchitecture::native,
-                                       LaunchAction::launch, false, std::nullopt));
+    auto missing = run(manager->launch(HostPath::fileURL(QStringLiteral("/Applications/Gone.app")),
+                                       LaunchArchitecture::native, LaunchAction::launch, false, std::nullopt));
     EXPECT_EQ(launcherError(missing.error), LauncherError::appNotFound(QStringLiteral("/Applications/Gone.app")));
-    EXPECT_EQ(steps(), (QStringList{QStringLiteral("launch request mode=native action=launch path=/Applications/Gone.app doc=nil"),
-                                    QStringLiteral("canLaunch failed: Logic Pro was not found at “/Applications/Gone.app”.")}));
+    EXPECT_EQ(
+        steps(),
+        (QStringList{QStringLiteral("launch request mode=native action=launch path=/Applications/Gone.app doc=nil"),
+                     QStringLiteral("canLaunch failed: Logic Pro was not found at “/Applications/Gone.app”.")}));
 
     // The same copy already in the mode and no project: activated, nothing launched.
     workspace.add(1701, logicPath, CpuType::arm64);
-    auto activated = run(manager->launch(logicURL, LaunchArchitecture::native, LaunchAction::launchSafeMode, true, std::nullopt));
+    auto activated =
+        run(manager->launch(logicURL, LaunchArchitecture::native, LaunchAction::launchSafeMode, true, std::nullopt));
     ASSERT_FALSE(activated.error);
     EXPECT_EQ(steps().last(), QStringLiteral("activated existing native instance"));
     EXPECT_TRUE(steps().contains(QStringLiteral("parallel=This Logic Pro is already running in Native mode.")));
     EXPECT_TRUE(workspace.journal.filter(QStringLiteral("key-")).isEmpty());
 
     // A support action is no launch request.
-    auto support = run(manager->launch(logicURL, LaunchArchitecture::rosetta, LaunchAction::openPreferences, false, std::nullopt));
+    auto support =
+        run(manager->launch(logicURL, LaunchArchitecture::rosetta, LaunchAction::openPreferences, false, std::nullopt));
     EXPECT_EQ(launcherError(support.error), LauncherError::operationCancelled());
 }
 
@@ -204,7 +219,8 @@ TEST_F(OpeningTest, SafeModeReleasesControlExactlyOnceEvenWhenTheLaunchFails)
     ASSERT_FALSE(good.error);
     const QStringList keys = workspace.journal.filter(QStringLiteral("key-"));
     EXPECT_EQ(keys, (QStringList{QStringLiteral("key-down 59 flags=262144"), QStringLiteral("key-up 59 flags=0")}));
-    EXPECT_EQ(workspace.journal.first(), QStringLiteral("key-down 59 flags=262144")) << "Control is down before the start";
+    EXPECT_EQ(workspace.journal.first(), QStringLiteral("key-down 59 flags=262144"))
+        << "Control is down before the start";
     EXPECT_EQ(mac.clock().now() - start, 150ms + 500ms + 2s);
 }
 
@@ -229,7 +245,8 @@ TEST_F(OpeningTest, WithoutRecentProjectRestoresBeforeAFailureReturns)
     // With a project the request goes through the ordinary opening instead.
     workspace.probe.setDead(1901);
     openStarts(1902, CpuType::arm64);
-    auto withProject = run(manager->launch(logicURL, LaunchArchitecture::native, LaunchAction::launchWithoutRecentProject, false, songURL));
+    auto withProject = run(manager->launch(logicURL, LaunchArchitecture::native,
+                                           LaunchAction::launchWithoutRecentProject, false, songURL));
     ASSERT_FALSE(withProject.error);
     EXPECT_TRUE(steps().contains(QStringLiteral("startupAction → doNothing for document open")));
 }

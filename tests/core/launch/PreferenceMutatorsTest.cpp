@@ -17,8 +17,14 @@ class RecordingLaunchServices final : public LaunchServices {
 public:
     struct Setter final : ArchitecturePreferenceSetter {
         QStringList& calls;
-        explicit Setter(QStringList& c) : calls(c) {}
-        bool canMakeBundleURL(const QString& path) const override { return !path.contains(QStringLiteral("unmakeable")); }
+        explicit Setter(QStringList& c)
+            : calls(c)
+        {
+        }
+        bool canMakeBundleURL(const QString& path) const override
+        {
+            return !path.contains(QStringLiteral("unmakeable"));
+        }
         void setPreference(const QString& path, const QString& arch) override { calls << path + u' ' + arch; }
     };
 
@@ -30,7 +36,10 @@ public:
     }
 };
 
-QUrl url(const char* path) { return HostPath::fileURL(QString::fromUtf8(path)); }
+QUrl url(const char* path)
+{
+    return HostPath::fileURL(QString::fromUtf8(path));
+}
 
 std::optional<LauncherError> thrownBy(const std::function<void()>& action)
 {
@@ -68,7 +77,8 @@ TEST(ArchitecturePreferenceMutator, OverridesRecordAndRestore)
     // Native after rosetta, and back.
     auto native = mutator.beginOverride(dotted, LaunchArchitecture::native, true);
     EXPECT_EQ(native.previousPreference, QStringLiteral("x86_64"));
-    EXPECT_EQ(services.calls.last(), QStringLiteral("/Applications/Logic Pro.app arm64")) << "dot segments share one entry";
+    EXPECT_EQ(services.calls.last(), QStringLiteral("/Applications/Logic Pro.app arm64"))
+        << "dot segments share one entry";
     mutator.endOverride(native);
     EXPECT_EQ(services.calls.last(), QStringLiteral("/Applications/Logic Pro.app x86_64"));
 
@@ -100,8 +110,11 @@ TEST(ArchitecturePreferenceMutator, MissingSetterOrBundleURLFails)
 
     services.present = true;
     ArchitecturePreferenceMutator present(services);
-    EXPECT_EQ(thrownBy([&] { present.beginOverride(url("/Applications/unmakeable.app"), LaunchArchitecture::rosetta, true); }),
-              LauncherError::preferenceMutationFailed(QStringLiteral("Could not set Launch Services architecture preference to x86_64.")));
+    EXPECT_EQ(thrownBy([&] {
+                  present.beginOverride(url("/Applications/unmakeable.app"), LaunchArchitecture::rosetta, true);
+              }),
+              LauncherError::preferenceMutationFailed(
+                  QStringLiteral("Could not set Launch Services architecture preference to x86_64.")));
     EXPECT_TRUE(services.calls.isEmpty());
 }
 
@@ -120,7 +133,8 @@ TEST(LogicPreferenceMutator, RestoresExactlyWhatWasThere)
 
     // An integer comes back as an integer, a string as a string, a date as a date.
     const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5), QTimeZone::utc());
-    for (const QVariant& previous : {QVariant(qint64(1)), QVariant(QStringLiteral("1")), QVariant(when), QVariant(true)}) {
+    for (const QVariant& previous :
+         {QVariant(qint64(1)), QVariant(QStringLiteral("1")), QVariant(when), QVariant(true)}) {
         logic->setValue(QStringLiteral("startupAction"), previous);
         auto t = mutator.beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
         EXPECT_EQ(t.previousValue, previous);

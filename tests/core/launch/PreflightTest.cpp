@@ -17,8 +17,10 @@ struct PreflightTest : LaunchTest {
 
 TEST_F(PreflightTest, ChecksInOrder)
 {
-    sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Arm.app"), .slices = {{sim::MachO::cpuTypeArm64}}});
-    sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Intel.app"), .slices = {{sim::MachO::cpuTypeX86_64}}});
+    sim::writeBundle(mac.fs(),
+                     {.path = QStringLiteral("/Applications/Arm.app"), .slices = {{sim::MachO::cpuTypeArm64}}});
+    sim::writeBundle(mac.fs(),
+                     {.path = QStringLiteral("/Applications/Intel.app"), .slices = {{sim::MachO::cpuTypeX86_64}}});
     sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Broken.app"), .writeExecutable = false});
 
     EXPECT_EQ(check(QStringLiteral("/Applications/Gone.app"), LaunchArchitecture::native),
@@ -30,14 +32,16 @@ TEST_F(PreflightTest, ChecksInOrder)
     EXPECT_EQ(check(QStringLiteral("/Applications/Intel.app"), LaunchArchitecture::native),
               LauncherError::architectureUnavailable(LaunchArchitecture::native));
     for (LaunchArchitecture mode : allCases<LaunchArchitecture>()) {
-        EXPECT_EQ(check(QStringLiteral("/Applications/Broken.app"), mode), LauncherError::architectureUnavailable(mode));
+        EXPECT_EQ(check(QStringLiteral("/Applications/Broken.app"), mode),
+                  LauncherError::architectureUnavailable(mode));
     }
 
     // Without Rosetta (a new detector: the answer is cached per detector).
     mac.mac().setRosettaInstalled(false);
     rebuildManager();
     EXPECT_EQ(check(QStringLiteral("/Applications/Arm.app"), LaunchArchitecture::rosetta),
-              LauncherError::architectureUnavailable(LaunchArchitecture::rosetta)) << "the slice is checked first";
+              LauncherError::architectureUnavailable(LaunchArchitecture::rosetta))
+        << "the slice is checked first";
     EXPECT_EQ(check(logicPath, LaunchArchitecture::rosetta), LauncherError::rosettaNotInstalled());
     EXPECT_EQ(check(logicPath, LaunchArchitecture::native), std::nullopt);
 

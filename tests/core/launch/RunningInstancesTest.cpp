@@ -40,17 +40,25 @@ TEST_F(RunningInstancesTest, OnlyLiveLogicProcessesCountAndEachEntryIsLogged)
         pids << application->processIdentifier();
     }
     EXPECT_EQ(pids, (QList<qint32>{501, 503, 509, 511}));
-    EXPECT_EQ(log(), (QStringList{
-                         QStringLiteral("detected running Logic: pid=501 path=/Applications/Logic Pro.app id=com.apple.logic10"),
-                         QStringLiteral("ignoring stale/helper Logic entry: pid=502 policy=0 alive=false id=com.apple.logic10 path=/Applications/Logic Pro.app"),
-                         QStringLiteral("detected running Logic: pid=503 path=/Applications/Logic Pro X.app id=com.apple.logic10"),
-                         QStringLiteral("ignoring stale/helper Logic entry: pid=504 policy=0 alive=true id=com.apple.logic10.share path=/Applications/Logic Pro.app/Contents/PlugIns/Share.appex"),
-                         QStringLiteral("ignoring stale/helper Logic entry: pid=505 policy=0 alive=true id=com.apple.logic.QuickLook path=/Applications/Logic Pro.app"),
-                         QStringLiteral("ignoring stale/helper Logic entry: pid=506 policy=1 alive=true id=com.apple.logic10 path=/Applications/Logic Pro.app"),
-                         QStringLiteral("detected running Logic: pid=509 path=/Applications/Logic Remote.app id=com.apple.logicremote"),
-                         QStringLiteral("ignoring stale/helper Logic entry: pid=510 policy=0 alive=true id=com.apple.logic10.extension path=/Applications/Logic Pro.app"),
-                         QStringLiteral("detected running Logic: pid=511 path=? id=com.apple.logic10"),
-                     }));
+    EXPECT_EQ(
+        log(),
+        (QStringList{
+            QStringLiteral("detected running Logic: pid=501 path=/Applications/Logic Pro.app id=com.apple.logic10"),
+            QStringLiteral("ignoring stale/helper Logic entry: pid=502 policy=0 alive=false id=com.apple.logic10 "
+                           "path=/Applications/Logic Pro.app"),
+            QStringLiteral("detected running Logic: pid=503 path=/Applications/Logic Pro X.app id=com.apple.logic10"),
+            QStringLiteral("ignoring stale/helper Logic entry: pid=504 policy=0 alive=true id=com.apple.logic10.share "
+                           "path=/Applications/Logic Pro.app/Contents/PlugIns/Share.appex"),
+            QStringLiteral("ignoring stale/helper Logic entry: pid=505 policy=0 alive=true "
+                           "id=com.apple.logic.QuickLook path=/Applications/Logic Pro.app"),
+            QStringLiteral("ignoring stale/helper Logic entry: pid=506 policy=1 alive=true id=com.apple.logic10 "
+                           "path=/Applications/Logic Pro.app"),
+            QStringLiteral(
+                "detected running Logic: pid=509 path=/Applications/Logic Remote.app id=com.apple.logicremote"),
+            QStringLiteral("ignoring stale/helper Logic entry: pid=510 policy=0 alive=true "
+                           "id=com.apple.logic10.extension path=/Applications/Logic Pro.app"),
+            QStringLiteral("detected running Logic: pid=511 path=? id=com.apple.logic10"),
+        }));
     EXPECT_FALSE(manager->isLive(0));
     EXPECT_FALSE(manager->isLive(-4));
     EXPECT_TRUE(LaunchManager::isLogicProBundleID(QStringLiteral("com.apple.logicpro.beta")));
@@ -66,13 +74,16 @@ TEST_F(RunningInstancesTest, ParallelStatusForEachSituation)
     EXPECT_EQ(manager->parallelLaunchStatus(logicURL, LaunchArchitecture::native),
               ParallelLaunchStatus::allowed(QStringLiteral("Different Logic installations can run side by side.")));
     workspace.add(602, logicPath + QStringLiteral("/"), CpuType::arm64);
-    EXPECT_EQ(manager->parallelLaunchStatus(logicURL, LaunchArchitecture::rosetta).kind, ParallelLaunchStatus::Case::tentative);
-    EXPECT_EQ(manager->parallelLaunchStatus(HostPath::fileURL(QStringLiteral("/Applications/./Logic Pro.app")), LaunchArchitecture::native),
+    EXPECT_EQ(manager->parallelLaunchStatus(logicURL, LaunchArchitecture::rosetta).kind,
+              ParallelLaunchStatus::Case::tentative);
+    EXPECT_EQ(manager->parallelLaunchStatus(HostPath::fileURL(QStringLiteral("/Applications/./Logic Pro.app")),
+                                            LaunchArchitecture::native),
               ParallelLaunchStatus::unsupported(QStringLiteral("This Logic Pro is already running in Native mode.")));
     mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("ru"));
     EXPECT_EQ(manager->parallelLaunchStatus(logicURL, LaunchArchitecture::rosetta).message,
-              QStringLiteral("Уже запущена другая архитектура этой копии Logic Pro. Будет запрошен второй экземпляр; Logic может "
-                             "отказать из\u2011за общих ресурсов."));
+              QStringLiteral(
+                  "Уже запущена другая архитектура этой копии Logic Pro. Будет запрошен второй экземпляр; Logic может "
+                  "отказать из\u2011за общих ресурсов."));
 
     manager->activateExisting(logicURL, LaunchArchitecture::rosetta);
     EXPECT_TRUE(workspace.journal.isEmpty()) << "no instance in that mode";
@@ -82,20 +93,22 @@ TEST_F(RunningInstancesTest, ParallelStatusForEachSituation)
 
 TEST_F(RunningInstancesTest, QuitsOtherInstallationsAndTheOtherModeButNeverTheKeptOne)
 {
-    workspace.add(701, otherPath, CpuType::x86_64);                // another installation
-    workspace.add(702, logicPath, CpuType::x86_64);                // this one, other mode
-    workspace.add(703, logicPath, CpuType::arm64);                 // this one, requested mode
-    workspace.add(704, logicPath, CpuType::unknown);               // this one, unknown mode
-    auto gone = workspace.add(705, otherPath, CpuType::arm64);     // already terminated
+    workspace.add(701, otherPath, CpuType::x86_64);            // another installation
+    workspace.add(702, logicPath, CpuType::x86_64);            // this one, other mode
+    workspace.add(703, logicPath, CpuType::arm64);             // this one, requested mode
+    workspace.add(704, logicPath, CpuType::unknown);           // this one, unknown mode
+    auto gone = workspace.add(705, otherPath, CpuType::arm64); // already terminated
     workspace.probe.setDead(705);
     (void)gone;
     const auto start = mac.clock().now();
     auto outcome = run(manager->quitOtherLogicIfNeeded(logicURL, LaunchArchitecture::native));
     EXPECT_FALSE(outcome.error);
-    EXPECT_EQ(workspace.journal, (QStringList{QStringLiteral("activate 701 options=1"), QStringLiteral("terminate 701"),
-                                              QStringLiteral("activate 702 options=1"), QStringLiteral("terminate 702")}));
+    EXPECT_EQ(workspace.journal,
+              (QStringList{QStringLiteral("activate 701 options=1"), QStringLiteral("terminate 701"),
+                           QStringLiteral("activate 702 options=1"), QStringLiteral("terminate 702")}));
     const QStringList lines = log();
-    EXPECT_TRUE(lines.contains(QStringLiteral("graceful quit of 2 other Logic instance(s) before switching version/mode")));
+    EXPECT_TRUE(
+        lines.contains(QStringLiteral("graceful quit of 2 other Logic instance(s) before switching version/mode")));
     EXPECT_EQ(lines.filter(QStringLiteral("other Logic instance(s) quit")).size(), 1);
     EXPECT_EQ(lines.last(), QStringLiteral("other Logic instance(s) quit"));
     // Two 0.2 s pauses before the requests, the first poll finds them gone, then 0.3 s.

@@ -55,15 +55,16 @@ TEST_F(VerificationTest, AWrongArchitectureBesideAGoodOneFailsAtTheDeadline)
     workspace.add(2203, otherPath, CpuType::arm64); // another copy never counts as wrong
     const auto start = mac.clock().now();
     auto outcome = run(manager->verifyArchitecture(logicURL, LaunchArchitecture::rosetta, {}, true));
-    EXPECT_EQ(launcherError(outcome.error),
-              LauncherError::launchFailed(QStringLiteral("Requested Rosetta, but Logic Pro started as arm64 (Native).")));
+    EXPECT_EQ(launcherError(outcome.error), LauncherError::launchFailed(QStringLiteral(
+                                                "Requested Rosetta, but Logic Pro started as arm64 (Native).")));
     EXPECT_EQ(mac.clock().now() - start, 18s);
     EXPECT_TRUE(steps().contains(QStringLiteral("verify matches=[2201] wrong=[\"2202:16777228\"]")));
 
     mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("ru"));
     workspace.applications.clear();
     auto nothing = run(manager->verifyArchitecture(logicURL, LaunchArchitecture::native, {}, false));
-    EXPECT_EQ(launcherError(nothing.error), LauncherError::launchFailed(QStringLiteral("Logic Pro не запустился в режиме Нативный.")));
+    EXPECT_EQ(launcherError(nothing.error),
+              LauncherError::launchFailed(QStringLiteral("Logic Pro не запустился в режиме Нативный.")));
 }
 
 TEST_F(VerificationTest, ReadinessWaitsForFinishedLaunchingAndNeverFails)
@@ -119,19 +120,28 @@ TEST_F(VerificationTest, HandoffMakesEveryAttemptAndSucceedsIfAnyDid)
     auto outcome = run(manager->openDocumentReliably(songURL, logicURL, LaunchArchitecture::native, true));
     ASSERT_FALSE(outcome.error);
     const QStringList lines = steps();
-    EXPECT_EQ(lines.filter(QStringLiteral("NSWorkspace document open failed: Launch failed: busy — falling back to /usr/bin/open")).size(), 4);
-    EXPECT_TRUE(lines.contains(QStringLiteral("document open attempt 1 failed: Launch failed: open document exited with status 1")));
+    EXPECT_EQ(lines
+                  .filter(QStringLiteral(
+                      "NSWorkspace document open failed: Launch failed: busy — falling back to /usr/bin/open"))
+                  .size(),
+              4);
+    EXPECT_TRUE(lines.contains(
+        QStringLiteral("document open attempt 1 failed: Launch failed: open document exited with status 1")));
     EXPECT_EQ(lines.last(), QStringLiteral("document handoff sequence finished: ") + songPath);
     EXPECT_EQ(workspace.journal.filter(QStringLiteral("activate 2401")).size(), 4);
-    EXPECT_EQ(workspace.journal.filter(QStringLiteral("run /usr/bin/open -a /Applications/Logic Pro.app ") + songPath).size(), 4);
+    EXPECT_EQ(
+        workspace.journal.filter(QStringLiteral("run /usr/bin/open -a /Applications/Logic Pro.app ") + songPath).size(),
+        4);
 
     fallbacks = -100;
     auto none = run(manager->openDocumentReliably(songURL, logicURL, LaunchArchitecture::native, false));
-    EXPECT_EQ(launcherError(none.error), LauncherError::launchFailed(QStringLiteral("Could not open project in Logic Pro: ") + songPath));
+    EXPECT_EQ(launcherError(none.error),
+              LauncherError::launchFailed(QStringLiteral("Could not open project in Logic Pro: ") + songPath));
 
     auto missing = run(manager->openDocumentReliably(HostPath::fileURL(QStringLiteral("/nowhere/X.logicx")), logicURL,
                                                      LaunchArchitecture::native, true));
-    EXPECT_EQ(launcherError(missing.error), LauncherError::launchFailed(QStringLiteral("Project not found: /nowhere/X.logicx")));
+    EXPECT_EQ(launcherError(missing.error),
+              LauncherError::launchFailed(QStringLiteral("Project not found: /nowhere/X.logicx")));
 }
 
 TEST_F(VerificationTest, AnAttemptThatHangsTimesOutAndTheNextOneFollows)

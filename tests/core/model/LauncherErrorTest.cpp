@@ -20,7 +20,8 @@ TEST(LauncherError, MessagesInBothLanguages)
 {
     TempSimulatedMac mac;
     useLanguage(mac, "en");
-    EXPECT_EQ(LauncherError::launchFailed(QStringLiteral("timed out")).errorDescription(), QStringLiteral("Launch failed: timed out"));
+    EXPECT_EQ(LauncherError::launchFailed(QStringLiteral("timed out")).errorDescription(),
+              QStringLiteral("Launch failed: timed out"));
     EXPECT_EQ(LauncherError::architectureUnavailable(LaunchArchitecture::rosetta).errorDescription(),
               QStringLiteral("This copy of Logic Pro cannot launch in Rosetta mode."));
     EXPECT_EQ(LauncherError::architectureUnavailable(LaunchArchitecture::native).errorDescription(),
@@ -32,12 +33,14 @@ TEST(LauncherError, MessagesInBothLanguages)
               QStringLiteral("Only Logic Pro apps can be added — Vantrel itself is not a target."));
 
     useLanguage(mac, "ru");
-    EXPECT_EQ(LauncherError::launchFailed(QStringLiteral("timed out")).errorDescription(), QStringLiteral("Ошибка запуска: timed out"));
+    EXPECT_EQ(LauncherError::launchFailed(QStringLiteral("timed out")).errorDescription(),
+              QStringLiteral("Ошибка запуска: timed out"));
     EXPECT_EQ(LauncherError::architectureUnavailable(LaunchArchitecture::rosetta).errorDescription(),
               QStringLiteral("Эту копию Logic Pro нельзя запустить в режиме Rosetta."));
     EXPECT_EQ(LauncherError::architectureUnavailable(LaunchArchitecture::native).errorDescription(),
               QStringLiteral("Эту копию Logic Pro нельзя запустить в режиме Нативный."));
-    EXPECT_EQ(LauncherError::appNotFound(QStringLiteral("/A.app")).errorDescription(), QStringLiteral("Logic Pro не найден по пути «/A.app»."));
+    EXPECT_EQ(LauncherError::appNotFound(QStringLiteral("/A.app")).errorDescription(),
+              QStringLiteral("Logic Pro не найден по пути «/A.app»."));
     EXPECT_EQ(LauncherError::rosettaNotInstalled().errorDescription(),
               QStringLiteral("Rosetta 2 не установлена. Установите её в Системных настройках или выполните "
                              "`softwareupdate --install-rosetta`."));
@@ -48,7 +51,8 @@ TEST(LauncherError, AValueChangesLanguageWithTheInterfaceButItsPayloadDoesNot)
     TempSimulatedMac mac;
     useLanguage(mac, "ru");
     // A detail made while the interface was Russian stays Russian inside an English message.
-    const QString detail = L10n::text(L10n::Key::errorDidNotStartMode, L10n::string(L10n::Key::native, AppLanguage::russian));
+    const QString detail =
+        L10n::text(L10n::Key::errorDidNotStartMode, L10n::string(L10n::Key::native, AppLanguage::russian));
     const LauncherError error = LauncherError::launchFailed(detail);
     EXPECT_EQ(error.errorDescription(), QStringLiteral("Ошибка запуска: Logic Pro не запустился в режиме Нативный."));
     useLanguage(mac, "en");
@@ -67,7 +71,8 @@ TEST(LauncherError, EqualityIsByCaseAndPayload)
 {
     EXPECT_EQ(LauncherError::appNotFound(QStringLiteral("/a")), LauncherError::appNotFound(QStringLiteral("/a")));
     EXPECT_NE(LauncherError::appNotFound(QStringLiteral("/a")), LauncherError::appNotFound(QStringLiteral("/b")));
-    EXPECT_NE(LauncherError::launchFailed(QStringLiteral("x")), LauncherError::preferenceMutationFailed(QStringLiteral("x")));
+    EXPECT_NE(LauncherError::launchFailed(QStringLiteral("x")),
+              LauncherError::preferenceMutationFailed(QStringLiteral("x")));
     EXPECT_NE(LauncherError::architectureUnavailable(LaunchArchitecture::native),
               LauncherError::architectureUnavailable(LaunchArchitecture::rosetta));
     EXPECT_EQ(LauncherError::operationCancelled(), LauncherError::operationCancelled());

@@ -9,9 +9,13 @@ using namespace vantrel;
 
 namespace {
 
-QByteArray list(const QByteArray& elements) { return "[" + elements + "]"; }
+QByteArray list(const QByteArray& elements)
+{
+    return "[" + elements + "]";
+}
 
-const QByteArray validRecord = R"({"id":"D6A1B5E2-1C3F-4A7B-9E0D-2F4C6B8A1E3D","displayName":"Logic Pro","bundlePath":"/Applications/Logic Pro.app"})";
+const QByteArray validRecord =
+    R"({"id":"D6A1B5E2-1C3F-4A7B-9E0D-2F4C6B8A1E3D","displayName":"Logic Pro","bundlePath":"/Applications/Logic Pro.app"})";
 
 } // namespace
 
@@ -20,12 +24,14 @@ TEST(LogicApp, WrittenAndReadBackItIsTheSameRecord)
     LogicApp app = LogicApp::make(QStringLiteral("Logic «Pro» 🎹"), QStringLiteral("/Applications/Logic Pro.app"), true);
     app.hiddenModes = {LaunchArchitecture::rosetta, LaunchArchitecture::native};
     const QJsonObject json = app.toJson();
-    EXPECT_EQ(json.keys(), (QStringList{QStringLiteral("bundlePath"), QStringLiteral("displayName"), QStringLiteral("hiddenModes"),
-                                        QStringLiteral("id"), QStringLiteral("isUserDefined")}));
+    EXPECT_EQ(json.keys(),
+              (QStringList{QStringLiteral("bundlePath"), QStringLiteral("displayName"), QStringLiteral("hiddenModes"),
+                           QStringLiteral("id"), QStringLiteral("isUserDefined")}));
     EXPECT_EQ(json.value(QStringLiteral("id")).toString(), app.idText());
     EXPECT_EQ(app.idText().size(), 36);
     EXPECT_EQ(app.idText(), app.idText().toUpper());
-    EXPECT_EQ(json.value(QStringLiteral("hiddenModes")).toArray(), (QJsonArray{QStringLiteral("native"), QStringLiteral("rosetta")}));
+    EXPECT_EQ(json.value(QStringLiteral("hiddenModes")).toArray(),
+              (QJsonArray{QStringLiteral("native"), QStringLiteral("rosetta")}));
     EXPECT_EQ(LogicApp::fromJson(json), app);
 
     const QByteArray stored = QJsonDocument(QJsonArray{json, LogicApp::make({}, {}, false).toJson()}).toJson();
@@ -43,7 +49,8 @@ TEST(LogicApp, OptionalKeysDefaultAndExtraKeysAreIgnored)
     EXPECT_FALSE(decoded->first().isUserDefined);
     EXPECT_TRUE(decoded->first().hiddenModes.isEmpty());
     EXPECT_EQ(decoded->first().idText(), QStringLiteral("D6A1B5E2-1C3F-4A7B-9E0D-2F4C6B8A1E3D"));
-    EXPECT_TRUE(LogicApp::decodeList(list(R"({"id":"d6a1b5e2-1c3f-4a7b-9e0d-2f4c6b8a1e3d","displayName":"","bundlePath":"",
+    EXPECT_TRUE(
+        LogicApp::decodeList(list(R"({"id":"d6a1b5e2-1c3f-4a7b-9e0d-2f4c6b8a1e3d","displayName":"","bundlePath":"",
         "isUserDefined":null,"hiddenModes":["rosetta","rosetta"],"color":"red"})")));
     EXPECT_EQ(LogicApp::decodeList("[]"), QList<LogicApp>{});
 }

@@ -205,9 +205,9 @@ TEST(PropertyList, DeepNestingIsBoundedBothWays)
 TEST(PropertyList, ValuesAPropertyListCannotCarryAreRefused)
 {
     EXPECT_FALSE(PropertyList::serialize(QVariant(), Format::Xml).has_value());
-    EXPECT_FALSE(PropertyList::serialize(QVariantMap{{QStringLiteral("url"), QUrl(QStringLiteral("https://x"))}},
-                                         Format::Binary)
-                     .has_value());
+    EXPECT_FALSE(
+        PropertyList::serialize(QVariantMap{{QStringLiteral("url"), QUrl(QStringLiteral("https://x"))}}, Format::Binary)
+            .has_value());
     EXPECT_FALSE(PropertyList::serialize(QDateTime(), Format::Xml).has_value());
 }
 
@@ -275,15 +275,24 @@ TEST(PropertyList, DeeplyNestedBinaryInputIsRefusedWithoutExhaustingTheStack)
 TEST(PropertyList, HostileBinaryGraphsAreRefused)
 {
     // A string with a NUL inside (ASCII and UTF-16) — libplist would abort on it.
-    EXPECT_FALSE(PropertyList::parse(binaryPlist({QByteArray("\x53" "a\0b", 4)})).has_value());
+    EXPECT_FALSE(PropertyList::parse(binaryPlist({QByteArray("\x53"
+                                                             "a\0b",
+                                                             4)}))
+                     .has_value());
     EXPECT_FALSE(PropertyList::parse(binaryPlist({QByteArray("\x62\0a\0\0", 5)})).has_value());
-    EXPECT_EQ(PropertyList::parse(binaryPlist({QByteArray("\x53" "abc", 4)})), QVariant(QStringLiteral("abc")));
+    EXPECT_EQ(PropertyList::parse(binaryPlist({QByteArray("\x53"
+                                                          "abc",
+                                                          4)})),
+              QVariant(QStringLiteral("abc")));
     // An array that contains itself.
     EXPECT_FALSE(PropertyList::parse(binaryPlist({arrayOf({0})})).has_value());
     // A reference past the object table.
     EXPECT_FALSE(PropertyList::parse(binaryPlist({arrayOf({7})})).has_value());
     // A length that runs past the data.
-    EXPECT_FALSE(PropertyList::parse(binaryPlist({QByteArray("\x5F\x10\xFF" "abc", 6)})).has_value());
+    EXPECT_FALSE(PropertyList::parse(binaryPlist({QByteArray("\x5F\x10\xFF"
+                                                             "abc",
+                                                             6)}))
+                     .has_value());
     // Shared references that would expand to 2^40 nodes: each array holds the next twice.
     QList<QByteArray> laughs;
     for (quint32 i = 0; i < 40; ++i) {

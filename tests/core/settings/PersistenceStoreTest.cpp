@@ -1,5 +1,5 @@
-#include "helpers/BurstLists.h"
 #include "settings/PersistenceStore.h"
+#include "helpers/BurstLists.h"
 #include "support/TempSimulatedMac.h"
 
 #include <QJsonArray>
@@ -12,7 +12,6 @@
 
 using namespace vantrel;
 using vantrel::testing::TempSimulatedMac;
-
 
 namespace {
 
@@ -55,9 +54,9 @@ TEST(PersistenceStore, WritesTheFileAndAnIdenticalDefaultsCopy)
     const QJsonArray array = QJsonDocument::fromJson(*file).array();
     ASSERT_EQ(array.size(), 2);
     for (const QJsonValue& record : array) {
-        EXPECT_EQ(record.toObject().keys(), (QStringList{QStringLiteral("bundlePath"), QStringLiteral("displayName"),
-                                                         QStringLiteral("hiddenModes"), QStringLiteral("id"),
-                                                         QStringLiteral("isUserDefined")}));
+        EXPECT_EQ(record.toObject().keys(),
+                  (QStringList{QStringLiteral("bundlePath"), QStringLiteral("displayName"),
+                               QStringLiteral("hiddenModes"), QStringLiteral("id"), QStringLiteral("isUserDefined")}));
     }
     // Sorted keys in the text itself, not only in the parsed object.
     const qsizetype bundle = file->indexOf("\"bundlePath\"");
@@ -80,7 +79,8 @@ TEST(PersistenceStore, FallsBackToTheDefaultsCopyAndTheNextSaveRepairsTheFile)
 
     const QList<QByteArray> broken = {
         "{ not json",
-        "[{\"id\":\"D6A1B5E2-1C3F-4A7B-9E0D-2F4C6B8A1E3D\",\"displayName\":\"x\",\"bundlePath\":\"/x\",\"hiddenModes\":[\"intel\"]}]",
+        "[{\"id\":\"D6A1B5E2-1C3F-4A7B-9E0D-2F4C6B8A1E3D\",\"displayName\":\"x\",\"bundlePath\":\"/"
+        "x\",\"hiddenModes\":[\"intel\"]}]",
         "{\"id\":\"D6A1B5E2-1C3F-4A7B-9E0D-2F4C6B8A1E3D\"}",
         QByteArray(),
     };

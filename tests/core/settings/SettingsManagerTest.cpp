@@ -1,9 +1,9 @@
+#include "settings/SettingsManager.h"
 #include "installations/ArchitectureDetector.h"
 #include "installations/LogicScanner.h"
 #include "model/LauncherError.h"
 #include "settings/LogicAppStoring.h"
 #include "settings/PersistenceStore.h"
-#include "settings/SettingsManager.h"
 #include "simhost/BundleWriter.h"
 #include "support/TempSimulatedMac.h"
 
@@ -34,13 +34,17 @@ struct SettingsTest : ::testing::Test {
 
     void SetUp() override
     {
-        for (const char* path : {"/Applications/Logic Pro.app", "/Applications/Logic Pro X.app", "/Applications/Логик Про.app"}) {
-            ASSERT_TRUE(sim::writeBundle(mac.fs(), {.path = QString::fromUtf8(path), .identifier = QStringLiteral("com.apple.logic10"),
+        for (const char* path :
+             {"/Applications/Logic Pro.app", "/Applications/Logic Pro X.app", "/Applications/Логик Про.app"}) {
+            ASSERT_TRUE(sim::writeBundle(mac.fs(), {.path = QString::fromUtf8(path),
+                                                    .identifier = QStringLiteral("com.apple.logic10"),
                                                     .shortVersion = QStringLiteral("11.0")}));
         }
-        sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Notes.app"), .identifier = QStringLiteral("com.apple.Notes"),
+        sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Notes.app"),
+                                    .identifier = QStringLiteral("com.apple.Notes"),
                                     .shortVersion = QStringLiteral("4.0")});
-        sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Vantrel.app"), .identifier = QStringLiteral("com.vantrel.app"),
+        sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Vantrel.app"),
+                                    .identifier = QStringLiteral("com.vantrel.app"),
                                     .shortVersion = QStringLiteral("1.0")});
     }
 
@@ -58,7 +62,10 @@ struct SettingsTest : ::testing::Test {
     }
 };
 
-LogicApp record(const QString& name, const QString& path) { return LogicApp::make(name, path, false); }
+LogicApp record(const QString& name, const QString& path)
+{
+    return LogicApp::make(name, path, false);
+}
 
 QStringList names(const QList<LogicApp>& apps)
 {
@@ -106,10 +113,14 @@ TEST_F(SettingsTest, SeedsOnlyAnEmptyList)
 TEST_F(SettingsTest, AddingValidatesAndReplacesTheSameBundle)
 {
     auto settings = manager();
-    EXPECT_EQ(refusal([&] { settings->addApp({}, QStringLiteral("/Applications/Missing.app")); }), LauncherError::Case::invalidBundle);
-    EXPECT_EQ(refusal([&] { settings->addApp({}, QStringLiteral("/Applications/Logic Pro.zip")); }), LauncherError::Case::invalidBundle);
-    EXPECT_EQ(refusal([&] { settings->addApp({}, QStringLiteral("/Applications/Notes.app")); }), LauncherError::Case::notLogicPro);
-    EXPECT_EQ(refusal([&] { settings->addApp({}, QStringLiteral("/Applications/Vantrel.app")); }), LauncherError::Case::notLogicPro);
+    EXPECT_EQ(refusal([&] { settings->addApp({}, QStringLiteral("/Applications/Missing.app")); }),
+              LauncherError::Case::invalidBundle);
+    EXPECT_EQ(refusal([&] { settings->addApp({}, QStringLiteral("/Applications/Logic Pro.zip")); }),
+              LauncherError::Case::invalidBundle);
+    EXPECT_EQ(refusal([&] { settings->addApp({}, QStringLiteral("/Applications/Notes.app")); }),
+              LauncherError::Case::notLogicPro);
+    EXPECT_EQ(refusal([&] { settings->addApp({}, QStringLiteral("/Applications/Vantrel.app")); }),
+              LauncherError::Case::notLogicPro);
     EXPECT_EQ(store->saves, 0);
     EXPECT_TRUE(settings->apps().isEmpty());
 
@@ -140,7 +151,8 @@ TEST_F(SettingsTest, RepointingRenamingRemovingAndHiding)
     settings->setModeHidden(id, LaunchArchitecture::native, true);
     const int saves = store->saves;
 
-    EXPECT_EQ(refusal([&] { settings->updatePath(id, QStringLiteral("/Applications/Notes.app")); }), LauncherError::Case::notLogicPro);
+    EXPECT_EQ(refusal([&] { settings->updatePath(id, QStringLiteral("/Applications/Notes.app")); }),
+              LauncherError::Case::notLogicPro);
     EXPECT_EQ(store->saves, saves);
     settings->updatePath(QUuid::createUuid(), QStringLiteral("/Applications/Logic Pro X.app"));
     EXPECT_EQ(store->saves, saves) << "an unknown entry is ignored";
@@ -174,7 +186,8 @@ TEST_F(SettingsTest, RepointingRenamingRemovingAndHiding)
 
 TEST_F(SettingsTest, MovesFollowListMoveOffsets)
 {
-    store->stored = {record(QStringLiteral("A"), QStringLiteral("/a.app")), record(QStringLiteral("B"), QStringLiteral("/b.app")),
+    store->stored = {record(QStringLiteral("A"), QStringLiteral("/a.app")),
+                     record(QStringLiteral("B"), QStringLiteral("/b.app")),
                      record(QStringLiteral("C"), QStringLiteral("/c.app"))};
     auto settings = manager();
     settings->moveApps({0}, 3);

@@ -1,5 +1,5 @@
-#include "support/TempSimulatedMac.h"
 #include "text/L10n.h"
+#include "support/TempSimulatedMac.h"
 #include "text/LocalizationStore.h"
 
 #include <gtest/gtest.h>
@@ -50,9 +50,12 @@ TEST(L10n, TextsKeepTheirExactCharacters)
     EXPECT_EQ(L10n::string(Key::startedMode, AppLanguage::english), QStringLiteral("Started %@ · %@"));
     EXPECT_TRUE(L10n::string(Key::safeModeHint, AppLanguage::russian).contains(QChar(0x2303)));
     EXPECT_TRUE(L10n::string(Key::parallelTentative, AppLanguage::russian).contains(QStringLiteral("из\u2011за")));
-    EXPECT_EQ(L10n::string(Key::errorAppNotFound, AppLanguage::english), QStringLiteral("Logic Pro was not found at \u201C%@\u201D."));
-    EXPECT_EQ(L10n::string(Key::errorAppNotFound, AppLanguage::russian), QStringLiteral("Logic Pro не найден по пути «%@»."));
-    EXPECT_TRUE(L10n::string(Key::errorRosettaNotInstalled, AppLanguage::english).contains(QStringLiteral("`softwareupdate --install-rosetta`")));
+    EXPECT_EQ(L10n::string(Key::errorAppNotFound, AppLanguage::english),
+              QStringLiteral("Logic Pro was not found at \u201C%@\u201D."));
+    EXPECT_EQ(L10n::string(Key::errorAppNotFound, AppLanguage::russian),
+              QStringLiteral("Logic Pro не найден по пути «%@»."));
+    EXPECT_TRUE(L10n::string(Key::errorRosettaNotInstalled, AppLanguage::english)
+                    .contains(QStringLiteral("`softwareupdate --install-rosetta`")));
     EXPECT_TRUE(L10n::string(Key::developerCredit, AppLanguage::english).startsWith(QStringLiteral("Developer — ")));
     EXPECT_TRUE(L10n::string(Key::developerCredit, AppLanguage::russian).startsWith(QStringLiteral("Разработчик — ")));
     EXPECT_EQ(pickerName(AppLanguage::russian), QStringLiteral("Русский"));
@@ -63,11 +66,13 @@ TEST(L10n, FormattingFillsPlaceholdersOnceAndNeverRescansArguments)
 {
     EXPECT_EQ(L10n::format(QStringLiteral("Open project: %@"), {QStringLiteral("100%@ mix %d")}),
               QStringLiteral("Open project: 100%@ mix %d"));
-    EXPECT_EQ(L10n::format(QStringLiteral("open --arch %@ exited with status %d."), {QStringLiteral("x86_64"), qint64(1)}),
-              QStringLiteral("open --arch x86_64 exited with status 1."));
+    EXPECT_EQ(
+        L10n::format(QStringLiteral("open --arch %@ exited with status %d."), {QStringLiteral("x86_64"), qint64(1)}),
+        QStringLiteral("open --arch x86_64 exited with status 1."));
     EXPECT_EQ(L10n::format(QStringLiteral("Started %@ · %@"), {}), QStringLiteral("Started %@ · %@"));
     EXPECT_EQ(L10n::format(QStringLiteral("100% sure"), {}), QStringLiteral("100% sure"));
-    EXPECT_EQ(L10n::format(QStringLiteral("%d%% of %@"), {qint64(-5), QStringLiteral("x")}), QStringLiteral("-5% of x"));
+    EXPECT_EQ(L10n::format(QStringLiteral("%d%% of %@"), {qint64(-5), QStringLiteral("x")}),
+              QStringLiteral("-5% of x"));
     EXPECT_EQ(L10n::format(QStringLiteral("%@ and %@"), {QStringLiteral("one")}), QStringLiteral("one and %@"));
     EXPECT_EQ(L10n::format(QStringLiteral("trailing %"), {QStringLiteral("x")}), QStringLiteral("trailing %"));
     EXPECT_EQ(L10n::text(AppLanguage::english, Key::errorOpenArchFailed, "arm64", 255),
@@ -83,10 +88,12 @@ TEST(L10n, CurrentLanguageFollowsTheStoredValue)
     EXPECT_EQ(L10n::text(Key::settingsWindowTitle), QStringLiteral("Настройки Vantrel"));
     storeLanguage(mac, QStringLiteral("en"));
     EXPECT_EQ(L10n::currentLanguage(), AppLanguage::english);
-    EXPECT_EQ(L10n::text(Key::openProjectBanner, QStringLiteral("Song.logicx")), QStringLiteral("Open project: Song.logicx"));
+    EXPECT_EQ(L10n::text(Key::openProjectBanner, QStringLiteral("Song.logicx")),
+              QStringLiteral("Open project: Song.logicx"));
     storeLanguage(mac, QStringLiteral("de"));
     EXPECT_EQ(L10n::currentLanguage(), AppLanguage::russian);
-    EXPECT_EQ(L10n::text(Key::openProjectBanner, QStringLiteral("Song.logicx")), QStringLiteral("Открыть проект: Song.logicx"));
+    EXPECT_EQ(L10n::text(Key::openProjectBanner, QStringLiteral("Song.logicx")),
+              QStringLiteral("Открыть проект: Song.logicx"));
     mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), 1);
     EXPECT_EQ(L10n::currentLanguage(), AppLanguage::russian) << "a value of another type is no language";
 }
@@ -100,7 +107,8 @@ TEST(L10n, TablesAreSafeToReadFromManyThreads)
         threads.emplace_back([&] {
             for (int i = 0; i < 2000; ++i) {
                 const Key key = allCases<Key>()[std::size_t(i % 88)];
-                if (L10n::string(key, AppLanguage::russian).isEmpty() || L10n::string(key, AppLanguage::english).isEmpty()) {
+                if (L10n::string(key, AppLanguage::russian).isEmpty()
+                    || L10n::string(key, AppLanguage::english).isEmpty()) {
                     ++mismatches;
                 }
             }
@@ -158,7 +166,8 @@ TEST(LocalizationStore, EverySetWritesAndRaisesTheRevision)
 
     store.setLanguageCode(QStringLiteral("ru"));
     EXPECT_EQ(store.language(), AppLanguage::russian);
-    EXPECT_EQ(store.text(QStringLiteral("openProjectBanner"), {QStringLiteral("A.logicx")}), QStringLiteral("Открыть проект: A.logicx"));
+    EXPECT_EQ(store.text(QStringLiteral("openProjectBanner"), {QStringLiteral("A.logicx")}),
+              QStringLiteral("Открыть проект: A.logicx"));
     store.setLanguageCode(QStringLiteral("de"));
     EXPECT_EQ(store.revision(), 3u) << "an unknown code is ignored";
     EXPECT_EQ(store.text(QStringLiteral("noSuchKey")), QStringLiteral("noSuchKey"));

@@ -1,9 +1,9 @@
+#include "viewmodels/LauncherViewModel.h"
 #include "installations/ArchitectureDetector.h"
 #include "installations/LogicScanner.h"
 #include "installations/VersionReader.h"
 #include "launch/LaunchTesting.h"
 #include "settings/SettingsManager.h"
-#include "viewmodels/LauncherViewModel.h"
 #include "viewmodels/LogicSupportActions.h"
 
 using namespace vantrel;
@@ -32,8 +32,10 @@ struct LauncherModelTest : LaunchTest {
     void SetUp() override
     {
         LaunchTest::SetUp();
-        sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Logic Pro Intel.app"), .identifier = QStringLiteral("com.apple.logic10"),
-                                    .shortVersion = QStringLiteral("10.4"), .slices = {{sim::MachO::cpuTypeX86_64}}});
+        sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Logic Pro Intel.app"),
+                                    .identifier = QStringLiteral("com.apple.logic10"),
+                                    .shortVersion = QStringLiteral("10.4"),
+                                    .slices = {{sim::MachO::cpuTypeX86_64}}});
         detector = std::make_shared<ArchitectureDetector>();
         auto manager = std::shared_ptr<LaunchManager>(this->manager.release());
         LauncherViewModel::Collaborators c;
@@ -45,7 +47,9 @@ struct LauncherModelTest : LaunchTest {
         c.workspace = &workspace;
         c.menus = &menus;
         model = std::make_unique<LauncherViewModel>(c);
-        model->onBusyLaunchingChanged = [this](bool busy) { shell << (busy ? QStringLiteral("busy") : QStringLiteral("idle")); };
+        model->onBusyLaunchingChanged = [this](bool busy) {
+            shell << (busy ? QStringLiteral("busy") : QStringLiteral("idle"));
+        };
         model->onHideForLaunch = [this](std::function<void()> done) {
             shell << QStringLiteral("hide");
             done();
@@ -80,7 +84,8 @@ struct LauncherModelTest : LaunchTest {
     {
         commands.handler = [this, pid](const QString&, const QStringList& arguments) -> Task<CommandRunner::Result> {
             if (arguments.value(0) == u"-n") {
-                workspace.add(pid, arguments.value(4), arguments.value(2) == u"x86_64" ? CpuType::x86_64 : CpuType::arm64);
+                workspace.add(pid, arguments.value(4),
+                              arguments.value(2) == u"x86_64" ? CpuType::x86_64 : CpuType::arm64);
             }
             co_return CommandRunner::Result{0, {}};
         };
@@ -171,19 +176,22 @@ TEST_F(LauncherModelTest, ASuccessfulLaunchTerminatesAfterwards)
     const LaunchCard logic = card(QStringLiteral("Logic Pro"), LaunchArchitecture::rosetta);
     model->handleCardClick(logic);
     finishTasks();
-    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("hide"), QStringLiteral("terminate"),
-                                  QStringLiteral("idle")}));
+    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("hide"),
+                                  QStringLiteral("terminate"), QStringLiteral("idle")}));
     EXPECT_EQ(model->errorMessage(), std::nullopt);
-    EXPECT_TRUE(workspace.journal.contains(QStringLiteral("run /usr/bin/open -n --arch x86_64 -a /Applications/Logic Pro.app")));
+    EXPECT_TRUE(workspace.journal.contains(
+        QStringLiteral("run /usr/bin/open -n --arch x86_64 -a /Applications/Logic Pro.app")));
 }
 
 TEST_F(LauncherModelTest, AFailedLaunchShowsItsErrorAndRevealsThePanel)
 {
-    commands.handler = [](const QString&, const QStringList&) -> Task<CommandRunner::Result> { co_return CommandRunner::Result{1, {}}; };
+    commands.handler = [](const QString&, const QStringList&) -> Task<CommandRunner::Result> {
+        co_return CommandRunner::Result{1, {}};
+    };
     model->handleCardClick(card(QStringLiteral("Logic Pro"), LaunchArchitecture::native));
     finishTasks();
-    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("hide"), QStringLiteral("idle"),
-                                  QStringLiteral("reveal")}));
+    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("hide"),
+                                  QStringLiteral("idle"), QStringLiteral("reveal")}));
     EXPECT_EQ(model->errorMessage(), QStringLiteral("Launch failed: no handler"));
     EXPECT_FALSE(model->isLaunching());
     EXPECT_EQ(model->cards().size(), 6) << "cards and selection survive for another try";
@@ -195,7 +203,8 @@ TEST_F(LauncherModelTest, AFailedQuitNeverHidesThePanelButStillRevealsIt)
     stubborn->quitsAfter.reset();
     model->handleCardClick(card(QStringLiteral("Logic Pro"), LaunchArchitecture::native));
     finishTasks();
-    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("idle"), QStringLiteral("reveal")}));
+    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("idle"),
+                                  QStringLiteral("reveal")}));
     EXPECT_EQ(model->errorMessage(), QStringLiteral("Operation cancelled."));
 }
 
@@ -207,8 +216,9 @@ TEST_F(LauncherModelTest, TentativeLaunchesShowTheirStatus)
     model->onTerminateAfterLaunch = nullptr;
     model->handleCardClick(card(QStringLiteral("Logic Pro"), LaunchArchitecture::native));
     finishTasks();
-    EXPECT_EQ(model->statusMessage(), QStringLiteral("Another architecture of this Logic Pro is already running. A second instance will be "
-                                                     "requested; Logic Pro may refuse due to shared resources."));
+    EXPECT_EQ(model->statusMessage(),
+              QStringLiteral("Another architecture of this Logic Pro is already running. A second instance will be "
+                             "requested; Logic Pro may refuse due to shared resources."));
 }
 
 TEST_F(LauncherModelTest, NoSelectionMeansIdle)

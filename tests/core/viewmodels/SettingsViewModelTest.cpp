@@ -1,3 +1,4 @@
+#include "viewmodels/SettingsViewModel.h"
 #include "installations/ArchitectureDetector.h"
 #include "installations/LogicScanner.h"
 #include "installations/VersionReader.h"
@@ -7,7 +8,6 @@
 #include "simhost/BundleWriter.h"
 #include "support/FakeWorkspace.h"
 #include "support/TempSimulatedMac.h"
-#include "viewmodels/SettingsViewModel.h"
 
 #include <QCoreApplication>
 
@@ -46,16 +46,20 @@ struct SettingsModelTest : ::testing::Test {
     void SetUp() override
     {
         mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
-        for (const char* path : {"/Applications/Logic Pro.app", "/Applications/Logic Pro X.app", "/Applications/Logic Pro 9.app"}) {
-            sim::writeBundle(mac.fs(), {.path = QString::fromUtf8(path), .identifier = QStringLiteral("com.apple.logic10"),
+        for (const char* path :
+             {"/Applications/Logic Pro.app", "/Applications/Logic Pro X.app", "/Applications/Logic Pro 9.app"}) {
+            sim::writeBundle(mac.fs(), {.path = QString::fromUtf8(path),
+                                        .identifier = QStringLiteral("com.apple.logic10"),
                                         .shortVersion = QStringLiteral("11.0")});
         }
-        sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Notes.app"), .identifier = QStringLiteral("com.apple.Notes"),
+        sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Notes.app"),
+                                    .identifier = QStringLiteral("com.apple.Notes"),
                                     .shortVersion = QStringLiteral("4.0")});
         auto detector = std::make_shared<ArchitectureDetector>();
         auto scanner = std::make_shared<LogicScanner>(detector);
         settings = std::make_shared<SettingsManager>(std::make_shared<MemoryStore>(), scanner);
-        SettingsViewModel::Collaborators c{settings, scanner, std::make_shared<VersionReader>(), detector, &panel, &workspace};
+        SettingsViewModel::Collaborators c{settings, scanner, std::make_shared<VersionReader>(),
+                                           detector, &panel,  &workspace};
         model = std::make_unique<SettingsViewModel>(c);
     }
 
@@ -100,7 +104,8 @@ TEST_F(SettingsModelTest, SavingAnEditKeepsTheDraftOnAnErrorAndClearsItOnSuccess
     model->setDraftPath(QStringLiteral("/Applications/Notes.app"));
     model->setDraftName(QStringLiteral("Renamed"));
     model->saveDraft();
-    EXPECT_EQ(model->errorMessage(), QStringLiteral("Only Logic Pro apps can be added — Vantrel itself is not a target."));
+    EXPECT_EQ(model->errorMessage(),
+              QStringLiteral("Only Logic Pro apps can be added — Vantrel itself is not a target."));
     EXPECT_EQ(model->draftPath(), QStringLiteral("/Applications/Notes.app"));
     EXPECT_EQ(settings->apps().first(), app) << "the entry is untouched";
 
@@ -121,12 +126,15 @@ TEST_F(SettingsModelTest, SavingAnEditKeepsTheDraftOnAnErrorAndClearsItOnSuccess
 
 TEST_F(SettingsModelTest, DropsTryEveryApplication)
 {
-    model->handleDrop({HostPath::fileURL(QStringLiteral("/Applications/Logic Pro.app")), HostPath::fileURL(QStringLiteral("/Applications/Notes.app")),
+    model->handleDrop({HostPath::fileURL(QStringLiteral("/Applications/Logic Pro.app")),
+                       HostPath::fileURL(QStringLiteral("/Applications/Notes.app")),
                        HostPath::fileURL(QStringLiteral("/Applications/Logic Pro X.app"))});
     EXPECT_EQ(names(), (QStringList{QStringLiteral("Logic Pro"), QStringLiteral("Logic Pro X")}));
-    EXPECT_EQ(model->errorMessage(), QStringLiteral("Only Logic Pro apps can be added — Vantrel itself is not a target."));
+    EXPECT_EQ(model->errorMessage(),
+              QStringLiteral("Only Logic Pro apps can be added — Vantrel itself is not a target."));
 
-    model->handleDrop({HostPath::fileURL(QStringLiteral("/Users/tester/Music")), HostPath::fileURL(QStringLiteral("/Users/tester/notes.txt"))});
+    model->handleDrop({HostPath::fileURL(QStringLiteral("/Users/tester/Music")),
+                       HostPath::fileURL(QStringLiteral("/Users/tester/notes.txt"))});
     EXPECT_EQ(model->errorMessage(), QStringLiteral("The selected item is not a valid macOS application bundle."));
     EXPECT_EQ(settings->apps().size(), 2);
     EXPECT_FALSE(model->isEditing()) << "a drop leaves the editor alone";
@@ -139,11 +147,14 @@ TEST_F(SettingsModelTest, RowActionsAndVisibility)
     }
     model->moveUp(0);
     model->moveDown(2);
-    EXPECT_EQ(names(), (QStringList{QStringLiteral("Logic Pro"), QStringLiteral("Logic Pro X"), QStringLiteral("Logic Pro 9")}));
+    EXPECT_EQ(names(),
+              (QStringList{QStringLiteral("Logic Pro"), QStringLiteral("Logic Pro X"), QStringLiteral("Logic Pro 9")}));
     model->moveDown(0);
-    EXPECT_EQ(names(), (QStringList{QStringLiteral("Logic Pro X"), QStringLiteral("Logic Pro"), QStringLiteral("Logic Pro 9")}));
+    EXPECT_EQ(names(),
+              (QStringList{QStringLiteral("Logic Pro X"), QStringLiteral("Logic Pro"), QStringLiteral("Logic Pro 9")}));
     model->moveUp(2);
-    EXPECT_EQ(names(), (QStringList{QStringLiteral("Logic Pro X"), QStringLiteral("Logic Pro 9"), QStringLiteral("Logic Pro")}));
+    EXPECT_EQ(names(),
+              (QStringList{QStringLiteral("Logic Pro X"), QStringLiteral("Logic Pro 9"), QStringLiteral("Logic Pro")}));
 
     const LogicApp app = settings->apps().first();
     EXPECT_TRUE(model->isModeVisible(app, LaunchArchitecture::rosetta));
@@ -177,6 +188,7 @@ TEST_F(SettingsModelTest, TheStoreLinkOpensAndQuits)
     bool quit = false;
     model->onOpenExternalLinkAndQuit = [&] { quit = true; };
     model->openLogicOnAppStore();
-    EXPECT_EQ(workspace.journal, QStringList{QStringLiteral("open macappstore://apps.apple.com/app/logic-pro/id634148309")});
+    EXPECT_EQ(workspace.journal,
+              QStringList{QStringLiteral("open macappstore://apps.apple.com/app/logic-pro/id634148309")});
     EXPECT_TRUE(quit);
 }

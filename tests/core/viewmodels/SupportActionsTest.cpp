@@ -16,10 +16,16 @@ namespace {
 
 LaunchCard armOnlyCard()
 {
-    LogicApp app = LogicApp::make(QStringLiteral("Logic Pro Beta"), QStringLiteral("/Applications/Logic Pro Beta.app"), false);
-    LogicAppMetadata metadata{QStringLiteral("com.apple.logic10"), QStringLiteral("11.2"), std::nullopt, {BinaryArchitecture::arm64},
-                              QStringLiteral("Logic Pro Beta"), std::nullopt};
-    return {LaunchCard::makeID(app, LaunchArchitecture::native), app, metadata, LaunchArchitecture::native, true, std::nullopt};
+    LogicApp app =
+        LogicApp::make(QStringLiteral("Logic Pro Beta"), QStringLiteral("/Applications/Logic Pro Beta.app"), false);
+    LogicAppMetadata metadata{QStringLiteral("com.apple.logic10"), QStringLiteral("11.2"),           std::nullopt,
+                              {BinaryArchitecture::arm64},         QStringLiteral("Logic Pro Beta"), std::nullopt};
+    return {LaunchCard::makeID(app, LaunchArchitecture::native),
+            app,
+            metadata,
+            LaunchArchitecture::native,
+            true,
+            std::nullopt};
 }
 
 } // namespace
@@ -47,8 +53,9 @@ TEST(ActionMenu, HeaderSeparatorsAndSevenEnabledActions)
         }
     }
     EXPECT_EQ(titles, (QStringList{QStringLiteral("Запустить"), QStringLiteral("Запустить без недавнего проекта"),
-                                   QStringLiteral("Запустить в безопасном режиме"), QStringLiteral("Открыть папку плагинов"),
-                                   QStringLiteral("Открыть настройки Logic"), QStringLiteral("Показать в Finder"), QStringLiteral("Свойства")}));
+                                   QStringLiteral("Запустить в безопасном режиме"),
+                                   QStringLiteral("Открыть папку плагинов"), QStringLiteral("Открыть настройки Logic"),
+                                   QStringLiteral("Показать в Finder"), QStringLiteral("Свойства")}));
     EXPECT_EQ(objects.first(), QStringLiteral("launch"));
     EXPECT_EQ(menu.items[2].symbolName, QStringLiteral("play.fill"));
     EXPECT_EQ(menu.items[9].symbolName, QStringLiteral("info.circle"));
@@ -93,8 +100,11 @@ TEST(SupportActions, PreferencesWithLogicNotRunning)
     EXPECT_TRUE(workspace.journal.isEmpty()) << "no preferences file: nothing to show";
     mac.host().preferences().suite(QStringLiteral("com.apple.logic10"))->setValue(QStringLiteral("startupAction"), 1);
     actions.openLogicPreferences(std::nullopt);
-    EXPECT_EQ(workspace.journal, QStringList{QStringLiteral("reveal /Users/tester/Library/Preferences/com.apple.logic10.plist")});
-    EXPECT_TRUE(sim::EventLog(mac.mac().state()).events().contains(QStringLiteral("script kind=preferences result=not-running")));
+    EXPECT_EQ(workspace.journal,
+              QStringList{QStringLiteral("reveal /Users/tester/Library/Preferences/com.apple.logic10.plist")});
+    EXPECT_TRUE(sim::EventLog(mac.mac().state())
+                    .events()
+                    .contains(QStringLiteral("script kind=preferences result=not-running")));
 }
 
 TEST(SupportActions, HostilePathsNeverBreakOutOfTheFinderScript)
@@ -115,7 +125,8 @@ TEST(SupportActions, HostilePathsNeverBreakOutOfTheFinderScript)
         actions.showGetInfo(HostPath::fileURL(path));
         // The simulated Finder reads the literal back the way AppleScript would.
         const QStringList events = sim::EventLog(mac.mac().state()).events();
-        EXPECT_EQ(events.last(), QStringLiteral("script kind=info-window path=") + QString(path).replace(u'\n', QStringLiteral("\\n")))
+        EXPECT_EQ(events.last(),
+                  QStringLiteral("script kind=info-window path=") + QString(path).replace(u'\n', QStringLiteral("\\n")))
             << path.toStdString();
         EXPECT_EQ(workspace.journal.last(), QStringLiteral("reveal ") + path);
     }
@@ -125,5 +136,8 @@ TEST(SupportActions, HostilePathsNeverBreakOutOfTheFinderScript)
     workspace.journal.clear();
     actions.showGetInfo(HostPath::fileURL(QStringLiteral("/Applications/Logic Pro.app")));
     EXPECT_TRUE(workspace.journal.isEmpty()) << "the service worked: no reveal, no script";
-    EXPECT_TRUE(sim::EventLog(mac.mac().state()).events().last().startsWith(QStringLiteral("service name=Finder/Show Info pasteboard=Vantrel.ShowInfo.")));
+    EXPECT_TRUE(sim::EventLog(mac.mac().state())
+                    .events()
+                    .last()
+                    .startsWith(QStringLiteral("service name=Finder/Show Info pasteboard=Vantrel.ShowInfo.")));
 }
