@@ -1,30 +1,26 @@
 #pragma once
 
 // The text keys in declaration order. Each key's raw value is its name.
-#define VANTREL_L10N_KEYS(X)                                                                                           \
-    X(settings)                                                                                                        \
-    X(done) X(cancel) X(add) X(save) X(edit) X(remove) X(browse) X(info) X(version) X(build) X(mode) X(bundleID) X(    \
-        path) X(architectures) X(behavior) X(language) X(closeOnFocusLoss) X(closeOtherLogicOnLaunch)                  \
-        X(languagePickerLabel) X(openProjectBanner) X(clearProject) X(dropProjectHint) X(settingsHelp) X(noLogicFound) \
-            X(noLogicFoundHint) X(openSettings) X(logicInstallations) X(noSavedInstallations) X(addLogicPro)           \
-                X(editLogicPro) X(displayName) X(pathToApp) X(dropLogicHere) X(dropLogicHint) X(showInLauncher)        \
-                    X(unableToReadBundle) X(missingOnDisk) X(architectureLabel) X(architectureUnknown)                 \
-                        X(selectLogicPanelMessage) X(selectLogicPanelPrompt) X(settingsWindowTitle) X(reorderHint)     \
-                            X(moveUp) X(moveDown) X(about) X(appVersionLabel) X(developerCredit) X(telegramHandle)     \
-                                X(logicOnAppStore) X(downloadPreviousVersions) X(native) X(rosetta) X(arm64Only)       \
-                                    X(actionLaunch) X(actionLaunchWithoutRecent) X(actionLaunchSafeMode)               \
-                                        X(actionOpenPlugins) X(actionOpenPreferences) X(actionRevealInFinder) X(       \
-                                            actionShowInfo) X(safeModeHint) X(infoName) X(startedMode) X(noArm64Slice) \
-                                            X(noIntelSlice) X(rosettaOnlyOnAppleSilicon) X(noX86Slice)                 \
-                                                X(rosettaNotInstalledShort) X(parallelDifferentInstalls)               \
-                                                    X(parallelNoOthers) X(parallelTentative) X(parallelUnsupported)    \
-                                                        X(errorAppNotFound) X(errorArchUnavailable)                    \
-                                                            X(errorRosettaNotInstalled) X(errorLaunchFailed)           \
-                                                                X(errorPreferenceMutation) X(errorInvalidBundle)       \
-                                                                    X(errorNotLogicPro) X(errorCancelled)              \
-                                                                        X(errorRequestedButGot)                        \
-                                                                            X(errorDidNotStartMode)                    \
-                                                                                X(errorNSWorkspaceWrongArch)           \
-                                                                                    X(errorOpenArchFailed)             \
-                                                                                        X(errorLSPrefUnavailable)      \
-                                                                                            X(errorLSPrefSetFailed)
+// clang-format off
+#define VANTREL_L10N_KEYS(X)                                                                                      \
+    X(settings) X(done) X(cancel) X(add) X(save) X(edit) X(remove) X(browse) X(info) X(version) X(build) X(mode)  \
+    X(bundleID) X(path) X(architectures)                                                                          \
+    X(behavior) X(language) X(closeOnFocusLoss) X(closeOtherLogicOnLaunch) X(languagePickerLabel)                 \
+    X(openProjectBanner) X(clearProject) X(dropProjectHint) X(settingsHelp) X(noLogicFound) X(noLogicFoundHint)   \
+    X(openSettings)                                                                                               \
+    X(logicInstallations) X(noSavedInstallations) X(addLogicPro) X(editLogicPro) X(displayName) X(pathToApp)      \
+    X(dropLogicHere) X(dropLogicHint) X(showInLauncher) X(unableToReadBundle) X(missingOnDisk)                    \
+    X(architectureLabel) X(architectureUnknown) X(selectLogicPanelMessage) X(selectLogicPanelPrompt)              \
+    X(settingsWindowTitle) X(reorderHint) X(moveUp) X(moveDown)                                                   \
+    X(about) X(appVersionLabel) X(developerCredit) X(telegramHandle) X(logicOnAppStore)                           \
+    X(downloadPreviousVersions)                                                                                   \
+    X(native) X(rosetta) X(arm64Only) X(actionLaunch) X(actionLaunchWithoutRecent) X(actionLaunchSafeMode)        \
+    X(actionOpenPlugins) X(actionOpenPreferences) X(actionRevealInFinder) X(actionShowInfo) X(safeModeHint)      \
+    X(infoName) X(startedMode)                                                                                    \
+    X(noArm64Slice) X(noIntelSlice) X(rosettaOnlyOnAppleSilicon) X(noX86Slice) X(rosettaNotInstalledShort)       \
+    X(parallelDifferentInstalls) X(parallelNoOthers) X(parallelTentative) X(parallelUnsupported)                  \
+    X(errorAppNotFound) X(errorArchUnavailable) X(errorRosettaNotInstalled) X(errorLaunchFailed)                  \
+    X(errorPreferenceMutation) X(errorInvalidBundle) X(errorNotLogicPro) X(errorCancelled)                       \
+    X(errorRequestedButGot) X(errorDidNotStartMode) X(errorNSWorkspaceWrongArch) X(errorOpenArchFailed)           \
+    X(errorLSPrefUnavailable) X(errorLSPrefSetFailed)
+// clang-format on
