@@ -97,7 +97,7 @@ int openCommand(SimulatedMac& mac, const QStringList& args)
         if (arg == u"-n") {
             configuration.createsNewApplicationInstance = true;
         } else if (arg == u"--arch" && i + 1 < args.size()) {
-            const QString arch = args[++i];
+            const QString& arch = args[++i];
             if (arch == u"arm64") {
                 configuration.architecture = CpuType::arm64;
             } else if (arch == u"x86_64") {
