@@ -12,7 +12,8 @@ namespace vantrel::sim {
 //
 // Events: launch, finished-launching, activate, quit-request, quit, quit-refused, crash,
 // document-open, document-refused, startup-reopen, safe-mode-offered, open-preferences,
-// preference-write, key-down, key-up, reveal, open-url, script, service.
+// preference-write, key-down, key-up, reveal, open-url, script, service,
+// security-scope-start, security-scope-stop.
 class EventLog {
 public:
     explicit EventLog(const HostState& state);

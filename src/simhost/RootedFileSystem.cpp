@@ -122,12 +122,21 @@ std::optional<QByteArray> RootedFileSystem::readPrefix(const QString& path, qint
         return std::nullopt;
     }
     QFile file(*native);
-    if (QFileInfo(*native).isDir() || !file.open(QIODevice::ReadOnly)) {
+    // Unbuffered: a buffered QFile reads ahead (16 KiB), and a prefix read promises to
+    // touch nothing past `maxBytes`.
+    if (QFileInfo(*native).isDir() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         return std::nullopt;
     }
-    QByteArray data = file.read(maxBytes);
-    if (file.error() != QFileDevice::NoError) {
-        return std::nullopt;
+    QByteArray data;
+    while (data.size() < maxBytes) {
+        const QByteArray chunk = file.read(maxBytes - data.size());
+        if (file.error() != QFileDevice::NoError) {
+            return std::nullopt;
+        }
+        if (chunk.isEmpty()) {
+            break; // end of file
+        }
+        data += chunk;
     }
     return data;
 }

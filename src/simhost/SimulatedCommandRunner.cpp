@@ -11,8 +11,9 @@
 
 namespace vantrel::sim {
 
-SimulatedCommandRunner::SimulatedCommandRunner(QString root)
+SimulatedCommandRunner::SimulatedCommandRunner(QString root, std::chrono::milliseconds timeLimit)
     : m_root(std::move(root))
+    , m_timeLimit(timeLimit)
 {
 }
 
@@ -33,7 +34,11 @@ Task<CommandRunner::Result> SimulatedCommandRunner::run(QString executable, QStr
     if (!process->waitForStarted(5000)) {
         co_return Result{std::nullopt, process->errorString()};
     }
-    co_await qCoro(*process).waitForFinished(-1);
+    if (!co_await qCoro(*process).waitForFinished(m_timeLimit)) {
+        process->kill();
+        co_await qCoro(*process).waitForFinished(std::chrono::seconds(5));
+        co_return Result{CommandRunner::killedStatus, {}};
+    }
     if (process->exitStatus() == QProcess::CrashExit) {
         co_return Result{128 + SIGABRT, {}};
     }

@@ -10,11 +10,12 @@ namespace vantrel::sim {
 // (`vantrel-sim open`); any other executable runs as it is.
 class SimulatedCommandRunner final : public CommandRunner {
 public:
-    explicit SimulatedCommandRunner(QString root);
+    explicit SimulatedCommandRunner(QString root, std::chrono::milliseconds timeLimit = CommandRunner::timeLimit);
     Task<Result> run(QString executable, QStringList arguments) override;
 
 private:
     QString m_root;
+    std::chrono::milliseconds m_timeLimit;
 };
 
 } // namespace vantrel::sim

@@ -1,5 +1,7 @@
 #include "simhost/SimulatedMac.h"
 
+#include "platform/HostPath.h"
+#include "simhost/EventLog.h"
 #include "simhost/PosixProcessProbe.h"
 #include "simhost/RootedFileSystem.h"
 #include "simhost/SimulatedCommandRunner.h"
@@ -17,11 +19,36 @@ namespace vantrel::sim {
 
 namespace {
 
-// Linux has no sandbox: there is never access to ask for or give back.
-class NoSecurityScope final : public SecurityScope {
+// Linux has no sandbox, so nothing is really granted; the simulated Mac plays one so that
+// tests can see access asked for and given back in pairs: access is granted to any file
+// that exists, and each start and stop is an event.
+class SimulatedSecurityScope final : public SecurityScope {
 public:
-    bool startAccessing(const QUrl&) override { return false; }
-    void stopAccessing(const QUrl&) override {}
+    SimulatedSecurityScope(std::shared_ptr<RootedFileSystem> fileSystem, HostState state)
+        : m_fileSystem(std::move(fileSystem))
+        , m_state(std::move(state))
+    {
+    }
+
+    bool startAccessing(const QUrl& url) override
+    {
+        const QString path = HostPath::fromURL(url);
+        if (!url.isLocalFile() || !m_fileSystem->exists(path)) {
+            return false;
+        }
+        EventLog(m_state).record(QStringLiteral("security-scope-start"), {QStringLiteral("path=") + path});
+        return true;
+    }
+
+    void stopAccessing(const QUrl& url) override
+    {
+        EventLog(m_state).record(QStringLiteral("security-scope-stop"),
+                                 {QStringLiteral("path=") + HostPath::fromURL(url)});
+    }
+
+private:
+    std::shared_ptr<RootedFileSystem> m_fileSystem;
+    HostState m_state;
 };
 
 QString userNameFile(const QString& root)
@@ -126,7 +153,7 @@ std::shared_ptr<Host> SimulatedMac::makeHost(std::shared_ptr<Clock> clock) const
                       std::make_shared<SimulatedLaunchServices>(state()),
                       std::make_shared<SimulatedKeyboard>(state()),
                       std::make_shared<SimulatedScripting>(state()),
-                      std::make_shared<NoSecurityScope>()};
+                      std::make_shared<SimulatedSecurityScope>(m_fileSystem, state())};
     return std::make_shared<Host>(std::move(ports), QString::fromLatin1(ownBundlePath),
                                   QString::fromLatin1(ownBundleIdentifier));
 }

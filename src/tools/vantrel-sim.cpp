@@ -34,6 +34,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <unistd.h>
 
 using namespace vantrel;
 using namespace vantrel::sim;
@@ -69,9 +70,10 @@ $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac.
         --slices arm64,x86_64,i386,arm64e --big-endian --universal
         --wrong-arch --never-finishes --refuses-quit --refuses-documents
         --startup-delay SECONDS --crash-after SECONDS
-  open [-n] [--arch ARCH] -a APP [DOCUMENT…]
+  open [-n] [--arch ARCH] [--hang] -a APP [DOCUMENT…]
                                 the open command: start APP (a new instance with -n)
-                                in ARCH, or hand it documents
+                                in ARCH, or hand it documents; --hang never returns
+                                (an open command that is stuck)
   ps                            the running-application list, stale entries included
   events                        the host's event log
   quit PID | kill PID           graceful quit request (SIGTERM) | SIGKILL
@@ -90,6 +92,7 @@ $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac.
 int openCommand(SimulatedMac& mac, const QStringList& args)
 {
     OpenConfiguration configuration{false, std::nullopt, true};
+    bool hang = false;
     QString app;
     QList<QUrl> documents;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -107,6 +110,8 @@ int openCommand(SimulatedMac& mac, const QStringList& args)
             }
         } else if (arg == u"-a" && i + 1 < args.size()) {
             app = args[++i];
+        } else if (arg == u"--hang") {
+            hang = true;
         } else if (arg.startsWith(u'-')) {
             return fail(QStringLiteral("open: unknown option ") + arg);
         } else if (!mac.fileSystem()->exists(arg)) {
@@ -117,6 +122,9 @@ int openCommand(SimulatedMac& mac, const QStringList& args)
     }
     if (app.isEmpty()) {
         return fail(QStringLiteral("open: no application given (-a APP)"));
+    }
+    while (hang) {
+        pause(); // until a signal ends the process
     }
     // The workspace does what the real command does: hand documents to a running copy
     // (or start one with them), start a new instance with -n, in the asked architecture.
@@ -419,6 +427,7 @@ int launchCommand(SimulatedMac& mac, const QStringList& args)
     int status = 0;
     {
         LaunchManager manager;
+        manager.restoreAbandonedStartupActions();
         auto run = [&]() -> Task<int> {
             try {
                 co_await manager.launch(HostPath::fileURL(app), mode, action, false, project);

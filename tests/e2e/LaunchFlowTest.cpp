@@ -4,6 +4,7 @@
 #include "launch/LaunchManager.h"
 #include "model/CpuType.h"
 #include "platform/HostPath.h"
+#include "simhost/AppLauncher.h"
 #include "simhost/BundleWriter.h"
 #include "simhost/EventLog.h"
 #include "simhost/SimulatedLaunchServices.h"
@@ -14,7 +15,13 @@
 #include "support/TempSimulatedMac.h"
 #include "support/Waiting.h"
 
+#include <QProcess>
+
 #include <gtest/gtest.h>
+
+#include <qcoro/qcorotask.h>
+
+#include <csignal>
 
 using namespace vantrel;
 using namespace vantrel::sim;
@@ -25,7 +32,6 @@ namespace {
 struct LaunchFlowTest : ::testing::Test {
     TempSimulatedMac mac;
     const QString logicPath = QStringLiteral("/Applications/Logic Pro.app");
-    const QString wrongPath = QStringLiteral("/Applications/Logic Pro Odd.app");
     std::unique_ptr<LaunchManager> manager;
 
     void SetUp() override
@@ -33,7 +39,6 @@ struct LaunchFlowTest : ::testing::Test {
         mac.mac().setRosettaInstalled(true);
         mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
         mac.addLogicBundle(logicPath, {});
-        mac.addLogicBundle(wrongPath, {{QStringLiteral("wrongArchitecture"), true}});
         mac.writeFile(QStringLiteral("~/Music/Song.logicx/Alternatives/000/ProjectData"), "x");
         manager = std::make_unique<LaunchManager>();
     }
@@ -104,22 +109,63 @@ TEST_F(LaunchFlowTest, AColdLaunchWithAProjectHandsItOverAndRestoresTheStartupAc
     finishPendingWork();
     EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 1);
     EXPECT_EQ(log().last(), QStringLiteral("startupAction restored after document open"));
+    EXPECT_EQ(events().filter(QStringLiteral("security-scope")),
+              (QStringList{QStringLiteral("security-scope-start path=") + song,
+                           QStringLiteral("security-scope-stop path=") + song}))
+        << "access to the project asked for once and given back";
 }
 
-TEST_F(LaunchFlowTest, ACopyStartingInTheWrongArchitectureFailsAfterTheFallback)
+TEST_F(LaunchFlowTest, ASecondInstanceBesideTheOtherModeIsVerifiedAtOnce)
 {
-    auto outcome = launch(wrongPath, LaunchArchitecture::rosetta, LaunchAction::launch);
-    ASSERT_TRUE(outcome.error);
-    // The open command's copy fails verification; the workspace's copy reports its
-    // architecture at once, so the fallback ends with the workspace's own wording.
+    mac.host().standardDefaults()->setValue(QStringLiteral("closeOtherLogicOnLaunch"), false);
+    auto rosetta =
+        QCoro::waitFor(mac.host().workspace().openApplication(HostPath::fileURL(logicPath), {true, CpuType::x86_64, false}));
+    ASSERT_TRUE(rosetta.application);
+    const qint32 oldPid = rosetta.application->processIdentifier();
+
+    auto outcome = launch(logicPath, LaunchArchitecture::native, LaunchAction::launch);
+    ASSERT_FALSE(outcome.error) << launcherErrorText(outcome.error);
     const QStringList lines = log();
-    EXPECT_TRUE(
-        lines.contains(QStringLiteral("primary open failed: Launch failed: Requested Rosetta, but Logic Pro started as "
-                                      "arm64 (Native). — trying NSWorkspace")));
-    EXPECT_EQ(launcherErrorText(outcome.error),
-              "Launch failed: NSWorkspace returned arm64 (Native) instead of Rosetta.");
-    EXPECT_TRUE(lines.last().startsWith(QStringLiteral("launch FAILED: ")));
-    EXPECT_EQ(SimulatedLaunchServices::preference(mac.mac().state(), wrongPath), QStringLiteral("arm64")) << "restored";
+    EXPECT_TRUE(lines.contains(QStringLiteral("parallel=Another architecture of this Logic Pro is already running. A "
+                                              "second instance will be requested; Logic Pro may refuse due to "
+                                              "shared resources.")));
+    EXPECT_TRUE(lines.filter(QStringLiteral("NSWorkspace")).isEmpty()) << "no fallback";
+    EXPECT_EQ(lines.last(), QStringLiteral("launch OK as native; LS pref left at arm64 (not restored)"));
+    auto running = mac.host().workspace().runningApplications();
+    ASSERT_EQ(running.size(), 2) << "both instances are left running";
+    EXPECT_EQ(running[0]->processIdentifier(), oldPid);
+    EXPECT_EQ(running[0]->executableArchitecture(), CpuType::x86_64);
+    EXPECT_EQ(running[1]->executableArchitecture(), CpuType::arm64);
+    EXPECT_TRUE(lines.contains(QStringLiteral("verified stable native pid=")
+                               + QString::number(running[1]->processIdentifier())));
+}
+
+TEST_F(LaunchFlowTest, AStartupActionLeftByAKilledLauncherIsRestoredAtTheNextStart)
+{
+    auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
+    logic->setValue(QStringLiteral("startupAction"), QStringLiteral("2")); // a string, as a script may leave it
+    const auto launchWithoutRecent = [&](QProcess& process) {
+        process.start(AppLauncher::toolPath(),
+                      {QStringLiteral("--root"), mac.root(), QStringLiteral("launch"), QStringLiteral("--action"),
+                       QStringLiteral("launchWithoutRecentProject"), logicPath});
+        return process.waitForStarted();
+    };
+    QProcess first;
+    ASSERT_TRUE(launchWithoutRecent(first));
+    ASSERT_TRUE(waitUntil([&] { return logic->integer(QStringLiteral("startupAction")) == 0; }, 10000));
+    const QString killedPid = QString::number(first.processId());
+    ::kill(pid_t(first.processId()), SIGKILL); // in the middle of the launch: no restore
+    first.waitForFinished();
+    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 0);
+
+    QProcess next;
+    ASSERT_TRUE(launchWithoutRecent(next));
+    ASSERT_TRUE(next.waitForFinished(30000));
+    EXPECT_EQ(logic->value(QStringLiteral("startupAction")), QVariant(QStringLiteral("2"))) << "value and type";
+    EXPECT_TRUE(log().contains(
+        QStringLiteral("startupAction restored after an interrupted launch: domain=com.apple.logic10 pid=")
+        + killedPid));
+    EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt);
 }
 
 TEST_F(LaunchFlowTest, ASafeModeLaunchIsSeenWithControlHeld)

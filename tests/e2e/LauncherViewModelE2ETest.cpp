@@ -65,30 +65,3 @@ TEST(LauncherViewModelE2E, ACardClickLaunchesThatCopyInThatModeThenTerminates)
     EXPECT_EQ(running[0]->executableArchitecture(), CpuType::x86_64);
 }
 
-TEST(LauncherViewModelE2E, AFailedLaunchNeverTerminates)
-{
-    TempSimulatedMac mac;
-    ASSERT_TRUE(sim::populateDemo(mac.mac()));
-    auto detector = std::make_shared<ArchitectureDetector>();
-    ASSERT_TRUE(detector->isRosettaInstalled()); // the cards offer Rosetta…
-    mac.mac().setRosettaInstalled(false);        // …but it is gone by the time of the launch
-    LauncherViewModel model({std::make_shared<LogicScanner>(detector), detector, std::make_shared<VersionReader>()});
-    bool terminated = false;
-    bool revealed = false;
-    model.onTerminateAfterLaunch = [&] { terminated = true; };
-    model.onRevealAfterFailedLaunch = [&] { revealed = true; };
-    model.refresh();
-    for (const LaunchCard& card : model.cards()) {
-        if (card.app.displayName == u"Logic Pro" && card.architecture == LaunchArchitecture::rosetta) {
-            model.handleCardClick(card);
-        }
-    }
-    auto pending = model.tasks().waitForPending();
-    ASSERT_TRUE(runHybrid(mac.clock(), pending));
-    EXPECT_FALSE(terminated);
-    EXPECT_TRUE(revealed);
-    EXPECT_EQ(model.errorMessage(),
-              QStringLiteral("Rosetta 2 не установлена. Установите её в Системных настройках или выполните "
-                             "`softwareupdate --install-rosetta`."));
-    EXPECT_TRUE(mac.host().workspace().runningApplications().isEmpty());
-}

@@ -27,14 +27,12 @@ struct EngineE2ETest : ::testing::Test {
     TempSimulatedMac mac;
     const QString logicPath = QStringLiteral("/Applications/Logic Pro.app");
     const QString otherPath = QStringLiteral("/Applications/Logic Pro X.app");
-    const QString stubbornPath = QStringLiteral("/Applications/Logic Pro Stubborn.app");
 
     void SetUp() override
     {
         mac.mac().setRosettaInstalled(true);
         mac.addLogicBundle(logicPath, {});
         mac.addLogicBundle(otherPath, {});
-        mac.addLogicBundle(stubbornPath, {{QStringLiteral("refusesToQuit"), true}});
     }
 
     RunningApplicationPtr start(const QString& path, int cpuType)
@@ -79,38 +77,3 @@ TEST_F(EngineE2ETest, OtherInstallationsAndTheOtherModeQuitGracefully)
     EXPECT_EQ(manager.runningLogicInstances().size(), 1);
 }
 
-TEST_F(EngineE2ETest, ACopyThatRefusesToQuitCancelsTheLaunchAtTheDeadline)
-{
-    LaunchManager manager; // the host's ManualClock: 120 s pass in no time, the process is real
-    auto stubborn = start(stubbornPath, CpuType::arm64);
-    ASSERT_TRUE(stubborn);
-    TaskOutcome<void> outcome;
-    auto observer = observe(manager.quitOtherLogicInstances(HostPath::fileURL(logicPath), CpuType::arm64), outcome);
-    EXPECT_TRUE(mac.clock().runUntilDone(observer));
-    ASSERT_TRUE(outcome.error);
-    EXPECT_THROW(outcome.rethrow(), LauncherError);
-    EXPECT_FALSE(stubborn->isTerminated());
-    EXPECT_TRUE(waitUntil(
-        [&] { return events().contains(QStringLiteral("quit-refused pid=%1").arg(stubborn->processIdentifier())); }));
-    const QStringList log = launchLogMessages(mac.native(QStringLiteral("~/Library/Logs/Vantrel/launch.log")));
-    EXPECT_EQ(log.last(), QStringLiteral("Logic still running after quit request — treating as user cancel"));
-}
-
-TEST_F(EngineE2ETest, TheStandInStartsWithStartupActionZeroDuringAnOverride)
-{
-    auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
-    logic->setValue(QStringLiteral("startupAction"), 1);
-    LaunchManager manager;
-    auto token =
-        manager.collaborators().preferenceMutator->beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
-    auto running = start(logicPath, CpuType::arm64);
-    ASSERT_TRUE(running);
-    EXPECT_TRUE(events().contains(
-        QStringLiteral("launch pid=%1 arch=arm64 requested=arm64 startupAction=0 control=false bundle=%2")
-            .arg(running->processIdentifier())
-            .arg(logicPath)));
-    manager.restoreStartupAction(token, 0);
-    auto pending = manager.pendingWork().waitForPending();
-    mac.clock().runUntilDone(pending);
-    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 1);
-}

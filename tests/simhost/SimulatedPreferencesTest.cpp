@@ -57,23 +57,6 @@ TEST(SimulatedPreferences, TypedValuesSurviveARestart)
     EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("count")), std::nullopt);
 }
 
-TEST(SimulatedPreferences, TwoInstancesSeeEachOthersWritesAtOnce)
-{
-    TempSimulatedMac mac;
-    SimulatedMac other(mac.root());
-    auto mine = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
-    auto theirs = other.preferences()->suite(QStringLiteral("com.apple.logic10"));
-    ASSERT_TRUE(mine && theirs);
-    mine->setValue(QStringLiteral("startupAction"), 1);
-    EXPECT_EQ(theirs->integer(QStringLiteral("startupAction")), 1);
-    theirs->setValue(QStringLiteral("startupAction"), 0);
-    theirs->setValue(QStringLiteral("other"), QStringLiteral("kept"));
-    EXPECT_EQ(mine->integer(QStringLiteral("startupAction")), 0);
-    mine->removeValue(QStringLiteral("startupAction"));
-    EXPECT_EQ(theirs->value(QStringLiteral("startupAction")), std::nullopt);
-    EXPECT_EQ(theirs->string(QStringLiteral("other")), QStringLiteral("kept"));
-}
-
 TEST(SimulatedPreferences, ConcurrentWritersLoseNoKeys)
 {
     TempSimulatedMac mac;

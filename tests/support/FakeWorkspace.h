@@ -6,6 +6,7 @@
 #include "platform/HostPath.h"
 #include "platform/KeyboardEvents.h"
 #include "platform/ProcessProbe.h"
+#include "platform/SecurityScope.h"
 #include "platform/Workspace.h"
 
 #include <QHash>
@@ -233,6 +234,25 @@ public:
                          .arg(flags);
         return true;
     }
+
+private:
+    QStringList& m_journal;
+};
+
+// Security-scoped access that journals every start and stop; grants unless told not to.
+class FakeSecurityScope final : public SecurityScope {
+public:
+    explicit FakeSecurityScope(QStringList& journal)
+        : m_journal(journal)
+    {
+    }
+    bool grants = true;
+    bool startAccessing(const QUrl& url) override
+    {
+        m_journal << QStringLiteral("scope start ") + url.toLocalFile();
+        return grants;
+    }
+    void stopAccessing(const QUrl& url) override { m_journal << QStringLiteral("scope stop ") + url.toLocalFile(); }
 
 private:
     QStringList& m_journal;

@@ -3,6 +3,8 @@
 #include "async/Task.h"
 
 #include <chrono>
+#include <functional>
+#include <memory>
 
 namespace vantrel {
 
@@ -18,10 +20,41 @@ public:
 
     virtual TimePoint now() const = 0;
 
+    // Ends a sleep early. The sleeper resumes inside cancel() and its timer is gone at
+    // once, so nothing of it outlives the cancelling call. Cancelling twice, or after the
+    // sleep has ended, does nothing.
+    class Cancellation {
+    public:
+        void cancel();
+        bool isCancelled() const { return m_cancelled; }
+
+        // For clocks: what cancel() does while a sleep waits on this.
+        void setOnCancel(std::function<void()> onCancel) { m_onCancel = std::move(onCancel); }
+
+    private:
+        bool m_cancelled = false;
+        std::function<void()> m_onCancel;
+    };
+
     // Suspends the calling coroutine for at least `duration`. A zero or negative duration
     // still suspends: the coroutine resumes on a later turn, never inside this call.
     virtual Task<> sleep(Duration duration) = 0;
+
+    // The same, but `cancellation` may end it early. True when the whole duration passed,
+    // false when it was cancelled (before or during the sleep).
+    virtual Task<bool> sleep(Duration duration, std::shared_ptr<Cancellation> cancellation) = 0;
 };
+
+inline void Clock::Cancellation::cancel()
+{
+    if (m_cancelled) {
+        return;
+    }
+    m_cancelled = true;
+    if (auto onCancel = std::exchange(m_onCancel, {})) {
+        onCancel();
+    }
+}
 
 // Seconds as written in the launcher's timing tables (0.15 s, 1.25 s, 120 s …).
 constexpr Duration seconds(double value)

@@ -18,6 +18,41 @@ struct ManualClock::SleepAwaiter {
     void await_resume() const noexcept {}
 };
 
+// A sleeper that leaves the schedule, and resumes at once, when it is cancelled.
+struct ManualClock::CancellableSleepAwaiter {
+    ManualClock& clock;
+    TimePoint deadline;
+    std::shared_ptr<Cancellation> cancellation;
+    std::optional<Key> key = {}; // while suspended
+
+    // A frame destroyed while it sleeps leaves no sleeper behind.
+    ~CancellableSleepAwaiter()
+    {
+        if (key) {
+            clock.m_sleepers.erase(*key);
+            cancellation->setOnCancel({});
+        }
+    }
+
+    bool await_ready() const noexcept { return cancellation->isCancelled(); }
+    void await_suspend(std::coroutine_handle<> handle)
+    {
+        key = Key{deadline, clock.m_sequence++};
+        clock.m_sleepers.emplace(*key, handle);
+        cancellation->setOnCancel([&sleepers = clock.m_sleepers, at = *key] {
+            if (auto node = sleepers.extract(at)) {
+                node.mapped().resume();
+            }
+        });
+    }
+    bool await_resume()
+    {
+        key.reset();
+        cancellation->setOnCancel({});
+        return !cancellation->isCancelled();
+    }
+};
+
 ManualClock::ManualClock(TimePoint start)
     : m_now(start)
 {
@@ -34,6 +69,13 @@ ManualClock::~ManualClock()
 Task<> ManualClock::sleep(Duration duration)
 {
     co_await SleepAwaiter{*this, m_now + std::max(duration, Duration::zero())};
+}
+
+Task<bool> ManualClock::sleep(Duration duration, std::shared_ptr<Cancellation> cancellation)
+{
+    // A named awaiter: GCC 12 destroys a non-trivial temporary awaiter twice.
+    CancellableSleepAwaiter awaiter{*this, m_now + std::max(duration, Duration::zero()), std::move(cancellation)};
+    co_return co_await awaiter;
 }
 
 std::optional<Clock::TimePoint> ManualClock::nextDeadline() const

@@ -27,6 +27,7 @@ public:
 
     TimePoint now() const override { return m_now; }
     Task<> sleep(Duration duration) override;
+    Task<bool> sleep(Duration duration, std::shared_ptr<Cancellation> cancellation) override;
 
     // Moves time forward by `duration`, resuming every sleeper whose deadline falls within
     // it, including sleepers that the resumed coroutines start on the way.
@@ -49,6 +50,7 @@ public:
 
 private:
     struct SleepAwaiter;
+    struct CancellableSleepAwaiter;
 
     bool runUntil(const std::function<bool()>& done, Duration limit);
     void resumeDue(TimePoint target);

@@ -10,6 +10,7 @@ class QtClock final : public Clock {
 public:
     TimePoint now() const override;
     Task<> sleep(Duration duration) override;
+    Task<bool> sleep(Duration duration, std::shared_ptr<Cancellation> cancellation) override;
 };
 
 } // namespace vantrel

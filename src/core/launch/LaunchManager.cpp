@@ -32,6 +32,7 @@ LaunchManager::Collaborators LaunchManager::Collaborators::fromCurrentHost()
     c.commandRunner = &host.commandRunner();
     c.keyboard = &host.keyboard();
     c.fileSystem = &host.fileSystem();
+    c.securityScope = &host.securityScope();
     c.standardDefaults = host.standardDefaults();
     c.pendingWork = &host.shared<Spawner>([](Host&) { return std::make_unique<Spawner>(); });
     return c;
@@ -270,6 +271,18 @@ void LaunchManager::restoreStartupAction(const std::optional<LogicPreferenceMuta
     };
     m_c.pendingWork->spawn(restore(m_c.preferenceMutator, *token, m_c.clock, m_c.logger, afterSeconds),
                            QStringLiteral("restore startupAction"));
+}
+
+void LaunchManager::restoreAbandonedStartupActions()
+{
+    const auto restored =
+        m_c.preferenceMutator->restoreAbandonedOverrides([this](qint64 pid) { return isLive(qint32(pid)); });
+    for (const LogicPreferenceMutator::AbandonedOverride& record : restored) {
+        log((record.putBack ? QStringLiteral("startupAction restored after an interrupted launch: domain=")
+                            : QStringLiteral("startupAction of an interrupted launch left to the launch still running: "
+                                             "domain="))
+            + record.domain + QStringLiteral(" pid=") + QString::number(record.pid));
+    }
 }
 
 } // namespace vantrel

@@ -26,6 +26,7 @@ class FileSystem;
 class KeyboardEvents;
 class LaunchLogger;
 class ProcessProbe;
+class SecurityScope;
 class Spawner;
 class UserDefaults;
 class Workspace;
@@ -50,6 +51,7 @@ public:
         CommandRunner* commandRunner = nullptr;
         KeyboardEvents* keyboard = nullptr;
         FileSystem* fileSystem = nullptr;
+        SecurityScope* securityScope = nullptr;
         std::shared_ptr<UserDefaults> standardDefaults;
         // Fire-and-forget restores; the shell waits for it before the process ends.
         Spawner* pendingWork = nullptr;
@@ -125,6 +127,10 @@ public:
     // Ends the override after `afterSeconds` in a task of its own and logs
     // "startupAction restored after document open"; returns at once. Nothing for no token.
     void restoreStartupAction(const std::optional<LogicPreferenceMutator::OverrideToken>& token, quint64 afterSeconds);
+
+    // At start-up: puts back every "startupAction" override left behind by a process that
+    // died in the middle of a launch, one log line each.
+    void restoreAbandonedStartupActions();
 
     Spawner& pendingWork() const { return *m_c.pendingWork; }
     const Collaborators& collaborators() const { return m_c; }

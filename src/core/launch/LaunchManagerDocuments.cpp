@@ -7,6 +7,7 @@
 #include "platform/CommandRunner.h"
 #include "platform/FileSystem.h"
 #include "platform/HostPath.h"
+#include "platform/SecurityScope.h"
 #include "platform/Workspace.h"
 
 namespace vantrel {
@@ -18,8 +19,21 @@ Task<> LaunchManager::openDocumentReliably(QUrl documentURL, QUrl appURL, Launch
     if (!m_c.fileSystem->exists(HostPath::fromURL(documentURL))) {
         throw LauncherError::launchFailed(QStringLiteral("Project not found: ") + documentPath);
     }
-    // Security-scoped access does not exist outside the Mac's sandbox: nothing to ask for
-    // or give back here.
+    // Access to a project handed over from outside the sandbox, held for the whole handoff
+    // and given back on every way out (a local's destructor runs on each of them).
+    struct ScopedAccess {
+        SecurityScope& scope;
+        QUrl url;
+        bool granted;
+        ~ScopedAccess()
+        {
+            if (granted) {
+                scope.stopAccessing(url);
+            }
+        }
+    };
+    const ScopedAccess access{*m_c.securityScope, documentURL, m_c.securityScope->startAccessing(documentURL)};
+
     co_await waitUntilLogicReady(appURL, architecture, coldStart);
 
     const int attempts = coldStart ? 4 : 2;

@@ -43,7 +43,9 @@ Task<> LaunchManager::verifyArchitecture(QUrl appURL, LaunchArchitecture expecte
             if (arch == expectedType) {
                 matches.append(candidate);
                 matchTexts << QString::number(candidate->processIdentifier());
-            } else if (arch != CpuType::unknown) {
+            } else if (arch != CpuType::unknown && !beforePIDs.contains(candidate->processIdentifier())) {
+                // An instance that ran before this launch (the same copy left running in the
+                // other mode) is not what this launch started: it never counts as wrong.
                 wrongTexts << u'"' + QString::number(candidate->processIdentifier()) + u':' + QString::number(arch)
                                   + u'"';
             }
@@ -78,7 +80,7 @@ Task<> LaunchManager::verifyArchitecture(QUrl appURL, LaunchArchitecture expecte
 
     for (const RunningApplicationPtr& candidate : candidates) {
         const int arch = candidate->executableArchitecture();
-        if (arch != expectedType && arch != CpuType::unknown) {
+        if (arch != expectedType && arch != CpuType::unknown && !beforePIDs.contains(candidate->processIdentifier())) {
             throw LauncherError::launchFailed(
                 L10n::text(L10n::Key::errorRequestedButGot, modeDisplayName(expected), archName(arch)));
         }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -13,6 +16,16 @@ class PreferencesSystem;
 // Sets Logic Pro's "startupAction" for one launch and puts the previous state back
 // exactly: the same value of the same property-list type, or no value at all. Both
 // channels (the domain and the application-value functions) are written every time.
+//
+// Overrides of one domain may overlap (a second launch while a first one's restore is
+// still waiting): the mutator counts them per domain, every token records the value the
+// first one found, and only the last end restores it.
+//
+// An override must not outlive a process that dies in the middle of a launch: before 0 is
+// written, the original state is recorded in the launcher's own defaults under
+// "startupActionOverrides" (domain, pid, and the value when there was one); the record is
+// removed when the override ends, and restoreAbandonedOverrides() puts back what a process
+// that no longer runs left behind.
 class LogicPreferenceMutator {
 public:
     struct OverrideToken {
@@ -24,12 +37,23 @@ public:
         friend bool operator==(const OverrideToken&, const OverrideToken&) = default;
     };
 
+    // An override whose process ended before restoring it.
+    struct AbandonedOverride {
+        QString domain;
+        qint64 pid = 0;
+        std::optional<QVariant> value;
+        // False when another launch still overrides the domain and will restore it.
+        bool putBack = true;
+    };
+
     static constexpr const char* startupActionKey = "startupAction";
     static constexpr const char* fallbackDomain = "com.apple.logic10";
+    static constexpr const char* overrideRecordsKey = "startupActionOverrides";
 
     // Over the current host's preference system.
     LogicPreferenceMutator();
-    explicit LogicPreferenceMutator(PreferencesSystem& preferences);
+    // `processID` names this process in the override records.
+    explicit LogicPreferenceMutator(PreferencesSystem& preferences, qint64 processID = currentProcessID());
 
     LogicPreferenceMutator(const LogicPreferenceMutator&) = delete;
     LogicPreferenceMutator& operator=(const LogicPreferenceMutator&) = delete;
@@ -39,12 +63,33 @@ public:
     // its steps fails today.
     OverrideToken beginStartupActionOverride(const QString& bundleIdentifier, int temporaryValue);
 
-    // Puts the recorded state back. Never fails.
+    // Puts the recorded state back, unless another override of the domain is still active
+    // in this process. Never fails.
     void endOverride(const OverrideToken& token);
 
+    // Restores every recorded override whose process is not running (`isRunning` tells),
+    // newest first, and drops those records; a domain that a running launch still
+    // overrides is left to that launch. This process's own records count as abandoned
+    // only while it has no active override of that domain (a pid reused after a crash).
+    QList<AbandonedOverride> restoreAbandonedOverrides(const std::function<bool(qint64)>& isRunning);
+
+    static qint64 currentProcessID();
+
 private:
+    struct Active {
+        int count = 0;
+        std::optional<QVariant> original;
+    };
+
+    // Writes `value` (or removes the key) through both channels.
+    void put(const QString& domain, const QString& key, const std::optional<QVariant>& value);
+    QList<AbandonedOverride> records() const;
+    void storeRecords(const QList<AbandonedOverride>& records);
+
     std::mutex m_lock;
     PreferencesSystem& m_preferences;
+    qint64 m_processID;
+    QHash<QString, Active> m_active;
 };
 
 } // namespace vantrel

@@ -31,6 +31,12 @@ public:
     std::optional<bool> boolean(const QString& key) const;
     std::optional<qint64> integer(const QString& key) const;
     std::optional<QByteArray> data(const QString& key) const;
+
+    // The platform's Boolean reading of whatever is stored: a Boolean as it is; a number is
+    // true when non-zero; a string "YES"/"true" (any case) is true, "NO"/"false" false, and
+    // any other string is read as a number ("1" true, "0" or "abc" false); any other type
+    // is false. No value only when the key is absent.
+    std::optional<bool> boolValue(const QString& key) const;
 };
 
 } // namespace vantrel

@@ -321,12 +321,22 @@ bool xmlAcceptable(const QByteArray& data)
     return true;
 }
 
+// `depth` is the number of containers around `node`; at most maxDepth containers nest.
+bool nestsTooDeep(bool isContainer, int depth)
+{
+    return depth > PropertyList::maxDepth || (isContainer && depth >= PropertyList::maxDepth);
+}
+
 std::optional<QVariant> toVariant(plist_t node, int depth)
 {
-    if (!node || depth > PropertyList::maxDepth) {
+    if (!node) {
         return std::nullopt;
     }
-    switch (plist_get_node_type(node)) {
+    const plist_type type = plist_get_node_type(node);
+    if (nestsTooDeep(type == PLIST_DICT || type == PLIST_ARRAY, depth)) {
+        return std::nullopt;
+    }
+    switch (type) {
     case PLIST_DICT: {
         QVariantMap map;
         plist_dict_iter iter = nullptr;
@@ -434,7 +444,9 @@ std::optional<QVariant> toVariant(plist_t node, int depth)
 
 plist_t fromVariant(const QVariant& value, int depth)
 {
-    if (depth > PropertyList::maxDepth) {
+    const bool isContainer = value.typeId() == QMetaType::QVariantList || value.typeId() == QMetaType::QVariantMap
+                             || value.typeId() == QMetaType::QVariantHash;
+    if (nestsTooDeep(isContainer, depth)) {
         return nullptr;
     }
     switch (value.typeId()) {

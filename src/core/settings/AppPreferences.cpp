@@ -16,7 +16,7 @@ AppPreferences::AppPreferences(std::shared_ptr<UserDefaults> defaults, Localizat
 
 bool AppPreferences::flag(const UserDefaults& defaults, const char* key)
 {
-    return defaults.boolean(QString::fromLatin1(key)).value_or(true);
+    return defaults.boolValue(QString::fromLatin1(key)).value_or(true);
 }
 
 void AppPreferences::setCloseOnFocusLoss(bool value)

@@ -10,8 +10,9 @@ namespace vantrel {
 
 class UserDefaults;
 
-// The two behaviour switches of the settings window. Both default to true when nothing
-// (or something that is not a Boolean) is stored; every change is stored at once.
+// The two behaviour switches of the settings window. Both default to true when nothing is
+// stored; a stored value is read as the platform reads a Boolean (a script's 0 or "NO" is
+// false). Every change is stored at once.
 class AppPreferences final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool closeOnFocusLoss READ closeOnFocusLoss WRITE setCloseOnFocusLoss NOTIFY closeOnFocusLossChanged)
@@ -31,7 +32,8 @@ public:
     void setCloseOtherLogicOnLaunch(bool value);
     LocalizationStore* localization() const { return m_localization; }
 
-    // The rule every reader of these keys follows: the stored Boolean, else true. The
+    // The rule every reader of these keys follows: the stored value read as a Boolean
+    // (UserDefaults::boolValue), true only when the key is absent. The
     // launch engine reads "closeOtherLogicOnLaunch" through this at each launch.
     static bool flag(const UserDefaults& defaults, const char* key);
 

@@ -1,9 +1,11 @@
 #include "settings/PersistenceStore.h"
 
+#include "log/LaunchLogger.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/UserDefaults.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -43,23 +45,52 @@ QByteArray PersistenceStore::encode(const QList<LogicApp>& apps)
 QList<LogicApp> PersistenceStore::loadApps()
 {
     m_ioQueue.waitUntilIdle();
-    if (auto bytes = m_fileSystem.readAll(fileURL())) {
-        if (auto apps = LogicApp::decodeList(*bytes)) {
-            return *apps;
+    m_unreadable.clear();
+    auto decode = [this](const std::optional<QByteArray>& bytes) -> std::optional<QList<LogicApp>> {
+        if (!bytes) {
+            return std::nullopt;
         }
-    }
-    if (auto bytes = m_defaults->data(QString::fromLatin1(defaultsKey))) {
-        if (auto apps = LogicApp::decodeList(*bytes)) {
-            return *apps;
+        auto apps = LogicApp::decodeList(*bytes);
+        if (!apps && !bytes->trimmed().isEmpty() && !m_unreadable.contains(*bytes)) {
+            m_unreadable.append(*bytes);
         }
+        return apps;
+    };
+    const std::optional<QByteArray> file = m_fileSystem.readAll(fileURL());
+    const std::optional<QByteArray> copy = m_defaults->data(QString::fromLatin1(defaultsKey));
+    const auto fromFile = decode(file);
+    // The copy is looked at even when the file wins: a save replaces it too.
+    const auto fromCopy = copy == file && fromFile ? fromFile : decode(copy);
+    return fromFile ? *fromFile : fromCopy.value_or(QList<LogicApp>{});
+}
+
+bool PersistenceStore::keepUnreadableCopies(const QString& path)
+{
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    while (!m_unreadable.isEmpty()) {
+        QString aside = path + QStringLiteral(".unreadable-") + stamp;
+        for (int n = 2; m_fileSystem.exists(aside); ++n) {
+            aside = path + QStringLiteral(".unreadable-") + stamp + u'-' + QString::number(n);
+        }
+        if (!m_fileSystem.writeAtomically(aside, m_unreadable.first())) {
+            LaunchLogger::shared().log(QStringLiteral("stored installation list could not be read nor kept aside as ")
+                                       + aside + QStringLiteral(" — not overwriting it"));
+            return false;
+        }
+        LaunchLogger::shared().log(QStringLiteral("stored installation list could not be read — kept aside as ")
+                                   + aside);
+        m_unreadable.removeFirst();
     }
-    return {};
+    return true;
 }
 
 void PersistenceStore::saveApps(const QList<LogicApp>& apps)
 {
     const QByteArray bytes = encode(apps);
     const QString path = fileURL();
+    if (!keepUnreadableCopies(path)) {
+        return;
+    }
     FileSystem& fileSystem = m_fileSystem;
     m_ioQueue.post([&fileSystem, path, bytes] { fileSystem.writeAtomically(path, bytes); });
     m_defaults->setValue(QString::fromLatin1(defaultsKey), bytes);

@@ -19,6 +19,11 @@ class UserDefaults;
 //
 // A load waits for queued file writes first, so it never returns a list older than the
 // last save.
+//
+// A copy that exists but cannot be decoded (a hand edit, a record from a newer version) is
+// never overwritten unseen: the first save after such a load first keeps its bytes in
+// "logic-apps.json.unreadable-<UTC time stamp>" beside the file and says so in the launch
+// log. If they cannot be kept, that save writes nothing.
 class PersistenceStore final : public LogicAppStoring {
 public:
     static constexpr const char* defaultsKey = "logicApps";
@@ -38,9 +43,14 @@ public:
     static QByteArray encode(const QList<LogicApp>& apps);
 
 private:
+    // Writes the undecodable copies found by the last load beside the file; false when
+    // one of them could not be written.
+    bool keepUnreadableCopies(const QString& path);
+
     std::shared_ptr<UserDefaults> m_defaults;
     FileSystem& m_fileSystem;
     SerialQueue m_ioQueue;
+    QList<QByteArray> m_unreadable; // the last load's undecodable copies, not yet kept
 };
 
 } // namespace vantrel

@@ -38,15 +38,25 @@ void SettingsManager::reload()
 {
     const QList<LogicApp> stored = m_store->loadApps();
     QList<LogicApp> kept;
-    for (const LogicApp& app : stored) {
-        if (!AppConstants::isOwnApplication(HostPath::fileURL(app.bundlePath))) {
-            kept.append(app);
+    QSet<QUuid> ids;
+    bool changed = false;
+    for (LogicApp app : stored) {
+        if (AppConstants::isOwnApplication(HostPath::fileURL(app.bundlePath))) {
+            changed = true;
+            continue;
         }
+        // Ids are what cards and the settings rows tell entries apart by: a later record
+        // that repeats one (a hand-edited file) gets an id of its own.
+        while (ids.contains(app.id)) {
+            app.id = QUuid::createUuid();
+            changed = true;
+        }
+        ids.insert(app.id);
+        kept.append(app);
     }
-    const bool dropped = kept.size() != stored.size();
     m_apps = kept;
     Q_EMIT appsChanged();
-    if (dropped) {
+    if (changed) {
         m_store->saveApps(m_apps);
     }
 }
@@ -65,8 +75,12 @@ void SettingsManager::seedFromScanIfNeeded(const QList<ResolvedLogicApp>& scanne
 
 QString SettingsManager::validatedPath(const QString& path) const
 {
-    QString standardized = HostPath::standardized(path);
-    if (HostPath::extension(standardized).toLower() != u"app" || !Host::current().fileSystem().exists(standardized)) {
+    // A typed "~/…" is stored as the absolute path the scan finds, so one bundle is never
+    // listed twice under two spellings; anything still relative names no bundle.
+    FileSystem& fileSystem = Host::current().fileSystem();
+    const QString standardized = fileSystem.expandTilde(path);
+    if (!standardized.startsWith(u'/') || HostPath::extension(standardized).toLower() != u"app"
+        || !fileSystem.exists(standardized)) {
         throw LauncherError::invalidBundle();
     }
     const QUrl url = HostPath::fileURL(standardized);

@@ -28,8 +28,9 @@ public:
 
     const QList<LogicApp>& apps() const { return m_apps; }
 
-    // The stored list minus entries for the launcher itself; if any were dropped, the
-    // cleaned list is saved at once.
+    // The stored list minus entries for the launcher itself, with a fresh id for every
+    // record that repeats an earlier one's; if anything changed, the cleaned list is saved
+    // at once.
     void reload();
 
     // Fills an empty list from a scan (missing entries included) and saves it.

@@ -1,5 +1,8 @@
 #include "viewmodels/ActionMenuPresenter.h"
 
+#include <QPointer>
+#include <QTimer>
+
 #include "text/L10n.h"
 
 namespace vantrel {
@@ -78,10 +81,20 @@ Menu ActionMenuPresenter::menu(const LaunchCard& card)
 void ActionMenuPresenter::present(const LaunchCard& card, QObject* anchorView, OnSelect onSelect)
 {
     m_onSelect = std::move(onSelect);
-    if (m_menus) {
-        m_menus->popUp(menu(card), anchorView,
-                       [this](const QVariant& representedObject) { handle(representedObject); });
+    if (!m_menus) {
+        return;
     }
+    QTimer::singleShot(0, [self = std::weak_ptr(m_self), menu = menu(card), anchor = QPointer(anchorView)] {
+        const auto presenter = self.lock();
+        if (!presenter) {
+            return;
+        }
+        (*presenter)->m_menus->popUp(menu, anchor, [self](const QVariant& representedObject) {
+            if (const auto chosen = self.lock()) {
+                (*chosen)->handle(representedObject);
+            }
+        });
+    });
 }
 
 void ActionMenuPresenter::handle(const QVariant& representedObject)

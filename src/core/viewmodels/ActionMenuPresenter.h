@@ -5,6 +5,7 @@
 #include "platform/MenuPresenter.h"
 
 #include <functional>
+#include <memory>
 
 namespace vantrel {
 
@@ -16,7 +17,13 @@ public:
 
     explicit ActionMenuPresenter(MenuPresenter* menus = nullptr);
 
-    // Stores `onSelect` (replacing the previous one) and shows the menu.
+    ActionMenuPresenter(const ActionMenuPresenter&) = delete;
+    ActionMenuPresenter& operator=(const ActionMenuPresenter&) = delete;
+
+    // Stores `onSelect` (replacing the previous one) and returns; the menu is shown on the
+    // next turn of the event loop, so a shell whose menu runs its own loop never runs the
+    // choice inside this call. Nothing is shown, and no choice is handled, once the
+    // presenter is gone.
     void present(const LaunchCard& card, QObject* anchorView, OnSelect onSelect);
 
     // The menu for a card, in the current interface language.
@@ -30,6 +37,8 @@ public:
 private:
     MenuPresenter* m_menus;
     OnSelect m_onSelect;
+    // Callbacks handed to the shell hold this weakly.
+    std::shared_ptr<ActionMenuPresenter*> m_self = std::make_shared<ActionMenuPresenter*>(this);
 };
 
 } // namespace vantrel

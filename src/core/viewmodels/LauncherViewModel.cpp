@@ -24,30 +24,31 @@ namespace vantrel {
 namespace {
 
 // Resumes the awaiting coroutine when the shell calls the completion it was given,
-// which may happen before, during or after the wait begins.
+// which may happen before, during or after the wait begins. The wait reports false when
+// it was abandoned instead (the model went away first).
 struct Completion {
     struct State {
         bool done = false;
+        bool abandoned = false;
         std::coroutine_handle<> waiter;
+
+        void finish(bool abandon)
+        {
+            if (done) {
+                return; // called twice: the first call counts
+            }
+            done = true;
+            abandoned = abandon;
+            if (auto handle = std::exchange(waiter, {})) {
+                handle.resume();
+            }
+        }
     };
     std::shared_ptr<State> state = std::make_shared<State>();
 
-    std::function<void()> callback() const
-    {
-        return [state = state] {
-            if (state->done) {
-                return; // called twice: the first call counts
-            }
-            state->done = true;
-            if (auto waiter = std::exchange(state->waiter, {})) {
-                waiter.resume();
-            }
-        };
-    }
-
     bool await_ready() const noexcept { return state->done; }
     void await_suspend(std::coroutine_handle<> handle) const noexcept { state->waiter = handle; }
-    void await_resume() const noexcept {}
+    bool await_resume() const noexcept { return !state->abandoned; }
 };
 
 } // namespace
@@ -103,6 +104,10 @@ LauncherViewModel::LauncherViewModel(Collaborators collaborators, QObject* paren
 LauncherViewModel::~LauncherViewModel()
 {
     releaseProjectAccess();
+    // A launch still waiting for the hide ends here, touching nothing of the model.
+    if (const auto hide = std::static_pointer_cast<Completion::State>(m_pendingHide.lock())) {
+        hide->finish(true);
+    }
 }
 
 // ---- state -------------------------------------------------------------------------------
@@ -146,6 +151,7 @@ void LauncherViewModel::setSelectedCardID(std::optional<QString> id)
     if (m_selectedCardID != id) {
         m_selectedCardID = std::move(id);
         Q_EMIT selectedCardIDChanged();
+        Q_EMIT selectedCardChanged();
     }
 }
 
@@ -219,9 +225,19 @@ void LauncherViewModel::refresh()
 
 void LauncherViewModel::rebuildCards()
 {
+    const std::optional<LaunchCard> before = selectedCard();
     m_cards = LaunchCardBuilder::buildCards(m_resolvedApps, *m_c.architectureDetector);
+    // Cards and selection change together: no observer sees one without the other.
+    std::optional<QString> repaired = LaunchCardBuilder::repairedSelection(m_selectedCardID, m_cards);
+    const bool idChanged = repaired != m_selectedCardID;
+    m_selectedCardID = std::move(repaired);
     Q_EMIT cardsChanged();
-    setSelectedCardID(LaunchCardBuilder::repairedSelection(m_selectedCardID, m_cards));
+    if (idChanged) {
+        Q_EMIT selectedCardIDChanged();
+    }
+    if (selectedCard() != before) {
+        Q_EMIT selectedCardChanged();
+    }
 }
 
 // ---- input -------------------------------------------------------------------------------
@@ -356,14 +372,21 @@ void LauncherViewModel::openSettings()
 
 // ---- performing --------------------------------------------------------------------------
 
-Task<> LauncherViewModel::hideForLaunch()
+Task<bool> LauncherViewModel::hideForLaunch()
 {
     if (!onHideForLaunch) {
-        co_return;
+        co_return true;
     }
     Completion completion;
-    onHideForLaunch(completion.callback());
-    co_await completion;
+    m_pendingHide = completion.state;
+    // The shell may call the completion after the model is gone: then it does nothing.
+    QPointer<LauncherViewModel> self(this);
+    onHideForLaunch([self, state = completion.state] {
+        if (self) {
+            state->finish(false);
+        }
+    });
+    co_return co_await completion;
 }
 
 Task<> LauncherViewModel::perform(LaunchAction action)
@@ -407,7 +430,9 @@ Task<> LauncherViewModel::perform(LaunchAction action)
     std::exception_ptr failure;
     try {
         co_await m_c.launchManager->quitOtherLogicIfNeeded(bundleURL, mode);
-        co_await hideForLaunch();
+        if (!co_await hideForLaunch()) {
+            co_return; // the model is going away
+        }
         const ParallelLaunchStatus status = m_c.launchManager->parallelLaunchStatus(bundleURL, mode);
         if (status.kind != ParallelLaunchStatus::Case::allowed) {
             setStatusMessage(status.message);
@@ -444,6 +469,15 @@ void LauncherViewModel::releaseProjectAccess()
 
 void LauncherViewModel::setPendingProject(const std::optional<QUrl>& url)
 {
+    const bool isProject = [&] {
+        const QString extension = url ? HostPath::extension(url->toLocalFile()).toLower() : QString();
+        return extension == u"logicx" || extension == u"logic" || extension == u"lso";
+    }();
+    if (url && !isProject) {
+        // Refused before anything is released: the earlier project stays, with its access.
+        setErrorMessage(L10n::text(L10n::Key::errorInvalidBundle));
+        return;
+    }
     releaseProjectAccess();
     if (!url) {
         if (m_pendingProjectURL) {
@@ -452,16 +486,11 @@ void LauncherViewModel::setPendingProject(const std::optional<QUrl>& url)
         }
         return;
     }
-    const QString extension = HostPath::extension(url->toLocalFile()).toLower();
-    if (extension == u"logicx" || extension == u"logic" || extension == u"lso") {
-        const QUrl standardized = HostPath::fileURL(HostPath::fromURL(*url));
-        m_pendingProjectSecurityScoped = m_c.securityScope->startAccessing(standardized);
-        m_pendingProjectURL = standardized;
-        Q_EMIT pendingProjectURLChanged();
-        setErrorMessage(std::nullopt);
-        return;
-    }
-    setErrorMessage(L10n::text(L10n::Key::errorInvalidBundle));
+    const QUrl standardized = HostPath::fileURL(HostPath::fromURL(*url));
+    m_pendingProjectSecurityScoped = m_c.securityScope->startAccessing(standardized);
+    m_pendingProjectURL = standardized;
+    Q_EMIT pendingProjectURLChanged();
+    setErrorMessage(std::nullopt);
 }
 
 void LauncherViewModel::clearPendingProject()

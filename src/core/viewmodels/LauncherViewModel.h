@@ -34,7 +34,7 @@ class LauncherViewModel final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QVariantList cards READ cardList NOTIFY cardsChanged)
     Q_PROPERTY(QString selectedCardID READ selectedCardIDText WRITE setSelectedCardIDText NOTIFY selectedCardIDChanged)
-    Q_PROPERTY(QVariantMap selectedCard READ selectedCardMap NOTIFY selectedCardIDChanged)
+    Q_PROPERTY(QVariantMap selectedCard READ selectedCardMap NOTIFY selectedCardChanged)
     Q_PROPERTY(bool showInfoPopover READ showInfoPopover WRITE setShowInfoPopover NOTIFY showInfoPopoverChanged)
     Q_PROPERTY(QString statusMessage READ statusMessageText NOTIFY statusMessageChanged)
     Q_PROPERTY(QString errorMessage READ errorMessageText NOTIFY errorMessageChanged)
@@ -111,8 +111,12 @@ public:
     Spawner& tasks() { return m_tasks; }
 
 Q_SIGNALS:
+    // Emitted once the selection fits the new cards.
     void cardsChanged();
     void selectedCardIDChanged();
+    // The selected card changed: another card, or new content (availability, reason,
+    // version) of the same one.
+    void selectedCardChanged();
     void showInfoPopoverChanged();
     void statusMessageChanged();
     void errorMessageChanged();
@@ -128,7 +132,8 @@ private:
     void busy(bool value);
     void startPerform(LaunchAction action);
     void releaseProjectAccess();
-    Task<> hideForLaunch();
+    // False when the model was destroyed before the shell finished the hide.
+    Task<bool> hideForLaunch();
     std::optional<qsizetype> selectedIndex() const;
 
     QVariantList cardList() const;
@@ -155,6 +160,7 @@ private:
     bool m_isLaunching = false;
     std::optional<QUrl> m_pendingProjectURL;
     bool m_pendingProjectSecurityScoped = false;
+    std::weak_ptr<void> m_pendingHide; // the hide a launch waits for, if any
 };
 
 // The view-facing form of a card.

@@ -3,15 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 using namespace std::chrono_literals;
 using vantrel::ManualClock;
 using vantrel::Task;
-using vantrel::testing::observe;
-using vantrel::testing::TaskOutcome;
 
 namespace {
 
@@ -19,18 +16,6 @@ Task<> sleepThenRecord(ManualClock& clock, vantrel::Duration d, std::string name
 {
     co_await clock.sleep(d);
     log.push_back(name);
-}
-
-Task<int> failAfter(ManualClock& clock, vantrel::Duration d)
-{
-    co_await clock.sleep(d);
-    throw std::runtime_error("inner failure");
-}
-
-Task<int> outer(ManualClock& clock)
-{
-    int value = co_await failAfter(clock, 1s);
-    co_return value + 1;
 }
 
 } // namespace
@@ -86,18 +71,6 @@ TEST(ManualClock, ZeroAndNegativeSleepsStillSuspend)
     clock.advance(0s);
     EXPECT_EQ(log, (std::vector<std::string>{"zero", "negative"}));
     EXPECT_EQ(clock.now(), before) << "a negative sleep never moves time backwards";
-}
-
-TEST(ManualClock, ExceptionsTravelThroughNestedTasks)
-{
-    ManualClock clock;
-    TaskOutcome<int> outcome;
-    auto task = observe(outer(clock), outcome);
-    EXPECT_FALSE(outcome.finished);
-    EXPECT_TRUE(clock.runUntilDone(task));
-    ASSERT_TRUE(outcome.finished);
-    EXPECT_FALSE(outcome.value.has_value());
-    EXPECT_THROW(outcome.rethrow(), std::runtime_error);
 }
 
 TEST(ManualClock, RunUntilDoneStopsAtTheTaskAndLeavesOtherSleepersAlone)

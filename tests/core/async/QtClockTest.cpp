@@ -43,3 +43,27 @@ TEST(QtClock, ZeroSleepResumesOnALaterTurn)
     QCoro::waitFor(task);
     EXPECT_EQ(sleeperTurn, 2);
 }
+
+TEST(QtClock, ACancelledSleepResumesAtOnceAndItsTimerIsGone)
+{
+    vantrel::QtClock clock;
+    auto cancellation = std::make_shared<vantrel::Clock::Cancellation>();
+    std::optional<bool> elapsed;
+    auto body = [&]() -> vantrel::Task<> { elapsed = co_await clock.sleep(10s, cancellation); };
+    auto task = body();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(elapsed);
+    cancellation->cancel();
+    EXPECT_EQ(elapsed, false) << "resumed inside cancel(), reporting the cancellation";
+    cancellation->cancel(); // a second cancel does nothing
+
+    auto full = std::make_shared<vantrel::Clock::Cancellation>();
+    auto whole = [&]() -> vantrel::Task<bool> { co_return co_await clock.sleep(5ms, full); };
+    auto wholeTask = whole();
+    EXPECT_TRUE(QCoro::waitFor(wholeTask));
+    full->cancel(); // after the end: nothing to resume
+    auto already = [&]() -> vantrel::Task<bool> { co_return co_await clock.sleep(10s, full); };
+    auto alreadyTask = already();
+    EXPECT_TRUE(alreadyTask.isReady()) << "cancelled before it began: no wait at all";
+    EXPECT_FALSE(QCoro::waitFor(alreadyTask));
+}

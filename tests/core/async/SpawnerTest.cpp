@@ -28,20 +28,6 @@ void scheduleRestore(Spawner& spawner, ManualClock& clock, bool& restored)
 
 } // namespace
 
-TEST(Spawner, SpawnedWorkOutlivesItsCallerAndCountsAsPending)
-{
-    ManualClock clock;
-    Spawner spawner;
-    bool restored = false;
-    scheduleRestore(spawner, clock, restored);
-    EXPECT_EQ(spawner.pendingCount(), 1u);
-    clock.advance(5s);
-    EXPECT_FALSE(restored);
-    clock.advance(1s);
-    EXPECT_TRUE(restored);
-    EXPECT_EQ(spawner.pendingCount(), 0u);
-}
-
 TEST(Spawner, AnEscapedExceptionIsReportedWithItsLabel)
 {
     ManualClock clock;

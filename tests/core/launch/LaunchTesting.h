@@ -20,6 +20,7 @@ struct LaunchTest : ::testing::Test {
     FakeWorkspace workspace{mac.clock()};
     FakeCommandRunner commands{workspace.journal};
     FakeKeyboard keyboard{workspace.journal};
+    FakeSecurityScope scope{workspace.journal};
     std::unique_ptr<LaunchManager> manager;
 
     const QString logicPath = QStringLiteral("/Applications/Logic Pro.app");
@@ -48,6 +49,7 @@ struct LaunchTest : ::testing::Test {
         collaborators.processProbe = &workspace.probe;
         collaborators.commandRunner = &commands;
         collaborators.keyboard = &keyboard;
+        collaborators.securityScope = &scope;
         manager = std::make_unique<LaunchManager>(collaborators);
     }
 

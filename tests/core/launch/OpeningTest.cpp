@@ -202,6 +202,25 @@ TEST_F(OpeningTest, TheRequestFlow)
     auto support =
         run(manager->launch(logicURL, LaunchArchitecture::rosetta, LaunchAction::openPreferences, false, std::nullopt));
     EXPECT_EQ(launcherError(support.error), LauncherError::operationCancelled());
+
+    // A refusal quits nothing, even with another copy running and quitting on.
+    workspace.journal.clear();
+    workspace.add(1702, otherPath, CpuType::arm64);
+    mac.mac().setRosettaInstalled(false);
+    rebuildManager();
+    auto refused =
+        run(manager->launch(logicURL, LaunchArchitecture::rosetta, LaunchAction::launch, false, std::nullopt));
+    EXPECT_EQ(launcherError(refused.error), LauncherError::rosettaNotInstalled());
+    EXPECT_TRUE(workspace.journal.filter(QStringLiteral("terminate")).isEmpty());
+
+    // The parallel status is the state before the other copy is quit.
+    workspace.probe.setDead(1701);
+    openStarts(1703, CpuType::arm64);
+    auto quitting =
+        run(manager->launch(logicURL, LaunchArchitecture::native, LaunchAction::launch, false, std::nullopt));
+    ASSERT_FALSE(quitting.error) << launcherErrorText(quitting.error);
+    EXPECT_TRUE(workspace.journal.contains(QStringLiteral("terminate 1702")));
+    EXPECT_TRUE(steps().contains(QStringLiteral("parallel=Different Logic installations can run side by side.")));
 }
 
 TEST_F(OpeningTest, SafeModeReleasesControlExactlyOnceEvenWhenTheLaunchFails)
@@ -249,4 +268,16 @@ TEST_F(OpeningTest, WithoutRecentProjectRestoresBeforeAFailureReturns)
                                            LaunchAction::launchWithoutRecentProject, false, songURL));
     ASSERT_FALSE(withProject.error);
     EXPECT_TRUE(steps().contains(QStringLiteral("startupAction → doNothing for document open")));
+}
+
+TEST_F(OpeningTest, ADocumentLaunchThatFailsBothWaysRestoresTheStartupAction)
+{
+    auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
+    logic->setValue(QStringLiteral("startupAction"), 1);
+    openStarts(0, CpuType::arm64, 1); // the open command fails, and the workspace has no handler
+    auto outcome = run(manager->launch(logicURL, LaunchArchitecture::native, LaunchAction::launch, false, songURL));
+    EXPECT_EQ(launcherError(outcome.error), LauncherError::launchFailed(QStringLiteral("no handler")));
+    mac.clock().runUntilIdle();
+    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 1);
+    EXPECT_EQ(steps().last(), QStringLiteral("startupAction restored after document open"));
 }

@@ -146,14 +146,64 @@ TEST(LogicPreferenceMutator, RestoresExactlyWhatWasThere)
         EXPECT_EQ(*restored, previous);
     }
 
-    // Two overrides: the second records 0; the later end decides.
+    // Two overlapping overrides: both remember the user's 2, and only the last end puts it
+    // back, whichever order they end in.
     logic->setValue(QStringLiteral("startupAction"), 2);
     auto a = mutator.beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
     auto b = mutator.beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
-    EXPECT_EQ(b.previousValue, QVariant(qint64(0)));
-    mutator.endOverride(a);
+    EXPECT_EQ(b.previousValue, QVariant(qint64(2)));
     mutator.endOverride(b);
-    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 0);
+    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 0) << "the first launch still needs the 0";
+    mutator.endOverride(a);
+    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 2);
+    EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt)
+        << "no record outlives its override";
+}
+
+TEST(LogicPreferenceMutator, OverridesLeftByDeadProcessesAreRestoredNewestFirst)
+{
+    TempSimulatedMac mac;
+    auto& preferences = mac.host().preferences();
+    const QString logic10 = QStringLiteral("com.apple.logic10");
+    const QString beta = QStringLiteral("com.apple.logic.beta");
+    auto domain = [&](const QString& name) { return preferences.suite(name); };
+    domain(logic10)->setValue(QStringLiteral("startupAction"), QStringLiteral("1"));
+
+    // Two launchers that overlap on one domain and die without restoring; a third, still
+    // running, is in the middle of a launch of another copy.
+    LogicPreferenceMutator(preferences, 901).beginStartupActionOverride(logic10, 0);
+    LogicPreferenceMutator(preferences, 902).beginStartupActionOverride(logic10, 0);
+    LogicPreferenceMutator running(preferences, 903);
+    running.beginStartupActionOverride(beta, 0);
+    LogicPreferenceMutator(preferences, 905).beginStartupActionOverride(beta, 0); // dies too
+    EXPECT_EQ(domain(logic10)->integer(QStringLiteral("startupAction")), 0);
+
+    LogicPreferenceMutator next(preferences, 904);
+    const auto restored = next.restoreAbandonedOverrides([](qint64 pid) { return pid == 903 || pid == 904; });
+    ASSERT_EQ(restored.size(), 3);
+    EXPECT_EQ(restored[0].pid, 905);
+    EXPECT_FALSE(restored[0].putBack) << "the running launch still needs its 0, and will restore";
+    EXPECT_EQ(restored[1].pid, 902);
+    EXPECT_EQ(restored[2].pid, 901);
+    EXPECT_EQ(domain(logic10)->value(QStringLiteral("startupAction")), QVariant(QStringLiteral("1")))
+        << "the user's value, with its type, although the second process found 0";
+    EXPECT_EQ(domain(beta)->integer(QStringLiteral("startupAction")), 0);
+    EXPECT_TRUE(next.restoreAbandonedOverrides([](qint64) { return true; }).isEmpty());
+
+    // The running one ends normally: the key was absent, so it is removed.
+    running.endOverride({beta, QStringLiteral("startupAction"), std::nullopt, false});
+    EXPECT_EQ(domain(beta)->value(QStringLiteral("startupAction")), std::nullopt);
+
+    // A record under this process's own id is an earlier process's (the id was reused):
+    // its value is the original, and it does not outlive the new override.
+    domain(logic10)->setValue(QStringLiteral("startupAction"), qint64(3));
+    LogicPreferenceMutator(preferences, 906).beginStartupActionOverride(logic10, 0);
+    LogicPreferenceMutator reused(preferences, 906);
+    const auto token = reused.beginStartupActionOverride(logic10, 0);
+    EXPECT_EQ(token.previousValue, QVariant(qint64(3)));
+    reused.endOverride(token);
+    EXPECT_EQ(domain(logic10)->integer(QStringLiteral("startupAction")), 3);
+    EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt);
 }
 
 TEST(LogicPreferenceMutator, AnUnopenableDomainFallsBackToTheStandardDefaults)

@@ -19,14 +19,35 @@ TEST_F(VerificationTest, ChoosesTheNewProcessOverAnOldOne)
 {
     workspace.add(2001, logicPath, CpuType::x86_64);
     workspace.add(2002, logicPath, CpuType::x86_64);
+    auto start = mac.clock().now();
     auto outcome = run(manager->verifyArchitecture(logicURL, LaunchArchitecture::rosetta, {2001}, false));
     ASSERT_FALSE(outcome.error);
+    EXPECT_EQ(mac.clock().now() - start, 500ms) << "the first probe at least 0.45 s after the first match";
     EXPECT_EQ(steps().last(), QStringLiteral("verified stable rosetta pid=2002"));
     EXPECT_EQ(workspace.journal.last(), QStringLiteral("activate 2002 options=1"));
 
-    auto old = run(manager->verifyArchitecture(logicURL, LaunchArchitecture::rosetta, {2001, 2002}, false));
+    start = mac.clock().now();
+    auto old = run(manager->verifyArchitecture(logicURL, LaunchArchitecture::rosetta, {2001, 2002}, true));
     ASSERT_FALSE(old.error);
+    EXPECT_EQ(mac.clock().now() - start, 1250ms) << "the longer settle time";
     EXPECT_EQ(steps().last(), QStringLiteral("verified stable rosetta pid=2001")) << "all old: the first";
+}
+
+TEST_F(VerificationTest, AnInstanceThatRanBeforeTheLaunchIsNeverWrong)
+{
+    // The same copy left running under Rosetta while a native instance is asked for.
+    workspace.add(2011, logicPath, CpuType::x86_64);
+    workspace.add(2012, logicPath, CpuType::arm64);
+    auto outcome = run(manager->verifyArchitecture(logicURL, LaunchArchitecture::native, {2011}, false));
+    ASSERT_FALSE(outcome.error) << launcherErrorText(outcome.error);
+    EXPECT_TRUE(steps().contains(QStringLiteral("verify matches=[2012] wrong=[]")));
+    EXPECT_EQ(steps().last(), QStringLiteral("verified stable native pid=2012"));
+
+    // The new instance never appears: the old one is not named as what started.
+    workspace.applications.removeLast();
+    auto none = run(manager->verifyArchitecture(logicURL, LaunchArchitecture::native, {2011}, false));
+    EXPECT_EQ(launcherError(none.error),
+              LauncherError::launchFailed(QStringLiteral("Logic Pro did not start in Native mode.")));
 }
 
 TEST_F(VerificationTest, AMatchThatVanishesForOneProbeRestartsTheSettleTime)
@@ -91,6 +112,7 @@ TEST_F(VerificationTest, TimeoutsReportOnlyOnceTheOperationHasEnded)
         co_return 7;
     }));
     EXPECT_EQ(quick.value, 7);
+    EXPECT_EQ(mac.clock().sleeperCount(), 0u) << "the operation won: its timer is cancelled, not left pending";
 
     auto failing = run(withTimeout(mac.clock(), 4.0, []() -> Task<int> {
         throw LauncherError::notLogicPro();
@@ -132,16 +154,29 @@ TEST_F(VerificationTest, HandoffMakesEveryAttemptAndSucceedsIfAnyDid)
     EXPECT_EQ(
         workspace.journal.filter(QStringLiteral("run /usr/bin/open -a /Applications/Logic Pro.app ") + songPath).size(),
         4);
+    // Access to the project is held from before the first attempt to after the last.
+    const QStringList scoped = workspace.journal.filter(QStringLiteral("scope "));
+    ASSERT_EQ(scoped, (QStringList{QStringLiteral("scope start ") + songPath, QStringLiteral("scope stop ") + songPath}));
+    EXPECT_LT(workspace.journal.indexOf(scoped.first()), workspace.journal.indexOf(QStringLiteral("activate 2401 options=1")));
+    EXPECT_EQ(workspace.journal.last(), scoped.last());
 
+    // A failed handoff gives access back too; access that was not granted is not.
+    workspace.journal.clear();
     fallbacks = -100;
     auto none = run(manager->openDocumentReliably(songURL, logicURL, LaunchArchitecture::native, false));
     EXPECT_EQ(launcherError(none.error),
               LauncherError::launchFailed(QStringLiteral("Could not open project in Logic Pro: ") + songPath));
+    scope.grants = false;
+    run(manager->openDocumentReliably(songURL, logicURL, LaunchArchitecture::native, false));
+    EXPECT_EQ(workspace.journal.filter(QStringLiteral("scope ")),
+              (QStringList{QStringLiteral("scope start ") + songPath, QStringLiteral("scope stop ") + songPath,
+                           QStringLiteral("scope start ") + songPath}));
 
     auto missing = run(manager->openDocumentReliably(HostPath::fileURL(QStringLiteral("/nowhere/X.logicx")), logicURL,
                                                      LaunchArchitecture::native, true));
     EXPECT_EQ(launcherError(missing.error),
               LauncherError::launchFailed(QStringLiteral("Project not found: /nowhere/X.logicx")));
+    EXPECT_EQ(workspace.journal.filter(QStringLiteral("scope ")).size(), 3) << "no access asked for a missing file";
 }
 
 TEST_F(VerificationTest, AnAttemptThatHangsTimesOutAndTheNextOneFollows)

@@ -79,15 +79,3 @@ TEST(LogicApp, OneBadRecordFailsTheWholeList)
     EXPECT_EQ(LogicApp::decodeList(QByteArray()), std::nullopt);
 }
 
-TEST(LogicApp, EqualityAndHashCoverEveryField)
-{
-    LogicApp a = LogicApp::make(QStringLiteral("A"), QStringLiteral("/a"), false);
-    LogicApp b = a;
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(qHash(a), qHash(b));
-    b.hiddenModes.insert(LaunchArchitecture::native);
-    EXPECT_NE(a, b);
-    b = a;
-    b.isUserDefined = true;
-    EXPECT_NE(a, b);
-}

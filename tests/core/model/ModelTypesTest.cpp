@@ -57,12 +57,3 @@ TEST(ModelTypes, ModeCpuTypesAndArchitectureNames)
     EXPECT_EQ(archName(7), QStringLiteral("unknown (7)"));
 }
 
-TEST(ModelTypes, ParallelLaunchStatusComparesCaseAndMessage)
-{
-    EXPECT_EQ(ParallelLaunchStatus::allowed(QStringLiteral("a")), ParallelLaunchStatus::allowed(QStringLiteral("a")));
-    EXPECT_NE(ParallelLaunchStatus::allowed(QStringLiteral("a")), ParallelLaunchStatus::tentative(QStringLiteral("a")));
-    EXPECT_NE(ParallelLaunchStatus::unsupported(QStringLiteral("a")),
-              ParallelLaunchStatus::unsupported(QStringLiteral("b")));
-    EXPECT_NE(qHash(ParallelLaunchStatus::allowed(QStringLiteral("a"))),
-              qHash(ParallelLaunchStatus::unsupported(QStringLiteral("a"))));
-}

@@ -189,17 +189,23 @@ TEST(PropertyList, RandomGarbageAndBitFlipsNeverCrash)
 
 TEST(PropertyList, DeepNestingIsBoundedBothWays)
 {
-    auto shallow = PropertyList::parse(nestedArraysXml(50));
-    ASSERT_TRUE(shallow);
-    EXPECT_EQ(shallow->typeId(), QMetaType::QVariantList);
-    EXPECT_FALSE(PropertyList::parse(nestedArraysXml(PropertyList::maxDepth + 10)).has_value());
+    // The limit exactly: 256 levels are read, 257 are not, in both formats.
+    ASSERT_EQ(PropertyList::maxDepth, 256);
+    EXPECT_EQ(PropertyList::parse(nestedArraysXml(256)).value_or(QVariant()).typeId(), QMetaType::QVariantList);
+    EXPECT_FALSE(PropertyList::parse(nestedArraysXml(257)).has_value());
     EXPECT_FALSE(PropertyList::parse(nestedArraysXml(200000)).has_value());
-
-    QVariant deep = QVariantList{};
-    for (int i = 0; i < PropertyList::maxDepth + 5; ++i) {
-        deep = QVariantList{deep};
-    }
-    EXPECT_FALSE(PropertyList::serialize(deep, Format::Binary).has_value());
+    auto nested = [](int levels) {
+        QVariant value = QVariantList{};
+        for (int i = 1; i < levels; ++i) {
+            value = QVariantList{value};
+        }
+        return value;
+    };
+    const auto binary = PropertyList::serialize(nested(256), Format::Binary);
+    ASSERT_TRUE(binary);
+    EXPECT_EQ(PropertyList::parse(*binary), nested(256));
+    EXPECT_FALSE(PropertyList::serialize(nested(257), Format::Binary).has_value())
+        << "nothing is written that could not be read back";
 }
 
 TEST(PropertyList, ValuesAPropertyListCannotCarryAreRefused)

@@ -27,14 +27,41 @@ TEST(AppPreferences, DefaultToTrueAndSurviveARestart)
     EXPECT_EQ(restarted.localization(), &LocalizationStore::shared());
 }
 
-TEST(AppPreferences, EveryReaderAgreesOnTheDefault)
+TEST(AppPreferences, StoredValuesReadAsThePlatformReadsABoolean)
 {
     TempSimulatedMac mac;
     auto defaults = mac.host().standardDefaults();
-    EXPECT_TRUE(AppPreferences::flag(*defaults, AppPreferences::closeOtherLogicOnLaunchKey));
-    defaults->setValue(QStringLiteral("closeOtherLogicOnLaunch"), QStringLiteral("NO"));
-    EXPECT_TRUE(AppPreferences::flag(*defaults, AppPreferences::closeOtherLogicOnLaunchKey)) << "not a Boolean";
-    EXPECT_TRUE(AppPreferences(defaults, &LocalizationStore::shared()).closeOtherLogicOnLaunch());
-    defaults->setValue(QStringLiteral("closeOtherLogicOnLaunch"), false);
-    EXPECT_FALSE(AppPreferences::flag(*defaults, AppPreferences::closeOtherLogicOnLaunchKey));
+    const QString key = QStringLiteral("closeOtherLogicOnLaunch");
+    auto flag = [&] { return AppPreferences::flag(*defaults, AppPreferences::closeOtherLogicOnLaunchKey); };
+    EXPECT_TRUE(flag()) << "only an absent key reads as true";
+
+    // What a script or `defaults write` may leave behind.
+    const QList<std::pair<QVariant, bool>> stored = {
+        {false, false},
+        {true, true},
+        {qint64(0), false},
+        {qint64(1), true},
+        {qint64(-3), true},
+        {0.0, false},
+        {0.5, true},
+        {QStringLiteral("0"), false},
+        {QStringLiteral("1"), true},
+        {QStringLiteral("NO"), false},
+        {QStringLiteral("no"), false},
+        {QStringLiteral("false"), false},
+        {QStringLiteral("YES"), true},
+        {QStringLiteral(" true "), true},
+        {QStringLiteral("maybe"), false},
+        {QStringLiteral(""), false},
+        {QByteArray("\x01"), false},
+        {QVariantList{true}, false},
+    };
+    for (const auto& [value, expected] : stored) {
+        defaults->setValue(key, value);
+        EXPECT_EQ(flag(), expected) << value.toString().toStdString() << " (" << value.typeName() << ")";
+        // The settings window and the launch engine read the same way.
+        EXPECT_EQ(AppPreferences(defaults, &LocalizationStore::shared()).closeOtherLogicOnLaunch(), expected);
+    }
+    defaults->setValue(QStringLiteral("closeOnFocusLoss"), qint64(0));
+    EXPECT_FALSE(AppPreferences(defaults, &LocalizationStore::shared()).closeOnFocusLoss());
 }

@@ -1,6 +1,14 @@
 #include "settings/PersistenceStore.h"
 #include "helpers/BurstLists.h"
+#include "installations/ArchitectureDetector.h"
+#include "installations/LogicScanner.h"
+#include "log/LaunchLogger.h"
+#include "settings/SettingsManager.h"
+#include "support/LaunchLogReader.h"
 #include "support/TempSimulatedMac.h"
+
+#include <QDir>
+#include <QSemaphore>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,8 +18,11 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace vantrel;
 using vantrel::testing::TempSimulatedMac;
+using vantrel::testing::launchLogMessages;
 
 namespace {
 
@@ -30,7 +41,106 @@ std::optional<QByteArray> defaultsCopy(TempSimulatedMac& mac)
     return mac.host().standardDefaults()->data(QStringLiteral("logicApps"));
 }
 
+// The simulated disk, with atomic writes held until the test lets them through.
+class GatedFileSystem final : public FileSystem {
+public:
+    explicit GatedFileSystem(FileSystem& disk)
+        : m_disk(disk)
+    {
+    }
+    QSemaphore open;
+
+    bool exists(const QString& p) const override { return m_disk.exists(p); }
+    bool isDirectory(const QString& p) const override { return m_disk.isDirectory(p); }
+    std::optional<QByteArray> readAll(const QString& p) const override { return m_disk.readAll(p); }
+    std::optional<QByteArray> readPrefix(const QString& p, qint64 n) const override { return m_disk.readPrefix(p, n); }
+    bool write(const QString& p, const QByteArray& d) override { return m_disk.write(p, d); }
+    bool append(const QString& p, const QByteArray& d) override { return m_disk.append(p, d); }
+    bool writeAtomically(const QString& p, const QByteArray& d) override
+    {
+        open.acquire();
+        return m_disk.writeAtomically(p, d);
+    }
+    bool createDirectories(const QString& p) override { return m_disk.createDirectories(p); }
+    bool remove(const QString& p) override { return m_disk.remove(p); }
+    std::optional<QStringList> listDirectory(const QString& p) const override { return m_disk.listDirectory(p); }
+    QString homeDirectory() const override { return m_disk.homeDirectory(); }
+    std::optional<QString> nativePath(const QString& p) const override { return m_disk.nativePath(p); }
+
+private:
+    FileSystem& m_disk;
+};
+
 } // namespace
+
+TEST(PersistenceStore, ALoadRightAfterASaveWaitsForTheQueuedWrite)
+{
+    TempSimulatedMac mac;
+    GatedFileSystem disk(mac.fs());
+    PersistenceStore store(mac.host().standardDefaults(), disk);
+    const auto apps = twoApps();
+    disk.open.release(); // the first write goes through
+    store.saveApps(apps);
+    EXPECT_EQ(store.loadApps(), apps);
+
+    // The next write is held in the queue; the load must not read the file before it lands.
+    const QList<LogicApp> next{apps[1]};
+    store.saveApps(next);
+    std::thread letThrough([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        disk.open.release();
+    });
+    EXPECT_EQ(store.loadApps(), next);
+    letThrough.join();
+}
+
+TEST(PersistenceStore, AnUnreadableListIsKeptAsideBeforeAStartReplacesIt)
+{
+    TempSimulatedMac mac;
+    mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    mac.addLogicBundle(QStringLiteral("/Applications/Logic Pro.app"));
+    // A list a newer version (or a hand edit) left: an unknown mode and an external volume.
+    const QByteArray stored = R"([
+    {"bundlePath": "/Volumes/Studio SSD/Logic Pro 10.7.app", "displayName": "Studio «SSD»",
+     "hiddenModes": ["intel"], "id": "D6A1B5E2-1C3F-4A7B-9E0D-2F4C6B8A1E3D", "isUserDefined": true}
+]
+)";
+    mac.writeFile(filePath, stored);
+    mac.host().standardDefaults()->setValue(QStringLiteral("logicApps"), stored);
+
+    // A start: load, scan, seed from the scan (which saves).
+    auto store = std::make_shared<PersistenceStore>();
+    auto scanner = std::make_shared<LogicScanner>(std::make_shared<ArchitectureDetector>());
+    SettingsManager settings(store, scanner);
+    EXPECT_TRUE(settings.apps().isEmpty());
+    settings.seedFromScanIfNeeded(scanner->scan(settings.apps()));
+    ASSERT_EQ(settings.apps().size(), 1);
+    EXPECT_EQ(store->loadApps(), settings.apps());
+
+    const QDir folder(mac.native(QStringLiteral("~/Library/Application Support/Vantrel")));
+    const QStringList aside = folder.entryList({QStringLiteral("logic-apps.json.unreadable-*")});
+    ASSERT_EQ(aside.size(), 1) << "the file and its identical defaults copy are kept once";
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^logic-apps\\.json\\.unreadable-\\d{8}T\\d{6}Z$"))
+                    .match(aside[0])
+                    .hasMatch())
+        << aside[0].toStdString();
+    const QString asidePath = QStringLiteral("~/Library/Application Support/Vantrel/") + aside[0];
+    EXPECT_EQ(mac.readFile(asidePath), stored) << "byte for byte";
+    LaunchLogger::shared().flush();
+    const QStringList lines = launchLogMessages(mac.native(QStringLiteral("~/Library/Logs/Vantrel/launch.log")));
+    EXPECT_EQ(lines, QStringList{QStringLiteral("stored installation list could not be read — kept aside as ")
+                                 + mac.fs().expandTilde(asidePath)});
+
+    // Later saves have nothing more to keep.
+    settings.renameApp(settings.apps()[0].id, QStringLiteral("Main"));
+    EXPECT_EQ(folder.entryList({QStringLiteral("logic-apps.json.unreadable-*")}).size(), 1);
+
+    // A good file does not make an unreadable defaults copy expendable.
+    mac.host().standardDefaults()->setValue(QStringLiteral("logicApps"), QByteArray("[{\"id\": 1}]"));
+    EXPECT_EQ(store->loadApps(), settings.apps());
+    store->saveApps(settings.apps());
+    EXPECT_EQ(folder.entryList({QStringLiteral("logic-apps.json.unreadable-*")}).size(), 2);
+}
 
 TEST(PersistenceStore, FirstStartLoadsNothingAndLeavesTheFolder)
 {

@@ -143,6 +143,50 @@ TEST_F(SettingsTest, AddingValidatesAndReplacesTheSameBundle)
     EXPECT_EQ(store->stored, settings->apps());
 }
 
+TEST_F(SettingsTest, ATypedHomePathIsTheSameInstallationAsTheScannedOne)
+{
+    ASSERT_TRUE(sim::writeBundle(mac.fs(), {.path = QStringLiteral("~/Applications/Mine.app"),
+                                            .identifier = QStringLiteral("com.apple.logic10"),
+                                            .shortVersion = QStringLiteral("11.0")}));
+    auto settings = manager();
+    settings->addApp({}, QStringLiteral("~/Applications/Mine.app"));
+    ASSERT_EQ(settings->apps().size(), 1);
+    EXPECT_EQ(settings->apps()[0].bundlePath, QStringLiteral("/Users/tester/Applications/Mine.app"));
+    // The scan finds it under the same key: one installation, not two.
+    EXPECT_EQ(scanner->scan(settings->apps()).size(), 4);
+    settings->addApp({}, QStringLiteral("/Users/tester/Applications/Mine.app"));
+    EXPECT_EQ(settings->apps().size(), 1) << "the absolute path replaces it";
+
+    const QUuid id = settings->apps()[0].id;
+    settings->updatePath(id, QStringLiteral("~/Applications/../../../Applications/Logic Pro.app"));
+    EXPECT_EQ(settings->apps()[0].bundlePath, QStringLiteral("/Applications/Logic Pro.app"));
+    for (const char* relative : {"Applications/Logic Pro.app", "./Logic Pro.app", "~nobody/Applications/Mine.app"}) {
+        EXPECT_EQ(refusal([&] { settings->addApp({}, QString::fromUtf8(relative)); }),
+                  LauncherError::Case::invalidBundle)
+            << relative;
+    }
+}
+
+TEST_F(SettingsTest, RecordsSharingAnIdGetIdsOfTheirOwnOnLoad)
+{
+    LogicApp first = record(QStringLiteral("One"), QStringLiteral("/Applications/Logic Pro.app"));
+    LogicApp second = record(QStringLiteral("Two"), QStringLiteral("/Applications/Logic Pro X.app"));
+    LogicApp third = record(QStringLiteral("Three"), QStringLiteral("/Applications/Логик Про.app"));
+    second.id = first.id;
+    third.id = first.id;
+    store->stored = {first, second, third};
+    auto settings = manager();
+    ASSERT_EQ(settings->apps().size(), 3);
+    EXPECT_EQ(settings->apps()[0], first) << "the first keeps its id";
+    const QSet<QUuid> ids{settings->apps()[0].id, settings->apps()[1].id, settings->apps()[2].id};
+    EXPECT_EQ(ids.size(), 3);
+    EXPECT_EQ(names(settings->apps()), (QStringList{QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")}));
+    EXPECT_EQ(store->saves, 1);
+    EXPECT_EQ(store->stored, settings->apps());
+    settings->reload();
+    EXPECT_EQ(store->saves, 1) << "a clean list is not saved again";
+}
+
 TEST_F(SettingsTest, RepointingRenamingRemovingAndHiding)
 {
     auto settings = manager();
@@ -204,12 +248,3 @@ TEST_F(SettingsTest, MovesFollowListMoveOffsets)
     EXPECT_EQ(names(store->stored), names(settings->apps()));
 }
 
-TEST_F(SettingsTest, WorksOverTheRealStoreAcrossARestart)
-{
-    {
-        SettingsManager settings(std::make_shared<PersistenceStore>(), scanner);
-        settings.addApp(QStringLiteral("Kept"), QStringLiteral("/Applications/Logic Pro.app"));
-    }
-    SettingsManager again(std::make_shared<PersistenceStore>(), scanner);
-    EXPECT_EQ(names(again.apps()), QStringList{QStringLiteral("Kept")});
-}

@@ -6,8 +6,6 @@
 
 #include <QSet>
 
-#include <thread>
-#include <vector>
 
 using namespace vantrel;
 using L10n::Key;
@@ -96,28 +94,6 @@ TEST(L10n, CurrentLanguageFollowsTheStoredValue)
               QStringLiteral("Открыть проект: Song.logicx"));
     mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), 1);
     EXPECT_EQ(L10n::currentLanguage(), AppLanguage::russian) << "a value of another type is no language";
-}
-
-TEST(L10n, TablesAreSafeToReadFromManyThreads)
-{
-    TempSimulatedMac mac;
-    std::vector<std::thread> threads;
-    std::atomic<int> mismatches{0};
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < 2000; ++i) {
-                const Key key = allCases<Key>()[std::size_t(i % 88)];
-                if (L10n::string(key, AppLanguage::russian).isEmpty()
-                    || L10n::string(key, AppLanguage::english).isEmpty()) {
-                    ++mismatches;
-                }
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    EXPECT_EQ(mismatches.load(), 0);
 }
 
 TEST(LocalizationStore, ConstructionReadsAndWritesNothingUntilTheLanguageIsSet)

@@ -45,6 +45,7 @@ struct LauncherModelTest : LaunchTest {
         c.launchManager = manager;
         c.supportActions = std::make_shared<LogicSupportActions>(workspace, mac.fs(), mac.host().scripting());
         c.workspace = &workspace;
+        c.securityScope = &scope;
         c.menus = &menus;
         model = std::make_unique<LauncherViewModel>(c);
         model->onBusyLaunchingChanged = [this](bool busy) {
@@ -154,6 +155,8 @@ TEST_F(LauncherModelTest, OptionClickOpensTheMenuAndAChoiceRunsIt)
 {
     const LaunchCard logic = card(QStringLiteral("Logic Pro"), LaunchArchitecture::rosetta);
     model->handleCardClick(logic, Qt::AltModifier);
+    EXPECT_TRUE(menus.shown.isEmpty()) << "shown on the next turn, never inside the click";
+    QCoreApplication::processEvents();
     ASSERT_EQ(menus.shown.size(), 1);
     EXPECT_EQ(shell, QStringList{QStringLiteral("suppress 0.35")});
     EXPECT_EQ(model->tasks().pendingCount(), 0u) << "no launch from an Option-click";
@@ -167,7 +170,84 @@ TEST_F(LauncherModelTest, OptionClickOpensTheMenuAndAChoiceRunsIt)
 
     // Return with Option on the selected card opens the menu too.
     EXPECT_TRUE(model->handleKeyDown(Qt::Key_Return, Qt::AltModifier));
+    QCoreApplication::processEvents();
     EXPECT_EQ(menus.shown.size(), 2);
+
+    // Once the model is gone, a late choice, or a menu still to be shown, does nothing.
+    EXPECT_TRUE(model->handleKeyDown(Qt::Key_Return, Qt::AltModifier));
+    auto choose = menus.choose;
+    model.reset();
+    shell.clear();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(menus.shown.size(), 2);
+    choose(QStringLiteral("launch"));
+    EXPECT_TRUE(shell.isEmpty());
+}
+
+TEST_F(LauncherModelTest, ReturnAndEnterOnAnUnavailableCardDoNothing)
+{
+    model->handleCardClick(card(QStringLiteral("Logic Pro Intel"), LaunchArchitecture::native));
+    EXPECT_TRUE(model->handleKeyDown(Qt::Key_Return));
+    EXPECT_TRUE(model->handleKeyDown(Qt::Key_Enter));
+    EXPECT_TRUE(model->handleKeyDown(Qt::Key_Enter, Qt::AltModifier));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(shell.isEmpty());
+    EXPECT_TRUE(menus.shown.isEmpty());
+    EXPECT_EQ(model->tasks().pendingCount(), 0u);
+}
+
+TEST_F(LauncherModelTest, TheSelectedCardFollowsItsContentAndNeverPointsAtAVanishedCard)
+{
+    const LaunchCard logic = card(QStringLiteral("Logic Pro"), LaunchArchitecture::rosetta);
+    model->handleCardClick(logic);
+    finishTasks();
+    int selectedChanges = 0;
+    QObject::connect(model.get(), &LauncherViewModel::selectedCardChanged, [&] { ++selectedChanges; });
+    QStringList seenOnCardsChanged;
+    QObject::connect(model.get(), &LauncherViewModel::cardsChanged, [&] {
+        seenOnCardsChanged << model->property("selectedCard").toMap().value(QStringLiteral("id")).toString();
+    });
+
+    model->refresh();
+    EXPECT_EQ(selectedChanges, 0) << "nothing about the card changed";
+
+    // The copy is updated in place: same card, new version.
+    ASSERT_TRUE(sim::writeBundle(mac.fs(), {.path = logicPath,
+                                            .identifier = QStringLiteral("com.apple.logic10"),
+                                            .shortVersion = QStringLiteral("11.1")}));
+    model->refresh();
+    EXPECT_EQ(selectedChanges, 1);
+    EXPECT_EQ(model->property("selectedCard").toMap().value(QStringLiteral("shortVersion")), QStringLiteral("11.1"));
+
+    // The card vanishes: by the time observers hear of the new cards, nothing is selected.
+    model->settingsManager().setModeHidden(logic.app.id, LaunchArchitecture::rosetta, true);
+    model->refresh();
+    EXPECT_EQ(seenOnCardsChanged.last(), QString());
+    EXPECT_EQ(selectedChanges, 2);
+}
+
+TEST_F(LauncherModelTest, ALaunchPassesThePendingProjectAndEachActionClearsTheStatusLine)
+{
+    mac.writeFile(QStringLiteral("~/Music/Song.logicx"), "project");
+    const QString song = QStringLiteral("/Users/tester/Music/Song.logicx");
+    model->setPendingProject(HostPath::fileURL(song));
+    workspace.add(3301, logicPath, CpuType::x86_64);
+    mac.host().standardDefaults()->setValue(QStringLiteral("closeOtherLogicOnLaunch"), false);
+    model->onTerminateAfterLaunch = nullptr;
+    openStarts(3302);
+    model->handleCardClick(card(QStringLiteral("Logic Pro"), LaunchArchitecture::native));
+    finishTasks();
+    EXPECT_TRUE(steps().contains(QStringLiteral("launch request mode=native action=launch path=") + logicPath
+                                 + QStringLiteral(" doc=") + song));
+    EXPECT_EQ(model->statusMessage(),
+              QStringLiteral("Another architecture of this Logic Pro is already running. A second instance will be "
+                             "requested; Logic Pro may refuse due to shared resources."));
+
+    model->handleCardClick(card(QStringLiteral("Logic Pro"), LaunchArchitecture::native), Qt::AltModifier);
+    QCoreApplication::processEvents();
+    menus.choose(QStringLiteral("revealInFinder"));
+    finishTasks();
+    EXPECT_EQ(model->statusMessage(), std::nullopt) << "the next action starts with a clear status line";
 }
 
 TEST_F(LauncherModelTest, ASuccessfulLaunchTerminatesAfterwards)
@@ -208,19 +288,6 @@ TEST_F(LauncherModelTest, AFailedQuitNeverHidesThePanelButStillRevealsIt)
     EXPECT_EQ(model->errorMessage(), QStringLiteral("Operation cancelled."));
 }
 
-TEST_F(LauncherModelTest, TentativeLaunchesShowTheirStatus)
-{
-    openStarts(3201);
-    workspace.add(3202, logicPath, CpuType::x86_64);
-    mac.host().standardDefaults()->setValue(QStringLiteral("closeOtherLogicOnLaunch"), false);
-    model->onTerminateAfterLaunch = nullptr;
-    model->handleCardClick(card(QStringLiteral("Logic Pro"), LaunchArchitecture::native));
-    finishTasks();
-    EXPECT_EQ(model->statusMessage(),
-              QStringLiteral("Another architecture of this Logic Pro is already running. A second instance will be "
-                             "requested; Logic Pro may refuse due to shared resources."));
-}
-
 TEST_F(LauncherModelTest, NoSelectionMeansIdle)
 {
     auto outcome = run(model->perform(LaunchAction::launch));
@@ -228,17 +295,43 @@ TEST_F(LauncherModelTest, NoSelectionMeansIdle)
     EXPECT_EQ(shell, QStringList{QStringLiteral("idle")});
 }
 
-TEST_F(LauncherModelTest, PendingProjects)
+TEST_F(LauncherModelTest, PendingProjectsAndTheirAccess)
 {
+    const QString big = QStringLiteral("/Users/tester/Music/Big Song.LOGICX");
+    const QString old = QStringLiteral("/Users/tester/Old.lso");
     model->setPendingProject(HostPath::fileURL(QStringLiteral("/Users/tester/Music/./Big Song.LOGICX")));
-    EXPECT_EQ(model->pendingProjectURL(), HostPath::fileURL(QStringLiteral("/Users/tester/Music/Big Song.LOGICX")));
+    EXPECT_EQ(model->pendingProjectURL(), HostPath::fileURL(big));
     EXPECT_EQ(model->pendingProjectDisplayName(), QStringLiteral("Big Song"));
     model->setPendingProject(HostPath::fileURL(QStringLiteral("/Users/tester/notes.txt")));
     EXPECT_EQ(model->pendingProjectDisplayName(), QStringLiteral("Big Song")) << "the earlier project stays";
     EXPECT_EQ(model->errorMessage(), QStringLiteral("The selected item is not a valid macOS application bundle."));
-    model->setPendingProject(HostPath::fileURL(QStringLiteral("/Users/tester/Old.lso")));
+    EXPECT_EQ(workspace.journal.filter(QStringLiteral("scope stop")), QStringList{})
+        << "the refused drop leaves the earlier project's access alone";
+    model->setPendingProject(HostPath::fileURL(old));
     EXPECT_EQ(model->errorMessage(), std::nullopt);
     model->clearPendingProject();
     EXPECT_EQ(model->pendingProjectURL(), std::nullopt);
     EXPECT_EQ(model->pendingProjectDisplayName(), std::nullopt);
+    model->clearPendingProject();
+
+    // Access is held for exactly as long as a project is pending.
+    EXPECT_EQ(workspace.journal.filter(QStringLiteral("scope ")),
+              (QStringList{QStringLiteral("scope start ") + big, QStringLiteral("scope stop ") + big,
+                           QStringLiteral("scope start ") + old, QStringLiteral("scope stop ") + old}));
+}
+
+TEST_F(LauncherModelTest, AHideCompletedAfterTheModelIsGoneDoesNothing)
+{
+    std::function<void()> completeHide;
+    model->onHideForLaunch = [&](std::function<void()> done) { completeHide = std::move(done); };
+    openStarts(3401);
+    model->handleCardClick(card(QStringLiteral("Logic Pro"), LaunchArchitecture::native));
+    mac.clock().runUntilIdle();
+    ASSERT_TRUE(completeHide) << "the launch waits for the hide";
+    model.reset();
+    shell.clear();
+    completeHide();
+    mac.clock().runUntilIdle();
+    EXPECT_TRUE(shell.isEmpty());
+    EXPECT_FALSE(workspace.journal.contains(QStringLiteral("run /usr/bin/open -n --arch arm64 -a ") + logicPath));
 }

@@ -43,22 +43,41 @@ TEST(ActionMenu, HeaderSeparatorsAndSevenEnabledActions)
     EXPECT_FALSE(menu.items[0].enabled);
     EXPECT_EQ(menu.items[1].kind, MenuItem::Kind::separator);
     EXPECT_EQ(menu.items[5].kind, MenuItem::Kind::separator);
-    QStringList titles;
     QStringList objects;
     for (const MenuItem& item : menu.items) {
         if (item.kind == MenuItem::Kind::action) {
-            titles << item.title;
             objects << item.representedObject.toString();
             EXPECT_TRUE(item.enabled) << "every action is offered, also on an unavailable card";
         }
     }
-    EXPECT_EQ(titles, (QStringList{QStringLiteral("Запустить"), QStringLiteral("Запустить без недавнего проекта"),
-                                   QStringLiteral("Запустить в безопасном режиме"),
-                                   QStringLiteral("Открыть папку плагинов"), QStringLiteral("Открыть настройки Logic"),
-                                   QStringLiteral("Показать в Finder"), QStringLiteral("Свойства")}));
-    EXPECT_EQ(objects.first(), QStringLiteral("launch"));
-    EXPECT_EQ(menu.items[2].symbolName, QStringLiteral("play.fill"));
-    EXPECT_EQ(menu.items[9].symbolName, QStringLiteral("info.circle"));
+    QStringList rawValues;
+    for (LaunchAction action : allCases<LaunchAction>()) {
+        rawValues << rawValue(action);
+    }
+    EXPECT_EQ(objects, rawValues);
+}
+
+TEST(ActionMenu, EnglishTitlesAndTheSevenSymbols)
+{
+    TempSimulatedMac mac;
+    mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    QStringList titles;
+    QStringList symbols;
+    for (const MenuItem& item : ActionMenuPresenter::menu(armOnlyCard()).items) {
+        if (item.kind == MenuItem::Kind::action) {
+            titles << item.title;
+            symbols << item.symbolName;
+        }
+    }
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("Launch"), QStringLiteral("Launch without Recent Project"),
+                                   QStringLiteral("Launch in Safe Mode"), QStringLiteral("Open Plug-ins Folder"),
+                                   QStringLiteral("Open Preferences"), QStringLiteral("Reveal in Finder"),
+                                   QStringLiteral("Show Info")}));
+    EXPECT_EQ(symbols, (QStringList{QStringLiteral("play.fill"), QStringLiteral("doc.badge.plus"),
+                                    QStringLiteral("shield.lefthalf.filled"), QStringLiteral("folder"),
+                                    QStringLiteral("gearshape"), QStringLiteral("eye"), QStringLiteral("info.circle")}));
+    EXPECT_EQ(ActionMenuPresenter::menu(armOnlyCard()).items[0].title,
+              QStringLiteral("Logic Pro Beta — 11.2 · arm64 only"));
 }
 
 TEST(ActionMenu, OnlyKnownRawValuesCallBack)
@@ -79,7 +98,26 @@ TEST(SupportActions, PluginFolders)
     TempSimulatedMac mac;
     FakeWorkspace workspace(mac.clock());
     LogicSupportActions actions(workspace, mac.fs(), mac.host().scripting());
-    mac.fs().createDirectories(QStringLiteral("/Library/Audio/Plug-Ins/VST3"));
+    const QStringList folders = {
+        QStringLiteral("/Users/tester/Library/Audio/Plug-Ins/Components"),
+        QStringLiteral("/Library/Audio/Plug-Ins/Components"),
+        QStringLiteral("/Users/tester/Library/Audio/Plug-Ins/VST3"),
+        QStringLiteral("/Library/Audio/Plug-Ins/VST3"),
+    };
+    for (auto it = folders.crbegin(); it != folders.crend(); ++it) { // created in reverse: order is not theirs
+        mac.fs().createDirectories(*it);
+    }
+    actions.openPluginsFolders();
+    QStringList opened;
+    for (const QString& folder : folders) {
+        opened << QStringLiteral("open ") + folder;
+    }
+    EXPECT_EQ(workspace.journal, opened) << "every folder there is, in the fixed order";
+
+    workspace.journal.clear();
+    for (const QString& folder : folders.first(3)) {
+        mac.fs().remove(folder);
+    }
     actions.openPluginsFolders();
     EXPECT_EQ(workspace.journal, QStringList{QStringLiteral("open /Library/Audio/Plug-Ins/VST3")});
 
@@ -95,7 +133,23 @@ TEST(SupportActions, PreferencesWithLogicNotRunning)
     TempSimulatedMac mac;
     FakeWorkspace workspace(mac.clock());
     LogicSupportActions actions(workspace, mac.fs(), mac.host().scripting());
-    EXPECT_EQ(LogicSupportActions::preferencesScript().split(u'\n').size(), 11);
+    EXPECT_EQ(LogicSupportActions::preferencesScript(), QStringLiteral("tell application \"System Events\"\n"
+                                                                       "    if not (exists process \"Logic Pro\") then\n"
+                                                                       "        return \"not-running\"\n"
+                                                                       "    end if\n"
+                                                                       "end tell\n"
+                                                                       "tell application \"Logic Pro\" to activate\n"
+                                                                       "delay 0.35\n"
+                                                                       "tell application \"System Events\"\n"
+                                                                       "    keystroke \",\" using command down\n"
+                                                                       "end tell\n"
+                                                                       "return \"ok\""));
+    EXPECT_EQ(LogicSupportActions::infoWindowScript(QStringLiteral("/Applications/A \"B\".app")),
+              QStringLiteral("tell application \"Finder\"\n"
+                             "    activate\n"
+                             "    set theItem to (POSIX file \"/Applications/A \\\"B\\\".app\") as alias\n"
+                             "    open information window of theItem\n"
+                             "end tell"));
     actions.openLogicPreferences(QStringLiteral("com.apple.logic10"));
     EXPECT_TRUE(workspace.journal.isEmpty()) << "no preferences file: nothing to show";
     mac.host().preferences().suite(QStringLiteral("com.apple.logic10"))->setValue(QStringLiteral("startupAction"), 1);
