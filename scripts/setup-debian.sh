@@ -12,6 +12,7 @@ packages=(
   qml6-module-qtquick-dialogs
   qcoro-qt6-dev
   libplist-dev libplist-utils
+  libqt6svg6
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool
 )

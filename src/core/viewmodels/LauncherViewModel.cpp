@@ -5,6 +5,7 @@
 #include "installations/LogicScanner.h"
 #include "installations/VersionReader.h"
 #include "launch/LaunchManager.h"
+#include "model/CpuType.h"
 #include "model/LauncherError.h"
 #include "platform/Host.h"
 #include "platform/HostPath.h"
@@ -73,6 +74,11 @@ QVariantMap cardToVariant(const LaunchCard& card)
         {QStringLiteral("buildVersion"), card.metadata.buildVersion.value_or(QString())},
         {QStringLiteral("bundleIdentifier"), card.metadata.bundleIdentifier.value_or(QString())},
         {QStringLiteral("architectures"), slices},
+        // The information overlay's texts: "Native (arm64)", "arm64, x86_64".
+        {QStringLiteral("infoModeText"),
+         QString(L10n::text(card.architecture == LaunchArchitecture::native ? L10n::Key::native : L10n::Key::rosetta)
+                 + QStringLiteral(" (") + modeArchitectureName(card.architecture) + u')')},
+        {QStringLiteral("architecturesText"), slices.join(QStringLiteral(", "))},
     };
 }
 
@@ -81,6 +87,11 @@ LauncherViewModel::LauncherViewModel(Collaborators collaborators, QObject* paren
     , m_c(std::move(collaborators))
     , m_actionMenuPresenter(m_c.menus)
 {
+    connect(this, &LauncherViewModel::cardsChanged, this, &LauncherViewModel::layoutChanged);
+    connect(this, &LauncherViewModel::showInfoPopoverChanged, this, &LauncherViewModel::layoutChanged);
+    connect(this, &LauncherViewModel::pendingProjectURLChanged, this, &LauncherViewModel::layoutChanged);
+    connect(this, &LauncherViewModel::errorMessageChanged, this, &LauncherViewModel::messageChanged);
+    connect(this, &LauncherViewModel::statusMessageChanged, this, &LauncherViewModel::messageChanged);
     Host& host = Host::current();
     if (!m_c.launchManager) {
         m_c.launchManager = std::make_shared<LaunchManager>();
@@ -209,6 +220,28 @@ QVariantMap LauncherViewModel::selectedCardMap() const
     return card ? cardToVariant(*card) : QVariantMap();
 }
 
+QSize LauncherViewModel::windowSize(qsizetype cards, bool showsInfo, bool hasProject)
+{
+    const int width = std::clamp(int(std::max<qsizetype>(cards, 1)) * 168 + 36, 360, 720);
+    const int height = (showsInfo ? 360 : cards > 0 ? 204 : 200) + (hasProject ? 34 : 0);
+    return {width, height};
+}
+
+QSize LauncherViewModel::windowSize() const
+{
+    return windowSize(m_cards.size(), m_showInfoPopover, m_pendingProjectURL.has_value());
+}
+
+bool LauncherViewModel::stripScrolls(qsizetype cards)
+{
+    return cards * 168 + 36 > 720;
+}
+
+QString LauncherViewModel::messageText() const
+{
+    return m_errorMessage.value_or(m_statusMessage.value_or(QString()));
+}
+
 // ---- refresh -----------------------------------------------------------------------------
 
 void LauncherViewModel::refresh()
@@ -231,6 +264,7 @@ void LauncherViewModel::rebuildCards()
     std::optional<QString> repaired = LaunchCardBuilder::repairedSelection(m_selectedCardID, m_cards);
     const bool idChanged = repaired != m_selectedCardID;
     m_selectedCardID = std::move(repaired);
+    m_cardModel.setCards(m_cards);
     Q_EMIT cardsChanged();
     if (idChanged) {
         Q_EMIT selectedCardIDChanged();

@@ -6,9 +6,11 @@
 #include "model/LaunchCard.h"
 #include "model/ResolvedLogicApp.h"
 #include "viewmodels/ActionMenuPresenter.h"
+#include "viewmodels/LaunchCardListModel.h"
 
 #include <QList>
 #include <QObject>
+#include <QSize>
 #include <QUrl>
 #include <QVariantList>
 
@@ -41,6 +43,11 @@ class LauncherViewModel final : public QObject {
     Q_PROPERTY(bool isLaunching READ isLaunching NOTIFY isLaunchingChanged)
     Q_PROPERTY(QUrl pendingProjectURL READ pendingProjectURLValue NOTIFY pendingProjectURLChanged)
     Q_PROPERTY(QString pendingProjectDisplayName READ pendingProjectDisplayNameText NOTIFY pendingProjectURLChanged)
+    Q_PROPERTY(QObject* cardModel READ cardModel CONSTANT)
+    Q_PROPERTY(QSize windowSize READ windowSize NOTIFY layoutChanged)
+    Q_PROPERTY(bool stripScrolls READ stripScrolls NOTIFY layoutChanged)
+    Q_PROPERTY(QString messageText READ messageText NOTIFY messageChanged)
+    Q_PROPERTY(bool messageIsError READ messageIsError NOTIFY messageChanged)
 
 public:
     struct Collaborators {
@@ -80,6 +87,21 @@ public:
     const std::optional<QUrl>& pendingProjectURL() const { return m_pendingProjectURL; }
     std::optional<QString> pendingProjectDisplayName() const;
     const QList<ResolvedLogicApp>& resolvedApps() const { return m_resolvedApps; }
+
+    // ---- what the launcher window shows -----------------------------------------------
+    // The cards as a list model whose rows update in place.
+    LaunchCardListModel* cardModel() { return &m_cardModel; }
+    // The window's size in points: cards × 168 + 36 wide (at least one card) within
+    // 360…720; 360 high with the information overlay, else 204 (200 without cards); 34
+    // more while a project is pending.
+    static QSize windowSize(qsizetype cards, bool showsInfo, bool hasProject);
+    QSize windowSize() const;
+    // Past 720 points the card strip scrolls.
+    static bool stripScrolls(qsizetype cards);
+    bool stripScrolls() const { return stripScrolls(m_cards.size()); }
+    // The one message line: the error when there is one, otherwise the status.
+    QString messageText() const;
+    bool messageIsError() const { return m_errorMessage.has_value(); }
 
     SettingsManager& settingsManager() const { return *m_c.settingsManager; }
     LaunchManager& launchManager() const { return *m_c.launchManager; }
@@ -122,6 +144,8 @@ Q_SIGNALS:
     void errorMessageChanged();
     void isLaunchingChanged();
     void pendingProjectURLChanged();
+    void layoutChanged();
+    void messageChanged();
 
 private:
     void setSelectedCardID(std::optional<QString> id);
@@ -150,6 +174,7 @@ private:
 
     Collaborators m_c;
     ActionMenuPresenter m_actionMenuPresenter;
+    LaunchCardListModel m_cardModel;
     Spawner m_tasks;
     QList<ResolvedLogicApp> m_resolvedApps;
     QList<LaunchCard> m_cards;

@@ -1,0 +1,202 @@
+#include "app/AppDelegate.h"
+
+#include "app/FocusLossPolicy.h"
+#include "app/LauncherPanelController.h"
+#include "app/QtMenuPresenter.h"
+#include "async/Clock.h"
+#include "async/Spawner.h"
+#include "installations/ArchitectureDetector.h"
+#include "installations/LogicScanner.h"
+#include "installations/VersionReader.h"
+#include "launch/LaunchManager.h"
+#include "log/LaunchLogger.h"
+#include "platform/Host.h"
+#include "settings/AppPreferences.h"
+#include "text/LocalizationStore.h"
+#include "viewmodels/LauncherViewModel.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QQuickItem>
+#include <QScreen>
+
+namespace vantrel {
+
+AppDelegate::AppDelegate(Clock& clock, Options options, QObject* parent)
+    : QObject(parent)
+    , m_clock(clock)
+    , m_options(std::move(options))
+    , m_preferences(std::make_unique<AppPreferences>(Host::current().standardDefaults(), &LocalizationStore::shared()))
+    , m_menus(std::make_unique<QtMenuPresenter>())
+{
+    if (!m_options.exit) {
+        m_options.exit = [] { QCoreApplication::exit(0); };
+    }
+    FocusLossPolicy::Environment env{
+        .closeOnFocusLoss = [this] { return m_preferences->closeOnFocusLoss(); },
+        .isApplicationActive = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; },
+        .isSettingsWindowVisible = [] { return false; }, // the settings window arrives later
+        .isViewModelLaunching = [this] { return m_viewModel && m_viewModel->isLaunching(); },
+        .isPointerOnMenuBar = [this] { return isPointerOnMenuBar(); },
+    };
+    m_focusLoss = std::make_unique<FocusLossPolicy>(clock, env, [this] { fadeOutAndTerminate(); });
+    m_menus->onTrackingChanged = [policy = QPointer(m_focusLoss.get())](bool tracking) {
+        if (policy) {
+            tracking ? policy->menuTrackingBegan() : policy->menuTrackingEnded();
+        }
+    };
+}
+
+AppDelegate::~AppDelegate() = default;
+
+bool AppDelegate::isPointerOnMenuBar() const
+{
+    QList<std::pair<QRect, QRect>> screens;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        screens.append({screen->geometry(), screen->availableGeometry()});
+    }
+    return FocusLossPolicy::isMenuBarPoint(QCursor::pos(), screens);
+}
+
+void AppDelegate::start()
+{
+    FileSystem& fileSystem = Host::current().fileSystem();
+    LauncherViewModel::Collaborators collaborators;
+    collaborators.scanner = std::make_shared<LogicScanner>(std::make_shared<ArchitectureDetector>(fileSystem));
+    collaborators.architectureDetector = std::make_shared<ArchitectureDetector>(fileSystem);
+    collaborators.versionReader = std::make_shared<VersionReader>(fileSystem);
+    collaborators.menus = m_menus.get();
+    m_viewModel = std::make_unique<LauncherViewModel>(collaborators);
+    // What a launch that was killed half-way left in Logic's preferences goes back first.
+    m_viewModel->launchManager().restoreAbandonedStartupActions();
+
+    // Every callback holds the delegate weakly: after the end nothing reaches it.
+    QPointer<AppDelegate> self(this);
+    LauncherViewModel& model = *m_viewModel;
+    model.onOpenSettings = [self] {
+        if (self) {
+            self->openSettings();
+        }
+    };
+    model.onCloseRequested = [self] {
+        if (self) {
+            self->fadeOutAndTerminate();
+        }
+    };
+    model.onHideForLaunch = [self](std::function<void()> completion) {
+        if (!self) {
+            return;
+        }
+        self->m_focusLoss->suppressFocusLossClose(180);
+        self->m_panel->hideForLaunch(std::move(completion));
+    };
+    model.onTerminateAfterLaunch = [self] {
+        if (self) {
+            self->terminate();
+        }
+    };
+    model.onRevealAfterFailedLaunch = [self] {
+        if (self) {
+            self->m_focusLoss->suppressFocusLossClose(0.5);
+            self->m_panel->revealAfterFailedLaunch();
+        }
+    };
+    model.onBusyLaunchingChanged = [self](bool busy) {
+        if (self) {
+            self->m_focusLoss->setBusyLaunching(busy);
+        }
+    };
+    model.onSuppressFocusLossClose = [self](double seconds) {
+        if (self) {
+            self->m_focusLoss->suppressFocusLossClose(seconds);
+        }
+    };
+
+    m_panel = std::make_unique<LauncherPanelController>(model, LocalizationStore::shared(), m_clock, m_options.animate);
+    model.actionMenuAnchorView = [self]() -> QObject* { return self ? self->m_panel->window().contentItem() : nullptr; };
+    connect(m_panel.get(), &LauncherPanelController::closeRequested, this, &AppDelegate::fadeOutAndTerminate);
+    // Cards carry texts of the interface language: a new language rebuilds them.
+    connect(&LocalizationStore::shared(), &LocalizationStore::languageChanged, &model, &LauncherViewModel::rebuildCards);
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive) {
+            m_focusLoss->applicationBecameActive();
+        } else {
+            m_focusLoss->applicationResignedActive();
+        }
+    });
+
+    model.refresh();
+    m_panel->show();
+    if (!m_queuedProjectURLs.isEmpty()) {
+        model.setPendingProject(m_queuedProjectURLs.first());
+        m_queuedProjectURLs.clear();
+    }
+}
+
+void AppDelegate::openDocuments(const QList<QUrl>& urls)
+{
+    if (!m_viewModel) {
+        if (!urls.isEmpty()) {
+            m_queuedProjectURLs = urls;
+        }
+        return;
+    }
+    if (!urls.isEmpty()) {
+        m_viewModel->setPendingProject(urls.first());
+    }
+    // A second start without documents still brings the launcher forward.
+    if (!m_panel->isDismissing() && !m_panel->isHidingForLaunch()) {
+        m_panel->window().show();
+        m_panel->window().raise();
+        m_panel->window().requestActivate();
+    }
+}
+
+void AppDelegate::openSettings()
+{
+    // The settings window comes with its own step; until then opening it only keeps the
+    // launcher from closing while the click is handled.
+    m_focusLoss->suppressFocusLossClose(0.25);
+}
+
+void AppDelegate::fadeOutAndTerminate()
+{
+    m_focusLoss->cancelPendingClose();
+    if (!m_panel) {
+        terminate();
+        return;
+    }
+    if (m_panel->isDismissing()) {
+        return; // already on its way out
+    }
+    QPointer<AppDelegate> self(this);
+    m_panel->dismiss([self] {
+        if (self) {
+            self->terminate();
+        }
+    });
+}
+
+void AppDelegate::terminate()
+{
+    if (m_terminating) {
+        return;
+    }
+    m_terminating = true;
+    m_focusLoss->cancelPendingClose();
+    auto finish = [](QPointer<AppDelegate> self, LaunchManager* manager) -> Task<> {
+        // A delayed restore of Logic's startup action runs before the process ends.
+        if (manager) {
+            co_await manager->pendingWork().waitForPending();
+        }
+        LaunchLogger::shared().flush();
+        if (self) {
+            self->m_options.exit();
+        }
+    };
+    finish(QPointer<AppDelegate>(this), m_viewModel ? &m_viewModel->launchManager() : nullptr);
+}
+
+} // namespace vantrel

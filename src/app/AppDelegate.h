@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+namespace vantrel {
+
+class AppPreferences;
+class Clock;
+class FocusLossPolicy;
+class LauncherPanelController;
+class LauncherViewModel;
+class QtMenuPresenter;
+
+// Builds the launcher once, in the start-up order, wires the view model's callbacks to the
+// panel and the focus-loss rules, takes documents handed over by the system, and ends the
+// application — only after pending restores of Logic's startup action have run and the
+// launch log is flushed, whatever ends it.
+class AppDelegate final : public QObject {
+    Q_OBJECT
+
+public:
+    struct Options {
+        bool animate = true;
+        // Called once everything is finished; the application's own quit by default.
+        std::function<void()> exit;
+    };
+
+    AppDelegate(Clock& clock, Options options, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // Restores what an interrupted launch left behind, builds the view model and the
+    // panel, shows it, and hands over the first queued document.
+    void start();
+
+    // Documents from the system (arguments, the file-open event, a second instance). Before
+    // start() they are queued; after it the first one becomes the pending project and the
+    // panel comes forward.
+    void openDocuments(const QList<QUrl>& urls);
+
+    // Escape, focus loss, the window system or a signal: fade out, then end.
+    void fadeOutAndTerminate();
+    // Ends at once (after the pending work).
+    void terminate();
+    bool isTerminating() const { return m_terminating; }
+
+    LauncherViewModel* viewModel() const { return m_viewModel.get(); }
+    LauncherPanelController* panel() const { return m_panel.get(); }
+    FocusLossPolicy& focusLossPolicy() const { return *m_focusLoss; }
+    AppPreferences& preferences() const { return *m_preferences; }
+
+private:
+    void openSettings();
+    bool isPointerOnMenuBar() const;
+
+    Clock& m_clock;
+    Options m_options;
+    std::unique_ptr<AppPreferences> m_preferences;
+    std::unique_ptr<QtMenuPresenter> m_menus;
+    std::unique_ptr<FocusLossPolicy> m_focusLoss;
+    std::unique_ptr<LauncherViewModel> m_viewModel;
+    std::unique_ptr<LauncherPanelController> m_panel;
+    QList<QUrl> m_queuedProjectURLs;
+    bool m_terminating = false;
+};
+
+} // namespace vantrel

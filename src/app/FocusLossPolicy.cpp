@@ -1,0 +1,97 @@
+#include "app/FocusLossPolicy.h"
+
+namespace vantrel {
+
+FocusLossPolicy::FocusLossPolicy(Clock& clock, Environment environment, std::function<void()> close,
+                                 QObject* parent)
+    : QObject(parent)
+    , m_clock(clock)
+    , m_env(std::move(environment))
+    , m_close(std::move(close))
+{
+}
+
+FocusLossPolicy::~FocusLossPolicy()
+{
+    cancelPendingClose();
+}
+
+void FocusLossPolicy::suppressFocusLossClose(double seconds)
+{
+    m_suppressUntil = m_clock.now() + vantrel::seconds(seconds);
+    cancelPendingClose();
+}
+
+void FocusLossPolicy::resetSuppression()
+{
+    m_suppressUntil = {};
+}
+
+bool FocusLossPolicy::shouldIgnoreFocusLossClose() const
+{
+    return m_clock.now() < m_suppressUntil || m_isMenuTracking || m_env.isSettingsWindowVisible()
+           || m_isBusyLaunching || m_env.isViewModelLaunching();
+}
+
+void FocusLossPolicy::menuTrackingBegan()
+{
+    m_isMenuTracking = true;
+    cancelPendingClose();
+}
+
+void FocusLossPolicy::menuTrackingEnded()
+{
+    m_isMenuTracking = false;
+}
+
+void FocusLossPolicy::applicationResignedActive()
+{
+    if (m_env.closeOnFocusLoss() && !shouldIgnoreFocusLossClose()) {
+        scheduleFocusLossClose();
+    }
+}
+
+void FocusLossPolicy::applicationBecameActive()
+{
+    cancelPendingClose();
+}
+
+void FocusLossPolicy::cancelPendingClose()
+{
+    if (auto pending = std::exchange(m_pendingClose, nullptr)) {
+        pending->cancel();
+    }
+}
+
+void FocusLossPolicy::scheduleFocusLossClose()
+{
+    cancelPendingClose();
+    m_pendingClose = std::make_shared<Clock::Cancellation>();
+    auto wait = [](FocusLossPolicy* self, std::weak_ptr<bool> alive, Clock& clock,
+                   std::shared_ptr<Clock::Cancellation> cancellation) -> Task<> {
+        const bool elapsed = co_await clock.sleep(vantrel::seconds(0.15), cancellation);
+        if (!elapsed || alive.expired()) {
+            co_return;
+        }
+        self->m_pendingClose.reset();
+        const Environment& env = self->m_env;
+        if (!env.isApplicationActive() && env.closeOnFocusLoss() && !self->shouldIgnoreFocusLossClose()
+            && !env.isPointerOnMenuBar()) {
+            self->m_close();
+        }
+    };
+    wait(this, m_alive, m_clock, m_pendingClose);
+}
+
+bool FocusLossPolicy::isMenuBarPoint(QPoint point, const QList<std::pair<QRect, QRect>>& screens)
+{
+    if (screens.isEmpty()) {
+        return false;
+    }
+    auto holding = std::find_if(screens.cbegin(), screens.cend(),
+                                [&](const std::pair<QRect, QRect>& screen) { return screen.first.contains(point); });
+    const QRect available = (holding != screens.cend() ? *holding : screens.first()).second;
+    return point.y() < available.top() + 1;
+}
+
+} // namespace vantrel

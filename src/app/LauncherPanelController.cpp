@@ -1,0 +1,166 @@
+#include "app/LauncherPanelController.h"
+
+#include "async/Clock.h"
+#include "text/LocalizationStore.h"
+#include "viewmodels/LauncherViewModel.h"
+
+#include <QGuiApplication>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QScreen>
+#include <QTimer>
+
+namespace vantrel {
+
+LauncherPanelController::LauncherPanelController(LauncherViewModel& viewModel, LocalizationStore& localization,
+                                                 Clock& clock, bool animate, QObject* parent)
+    : QObject(parent)
+    , m_viewModel(viewModel)
+    , m_clock(clock)
+    , m_animate(animate)
+    , m_window(std::make_unique<QQuickView>())
+{
+    QQuickView& window = *m_window;
+    window.setTitle(QStringLiteral("Vantrel"));
+    window.setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    window.setColor(Qt::transparent);
+    window.setResizeMode(QQuickView::SizeViewToRootObject);
+    window.setInitialProperties({
+        {QStringLiteral("viewModel"), QVariant::fromValue(&viewModel)},
+        {QStringLiteral("l10n"), QVariant::fromValue(&localization)},
+        {QStringLiteral("panel"), QVariant::fromValue(this)},
+        {QStringLiteral("cornerRadius"), cornerRadius},
+    });
+    window.setSource(QUrl(QStringLiteral("qrc:/Vantrel/LauncherWindow.qml")));
+    if (window.status() == QQuickView::Error) {
+        for (const QQmlError& error : window.errors()) {
+            qWarning().noquote() << error.toString();
+        }
+    }
+    window.installEventFilter(this);
+    connect(&viewModel, &LauncherViewModel::layoutChanged, this, &LauncherPanelController::scheduleRecentre);
+}
+
+LauncherPanelController::~LauncherPanelController() = default;
+
+bool LauncherPanelController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_window.get() && event->type() == QEvent::Close) {
+        event->ignore(); // ending the application is the delegate's decision
+        Q_EMIT closeRequested();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool LauncherPanelController::isShowing() const
+{
+    return m_window->isVisible() && m_contentShown;
+}
+
+void LauncherPanelController::centre()
+{
+    QScreen* screen = m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QSize size = m_window->size();
+    // Whole pixels: a floating panel on a half pixel blurs its edges.
+    m_window->setPosition(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+}
+
+void LauncherPanelController::scheduleRecentre()
+{
+    if (m_recentreScheduled) {
+        return;
+    }
+    m_recentreScheduled = true;
+    // On the next turn, once the window has taken its new size.
+    QTimer::singleShot(0, this, [this] {
+        m_recentreScheduled = false;
+        if (m_window->isVisible() && !m_isDismissing) {
+            centre();
+        }
+    });
+}
+
+void LauncherPanelController::setFloating(bool floating)
+{
+    m_window->setFlag(Qt::WindowStaysOnTopHint, floating);
+}
+
+void LauncherPanelController::startMove()
+{
+    m_window->startSystemMove();
+}
+
+void LauncherPanelController::show()
+{
+    centre();
+    m_window->show();
+    m_window->raise();
+    m_window->requestActivate();
+    appear();
+}
+
+void LauncherPanelController::appear()
+{
+    m_contentShown = true;
+    Q_EMIT appearRequested(m_animate);
+}
+
+void LauncherPanelController::fadeOut(std::function<void()> completion)
+{
+    m_contentShown = false;
+    Q_EMIT fadeOutRequested(m_animate);
+    auto wait = [](Clock& clock, std::weak_ptr<bool> alive, bool animate,
+                   std::function<void()> completion) -> Task<> {
+        if (animate) {
+            co_await clock.sleep(seconds(fadeOutDuration));
+        }
+        if (!alive.expired()) {
+            completion();
+        }
+    };
+    if (m_animate) {
+        wait(m_clock, m_alive, m_animate, std::move(completion));
+    } else {
+        completion();
+    }
+}
+
+void LauncherPanelController::hideForLaunch(std::function<void()> completion)
+{
+    if (m_isDismissing || m_isHidingForLaunch) {
+        completion();
+        return;
+    }
+    m_isHidingForLaunch = true;
+    fadeOut([this, completion = std::move(completion)] {
+        m_window->hide();
+        m_isHidingForLaunch = false;
+        completion();
+    });
+}
+
+void LauncherPanelController::revealAfterFailedLaunch()
+{
+    if (m_isDismissing) {
+        return;
+    }
+    m_isHidingForLaunch = false;
+    show();
+}
+
+void LauncherPanelController::dismiss(std::function<void()> completion)
+{
+    m_isDismissing = true;
+    if (m_isHidingForLaunch || !isShowing()) {
+        completion();
+        return;
+    }
+    fadeOut(std::move(completion));
+}
+
+} // namespace vantrel

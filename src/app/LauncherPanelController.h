@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QQuickView>
+
+#include <functional>
+#include <memory>
+
+namespace vantrel {
+
+class Clock;
+class LauncherViewModel;
+class LocalizationStore;
+
+// The launcher panel: a frameless, translucent, always-on-top window that takes the
+// keyboard, showing LauncherWindow.qml for the view model. It keeps itself centred when
+// its content changes size, runs the appear and fade-out animations (their completions
+// timed by the Clock), and hides for a launch or comes back after a failed one.
+class LauncherPanelController final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(double appearScaleSeconds READ appearScaleSeconds CONSTANT)
+    Q_PROPERTY(double appearOpacitySeconds READ appearOpacitySeconds CONSTANT)
+    Q_PROPERTY(double fadeOutSeconds READ fadeOutSeconds CONSTANT)
+
+public:
+    static constexpr double appearScaleDuration = 0.22;
+    static constexpr double appearOpacityDuration = 0.2;
+    static constexpr double fadeOutDuration = 0.18;
+    static constexpr int cornerRadius = 22;
+
+    // `animate` false shows every state at once (screenshots, tests of the final look).
+    LauncherPanelController(LauncherViewModel& viewModel, LocalizationStore& localization, Clock& clock,
+                            bool animate = true, QObject* parent = nullptr);
+    ~LauncherPanelController() override;
+
+    QQuickView& window() { return *m_window; }
+
+    // Start-up: centre, show, take the keyboard, appear.
+    void show();
+    // Fades out, orders the panel out, then calls `completion`; at once when the panel is
+    // already dismissing or hiding for a launch.
+    void hideForLaunch(std::function<void()> completion);
+    // Back after a failed launch: centred, key, appearing. Ignored while dismissing.
+    void revealAfterFailedLaunch();
+    // The fade-out before the application ends; `completion` runs when it is over.
+    void dismiss(std::function<void()> completion);
+
+    bool isDismissing() const { return m_isDismissing; }
+    bool isHidingForLaunch() const { return m_isHidingForLaunch; }
+    // Shown and not faded out.
+    bool isShowing() const;
+
+    void centre();
+    // Whether the panel may sit above other windows (the settings window lowers it).
+    void setFloating(bool floating);
+
+    double appearScaleSeconds() const { return appearScaleDuration; }
+    double appearOpacitySeconds() const { return appearOpacityDuration; }
+    double fadeOutSeconds() const { return fadeOutDuration; }
+
+    // For views: drag the panel by its background.
+    Q_INVOKABLE void startMove();
+
+Q_SIGNALS:
+    // For the views, which run the animations.
+    void appearRequested(bool animated);
+    void fadeOutRequested(bool animated);
+    // The window system asked the panel to close.
+    void closeRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void appear();
+    void fadeOut(std::function<void()> completion);
+    void scheduleRecentre();
+
+    LauncherViewModel& m_viewModel;
+    Clock& m_clock;
+    bool m_animate;
+    std::unique_ptr<QQuickView> m_window;
+    bool m_isDismissing = false;
+    bool m_isHidingForLaunch = false;
+    bool m_contentShown = false;
+    bool m_recentreScheduled = false;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+} // namespace vantrel

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+
+namespace vantrel {
+
+// One launcher per user and simulated Mac: a second start hands its documents to the
+// running one (which brings its panel forward) and ends, as a second open of an
+// application does on a Mac.
+class SingleInstance final : public QObject {
+    Q_OBJECT
+
+public:
+    // The server's name for this user and this root folder.
+    static QString serverName(const QString& root);
+
+    explicit SingleInstance(QString name, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // Hands `paths` to a running launcher; false when none answers.
+    bool forward(const QStringList& paths) const;
+    // Becomes the running launcher: `onDocuments` gets what later starts hand over.
+    bool listen(std::function<void(const QStringList& paths)> onDocuments);
+
+private:
+    QString m_name;
+    std::unique_ptr<QLocalServer> m_server;
+};
+
+} // namespace vantrel

@@ -1,0 +1,184 @@
+// vantrel: the launcher. Outside macOS it runs on the simulated Mac (--root, or
+// $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac).
+#include "app/AppDelegate.h"
+#include "app/LauncherPanelController.h"
+#include "app/SingleInstance.h"
+#include "async/QtClock.h"
+#include "platform/HostPath.h"
+#include "simhost/RootedFileSystem.h"
+#include "simhost/SimulatedMac.h"
+#include "simhost/SimulatedWorkspace.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileOpenEvent>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace vantrel;
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+// A document named on the command line as the simulated Mac sees it: a path inside the
+// root folder becomes the host path it stands for; "~/…" and other absolute paths are
+// host paths already.
+QString hostPathOf(const QString& argument, const QString& root)
+{
+    if (argument.startsWith(u'~')) {
+        return argument;
+    }
+    const QString native = QDir::cleanPath(QDir::current().absoluteFilePath(argument));
+    const QString rootFolder = QDir::cleanPath(QDir(root).absolutePath());
+    if (native.startsWith(rootFolder + u'/')) {
+        return native.mid(rootFolder.size());
+    }
+    return argument.startsWith(u'/') ? argument : native;
+}
+
+// Documents handed over by the platform (a project opened with Vantrel on a Mac).
+class FileOpenFilter final : public QObject {
+public:
+    explicit FileOpenFilter(AppDelegate& delegate)
+        : m_delegate(delegate)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FileOpen) {
+            m_delegate.openDocuments({static_cast<QFileOpenEvent*>(event)->url()});
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    AppDelegate& m_delegate;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The views draw with Qt Quick's software renderer: the same pixels with or without a
+    // GPU, on a virtual display and offscreen.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QApplication app(argc, argv); // Widgets only for the native pop-up menu
+    QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Vantrel, a launcher for Logic Pro (on the simulated Mac)."));
+    parser.addHelpOption();
+    const QCommandLineOption rootOption(QStringLiteral("root"), QStringLiteral("The simulated Mac's folder."),
+                                        QStringLiteral("DIR"));
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"), QStringLiteral("Save a picture of the panel's first frame to FILE and end."),
+        QStringLiteral("FILE"));
+    parser.addOption(rootOption);
+    parser.addOption(screenshotOption);
+    parser.addPositionalArgument(QStringLiteral("project"), QStringLiteral("Projects to open with a launch."),
+                                 QStringLiteral("[project…]"));
+    parser.process(app);
+
+    const QString root = parser.isSet(rootOption) ? parser.value(rootOption) : sim::SimulatedMac::defaultRoot();
+    sim::SimulatedMac mac(root);
+    if (!mac.isInitialized()) {
+        std::fprintf(stderr, "vantrel: no simulated Mac at %s — create one with: vantrel-sim --root %s init --demo\n",
+                     qPrintable(mac.root()), qPrintable(mac.root()));
+        return 2;
+    }
+    const QString screenshot = parser.value(screenshotOption);
+    QStringList documents;
+    for (const QString& argument : parser.positionalArguments()) {
+        documents << hostPathOf(argument, mac.root());
+    }
+
+    SingleInstance instance(SingleInstance::serverName(mac.root()));
+    if (screenshot.isEmpty() && instance.forward(documents)) {
+        return 0; // the running launcher has them
+    }
+
+    auto clock = std::make_shared<QtClock>();
+    CurrentHostGuard host(mac.makeHost(clock));
+    if (screenshot.isEmpty()) {
+        // The Finder's reveal and open show the simulated Mac's folders in the real file manager.
+        mac.workspace()->setDesktopHook([](const QString& nativePathOrURL, bool) {
+            const QUrl url = nativePathOrURL.startsWith(u'/') ? QUrl::fromLocalFile(nativePathOrURL)
+                                                               : QUrl(nativePathOrURL);
+            QDesktopServices::openUrl(url);
+        });
+    }
+
+    AppDelegate delegate(*clock, {.animate = screenshot.isEmpty(), .exit = {}});
+    QList<QUrl> urls;
+    for (const QString& path : std::as_const(documents)) {
+        urls << HostPath::fileURL(mac.fileSystem()->expandTilde(path));
+    }
+    delegate.openDocuments(urls);
+    FileOpenFilter fileOpen(delegate);
+    app.installEventFilter(&fileOpen);
+
+    if (screenshot.isEmpty()) {
+        instance.listen([&delegate, &mac](const QStringList& paths) {
+            QList<QUrl> handed;
+            for (const QString& path : paths) {
+                handed << HostPath::fileURL(mac.fileSystem()->expandTilde(path));
+            }
+            delegate.openDocuments(handed);
+        });
+    }
+
+    // SIGTERM and SIGINT end the launcher the ordinary way, restores and log included.
+    if (::pipe(signalPipe) == 0) {
+        std::signal(SIGTERM, onTerminationSignal);
+        std::signal(SIGINT, onTerminationSignal);
+    }
+    QSocketNotifier signals(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signals, &QSocketNotifier::activated, &delegate, [&delegate] {
+        char byte = 0;
+        [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
+        delegate.fadeOutAndTerminate();
+    });
+
+    delegate.start();
+
+    int status = 0;
+    if (!screenshot.isEmpty()) {
+        QQuickView& window = delegate.panel()->window();
+        auto save = [&window, &delegate, &status, screenshot] {
+            if (delegate.isTerminating()) {
+                return;
+            }
+            if (!window.grabWindow().save(screenshot)) {
+                std::fprintf(stderr, "vantrel: could not write %s\n", qPrintable(screenshot));
+                status = 1;
+            }
+            delegate.terminate();
+        };
+        // The first frame drawn with the cards in place; a frame that never comes is
+        // grabbed anyway after a while.
+        QObject::connect(&window, &QQuickWindow::frameSwapped, &delegate, [save] { QTimer::singleShot(0, save); },
+                         Qt::SingleShotConnection);
+        QTimer::singleShot(5000, &delegate, save);
+    }
+    const int exitCode = app.exec();
+    return status != 0 ? status : exitCode;
+}

@@ -1,0 +1,102 @@
+import QtQuick
+
+// The selected card's details over the cards: name, version, build, mode, identifier,
+// path and architectures, each value selectable; the reason it cannot launch in orange.
+Item {
+    id: overlay
+    property bool shown: false
+    property var card: ({})
+    required property var l10n
+
+    objectName: "infoPopover"
+    visible: opacity > 0
+    opacity: shown ? 1.0 : 0.0
+    Behavior on opacity { NumberAnimation { duration: 150 } }
+
+    // Clicks on the overlay stay on it.
+    MouseArea { anchors.fill: parent; enabled: overlay.shown; acceptedButtons: Qt.AllButtons }
+
+    Rectangle {
+        id: shadow
+        anchors.fill: box
+        anchors.topMargin: 4
+        anchors.bottomMargin: -6
+        radius: box.radius + 2
+        color: Qt.rgba(0, 0, 0, 0.25)
+    }
+    Rectangle {
+        id: box
+        x: 20
+        y: 20
+        width: Math.min(360, overlay.width - 40)
+        height: Math.min(rows.implicitHeight + 28, overlay.height - 40)
+        radius: 12
+        color: Theme.popoverBase
+        border.width: 0.5
+        border.color: Qt.rgba(1, 1, 1, 0.2)
+        clip: true
+
+        Column {
+            id: rows
+            x: 14
+            y: 14
+            width: box.width - 28
+            spacing: 5
+
+            Text {
+                text: (overlay.l10n.revision, overlay.l10n.text("info"))
+                color: Theme.primaryText
+                font.pixelSize: 11
+                font.weight: Font.DemiBold
+            }
+            Repeater {
+                model: {
+                    overlay.l10n.revision;
+                    const c = overlay.card;
+                    const rows = [["infoName", c.displayName], ["version", c.shortVersion]];
+                    if (c.buildVersion) {
+                        rows.push(["build", c.buildVersion]);
+                    }
+                    rows.push(["mode", c.infoModeText], ["bundleID", c.bundleIdentifier], ["path", c.bundlePath],
+                              ["architectures", c.architecturesText]);
+                    return rows;
+                }
+                Row {
+                    required property var modelData
+                    width: rows.width
+                    spacing: 8
+                    Text {
+                        width: 92
+                        text: overlay.l10n.text(parent.modelData[0])
+                        color: Theme.secondaryText
+                        font.pixelSize: 10
+                        font.weight: Font.Medium
+                        elide: Text.ElideRight
+                        anchors.baseline: value.baseline
+                    }
+                    TextEdit {
+                        id: value
+                        width: parent.width - 100
+                        text: parent.modelData[1] || ""
+                        color: Theme.primaryText
+                        selectionColor: Theme.accent
+                        font.pixelSize: 12
+                        readOnly: true
+                        selectByMouse: true
+                        wrapMode: TextEdit.WrapAnywhere
+                    }
+                }
+            }
+            Text {
+                objectName: "infoReason"
+                visible: overlay.card.isAvailable === false && text !== ""
+                topPadding: 4
+                width: rows.width
+                text: overlay.card.unavailabilityReason || ""
+                color: Theme.warning
+                font.pixelSize: 11
+                wrapMode: Text.WordWrap
+            }
+        }
+    }
+}

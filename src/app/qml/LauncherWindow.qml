@@ -1,0 +1,182 @@
+import QtQuick
+import QtQuick.Window
+
+// The launcher panel's content: glass background, project banner, cards (or the
+// placeholder), the information overlay, the settings button and the message line.
+Item {
+    id: root
+
+    required property var viewModel
+    required property var l10n
+    required property var panel
+    property int cornerRadius: 22
+    property bool dropTargeted: false
+
+    width: viewModel.windowSize.width
+    height: viewModel.windowSize.height
+    focus: true
+
+    Keys.onPressed: (event) => { event.accepted = root.viewModel.keyPressed(event.key, event.modifiers) }
+
+    Connections {
+        target: root.panel
+        function onAppearRequested(animated) {
+            fadeOut.stop();
+            if (animated) {
+                appear.restart();
+            } else {
+                content.scale = 1.0;
+                content.opacity = 1.0;
+            }
+        }
+        function onFadeOutRequested(animated) {
+            appear.stop();
+            if (animated) {
+                fadeOut.restart();
+            } else {
+                content.scale = 0.95;
+                content.opacity = 0.0;
+            }
+        }
+    }
+
+    ParallelAnimation {
+        id: appear
+        NumberAnimation {
+            target: content; property: "scale"; from: 0.95; to: 1.0
+            duration: root.panel.appearScaleSeconds * 1000; easing.type: Easing.OutQuad
+        }
+        NumberAnimation {
+            target: content; property: "opacity"; to: 1.0
+            duration: root.panel.appearOpacitySeconds * 1000; easing.type: Easing.OutQuad
+        }
+    }
+    ParallelAnimation {
+        id: fadeOut
+        NumberAnimation {
+            target: content; property: "scale"; from: 1.0; to: 0.95
+            duration: root.panel.fadeOutSeconds * 1000; easing.type: Easing.InQuad
+        }
+        NumberAnimation {
+            target: content; property: "opacity"; to: 0.0
+            duration: root.panel.fadeOutSeconds * 1000; easing.type: Easing.InQuad
+        }
+    }
+
+    Item {
+        id: content
+        anchors.fill: parent
+        opacity: 0
+        scale: 0.95
+
+        LiquidGlassBackground {
+            anchors.fill: parent
+            cornerRadius: root.cornerRadius
+        }
+
+        // The panel moves when dragged by its background.
+        DragHandler {
+            target: null
+            onActiveChanged: if (active) root.panel.startMove()
+        }
+
+        Column {
+            id: stack
+            anchors.fill: parent
+
+            ProjectBanner {
+                id: banner
+                width: parent.width
+                visible: root.viewModel.pendingProjectDisplayName !== ""
+                viewModel: root.viewModel
+                l10n: root.l10n
+                cornerRadius: root.cornerRadius
+            }
+
+            Item {
+                width: parent.width
+                height: parent.height - (banner.visible ? banner.height : 0)
+
+                EmptyLauncherView {
+                    anchors.fill: parent
+                    visible: root.viewModel.cards.length === 0
+                    l10n: root.l10n
+                    onOpenSettings: root.viewModel.openSettings()
+                }
+                CardStripView {
+                    anchors.fill: parent
+                    visible: root.viewModel.cards.length > 0
+                    viewModel: root.viewModel
+                }
+            }
+        }
+
+        InfoPopoverView {
+            id: info
+            anchors.fill: parent
+            shown: root.viewModel.showInfoPopover && root.viewModel.selectedCardID !== ""
+            card: root.viewModel.selectedCard
+            l10n: root.l10n
+        }
+
+        SettingsGearButton {
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+            anchors.rightMargin: 8
+            anchors.bottomMargin: 6
+            l10n: root.l10n
+            onClicked: root.viewModel.openSettings()
+        }
+
+        Text {
+            id: message
+            objectName: "messageLine"
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+            anchors.leftMargin: 20
+            anchors.rightMargin: 20 + 22 // keeps clear of the settings button
+            anchors.bottomMargin: 6
+            text: root.viewModel.messageText
+            color: root.viewModel.messageIsError ? Theme.errorText : Theme.secondaryText
+            font.pixelSize: 11
+            elide: Text.ElideRight
+            horizontalAlignment: Text.AlignHCenter
+            opacity: text !== "" ? 0.9 : 0.0
+            Behavior on opacity { NumberAnimation { duration: 150 } }
+        }
+
+        Rectangle {
+            objectName: "dropHighlight"
+            anchors.fill: parent
+            anchors.margins: 2
+            radius: root.cornerRadius - 2
+            color: "transparent"
+            border.width: 2
+            border.color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.85)
+            visible: root.dropTargeted
+        }
+
+        // The whole window outlined, as glass is.
+        Rectangle {
+            anchors.fill: parent
+            radius: root.cornerRadius
+            color: "transparent"
+            border.width: 0.5
+            border.color: Qt.rgba(1, 1, 1, 0.14)
+        }
+    }
+
+    DropArea {
+        anchors.fill: parent
+        onEntered: (drag) => { root.dropTargeted = drag.hasUrls }
+        onExited: root.dropTargeted = false
+        onDropped: (drop) => {
+            root.dropTargeted = false;
+            if (drop.hasUrls) {
+                root.viewModel.dropProject(drop.urls[0]);
+            }
+            drop.accept();
+        }
+    }
+}

@@ -1,0 +1,137 @@
+import QtQuick
+import QtQuick.Controls
+
+// One launch card: the mode's icon (dimmed with a warning badge when the card cannot
+// launch), the name, the version and the mode. It grows a little when hovered or selected.
+Item {
+    id: card
+    required property var viewModel
+    required property string cardID
+    required property string displayName
+    required property string architecture
+    required property string modeText
+    required property bool isAvailable
+    required property string unavailabilityReason
+    required property string versionText
+    required property string accessibleName
+    required property string accessibleDescription
+    required property string toolTip
+
+    readonly property bool isSelected: viewModel.selectedCardID === cardID
+    readonly property bool isHovered: hover.hovered
+    readonly property bool raised: isHovered || isSelected
+
+    objectName: "card-" + cardID
+    width: 152
+    height: 132
+    opacity: isAvailable ? 1.0 : 0.7
+    scale: raised ? 1.05 : 1.0
+    // A short spring: quick, with a little overshoot.
+    Behavior on scale { NumberAnimation { duration: 280; easing.type: Easing.OutBack; easing.overshoot: 0.8 } }
+
+    Accessible.role: Accessible.Button
+    Accessible.name: accessibleName
+    Accessible.description: accessibleDescription
+
+    Rectangle {
+        anchors.fill: parent
+        radius: 16
+        color: card.raised ? Qt.rgba(1, 1, 1, 0.14) : "transparent"
+        border.width: card.isSelected || card.isHovered ? 1 : 0
+        border.color: Qt.rgba(1, 1, 1, card.isSelected ? 0.35 : 0.18)
+    }
+
+    Column {
+        anchors.fill: parent
+        anchors.topMargin: 8
+        anchors.bottomMargin: 8
+        anchors.leftMargin: 6
+        anchors.rightMargin: 6
+        spacing: 3
+
+        Item {
+            width: parent.width
+            height: 72
+
+            // A soft shadow under the icon, darker and wider when the card is raised.
+            Repeater {
+                model: 4
+                Rectangle {
+                    required property int index
+                    readonly property int spread: (card.raised ? 10 : 5) * (index + 1) / 4
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    y: 2 + (card.raised ? 3 : 2) - spread / 2 + 2
+                    width: 58 + spread
+                    height: 58 + spread
+                    radius: 14 + spread / 2
+                    color: Qt.rgba(0, 0, 0, (card.raised ? 0.35 : 0.18) / 4)
+                }
+            }
+            Image {
+                id: icon
+                anchors.horizontalCenter: parent.horizontalCenter
+                y: 2
+                width: 68
+                height: 68
+                sourceSize: Qt.size(136, 136)
+                source: card.architecture === "rosetta" ? "icons/LogicIconRosetta.svg" : "icons/LogicIconNative.svg"
+                opacity: card.isAvailable ? 1.0 : 0.35
+            }
+            Image {
+                objectName: "warningBadge"
+                visible: !card.isAvailable
+                source: "icons/exclamationmark.triangle.fill.svg"
+                width: 13
+                height: 13
+                sourceSize: Qt.size(26, 26)
+                x: icon.x + icon.width / 2 + 26 - width / 2
+                y: icon.y + icon.height / 2 - 26 - height / 2
+            }
+        }
+        Text {
+            width: parent.width
+            text: card.displayName
+            color: Theme.primaryText
+            font.pixelSize: 12
+            font.weight: Font.DemiBold
+            horizontalAlignment: Text.AlignHCenter
+            elide: Text.ElideRight
+        }
+        Text {
+            width: parent.width
+            height: 14
+            text: card.versionText
+            color: Theme.primaryText
+            opacity: 0.72
+            font.pixelSize: 11
+            horizontalAlignment: Text.AlignHCenter
+            elide: Text.ElideRight
+        }
+        Text {
+            width: parent.width
+            height: 14
+            text: card.modeText
+            color: card.architecture === "rosetta" ? Theme.rosettaMode : Theme.nativeMode
+            font.pixelSize: 11
+            font.weight: Font.Medium
+            horizontalAlignment: Text.AlignHCenter
+            elide: Text.ElideRight
+        }
+    }
+
+    HoverHandler {
+        id: hover
+    }
+    TapHandler {
+        acceptedButtons: Qt.LeftButton
+        onTapped: (point) => card.viewModel.clickCard(card.cardID, (point.modifiers & Qt.AltModifier) !== 0)
+    }
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        onTapped: card.viewModel.showActionMenu(card.cardID)
+    }
+
+    ToolTip.visible: isHovered
+    ToolTip.delay: 700
+    ToolTip.text: toolTip
+}

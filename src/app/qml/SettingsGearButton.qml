@@ -1,0 +1,29 @@
+import QtQuick
+import QtQuick.Controls
+
+// "⚙︎" in the corner: opens the settings.
+Item {
+    id: button
+    required property var l10n
+    signal clicked()
+
+    objectName: "settingsButton"
+    width: 22
+    height: 22
+
+    Text {
+        anchors.centerIn: parent
+        text: "⚙︎"
+        font.pixelSize: 14
+        color: hover.hovered ? Theme.primaryText : Theme.secondaryText
+        opacity: hover.hovered ? 0.85 : 0.45
+    }
+    HoverHandler { id: hover; cursorShape: Qt.PointingHandCursor }
+    TapHandler { onTapped: button.clicked() }
+
+    Accessible.role: Accessible.Button
+    Accessible.name: (l10n.revision, l10n.text("settingsHelp"))
+    ToolTip.visible: hover.hovered
+    ToolTip.delay: 700
+    ToolTip.text: (l10n.revision, l10n.text("settingsHelp"))
+}

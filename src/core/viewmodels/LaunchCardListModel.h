@@ -1,0 +1,51 @@
+#pragma once
+
+#include "model/LaunchCard.h"
+
+#include <QAbstractListModel>
+#include <QList>
+
+namespace vantrel {
+
+// The launcher's cards for views, one row per card. A new list whose ids are the same in
+// the same order updates only the rows whose content changed, so a refresh keeps every
+// delegate (and its hover or spring) alive; any other change resets the model.
+class LaunchCardListModel final : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    enum Role {
+        CardIDRole = Qt::UserRole + 1,
+        DisplayNameRole,
+        ArchitectureRole, // "native" or "rosetta"
+        ModeTextRole,
+        IsAvailableRole,
+        UnavailabilityReasonRole,
+        ShortVersionRole,
+        VersionTextRole, // "<version> <short version>" in the current language
+        AccessibleNameRole,
+        AccessibleDescriptionRole,
+        ToolTipRole,
+    };
+
+    using QAbstractListModel::QAbstractListModel;
+
+    void setCards(const QList<LaunchCard>& cards);
+    const QList<LaunchCard>& cards() const { return m_cards; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    // The texts of a card for assistive technology and its tooltip, in the current
+    // interface language.
+    static QString versionText(const LaunchCard& card);
+    static QString accessibleName(const LaunchCard& card);
+    static QString accessibleDescription(const LaunchCard& card);
+    static QString toolTip(const LaunchCard& card);
+
+private:
+    QList<LaunchCard> m_cards;
+};
+
+} // namespace vantrel
