@@ -118,7 +118,10 @@ void AppDelegate::start()
     model.actionMenuAnchorView = [self]() -> QObject* { return self ? self->m_panel->window().contentItem() : nullptr; };
     connect(m_panel.get(), &LauncherPanelController::closeRequested, this, &AppDelegate::fadeOutAndTerminate);
     // Cards carry texts of the interface language: a new language rebuilds them.
-    connect(&LocalizationStore::shared(), &LocalizationStore::languageChanged, &model, &LauncherViewModel::rebuildCards);
+    connect(&LocalizationStore::shared(), &LocalizationStore::languageChanged, &model, [&model] {
+        model.rebuildCards();
+        model.cardModel()->retranslate();
+    });
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive) {
             m_focusLoss->applicationBecameActive();

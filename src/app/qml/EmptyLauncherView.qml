@@ -39,10 +39,29 @@ Item {
         }
         Item { width: 1; height: 4 }
         Button {
+            id: openButton
+            objectName: "openSettingsButton"
             anchors.horizontalCenter: parent.horizontalCenter
             text: (empty.l10n.revision, empty.l10n.text("openSettings"))
-            highlighted: true
             onClicked: empty.openSettings()
+            leftPadding: 14
+            rightPadding: 14
+            topPadding: 5
+            bottomPadding: 5
+            contentItem: Text {
+                text: openButton.text
+                color: "white"
+                font.pixelSize: 12
+                font.weight: Font.Medium
+                horizontalAlignment: Text.AlignHCenter
+                verticalAlignment: Text.AlignVCenter
+            }
+            background: Rectangle {
+                radius: 6
+                color: openButton.down ? Qt.darker(Theme.accent, 1.2) : openButton.hovered ? Qt.lighter(Theme.accent, 1.1) : Theme.accent
+                border.width: 0.5
+                border.color: Qt.rgba(1, 1, 1, 0.25)
+            }
         }
     }
 }

@@ -9,12 +9,17 @@ Item {
     required property var l10n
 
     objectName: "infoPopover"
-    visible: opacity > 0
+    visible: shown || opacity > 0
     opacity: shown ? 1.0 : 0.0
     Behavior on opacity { NumberAnimation { duration: 150 } }
 
-    // Clicks on the overlay stay on it.
+    // Clicks on the overlay stay on it; the cards behind step back.
     MouseArea { anchors.fill: parent; enabled: overlay.shown; acceptedButtons: Qt.AllButtons }
+    Rectangle {
+        anchors.fill: parent
+        radius: 22
+        color: Qt.rgba(0.1, 0.1, 0.12, 0.6)
+    }
 
     Rectangle {
         id: shadow
@@ -67,7 +72,7 @@ Item {
                     spacing: 8
                     Text {
                         width: 92
-                        text: overlay.l10n.text(parent.modelData[0])
+                        text: (overlay.l10n.revision, overlay.l10n.text(parent.modelData[0]))
                         color: Theme.secondaryText
                         font.pixelSize: 10
                         font.weight: Font.Medium

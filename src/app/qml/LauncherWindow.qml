@@ -115,7 +115,7 @@ Item {
             id: info
             anchors.fill: parent
             shown: root.viewModel.showInfoPopover && root.viewModel.selectedCardID !== ""
-            card: root.viewModel.selectedCard
+            card: (root.l10n.revision, root.viewModel.selectedCard)
             l10n: root.l10n
         }
 
@@ -140,6 +140,8 @@ Item {
             text: root.viewModel.messageText
             color: root.viewModel.messageIsError ? Theme.errorText : Theme.secondaryText
             font.pixelSize: 11
+            wrapMode: Text.WordWrap
+            maximumLineCount: 2
             elide: Text.ElideRight
             horizontalAlignment: Text.AlignHCenter
             opacity: text !== "" ? 0.9 : 0.0

@@ -22,6 +22,13 @@ void LaunchCardListModel::setCards(const QList<LaunchCard>& cards)
     }
 }
 
+void LaunchCardListModel::retranslate()
+{
+    if (!m_cards.isEmpty()) {
+        Q_EMIT dataChanged(index(0), index(int(m_cards.size()) - 1));
+    }
+}
+
 int LaunchCardListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(m_cards.size());

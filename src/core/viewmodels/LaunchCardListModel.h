@@ -31,6 +31,8 @@ public:
     using QAbstractListModel::QAbstractListModel;
 
     void setCards(const QList<LaunchCard>& cards);
+    // The interface language changed: every row's texts are new.
+    void retranslate();
     const QList<LaunchCard>& cards() const { return m_cards; }
 
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -1,0 +1,17 @@
+#include <QApplication>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    // Windows are drawn offscreen by the software renderer unless a display is asked for.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

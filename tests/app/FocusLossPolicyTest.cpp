@@ -1,0 +1,134 @@
+#include "app/FocusLossPolicy.h"
+#include "async/ManualClock.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct FocusLossTest : ::testing::Test {
+    ManualClock clock;
+    bool closeOnFocusLoss = true;
+    bool active = false;
+    bool settingsVisible = false;
+    bool launching = false;
+    bool pointerOnMenuBar = false;
+    int closes = 0;
+    FocusLossPolicy policy{clock,
+                           {.closeOnFocusLoss = [this] { return closeOnFocusLoss; },
+                            .isApplicationActive = [this] { return active; },
+                            .isSettingsWindowVisible = [this] { return settingsVisible; },
+                            .isViewModelLaunching = [this] { return launching; },
+                            .isPointerOnMenuBar = [this] { return pointerOnMenuBar; }},
+                           [this] { ++closes; }};
+
+    // The application loses activation and `after` passes.
+    int resignAndWait(std::chrono::nanoseconds after = 150ms)
+    {
+        const int before = closes;
+        active = false;
+        policy.applicationResignedActive();
+        clock.advance(after);
+        return closes - before;
+    }
+};
+
+} // namespace
+
+TEST_F(FocusLossTest, LosingActivationClosesAfterAShortDelayUnlessActiveAgain)
+{
+    EXPECT_EQ(resignAndWait(149ms), 0) << "not before 0.15 s";
+    clock.advance(1ms);
+    EXPECT_EQ(closes, 1);
+
+    // Back within 0.15 s: nothing.
+    active = false;
+    policy.applicationResignedActive();
+    clock.advance(100ms);
+    active = true;
+    policy.applicationBecameActive();
+    EXPECT_FALSE(policy.hasPendingClose());
+    clock.advance(1s);
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(clock.sleeperCount(), 0u) << "the cancelled wait leaves nothing behind";
+
+    // The preference off: never.
+    closeOnFocusLoss = false;
+    EXPECT_EQ(resignAndWait(1s), 0);
+    // Turned off while the close waits: the close checks again.
+    closeOnFocusLoss = true;
+    active = false;
+    policy.applicationResignedActive();
+    closeOnFocusLoss = false;
+    clock.advance(1s);
+    EXPECT_EQ(closes, 1);
+}
+
+TEST_F(FocusLossTest, SuppressionWindowsAndBusyStatesKeepTheLauncherOpen)
+{
+    // Each window of the shell, from its start to just before its end.
+    for (double seconds : {0.25, 0.2, 0.35, 1.5, 180.0, 0.5, 30.0}) {
+        policy.suppressFocusLossClose(seconds);
+        EXPECT_EQ(resignAndWait(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                      std::chrono::duration<double>(seconds) - 1ms)),
+                  0)
+            << seconds;
+        clock.advance(1s);
+        EXPECT_EQ(closes, 0) << "the resign came inside the window: no close is scheduled";
+        EXPECT_EQ(resignAndWait(), 1) << "once the window is over, losing the focus closes again";
+        closes = 0;
+    }
+
+    // A suppression cancels a close already waiting (the menu opened just then).
+    active = false;
+    policy.applicationResignedActive();
+    clock.advance(100ms);
+    policy.suppressFocusLossClose(0.35);
+    clock.advance(1s);
+    EXPECT_EQ(closes, 0);
+    policy.resetSuppression();
+
+    policy.menuTrackingBegan();
+    EXPECT_EQ(resignAndWait(10s), 0) << "a menu is open for as long as it takes";
+    policy.menuTrackingEnded();
+
+    policy.setBusyLaunching(true);
+    EXPECT_EQ(resignAndWait(), 0);
+    policy.setBusyLaunching(false);
+    launching = true;
+    EXPECT_EQ(resignAndWait(), 0);
+    launching = false;
+    settingsVisible = true;
+    EXPECT_EQ(resignAndWait(), 0);
+    settingsVisible = false;
+
+    // Became busy while the close waited.
+    active = false;
+    policy.applicationResignedActive();
+    policy.setBusyLaunching(true);
+    clock.advance(1s);
+    EXPECT_EQ(closes, 0);
+    policy.setBusyLaunching(false);
+
+    pointerOnMenuBar = true;
+    EXPECT_EQ(resignAndWait(), 0) << "a click on the menu bar";
+    pointerOnMenuBar = false;
+    EXPECT_EQ(resignAndWait(), 1);
+}
+
+TEST(FocusLossPolicy, TheMenuBarIsAtTheTopOfTheScreenHoldingThePoint)
+{
+    // A 1440×900 screen with a 25-point bar, and a second screen to its right without one.
+    const QList<std::pair<QRect, QRect>> screens = {
+        {QRect(0, 0, 1440, 900), QRect(0, 25, 1440, 875)},
+        {QRect(1440, 0, 1280, 1024), QRect(1440, 0, 1280, 1024)},
+    };
+    EXPECT_TRUE(FocusLossPolicy::isMenuBarPoint({700, 0}, screens));
+    EXPECT_TRUE(FocusLossPolicy::isMenuBarPoint({700, 25}, screens)) << "one point of slack";
+    EXPECT_FALSE(FocusLossPolicy::isMenuBarPoint({700, 26}, screens));
+    EXPECT_FALSE(FocusLossPolicy::isMenuBarPoint({1500, 10}, screens)) << "that screen has no bar";
+    EXPECT_TRUE(FocusLossPolicy::isMenuBarPoint({-50, 5}, screens)) << "off every screen: the primary one decides";
+    EXPECT_FALSE(FocusLossPolicy::isMenuBarPoint({10, 10}, {}));
+}

@@ -1,0 +1,297 @@
+// The launcher's panel and views, drawn offscreen over a temporary simulated Mac.
+// With VANTREL_SCREENSHOT_DIR set, each state is also saved there in both languages.
+#include "app/AppDelegate.h"
+#include "app/LauncherPanelController.h"
+#include "app/SingleInstance.h"
+#include "platform/HostPath.h"
+#include "settings/AppPreferences.h"
+#include "settings/SettingsManager.h"
+#include "support/TempSimulatedMac.h"
+#include "text/LocalizationStore.h"
+#include "viewmodels/LauncherViewModel.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QMimeData>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace vantrel::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct PanelTest : ::testing::Test {
+    TempSimulatedMac mac;
+    std::unique_ptr<AppDelegate> delegate;
+    int exits = 0;
+
+    void SetUp() override
+    {
+        mac.mac().setRosettaInstalled(true);
+        LocalizationStore::shared().setLanguageCode(QStringLiteral("ru"));
+    }
+
+    void addCopies(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            mac.addLogicBundle(i == 0 ? QStringLiteral("/Applications/Logic Pro.app")
+                                      : QStringLiteral("/Applications/Logic Pro %1.app").arg(i + 1));
+        }
+    }
+
+    void start(bool animate = false)
+    {
+        delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{animate, [this] { ++exits; }});
+        delegate->start();
+        settle();
+    }
+
+    LauncherViewModel& model() { return *delegate->viewModel(); }
+    QQuickView& window() { return delegate->panel()->window(); }
+
+    void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+
+    // Every text the user can see.
+    QStringList texts()
+    {
+        QStringList found;
+        std::function<void(QQuickItem*)> walk = [&](QQuickItem* item) {
+            if (!item->isVisible()) {
+                return;
+            }
+            const QString type = QString::fromLatin1(item->metaObject()->className());
+            if (type.startsWith(u"QQuickText")) {
+                found << item->property("text").toString();
+            }
+            for (QQuickItem* child : item->childItems()) {
+                walk(child);
+            }
+        };
+        walk(window().contentItem());
+        return found;
+    }
+
+    // The item of that object name; delegates are found too (they are no QObject children).
+    QQuickItem* item(const QString& name, QQuickItem* under = nullptr)
+    {
+        QQuickItem* root = under ? under : window().contentItem();
+        for (QQuickItem* child : root->childItems()) {
+            if (child->objectName() == name) {
+                return child;
+            }
+            if (QQuickItem* found = item(name, child)) {
+                return found;
+            }
+        }
+        if (!under) {
+            ADD_FAILURE() << "no item " << name.toStdString();
+            static QQuickItem none;
+            return &none;
+        }
+        return nullptr;
+    }
+
+    void drop(const QString& hostPath)
+    {
+        QMimeData data;
+        data.setUrls({HostPath::fileURL(hostPath)});
+        const QPointF at(window().width() / 2.0, window().height() / 2.0);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window(), &enter);
+        QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window(), &move);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window(), &dropped);
+        settle();
+    }
+
+    // Keeps a picture of the panel in both languages when asked to.
+    void shot(const QString& name)
+    {
+        const QString folder = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
+        if (folder.isEmpty()) {
+            return;
+        }
+        QDir().mkpath(folder);
+        const QString language = LocalizationStore::shared().languageCode();
+        for (const QString& code : {QStringLiteral("ru"), QStringLiteral("en")}) {
+            LocalizationStore::shared().setLanguageCode(code);
+            QTest::qWait(250); // the overlay's and the message line's fades
+            window().grabWindow().save(folder + u'/' + name + u'-' + code + QStringLiteral(".png"));
+        }
+        LocalizationStore::shared().setLanguageCode(language);
+        settle();
+    }
+};
+
+} // namespace
+
+TEST_F(PanelTest, CardsShowTheirTextsInBothLanguages)
+{
+    addCopies(1);
+    mac.addLogicBundle(QStringLiteral("/Applications/Logic Pro Old.app"), {}, {{sim::MachO::cpuTypeX86_64}});
+    mac.mac().setRosettaInstalled(false);
+    start();
+    ASSERT_EQ(model().cards().size(), 4); // universal: both modes; Intel-only: both, neither available
+    EXPECT_EQ(window().size(), QSize(4 * 168 + 36, 204));
+    EXPECT_TRUE(window().isVisible());
+
+    QStringList shown = texts();
+    for (const char* text : {"Logic Pro", "Logic Pro Old", "Версия 11.0", "Нативный", "Rosetta"}) {
+        EXPECT_TRUE(shown.contains(QString::fromUtf8(text))) << text;
+    }
+    EXPECT_EQ(item(QStringLiteral("card-") + model().cards()[0].id)->property("accessibleName").toString(),
+              QStringLiteral("Logic Pro, Версия 11.0, Нативный"));
+    const LaunchCard& blocked = model().cards()[1];
+    ASSERT_FALSE(blocked.isAvailable);
+    QQuickItem* blockedCard = item(QStringLiteral("card-") + blocked.id);
+    EXPECT_DOUBLE_EQ(blockedCard->opacity(), 0.7);
+    EXPECT_TRUE(item(QStringLiteral("warningBadge"), blockedCard)->isVisible());
+    EXPECT_EQ(blockedCard->property("toolTip").toString(), *blocked.unavailabilityReason);
+    shot(QStringLiteral("panel"));
+
+    LocalizationStore::shared().setLanguageCode(QStringLiteral("en"));
+    settle();
+    shown = texts();
+    for (const char* text : {"Version 11.0", "Native", "Rosetta"}) {
+        EXPECT_TRUE(shown.contains(QString::fromUtf8(text))) << text;
+    }
+    EXPECT_FALSE(shown.contains(QStringLiteral("Нативный")));
+}
+
+TEST_F(PanelTest, OneCardFiveCardsAndNone)
+{
+    addCopies(1);
+    mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("ru"));
+    start();
+    // A universal copy with its Rosetta card hidden: one card.
+    model().settingsManager().setModeHidden(model().cards()[0].app.id, LaunchArchitecture::rosetta, true);
+    model().refresh();
+    settle();
+    ASSERT_EQ(model().cards().size(), 1);
+    EXPECT_EQ(window().size(), QSize(360, 204));
+    shot(QStringLiteral("one-card"));
+
+    addCopies(3); // "Logic Pro 2" and "Logic Pro 3" join
+    model().settingsManager().setModeHidden(model().cards()[0].app.id, LaunchArchitecture::rosetta, false);
+    for (const QString& path : {QStringLiteral("/Applications/Logic Pro 2.app"), QStringLiteral("/Applications/Logic Pro 3.app")}) {
+        model().settingsManager().addApp({}, path);
+    }
+    const QUuid third = model().settingsManager().apps().last().id;
+    model().settingsManager().setModeHidden(third, LaunchArchitecture::rosetta, true);
+    model().refresh();
+    settle();
+    ASSERT_EQ(model().cards().size(), 5);
+    EXPECT_EQ(window().size(), QSize(720, 204)) << "876 clamped";
+    EXPECT_TRUE(item(QStringLiteral("cardStrip"))->property("interactive").toBool()) << "the strip scrolls";
+    shot(QStringLiteral("five-cards"));
+
+    for (const LogicApp& app : QList<LogicApp>(model().settingsManager().apps())) {
+        model().settingsManager().removeApp(app.id);
+        mac.fs().remove(app.bundlePath + QStringLiteral("/Contents/Info.plist")); // not found again by a scan
+    }
+    model().refresh();
+    settle();
+    EXPECT_EQ(window().size(), QSize(360, 200));
+    EXPECT_TRUE(item(QStringLiteral("emptyLauncher"))->isVisible());
+    EXPECT_TRUE(texts().contains(QStringLiteral("Logic Pro не найден")));
+    shot(QStringLiteral("empty"));
+}
+
+TEST_F(PanelTest, SpaceShowsTheInformationOverlayAndEscapeEndsTheApplication)
+{
+    addCopies(1);
+    start();
+    QTest::keyClick(&window(), Qt::Key_Space);
+    settle();
+    EXPECT_TRUE(model().showInfoPopover());
+    EXPECT_EQ(window().height(), 360);
+    EXPECT_TRUE(item(QStringLiteral("infoPopover"))->isVisible());
+    EXPECT_TRUE(texts().contains(QStringLiteral("/Applications/Logic Pro.app")));
+    EXPECT_TRUE(texts().contains(QStringLiteral("Нативный (arm64)")));
+    shot(QStringLiteral("info-overlay"));
+
+    QTest::keyClick(&window(), Qt::Key_Escape);
+    settle();
+    EXPECT_EQ(window().height(), 204);
+    EXPECT_EQ(exits, 0) << "the first Escape only hides the overlay";
+    QTest::keyClick(&window(), Qt::Key_Escape);
+    settle();
+    EXPECT_EQ(exits, 1);
+    EXPECT_TRUE(delegate->panel()->isDismissing());
+}
+
+TEST_F(PanelTest, DroppedProjectsShowTheBannerAndOtherFilesTheError)
+{
+    addCopies(1);
+    mac.writeFile(QStringLiteral("~/Music/Song.logicx/Resources/ProjectInformation.plist"), "x");
+    start();
+    drop(QStringLiteral("/Users/tester/Music/Song.logicx"));
+    EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("Song"));
+    EXPECT_EQ(window().height(), 204 + 34);
+    EXPECT_EQ(item(QStringLiteral("bannerText"))->property("text").toString(), QStringLiteral("Открыть проект: Song"));
+    shot(QStringLiteral("project-banner"));
+
+    drop(QStringLiteral("/Users/tester/notes.txt"));
+    EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("Song")) << "the project stays";
+    QQuickItem* message = item(QStringLiteral("messageLine"));
+    EXPECT_EQ(message->property("text").toString(), L10n::text(L10n::Key::errorInvalidBundle));
+    EXPECT_EQ(message->property("color").value<QColor>(), QColor(QStringLiteral("#ff5a4f"))) << "in red";
+    shot(QStringLiteral("error"));
+}
+
+TEST_F(PanelTest, HidingForALaunchWaitsForTheFadeAndARevealComesBack)
+{
+    addCopies(1);
+    start(true);
+    LauncherPanelController& panel = *delegate->panel();
+    int hidden = 0;
+    panel.hideForLaunch([&] { ++hidden; });
+    EXPECT_TRUE(panel.isHidingForLaunch());
+    panel.hideForLaunch([&] { ++hidden; });
+    EXPECT_EQ(hidden, 1) << "a second hide completes at once";
+    mac.clock().advance(179ms);
+    EXPECT_EQ(hidden, 1);
+    mac.clock().advance(1ms);
+    EXPECT_EQ(hidden, 2);
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_FALSE(panel.isHidingForLaunch());
+
+    panel.revealAfterFailedLaunch();
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_TRUE(panel.isShowing());
+    delegate->fadeOutAndTerminate();
+    EXPECT_TRUE(panel.isDismissing());
+    panel.revealAfterFailedLaunch();
+    mac.clock().advance(180ms);
+    settle();
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
+{
+    addCopies(1);
+    delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{false, [this] { ++exits; }});
+    delegate->openDocuments({HostPath::fileURL(QStringLiteral("/Users/tester/A.logicx")),
+                             HostPath::fileURL(QStringLiteral("/Users/tester/B.logicx"))});
+    delegate->start();
+    EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("A")) << "the first queued document";
+
+    SingleInstance running(SingleInstance::serverName(mac.root()));
+    QStringList received;
+    ASSERT_TRUE(running.listen([&](const QStringList& paths) { delegate->openDocuments({HostPath::fileURL(paths.value(0))}); received = paths; }));
+    SingleInstance second(SingleInstance::serverName(mac.root()));
+    ASSERT_TRUE(second.forward({QStringLiteral("/Users/tester/C.logicx")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000));
+    EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("C"));
+    EXPECT_NE(SingleInstance::serverName(mac.root()), SingleInstance::serverName(mac.root() + QStringLiteral("-other")));
+}
