@@ -1,0 +1,159 @@
+// End to end under a real X display: the `vantrel` program on a temporary simulated Mac,
+// driven by real pointer and keyboard input (xdotool), launching real stand-in copies.
+#include "launch/LogicPreferenceMutator.h"
+#include "simhost/EventLog.h"
+#include "simhost/ProcessRegistry.h"
+#include "support/LaunchLogReader.h"
+#include "support/TempSimulatedMac.h"
+#include "support/Waiting.h"
+
+#include <QPoint>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+namespace {
+
+struct LauncherE2E : ::testing::Test {
+    TempSimulatedMac mac;
+    QProcess launcher;
+    const QString logicPath = QStringLiteral("/Applications/Logic Pro.app");
+
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            GTEST_SKIP() << "needs an X display (the test command gives it Xvfb)";
+        }
+        mac.mac().setRosettaInstalled(true);
+        mac.addLogicBundle(logicPath); // a native and a Rosetta card
+        auto defaults = mac.host().standardDefaults();
+        defaults->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
+        // A display without a window manager moves the focus oddly; this run is about clicks.
+        defaults->setValue(QStringLiteral("closeOnFocusLoss"), false);
+        logic()->setValue(QStringLiteral("startupAction"), qint64(2));
+    }
+
+    void TearDown() override
+    {
+        if (launcher.state() != QProcess::NotRunning) {
+            launcher.kill();
+            launcher.waitForFinished();
+        }
+    }
+
+    std::shared_ptr<UserDefaults> logic()
+    {
+        return mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
+    }
+
+    static QStringList vantrelArguments(const QString& root, const QStringList& more = {})
+    {
+        return QStringList{QStringLiteral("--root"), root} + more;
+    }
+
+    static QString run(const QString& program, const QStringList& arguments, int timeoutMs = 15000)
+    {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished(timeoutMs);
+        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    }
+
+    // Starts the launcher and returns its window's top-left corner on the screen.
+    QPoint startLauncher()
+    {
+        launcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        launcher.setProcessEnvironment(env);
+        launcher.start(QStringLiteral(VANTREL_APP_PATH), vantrelArguments(mac.root()));
+        EXPECT_TRUE(launcher.waitForStarted());
+        const QString window = run(QStringLiteral("xdotool"),
+                                   {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                                    QStringLiteral("--pid"), QString::number(launcher.processId())});
+        m_window = window.split(u'\n').value(0);
+        EXPECT_FALSE(m_window.isEmpty()) << "no launcher window appeared";
+        const QString geometry =
+            run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), m_window});
+        const auto x = QRegularExpression(QStringLiteral("X=(-?\\d+)")).match(geometry).captured(1).toInt();
+        const auto y = QRegularExpression(QStringLiteral("Y=(-?\\d+)")).match(geometry).captured(1).toInt();
+        waitUntil([] { return false; }, 400); // the appear animation
+        return {x, y};
+    }
+
+    void xdotool(const QStringList& arguments) { run(QStringLiteral("xdotool"), arguments); }
+
+    bool launcherEnds(int timeoutMs = 30000)
+    {
+        return waitUntil([&] { return launcher.state() == QProcess::NotRunning; }, timeoutMs);
+    }
+
+    QStringList events() { return sim::EventLog(mac.mac().state()).events(); }
+    QStringList log() { return launchLogMessages(mac.native(QStringLiteral("~/Library/Logs/Vantrel/launch.log"))); }
+
+    QString m_window;
+};
+
+} // namespace
+
+TEST_F(LauncherE2E, AClickOnTheRosettaCardLaunchesThatCopyWithTheHandedOverProject)
+{
+    mac.writeFile(QStringLiteral("~/Music/Song.logicx/Resources/ProjectInformation.plist"), "x");
+    const QPoint origin = startLauncher();
+    // A second start with a project hands it to the running launcher and ends at once.
+    QProcess second;
+    second.start(QStringLiteral(VANTREL_APP_PATH),
+                 vantrelArguments(mac.root(), {QStringLiteral("/Users/tester/Music/Song.logicx")}));
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    waitUntil([] { return false; }, 300);
+
+    // Two cards, 168 apart from 29 points in (the row is centred); 34 points of banner above.
+    const QPoint rosettaCard = origin + QPoint(29 + 162 + 76, 34 + 12 + 66);
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(rosettaCard.x()),
+             QString::number(rosettaCard.y())});
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+
+    ASSERT_TRUE(launcherEnds()) << "the launcher ends after the launch";
+    EXPECT_EQ(launcher.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(launcher.exitCode(), 0);
+    const QList<sim::RegistryEntry> running = sim::ProcessRegistry(mac.mac().state()).entries();
+    ASSERT_EQ(running.size(), 1);
+    EXPECT_EQ(running[0].architecture, sim::MachO::cpuTypeX86_64);
+    const QString pid = QString::number(running[0].pid);
+    EXPECT_TRUE(events().contains(QStringLiteral("document-open pid=") + pid
+                                  + QStringLiteral(" path=/Users/tester/Music/Song.logicx")));
+    const QStringList lines = log();
+    EXPECT_TRUE(lines.contains(QStringLiteral("verified stable rosetta pid=") + pid));
+    EXPECT_EQ(lines.last(), QStringLiteral("startupAction restored after document open"))
+        << "the delayed restore ran before the launcher ended";
+    EXPECT_EQ(logic()->value(QStringLiteral("startupAction")), QVariant(qint64(2)));
+}
+
+TEST_F(LauncherE2E, TheMenuLaunchesWithoutTheRecentProjectAndRestoresBeforeTheEnd)
+{
+    startLauncher();
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), m_window});
+    // Right selects the first card (native); Option-Return opens its menu; the second
+    // action is "Launch without Recent Project".
+    xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("120"), QStringLiteral("Right"),
+             QStringLiteral("alt+Return")});
+    waitUntil([] { return false; }, 500);
+    xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("120"), QStringLiteral("Down"),
+             QStringLiteral("Down"), QStringLiteral("Return")});
+
+    ASSERT_TRUE(launcherEnds());
+    EXPECT_EQ(launcher.exitCode(), 0);
+    const QList<sim::RegistryEntry> running = sim::ProcessRegistry(mac.mac().state()).entries();
+    ASSERT_EQ(running.size(), 1);
+    EXPECT_EQ(running[0].architecture, sim::MachO::cpuTypeArm64);
+    EXPECT_TRUE(events().filter(QStringLiteral("launch pid=")).value(0).contains(QStringLiteral("startupAction=0")))
+        << "Logic started with nothing to reopen";
+    EXPECT_TRUE(log().contains(QStringLiteral("launch request mode=native action=launchWithoutRecentProject path=")
+                               + logicPath + QStringLiteral(" doc=nil")));
+    EXPECT_EQ(logic()->value(QStringLiteral("startupAction")), QVariant(qint64(2))) << "restored before the end";
+}
