@@ -3,10 +3,12 @@
 #include "async/ManualClock.h"
 #include "installations/ArchitectureDetector.h"
 #include "installations/LogicScanner.h"
+#include "installations/VersionReader.h"
 #include "platform/HostPath.h"
 #include "simhost/BundleWriter.h"
 #include "simhost/RootedFileSystem.h"
 #include "simhost/SimulatedMac.h"
+#include "viewmodels/LauncherViewModel.h"
 
 #include <QTemporaryDir>
 
@@ -53,6 +55,24 @@ void scanAndResolve500(benchmark::State& state)
     }
 }
 BENCHMARK(scanAndResolve500)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+
+// What the launcher does on the main thread when its panel comes on screen: reload the
+// list, scan, resolve, build the cards. It must stay well inside one 16 ms frame.
+void launcherRefresh20(benchmark::State& state)
+{
+    CrowdedMac crowded(20);
+    auto detector = std::make_shared<ArchitectureDetector>();
+    LauncherViewModel model({.scanner = std::make_shared<LogicScanner>(detector),
+                             .architectureDetector = detector,
+                             .versionReader = std::make_shared<VersionReader>()});
+    for (auto _ : state) {
+        model.refresh();
+        if (model.cards().size() != 30) {
+            state.SkipWithError("the refresh did not build every card");
+        }
+    }
+}
+BENCHMARK(launcherRefresh20)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
 void slicesOfOneUniversalBundle(benchmark::State& state)
 {

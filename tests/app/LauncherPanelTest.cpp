@@ -114,8 +114,9 @@ struct PanelTest : ::testing::Test {
         settle();
     }
 
-    // Keeps a picture of the panel in both languages when asked to.
-    void shot(const QString& name)
+    // Keeps a picture of the panel in both languages when asked to; `prepare` sets up what
+    // must be made anew in each language (a message is kept in the language it came in).
+    void shot(const QString& name, const std::function<void()>& prepare = {})
     {
         const QString folder = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
         if (folder.isEmpty()) {
@@ -125,6 +126,9 @@ struct PanelTest : ::testing::Test {
         const QString language = LocalizationStore::shared().languageCode();
         for (const QString& code : {QStringLiteral("ru"), QStringLiteral("en")}) {
             LocalizationStore::shared().setLanguageCode(code);
+            if (prepare) {
+                prepare();
+            }
             QTest::qWait(250); // the overlay's and the message line's fades
             window().grabWindow().save(folder + u'/' + name + u'-' + code + QStringLiteral(".png"));
         }
@@ -246,7 +250,7 @@ TEST_F(PanelTest, DroppedProjectsShowTheBannerAndOtherFilesTheError)
     QQuickItem* message = item(QStringLiteral("messageLine"));
     EXPECT_EQ(message->property("text").toString(), L10n::text(L10n::Key::errorInvalidBundle));
     EXPECT_EQ(message->property("color").value<QColor>(), QColor(QStringLiteral("#ff5a4f"))) << "in red";
-    shot(QStringLiteral("error"));
+    shot(QStringLiteral("error"), [this] { drop(QStringLiteral("/Users/tester/notes.txt")); });
 }
 
 TEST_F(PanelTest, HidingForALaunchWaitsForTheFadeAndARevealComesBack)

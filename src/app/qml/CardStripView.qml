@@ -5,6 +5,7 @@ import QtQuick
 Item {
     id: stripView
     required property var viewModel
+    property var tip: null
 
     ListView {
         id: strip
@@ -23,6 +24,7 @@ Item {
 
         delegate: LogicCardView {
             viewModel: stripView.viewModel
+            tip: stripView.tip
         }
     }
 

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 
 // No Logic Pro known yet: what to do about it, and the way to the settings.
 Item {
@@ -38,30 +37,29 @@ Item {
             horizontalAlignment: Text.AlignHCenter
         }
         Item { width: 1; height: 4 }
-        Button {
+        Rectangle {
             id: openButton
             objectName: "openSettingsButton"
             anchors.horizontalCenter: parent.horizontalCenter
-            text: (empty.l10n.revision, empty.l10n.text("openSettings"))
-            onClicked: empty.openSettings()
-            leftPadding: 14
-            rightPadding: 14
-            topPadding: 5
-            bottomPadding: 5
-            contentItem: Text {
-                text: openButton.text
+            width: buttonText.implicitWidth + 28
+            height: buttonText.implicitHeight + 10
+            radius: 6
+            color: tap.pressed ? Qt.darker(Theme.accent, 1.2) : buttonHover.hovered ? Qt.lighter(Theme.accent, 1.1) : Theme.accent
+            border.width: 0.5
+            border.color: Qt.rgba(1, 1, 1, 0.25)
+
+            Text {
+                id: buttonText
+                anchors.centerIn: parent
+                text: (empty.l10n.revision, empty.l10n.text("openSettings"))
                 color: "white"
                 font.pixelSize: 12
                 font.weight: Font.Medium
-                horizontalAlignment: Text.AlignHCenter
-                verticalAlignment: Text.AlignVCenter
             }
-            background: Rectangle {
-                radius: 6
-                color: openButton.down ? Qt.darker(Theme.accent, 1.2) : openButton.hovered ? Qt.lighter(Theme.accent, 1.1) : Theme.accent
-                border.width: 0.5
-                border.color: Qt.rgba(1, 1, 1, 0.25)
-            }
+            HoverHandler { id: buttonHover; cursorShape: Qt.PointingHandCursor }
+            TapHandler { id: tap; onTapped: empty.openSettings() }
+            Accessible.role: Accessible.Button
+            Accessible.name: buttonText.text
         }
     }
 }

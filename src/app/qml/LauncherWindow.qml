@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Window
 
 // The launcher panel's content: glass background, project banner, cards (or the
 // placeholder), the information overlay, the settings button and the message line.
@@ -11,6 +10,16 @@ Item {
     required property var panel
     property int cornerRadius: 22
     property bool dropTargeted: false
+    property bool infoMade: false // the overlay, once made, stays for its fades
+
+    Connections {
+        target: root.viewModel
+        function onShowInfoPopoverChanged() {
+            if (root.viewModel.showInfoPopover) {
+                root.infoMade = true;
+            }
+        }
+    }
 
     width: viewModel.windowSize.width
     height: viewModel.windowSize.height
@@ -97,26 +106,33 @@ Item {
                 width: parent.width
                 height: parent.height - (banner.visible ? banner.height : 0)
 
-                EmptyLauncherView {
+                // Made only when there is nothing to show.
+                Loader {
                     anchors.fill: parent
-                    visible: root.viewModel.cards.length === 0
-                    l10n: root.l10n
-                    onOpenSettings: root.viewModel.openSettings()
+                    active: root.viewModel.cardCount === 0
+                    sourceComponent: EmptyLauncherView {
+                        l10n: root.l10n
+                        onOpenSettings: root.viewModel.openSettings()
+                    }
                 }
                 CardStripView {
                     anchors.fill: parent
-                    visible: root.viewModel.cards.length > 0
+                    visible: root.viewModel.cardCount > 0
                     viewModel: root.viewModel
+                    tip: hoverTip
                 }
             }
         }
 
-        InfoPopoverView {
-            id: info
+        // Made the first time it is asked for.
+        Loader {
             anchors.fill: parent
-            shown: root.viewModel.showInfoPopover && root.viewModel.selectedCardID !== ""
-            card: (root.l10n.revision, root.viewModel.selectedCard)
-            l10n: root.l10n
+            active: root.infoMade || root.viewModel.showInfoPopover
+            sourceComponent: InfoPopoverView {
+                shown: root.viewModel.showInfoPopover && root.viewModel.selectedCardID !== ""
+                card: (root.l10n.revision, root.viewModel.selectedCard)
+                l10n: root.l10n
+            }
         }
 
         SettingsGearButton {
@@ -125,6 +141,7 @@ Item {
             anchors.rightMargin: 8
             anchors.bottomMargin: 6
             l10n: root.l10n
+            tip: hoverTip
             onClicked: root.viewModel.openSettings()
         }
 
@@ -157,6 +174,10 @@ Item {
             border.width: 2
             border.color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.85)
             visible: root.dropTargeted
+        }
+
+        HoverTip {
+            id: hoverTip
         }
 
         // The whole window outlined, as glass is.

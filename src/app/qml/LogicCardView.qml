@@ -1,11 +1,11 @@
 import QtQuick
-import QtQuick.Controls
 
 // One launch card: the mode's icon (dimmed with a warning badge when the card cannot
 // launch), the name, the version and the mode. It grows a little when hovered or selected.
 Item {
     id: card
     required property var viewModel
+    property var tip: null
     required property string cardID
     required property string displayName
     required property string architecture
@@ -121,6 +121,16 @@ Item {
 
     HoverHandler {
         id: hover
+        onHoveredChanged: {
+            if (!card.tip) {
+                return;
+            }
+            if (hovered) {
+                card.tip.showFor(card, card.toolTip);
+            } else {
+                card.tip.hideFor(card);
+            }
+        }
     }
     TapHandler {
         acceptedButtons: Qt.LeftButton
@@ -130,8 +140,4 @@ Item {
         acceptedButtons: Qt.RightButton
         onTapped: card.viewModel.showActionMenu(card.cardID)
     }
-
-    ToolTip.visible: isHovered
-    ToolTip.delay: 700
-    ToolTip.text: toolTip
 }

@@ -1,10 +1,10 @@
 import QtQuick
-import QtQuick.Controls
 
 // "⚙︎" in the corner: opens the settings.
 Item {
     id: button
     required property var l10n
+    property var tip: null
     signal clicked()
 
     objectName: "settingsButton"
@@ -18,12 +18,17 @@ Item {
         color: hover.hovered ? Theme.primaryText : Theme.secondaryText
         opacity: hover.hovered ? 0.85 : 0.45
     }
-    HoverHandler { id: hover; cursorShape: Qt.PointingHandCursor }
+    HoverHandler {
+        id: hover
+        cursorShape: Qt.PointingHandCursor
+        onHoveredChanged: {
+            if (button.tip) {
+                hovered ? button.tip.showFor(button, button.l10n.text("settingsHelp")) : button.tip.hideFor(button);
+            }
+        }
+    }
     TapHandler { onTapped: button.clicked() }
 
     Accessible.role: Accessible.Button
     Accessible.name: (l10n.revision, l10n.text("settingsHelp"))
-    ToolTip.visible: hover.hovered
-    ToolTip.delay: 700
-    ToolTip.text: (l10n.revision, l10n.text("settingsHelp"))
 }

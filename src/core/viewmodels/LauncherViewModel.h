@@ -35,6 +35,7 @@ class Workspace;
 class LauncherViewModel final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QVariantList cards READ cardList NOTIFY cardsChanged)
+    Q_PROPERTY(int cardCount READ cardCount NOTIFY cardsChanged)
     Q_PROPERTY(QString selectedCardID READ selectedCardIDText WRITE setSelectedCardIDText NOTIFY selectedCardIDChanged)
     Q_PROPERTY(QVariantMap selectedCard READ selectedCardMap NOTIFY selectedCardChanged)
     Q_PROPERTY(bool showInfoPopover READ showInfoPopover WRITE setShowInfoPopover NOTIFY showInfoPopoverChanged)
@@ -78,6 +79,7 @@ public:
 
     // ---- state --------------------------------------------------------------------------
     const QList<LaunchCard>& cards() const { return m_cards; }
+    int cardCount() const { return int(m_cards.size()); }
     const std::optional<QString>& selectedCardID() const { return m_selectedCardID; }
     std::optional<LaunchCard> selectedCard() const;
     bool showInfoPopover() const { return m_showInfoPopover; }

@@ -335,3 +335,34 @@ TEST_F(LauncherModelTest, AHideCompletedAfterTheModelIsGoneDoesNothing)
     EXPECT_TRUE(shell.isEmpty());
     EXPECT_FALSE(workspace.journal.contains(QStringLiteral("run /usr/bin/open -n --arch arm64 -a ") + logicPath));
 }
+
+TEST(LauncherWindowLayout, SizeFollowsCardsOverlayAndProject)
+{
+    EXPECT_EQ(LauncherViewModel::windowSize(1, false, false), QSize(360, 204));
+    EXPECT_EQ(LauncherViewModel::windowSize(2, false, false), QSize(372, 204));
+    EXPECT_EQ(LauncherViewModel::windowSize(4, false, false), QSize(708, 204));
+    EXPECT_EQ(LauncherViewModel::windowSize(5, false, false), QSize(720, 204)) << "876 clamped";
+    EXPECT_EQ(LauncherViewModel::windowSize(0, false, false), QSize(360, 200));
+    EXPECT_EQ(LauncherViewModel::windowSize(3, true, false), QSize(540, 360));
+    EXPECT_EQ(LauncherViewModel::windowSize(0, true, true), QSize(360, 394));
+    EXPECT_EQ(LauncherViewModel::windowSize(1, false, true), QSize(360, 238));
+    EXPECT_FALSE(LauncherViewModel::stripScrolls(4));
+    EXPECT_TRUE(LauncherViewModel::stripScrolls(5));
+}
+
+TEST_F(LauncherModelTest, TheMessageLineShowsTheErrorOverTheStatus)
+{
+    openStarts(3501);
+    workspace.add(3502, logicPath, CpuType::x86_64);
+    mac.host().standardDefaults()->setValue(QStringLiteral("closeOtherLogicOnLaunch"), false);
+    model->onTerminateAfterLaunch = nullptr;
+    model->handleCardClick(card(QStringLiteral("Logic Pro"), LaunchArchitecture::native));
+    finishTasks();
+    ASSERT_TRUE(model->statusMessage());
+    EXPECT_EQ(model->messageText(), *model->statusMessage());
+    EXPECT_FALSE(model->messageIsError());
+    model->setPendingProject(HostPath::fileURL(QStringLiteral("/Users/tester/notes.txt")));
+    EXPECT_TRUE(model->statusMessage()) << "both are set";
+    EXPECT_EQ(model->messageText(), *model->errorMessage());
+    EXPECT_TRUE(model->messageIsError());
+}
