@@ -2,6 +2,7 @@
 
 #include "app/FocusLossPolicy.h"
 #include "app/LauncherPanelController.h"
+#include "app/PlatformWindowing.h"
 #include "app/QtMenuPresenter.h"
 #include "async/Clock.h"
 #include "async/Spawner.h"
@@ -29,13 +30,14 @@ AppDelegate::AppDelegate(Clock& clock, Options options, QObject* parent)
     , m_clock(clock)
     , m_options(std::move(options))
     , m_preferences(std::make_unique<AppPreferences>(Host::current().standardDefaults(), &LocalizationStore::shared()))
+    , m_windowing(PlatformWindowing::make())
     , m_menus(std::make_unique<QtMenuPresenter>())
 {
     if (!m_options.exit) {
         m_options.exit = [] { QCoreApplication::exit(0); };
     }
     FocusLossPolicy::Environment env{
-        .closeOnFocusLoss = [this] { return m_preferences->closeOnFocusLoss(); },
+        .closeOnFocusLoss = [this] { return m_options.closesOnFocusLoss && m_preferences->closeOnFocusLoss(); },
         .isApplicationActive = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; },
         .isSettingsWindowVisible = [] { return false; }, // the settings window arrives later
         .isViewModelLaunching = [this] { return m_viewModel && m_viewModel->isLaunching(); },
@@ -114,7 +116,8 @@ void AppDelegate::start()
         }
     };
 
-    m_panel = std::make_unique<LauncherPanelController>(model, LocalizationStore::shared(), m_clock, m_options.animate);
+    m_panel = std::make_unique<LauncherPanelController>(model, LocalizationStore::shared(), m_clock, *m_windowing,
+                                                        m_options.animate);
     model.actionMenuAnchorView = [self]() -> QObject* { return self ? self->m_panel->window().contentItem() : nullptr; };
     connect(m_panel.get(), &LauncherPanelController::closeRequested, this, &AppDelegate::fadeOutAndTerminate);
     // Cards carry texts of the interface language: a new language rebuilds them.
@@ -130,6 +133,15 @@ void AppDelegate::start()
         }
     });
 
+    // Where the platform reports clicks in other applications, one closes the launcher as
+    // losing the focus does; elsewhere losing activation is what closes it.
+    m_windowing->installOutsideClickMonitor([self](QPoint) {
+        if (self && self->m_options.closesOnFocusLoss && self->m_preferences->closeOnFocusLoss()
+            && !self->m_focusLoss->shouldIgnoreFocusLossClose() && !self->isPointerOnMenuBar()) {
+            self->fadeOutAndTerminate();
+        }
+    });
+
     model.refresh();
     m_panel->show();
     if (!m_queuedProjectURLs.isEmpty()) {
@@ -140,6 +152,9 @@ void AppDelegate::start()
 
 void AppDelegate::openDocuments(const QList<QUrl>& urls)
 {
+    if (m_terminating) {
+        return; // the launch is done; nothing would open them
+    }
     if (!m_viewModel) {
         if (!urls.isEmpty()) {
             m_queuedProjectURLs = urls;
@@ -189,17 +204,19 @@ void AppDelegate::terminate()
     }
     m_terminating = true;
     m_focusLoss->cancelPendingClose();
-    auto finish = [](QPointer<AppDelegate> self, LaunchManager* manager) -> Task<> {
-        // A delayed restore of Logic's startup action runs before the process ends.
-        if (manager) {
-            co_await manager->pendingWork().waitForPending();
+    auto finish = [](QPointer<AppDelegate> self, LauncherViewModel* model) -> Task<> {
+        if (model) {
+            // A launch under way ends first (it puts back what it changed), then a delayed
+            // restore of Logic's startup action runs.
+            co_await model->tasks().waitForPending();
+            co_await model->launchManager().pendingWork().waitForPending();
         }
         LaunchLogger::shared().flush();
         if (self) {
             self->m_options.exit();
         }
     };
-    finish(QPointer<AppDelegate>(this), m_viewModel ? &m_viewModel->launchManager() : nullptr);
+    m_tasks.spawn(finish(QPointer<AppDelegate>(this), m_viewModel.get()), QStringLiteral("termination"));
 }
 
 } // namespace vantrel

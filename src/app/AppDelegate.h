@@ -1,5 +1,7 @@
 #pragma once
 
+#include "async/Spawner.h"
+
 #include <QList>
 #include <QObject>
 #include <QUrl>
@@ -14,6 +16,7 @@ class Clock;
 class FocusLossPolicy;
 class LauncherPanelController;
 class LauncherViewModel;
+class PlatformWindowing;
 class QtMenuPresenter;
 
 // Builds the launcher once, in the start-up order, wires the view model's callbacks to the
@@ -26,6 +29,8 @@ class AppDelegate final : public QObject {
 public:
     struct Options {
         bool animate = true;
+        // False for a run that must not end before it has done its job (a screenshot).
+        bool closesOnFocusLoss = true;
         // Called once everything is finished; the application's own quit by default.
         std::function<void()> exit;
     };
@@ -60,12 +65,14 @@ private:
     Clock& m_clock;
     Options m_options;
     std::unique_ptr<AppPreferences> m_preferences;
+    std::unique_ptr<PlatformWindowing> m_windowing;
     std::unique_ptr<QtMenuPresenter> m_menus;
     std::unique_ptr<FocusLossPolicy> m_focusLoss;
     std::unique_ptr<LauncherViewModel> m_viewModel;
     std::unique_ptr<LauncherPanelController> m_panel;
     QList<QUrl> m_queuedProjectURLs;
     bool m_terminating = false;
+    Spawner m_tasks; // the wait before the end
 };
 
 } // namespace vantrel

@@ -80,7 +80,7 @@ void FocusLossPolicy::scheduleFocusLossClose()
             self->m_close();
         }
     };
-    wait(this, m_alive, m_clock, m_pendingClose);
+    m_tasks.spawn(wait(this, m_alive, m_clock, m_pendingClose), QStringLiteral("focus-loss close"));
 }
 
 bool FocusLossPolicy::isMenuBarPoint(QPoint point, const QList<std::pair<QRect, QRect>>& screens)

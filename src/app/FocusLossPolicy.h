@@ -1,6 +1,7 @@
 #pragma once
 
 #include "async/Clock.h"
+#include "async/Spawner.h"
 
 #include <QObject>
 #include <QPoint>
@@ -68,6 +69,7 @@ private:
     bool m_isMenuTracking = false;
     std::shared_ptr<Clock::Cancellation> m_pendingClose;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    Spawner m_tasks; // the delayed close
 };
 
 } // namespace vantrel

@@ -1,5 +1,6 @@
 #include "app/LauncherPanelController.h"
 
+#include "app/PlatformWindowing.h"
 #include "async/Clock.h"
 #include "text/LocalizationStore.h"
 #include "viewmodels/LauncherViewModel.h"
@@ -13,7 +14,8 @@
 namespace vantrel {
 
 LauncherPanelController::LauncherPanelController(LauncherViewModel& viewModel, LocalizationStore& localization,
-                                                 Clock& clock, bool animate, QObject* parent)
+                                                 Clock& clock, PlatformWindowing& windowing, bool animate,
+                                                 QObject* parent)
     : QObject(parent)
     , m_viewModel(viewModel)
     , m_clock(clock)
@@ -22,7 +24,7 @@ LauncherPanelController::LauncherPanelController(LauncherViewModel& viewModel, L
 {
     QQuickView& window = *m_window;
     window.setTitle(QStringLiteral("Vantrel"));
-    window.setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    windowing.configurePanel(window);
     window.setColor(Qt::transparent);
     window.setResizeMode(QQuickView::SizeViewToRootObject);
     window.setInitialProperties({
@@ -38,7 +40,11 @@ LauncherPanelController::LauncherPanelController(LauncherViewModel& viewModel, L
         }
     }
     window.installEventFilter(this);
+    // The window takes its size from the views a moment after the content changes; it is
+    // re-centred once it has.
     connect(&viewModel, &LauncherViewModel::layoutChanged, this, &LauncherPanelController::scheduleRecentre);
+    connect(&window, &QWindow::widthChanged, this, &LauncherPanelController::scheduleRecentre);
+    connect(&window, &QWindow::heightChanged, this, &LauncherPanelController::scheduleRecentre);
 }
 
 LauncherPanelController::~LauncherPanelController() = default;
@@ -124,7 +130,7 @@ void LauncherPanelController::fadeOut(std::function<void()> completion)
         }
     };
     if (m_animate) {
-        wait(m_clock, m_alive, m_animate, std::move(completion));
+        m_tasks.spawn(wait(m_clock, m_alive, m_animate, std::move(completion)), QStringLiteral("panel fade-out"));
     } else {
         completion();
     }

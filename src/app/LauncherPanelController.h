@@ -1,5 +1,7 @@
 #pragma once
 
+#include "async/Spawner.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QQuickView>
@@ -12,6 +14,7 @@ namespace vantrel {
 class Clock;
 class LauncherViewModel;
 class LocalizationStore;
+class PlatformWindowing;
 
 // The launcher panel: a frameless, translucent, always-on-top window that takes the
 // keyboard, showing LauncherWindow.qml for the view model. It keeps itself centred when
@@ -31,7 +34,7 @@ public:
 
     // `animate` false shows every state at once (screenshots, tests of the final look).
     LauncherPanelController(LauncherViewModel& viewModel, LocalizationStore& localization, Clock& clock,
-                            bool animate = true, QObject* parent = nullptr);
+                            PlatformWindowing& windowing, bool animate = true, QObject* parent = nullptr);
     ~LauncherPanelController() override;
 
     QQuickView& window() { return *m_window; }
@@ -86,6 +89,7 @@ private:
     bool m_contentShown = false;
     bool m_recentreScheduled = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    Spawner m_tasks; // the fades' completions
 };
 
 } // namespace vantrel

@@ -48,7 +48,14 @@ bool SingleInstance::listen(std::function<void(const QStringList&)> onDocuments)
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(m_name)) {
-        // A launcher that died left its socket behind: nobody answered, so take it over.
+        // Taken: by a launcher that started just now (it answers), or by one that died and
+        // left its socket behind (nobody answers), which is taken over.
+        QLocalSocket probe;
+        probe.connectToServer(m_name);
+        if (probe.waitForConnected(500)) {
+            probe.disconnectFromServer();
+            return false;
+        }
         QLocalServer::removeServer(m_name);
         if (!m_server->listen(m_name)) {
             return false;

@@ -26,7 +26,8 @@ public:
 
     // Hands `paths` to a running launcher; false when none answers.
     bool forward(const QStringList& paths) const;
-    // Becomes the running launcher: `onDocuments` gets what later starts hand over.
+    // Becomes the running launcher: `onDocuments` gets what later starts hand over. False
+    // when another launcher answers under the name after all.
     bool listen(std::function<void(const QStringList& paths)> onDocuments);
 
 private:

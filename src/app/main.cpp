@@ -111,14 +111,27 @@ int main(int argc, char** argv)
         documents << hostPathOf(argument, mac.root());
     }
 
-    SingleInstance instance(SingleInstance::serverName(mac.root()));
-    if (screenshot.isEmpty() && instance.forward(documents)) {
-        return 0; // the running launcher has them
-    }
-
     auto clock = std::make_shared<QtClock>();
     CurrentHostGuard host(mac.makeHost(clock));
+    AppDelegate delegate(*clock, {.animate = screenshot.isEmpty(), .closesOnFocusLoss = screenshot.isEmpty(), .exit = {}});
+    auto toURLs = [&mac](const QStringList& paths) {
+        QList<QUrl> urls;
+        for (const QString& path : paths) {
+            urls << HostPath::fileURL(mac.fileSystem()->expandTilde(path));
+        }
+        return urls;
+    };
+
+    // One launcher per Mac: a second start hands its documents over and ends.
+    SingleInstance instance(SingleInstance::serverName(mac.root()));
     if (screenshot.isEmpty()) {
+        const bool running =
+            instance.forward(documents)
+            || (!instance.listen([&delegate, toURLs](const QStringList& paths) { delegate.openDocuments(toURLs(paths)); })
+                && instance.forward(documents));
+        if (running) {
+            return 0;
+        }
         // The Finder's reveal and open show the simulated Mac's folders in the real file manager.
         mac.workspace()->setDesktopHook([](const QString& nativePathOrURL, bool) {
             const QUrl url = nativePathOrURL.startsWith(u'/') ? QUrl::fromLocalFile(nativePathOrURL)
@@ -127,24 +140,9 @@ int main(int argc, char** argv)
         });
     }
 
-    AppDelegate delegate(*clock, {.animate = screenshot.isEmpty(), .exit = {}});
-    QList<QUrl> urls;
-    for (const QString& path : std::as_const(documents)) {
-        urls << HostPath::fileURL(mac.fileSystem()->expandTilde(path));
-    }
-    delegate.openDocuments(urls);
+    delegate.openDocuments(toURLs(documents));
     FileOpenFilter fileOpen(delegate);
     app.installEventFilter(&fileOpen);
-
-    if (screenshot.isEmpty()) {
-        instance.listen([&delegate, &mac](const QStringList& paths) {
-            QList<QUrl> handed;
-            for (const QString& path : paths) {
-                handed << HostPath::fileURL(mac.fileSystem()->expandTilde(path));
-            }
-            delegate.openDocuments(handed);
-        });
-    }
 
     // SIGTERM and SIGINT end the launcher the ordinary way, restores and log included.
     if (::pipe(signalPipe) == 0) {

@@ -112,7 +112,8 @@ TEST_F(LauncherE2E, AClickOnTheRosettaCardLaunchesThatCopyWithTheHandedOverProje
     EXPECT_EQ(second.exitCode(), 0);
     waitUntil([] { return false; }, 300);
 
-    // Two cards, 168 apart from 29 points in (the row is centred); 34 points of banner above.
+    // Two cards of 152 points, 10 apart, the row centred (29 points in); the 34-point
+    // project banner above them.
     const QPoint rosettaCard = origin + QPoint(29 + 162 + 76, 34 + 12 + 66);
     xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(rosettaCard.x()),
              QString::number(rosettaCard.y())});

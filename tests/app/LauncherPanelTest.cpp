@@ -1,6 +1,7 @@
 // The launcher's panel and views, drawn offscreen over a temporary simulated Mac.
 // With VANTREL_SCREENSHOT_DIR set, each state is also saved there in both languages.
 #include "app/AppDelegate.h"
+#include "app/FocusLossPolicy.h"
 #include "app/LauncherPanelController.h"
 #include "app/SingleInstance.h"
 #include "platform/HostPath.h"
@@ -15,6 +16,9 @@
 #include <QMimeData>
 #include <QQuickItem>
 #include <QQuickView>
+#include <QApplication>
+#include <QMenu>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -46,7 +50,7 @@ struct PanelTest : ::testing::Test {
 
     void start(bool animate = false)
     {
-        delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{animate, [this] { ++exits; }});
+        delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = animate, .exit = [this] { ++exits; }});
         delegate->start();
         settle();
     }
@@ -215,10 +219,18 @@ TEST_F(PanelTest, SpaceShowsTheInformationOverlayAndEscapeEndsTheApplication)
 {
     addCopies(1);
     start();
+    // Centred on whole pixels, and again once the overlay has grown the window.
+    const QRect area = window().screen()->availableGeometry();
+    auto centred = [&] {
+        return QPoint(area.x() + (area.width() - window().width()) / 2,
+                      area.y() + (area.height() - window().height()) / 2);
+    };
+    EXPECT_EQ(window().position(), centred());
     QTest::keyClick(&window(), Qt::Key_Space);
     settle();
     EXPECT_TRUE(model().showInfoPopover());
     EXPECT_EQ(window().height(), 360);
+    EXPECT_EQ(window().position(), centred());
     EXPECT_TRUE(item(QStringLiteral("infoPopover"))->isVisible());
     EXPECT_TRUE(texts().contains(QStringLiteral("/Applications/Logic Pro.app")));
     EXPECT_TRUE(texts().contains(QStringLiteral("Нативный (arm64)")));
@@ -276,6 +288,7 @@ TEST_F(PanelTest, HidingForALaunchWaitsForTheFadeAndARevealComesBack)
     delegate->fadeOutAndTerminate();
     EXPECT_TRUE(panel.isDismissing());
     panel.revealAfterFailedLaunch();
+    EXPECT_FALSE(panel.isShowing()) << "no way back from dismissing";
     mac.clock().advance(180ms);
     settle();
     EXPECT_EQ(exits, 1);
@@ -284,7 +297,7 @@ TEST_F(PanelTest, HidingForALaunchWaitsForTheFadeAndARevealComesBack)
 TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
 {
     addCopies(1);
-    delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{false, [this] { ++exits; }});
+    delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = false, .exit = [this] { ++exits; }});
     delegate->openDocuments({HostPath::fileURL(QStringLiteral("/Users/tester/A.logicx")),
                              HostPath::fileURL(QStringLiteral("/Users/tester/B.logicx"))});
     delegate->start();
@@ -298,4 +311,24 @@ TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000));
     EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("C"));
     EXPECT_NE(SingleInstance::serverName(mac.root()), SingleInstance::serverName(mac.root() + QStringLiteral("-other")));
+}
+
+TEST_F(PanelTest, AnOptionClickOpensTheMenuInsteadOfLaunching)
+{
+    addCopies(1);
+    start();
+    QQuickItem* card = item(QStringLiteral("card-") + model().cards()[1].id);
+    const QPoint centre = card->mapToScene(QPointF(card->width() / 2, card->height() / 2)).toPoint();
+    QTest::mouseClick(&window(), Qt::LeftButton, Qt::AltModifier, centre);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->actions().value(0)->text(), QStringLiteral("Logic Pro — 11.0 · Rosetta"));
+    EXPECT_TRUE(delegate->focusLossPolicy().isMenuTracking()) << "an open menu keeps the launcher open";
+    EXPECT_EQ(model().selectedCardID(), model().cards()[1].id);
+    EXPECT_FALSE(model().isLaunching());
+    EXPECT_EQ(model().tasks().pendingCount(), 0u);
+    menu->close();
+    settle();
+    EXPECT_FALSE(delegate->focusLossPolicy().isMenuTracking());
 }

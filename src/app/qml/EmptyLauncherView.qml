@@ -27,39 +27,43 @@ Item {
             font.pixelSize: 14
             font.weight: Font.DemiBold
         }
-        Text {
+        Column {
             anchors.horizontalCenter: parent.horizontalCenter
-            width: Math.min(280, implicitWidth)
-            text: (empty.l10n.revision, empty.l10n.text("noLogicFoundHint"))
-            color: Theme.secondaryText
-            font.pixelSize: 11
-            wrapMode: Text.WordWrap
-            horizontalAlignment: Text.AlignHCenter
-        }
-        Item { width: 1; height: 4 }
-        Rectangle {
-            id: openButton
-            objectName: "openSettingsButton"
-            anchors.horizontalCenter: parent.horizontalCenter
-            width: buttonText.implicitWidth + 28
-            height: buttonText.implicitHeight + 10
-            radius: 6
-            color: tap.pressed ? Qt.darker(Theme.accent, 1.2) : buttonHover.hovered ? Qt.lighter(Theme.accent, 1.1) : Theme.accent
-            border.width: 0.5
-            border.color: Qt.rgba(1, 1, 1, 0.25)
+            spacing: 4
 
             Text {
-                id: buttonText
-                anchors.centerIn: parent
-                text: (empty.l10n.revision, empty.l10n.text("openSettings"))
-                color: "white"
-                font.pixelSize: 12
-                font.weight: Font.Medium
+                anchors.horizontalCenter: parent.horizontalCenter
+                width: Math.min(280, implicitWidth)
+                text: (empty.l10n.revision, empty.l10n.text("noLogicFoundHint"))
+                color: Theme.secondaryText
+                font.pixelSize: 11
+                wrapMode: Text.WordWrap
+                horizontalAlignment: Text.AlignHCenter
             }
-            HoverHandler { id: buttonHover; cursorShape: Qt.PointingHandCursor }
-            TapHandler { id: tap; onTapped: empty.openSettings() }
-            Accessible.role: Accessible.Button
-            Accessible.name: buttonText.text
+            Rectangle {
+                id: openButton
+                objectName: "openSettingsButton"
+                anchors.horizontalCenter: parent.horizontalCenter
+                width: buttonText.implicitWidth + 28
+                height: buttonText.implicitHeight + 10
+                radius: 6
+                color: tap.pressed ? Qt.darker(Theme.accent, 1.2) : buttonHover.hovered ? Qt.lighter(Theme.accent, 1.1) : Theme.accent
+                border.width: 0.5
+                border.color: Qt.rgba(1, 1, 1, 0.25)
+
+                Text {
+                    id: buttonText
+                    anchors.centerIn: parent
+                    text: (empty.l10n.revision, empty.l10n.text("openSettings"))
+                    color: "white"
+                    font.pixelSize: 12
+                    font.weight: Font.Medium
+                }
+                HoverHandler { id: buttonHover; cursorShape: Qt.PointingHandCursor }
+                TapHandler { id: tap; onTapped: empty.openSettings() }
+                Accessible.role: Accessible.Button
+                Accessible.name: buttonText.text
+            }
         }
     }
 }

@@ -31,8 +31,8 @@ Item {
     }
     Rectangle {
         id: box
-        x: 20
-        y: 20
+        x: Math.round((overlay.width - width) / 2)
+        y: Math.max(20, Math.round((overlay.height - height) / 2))
         width: Math.min(360, overlay.width - 40)
         height: Math.min(rows.implicitHeight + 28, overlay.height - 40)
         radius: 12

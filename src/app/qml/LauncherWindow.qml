@@ -151,8 +151,10 @@ Item {
             anchors.left: parent.left
             anchors.right: parent.right
             anchors.bottom: parent.bottom
-            anchors.leftMargin: 20
-            anchors.rightMargin: 20 + 22 // keeps clear of the settings button
+            // 20 from the sides, and as far again as the settings button on both, so that
+            // the centred line stays centred and clear of it.
+            anchors.leftMargin: 20 + 16
+            anchors.rightMargin: 20 + 16
             anchors.bottomMargin: 6
             text: root.viewModel.messageText
             color: root.viewModel.messageIsError ? Theme.errorText : Theme.secondaryText

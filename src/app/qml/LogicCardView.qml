@@ -133,11 +133,13 @@ Item {
         }
     }
     TapHandler {
+        id: leftTap
         acceptedButtons: Qt.LeftButton
-        onTapped: (point) => card.viewModel.clickCard(card.cardID, (point.modifiers & Qt.AltModifier) !== 0)
+        onTapped: card.viewModel.clickCard(card.cardID, (leftTap.point.modifiers & Qt.AltModifier) !== 0)
     }
+    // A right click is the Option-click of a mouse without keyboard: the same rules apply.
     TapHandler {
         acceptedButtons: Qt.RightButton
-        onTapped: card.viewModel.showActionMenu(card.cardID)
+        onTapped: card.viewModel.clickCard(card.cardID, true)
     }
 }
