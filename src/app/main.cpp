@@ -2,6 +2,7 @@
 // $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac).
 #include "app/AppDelegate.h"
 #include "app/LauncherPanelController.h"
+#include "app/LeakSuppressions.h"
 #include "app/SingleInstance.h"
 #include "async/QtClock.h"
 #include "platform/HostPath.h"

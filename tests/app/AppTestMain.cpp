@@ -1,3 +1,5 @@
+#include "app/LeakSuppressions.h"
+
 #include <QApplication>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
