@@ -4,6 +4,7 @@
 #include "app/LauncherPanelController.h"
 #include "app/PlatformWindowing.h"
 #include "app/QtMenuPresenter.h"
+#include "app/SettingsWindowController.h"
 #include "async/Clock.h"
 #include "async/Spawner.h"
 #include "installations/ArchitectureDetector.h"
@@ -39,7 +40,7 @@ AppDelegate::AppDelegate(Clock& clock, Options options, QObject* parent)
     FocusLossPolicy::Environment env{
         .closeOnFocusLoss = [this] { return m_options.closesOnFocusLoss && m_preferences->closeOnFocusLoss(); },
         .isApplicationActive = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; },
-        .isSettingsWindowVisible = [] { return false; }, // the settings window arrives later
+        .isSettingsWindowVisible = [this] { return m_settings && m_settings->isVisible(); },
         .isViewModelLaunching = [this] { return m_viewModel && m_viewModel->isLaunching(); },
         .isPointerOnMenuBar = [this] { return isPointerOnMenuBar(); },
     };
@@ -174,9 +175,55 @@ void AppDelegate::openDocuments(const QList<QUrl>& urls)
 
 void AppDelegate::openSettings()
 {
-    // The settings window comes with its own step; until then opening it only keeps the
-    // launcher from closing while the click is handled.
+    if (!m_viewModel) {
+        return;
+    }
     m_focusLoss->suppressFocusLossClose(0.25);
+    if (!m_settings) {
+        QPointer<AppDelegate> self(this);
+        m_settings = std::make_unique<SettingsWindowController>(
+            m_viewModel->sharedSettingsManager(), *m_preferences, LocalizationStore::shared(),
+            [self] {
+                if (self) {
+                    self->handleSettingsClosed();
+                }
+            },
+            [self] {
+                if (self) {
+                    self->m_focusLoss->suppressFocusLossClose(30);
+                    self->fadeOutAndTerminate();
+                }
+            });
+    }
+    // The settings sit above the launcher while they show.
+    m_panel->setFloating(false);
+    m_settings->show();
+}
+
+void AppDelegate::handleSettingsClosed()
+{
+    m_focusLoss->suppressFocusLossClose(0.2);
+    m_viewModel->refresh();
+    QPointer<AppDelegate> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self] {
+            if (!self || !self->m_panel || self->m_panel->isDismissing()) {
+                return;
+            }
+            self->m_panel->setFloating(true);
+            self->m_panel->window().show();
+            self->m_panel->window().raise();
+            self->m_panel->window().requestActivate();
+            auto settle = [](QPointer<AppDelegate> self, Clock& clock) -> Task<> {
+                co_await clock.sleep(seconds(0.25));
+                if (self) {
+                    self->m_focusLoss->resetSuppression();
+                }
+            };
+            self->m_tasks.spawn(settle(self, self->m_clock), QStringLiteral("settings closed"));
+        },
+        Qt::QueuedConnection);
 }
 
 void AppDelegate::fadeOutAndTerminate()

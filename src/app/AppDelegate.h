@@ -18,6 +18,7 @@ class LauncherPanelController;
 class LauncherViewModel;
 class PlatformWindowing;
 class QtMenuPresenter;
+class SettingsWindowController;
 
 // Builds the launcher once, in the start-up order, wires the view model's callbacks to the
 // panel and the focus-loss rules, takes documents handed over by the system, and ends the
@@ -56,10 +57,13 @@ public:
     LauncherViewModel* viewModel() const { return m_viewModel.get(); }
     LauncherPanelController* panel() const { return m_panel.get(); }
     FocusLossPolicy& focusLossPolicy() const { return *m_focusLoss; }
+    // Made on the first opening of the settings; none before.
+    SettingsWindowController* settingsWindow() const { return m_settings.get(); }
+    void openSettings();
     AppPreferences& preferences() const { return *m_preferences; }
 
 private:
-    void openSettings();
+    void handleSettingsClosed();
     bool isPointerOnMenuBar() const;
 
     Clock& m_clock;
@@ -70,6 +74,7 @@ private:
     std::unique_ptr<FocusLossPolicy> m_focusLoss;
     std::unique_ptr<LauncherViewModel> m_viewModel;
     std::unique_ptr<LauncherPanelController> m_panel;
+    std::unique_ptr<SettingsWindowController> m_settings;
     QList<QUrl> m_queuedProjectURLs;
     bool m_terminating = false;
     Spawner m_tasks; // the wait before the end

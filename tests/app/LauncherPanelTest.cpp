@@ -7,6 +7,7 @@
 #include "platform/HostPath.h"
 #include "settings/AppPreferences.h"
 #include "settings/SettingsManager.h"
+#include "app/QuickTesting.h"
 #include "support/TempSimulatedMac.h"
 #include "text/LocalizationStore.h"
 #include "viewmodels/LauncherViewModel.h"
@@ -58,51 +59,9 @@ struct PanelTest : ::testing::Test {
     LauncherViewModel& model() { return *delegate->viewModel(); }
     QQuickView& window() { return delegate->panel()->window(); }
 
-    void settle()
-    {
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-    }
-
-    // Every text the user can see.
-    QStringList texts()
-    {
-        QStringList found;
-        std::function<void(QQuickItem*)> walk = [&](QQuickItem* item) {
-            if (!item->isVisible()) {
-                return;
-            }
-            const QString type = QString::fromLatin1(item->metaObject()->className());
-            if (type.startsWith(u"QQuickText")) {
-                found << item->property("text").toString();
-            }
-            for (QQuickItem* child : item->childItems()) {
-                walk(child);
-            }
-        };
-        walk(window().contentItem());
-        return found;
-    }
-
-    // The item of that object name; delegates are found too (they are no QObject children).
-    QQuickItem* item(const QString& name, QQuickItem* under = nullptr)
-    {
-        QQuickItem* root = under ? under : window().contentItem();
-        for (QQuickItem* child : root->childItems()) {
-            if (child->objectName() == name) {
-                return child;
-            }
-            if (QQuickItem* found = item(name, child)) {
-                return found;
-            }
-        }
-        if (!under) {
-            ADD_FAILURE() << "no item " << name.toStdString();
-            static QQuickItem none;
-            return &none;
-        }
-        return nullptr;
-    }
+    void settle() { vantrel::testing::settle(); }
+    QStringList texts() { return visibleTexts(window()); }
+    QQuickItem* item(const QString& name, QQuickItem* under = nullptr) { return requireItem(window(), name, under); }
 
     void drop(const QString& hostPath)
     {

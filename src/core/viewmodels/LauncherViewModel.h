@@ -106,6 +106,7 @@ public:
     bool messageIsError() const { return m_errorMessage.has_value(); }
 
     SettingsManager& settingsManager() const { return *m_c.settingsManager; }
+    const std::shared_ptr<SettingsManager>& sharedSettingsManager() const { return m_c.settingsManager; }
     LaunchManager& launchManager() const { return *m_c.launchManager; }
     ActionMenuPresenter& actionMenuPresenter() { return m_actionMenuPresenter; }
 

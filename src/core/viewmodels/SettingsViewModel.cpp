@@ -13,6 +13,7 @@
 #include "settings/SettingsManager.h"
 #include "text/L10n.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 namespace vantrel {
@@ -31,12 +32,15 @@ SettingsViewModel::SettingsViewModel(Collaborators collaborators, QObject* paren
     if (!m_c.securityScope) {
         m_c.securityScope = &host.securityScope();
     }
+    connect(this, &SettingsViewModel::metadataCacheChanged, this, &SettingsViewModel::rebuildRows);
     connect(m_c.settingsManager.get(), &SettingsManager::appsChanged, this, [this] {
+        rebuildRows();
         Q_EMIT changed();
         // Rebuilt on the next turn of the main loop, after the window has redrawn.
         QMetaObject::invokeMethod(this, &SettingsViewModel::rebuildMetadataCache, Qt::QueuedConnection);
     });
     rebuildMetadataCache();
+    rebuildRows();
 }
 
 void SettingsViewModel::setDraftName(const QString& name)
@@ -181,6 +185,69 @@ void SettingsViewModel::moveDown(int row)
     if (row >= 0 && row + 1 < m_c.settingsManager->apps().size()) {
         m_c.settingsManager->moveApps({row}, row + 2);
     }
+}
+
+void SettingsViewModel::moveRow(int row, int destination)
+{
+    if (row >= 0 && row < m_c.settingsManager->apps().size() && destination != row && destination != row + 1) {
+        m_c.settingsManager->moveApps({row}, destination);
+    }
+}
+
+const LogicApp* SettingsViewModel::appAt(int row) const
+{
+    const QList<LogicApp>& apps = m_c.settingsManager->apps();
+    return row >= 0 && row < apps.size() ? &apps[row] : nullptr;
+}
+
+void SettingsViewModel::setModeVisibleAt(int row, const QString& mode, bool visible)
+{
+    const auto architecture = fromRawValue<LaunchArchitecture>(mode);
+    if (const LogicApp* app = appAt(row); app && architecture) {
+        setModeVisible(*app, *architecture, visible);
+    }
+}
+
+void SettingsViewModel::beginEditAt(int row)
+{
+    if (const LogicApp* app = appAt(row)) {
+        beginEdit(*app);
+    }
+}
+
+void SettingsViewModel::removeAt(int row)
+{
+    if (const LogicApp* app = appAt(row)) {
+        m_c.settingsManager->removeApp(app->id);
+    }
+}
+
+void SettingsViewModel::openPreviousVersions()
+{
+    m_c.workspace->open(QUrl(AppConstants::previousVersionsURL));
+    if (onOpenExternalLinkAndQuit) {
+        onOpenExternalLinkAndQuit();
+    }
+}
+
+QString SettingsViewModel::appVersion() const
+{
+    const QString own = Host::current().ownBundlePath();
+    if (auto info = m_c.versionReader->metadata(HostPath::fileURL(own), *m_c.architectureDetector)) {
+        return info->shortVersion;
+    }
+    // A launcher without a bundle of its own (a build run in place): the build's version.
+    const QString built = QCoreApplication::applicationVersion();
+    return built.isEmpty() ? QStringLiteral("0.22 beta") : built;
+}
+
+void SettingsViewModel::rebuildRows()
+{
+    QList<SettingsRowModel::Row> rows;
+    for (const LogicApp& app : m_c.settingsManager->apps()) {
+        rows.append({app, metadata(app), m_c.fileSystem->exists(app.bundlePath)});
+    }
+    m_rows.setRows(rows);
 }
 
 void SettingsViewModel::openLogicOnAppStore()

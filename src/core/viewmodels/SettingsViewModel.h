@@ -3,6 +3,7 @@
 #include "model/LaunchArchitecture.h"
 #include "model/LogicApp.h"
 #include "model/LogicAppMetadata.h"
+#include "viewmodels/SettingsRowModel.h"
 
 #include <QHash>
 #include <QList>
@@ -36,6 +37,8 @@ class SettingsViewModel final : public QObject {
     Q_PROPERTY(QString errorMessage READ errorMessageText NOTIFY errorMessageChanged)
     Q_PROPERTY(bool dropTargetHighlighted READ dropTargetHighlighted WRITE setDropTargetHighlighted NOTIFY
                    dropTargetHighlightedChanged)
+    Q_PROPERTY(QObject* rows READ rows CONSTANT)
+    Q_PROPERTY(QString appVersion READ appVersion CONSTANT)
 
 public:
     struct Collaborators {
@@ -75,9 +78,22 @@ public:
     Q_INVOKABLE void openLogicOnAppStore();
 
     // The rows' actions, onto the settings manager.
-    void moveUp(int row);
-    void moveDown(int row);
+    Q_INVOKABLE void moveUp(int row);
+    Q_INVOKABLE void moveDown(int row);
+    // A row dragged to `destination` (counted before it is taken out).
+    Q_INVOKABLE void moveRow(int row, int destination);
     void setModeVisible(const LogicApp& app, LaunchArchitecture mode, bool visible);
+
+    // For the window: the rows, and their actions by row.
+    SettingsRowModel* rows() { return &m_rows; }
+    Q_INVOKABLE void setModeVisibleAt(int row, const QString& mode, bool visible);
+    Q_INVOKABLE void beginEditAt(int row);
+    Q_INVOKABLE void removeAt(int row);
+    Q_INVOKABLE void dropURLs(const QList<QUrl>& urls) { handleDrop(urls); }
+    // The earlier-versions page through the workspace, then the way out.
+    Q_INVOKABLE void openPreviousVersions();
+    // The launcher's own short version, or "0.22 beta" when its bundle has none.
+    QString appVersion() const;
 
 Q_SIGNALS:
     void draftChanged();
@@ -91,6 +107,8 @@ private:
     QString errorMessageText() const { return m_errorMessage.value_or(QString()); }
     void setErrorMessage(std::optional<QString> text);
     void rebuildMetadataCache();
+    void rebuildRows();
+    const LogicApp* appAt(int row) const;
 
     Collaborators m_c;
     QString m_draftName;
@@ -99,6 +117,7 @@ private:
     std::optional<QString> m_errorMessage;
     bool m_dropTargetHighlighted = false;
     QHash<QUuid, LogicAppMetadata> m_metadataCache;
+    SettingsRowModel m_rows;
 };
 
 } // namespace vantrel

@@ -1,0 +1,37 @@
+#include "app/QtOpenPanel.h"
+
+#include "platform/FileSystem.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+namespace vantrel {
+
+QtOpenPanel::QtOpenPanel(FileSystem& fileSystem)
+    : m_fileSystem(fileSystem)
+{
+}
+
+std::optional<QString> QtOpenPanel::chooseApplication(const Request& request)
+{
+    const QString start = m_fileSystem.nativePath(request.directory).value_or(QDir::homePath());
+    QFileDialog dialog(nullptr, request.message, start);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setLabelText(QFileDialog::Accept, request.prompt);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    // Back from the machine's path to the host's: the part below the host's root folder.
+    const QString chosen = QDir::cleanPath(dialog.selectedFiles().first());
+    const QString root = QDir::cleanPath(m_fileSystem.nativePath(QStringLiteral("/")).value_or(QStringLiteral("/")));
+    if (root == u"/") {
+        return chosen;
+    }
+    if (chosen.startsWith(root + u'/')) {
+        return chosen.mid(root.size());
+    }
+    return chosen; // outside the simulated Mac: the settings will say it is no bundle here
+}
+
+} // namespace vantrel

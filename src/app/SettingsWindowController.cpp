@@ -1,0 +1,96 @@
+#include "app/SettingsWindowController.h"
+
+#include "app/QtOpenPanel.h"
+#include "installations/ArchitectureDetector.h"
+#include "installations/LogicScanner.h"
+#include "installations/VersionReader.h"
+#include "platform/Host.h"
+#include "settings/AppPreferences.h"
+#include "text/LocalizationStore.h"
+#include "viewmodels/SettingsViewModel.h"
+
+#include <QQmlEngine>
+
+namespace vantrel {
+
+SettingsWindowController::SettingsWindowController(std::shared_ptr<SettingsManager> settingsManager,
+                                                   AppPreferences& preferences, LocalizationStore& localization,
+                                                   std::function<void()> onClose, std::function<void()> onQuit,
+                                                   QObject* parent)
+    : QObject(parent)
+    , m_localization(localization)
+    , m_onClose(std::move(onClose))
+    , m_openPanel(std::make_unique<QtOpenPanel>(Host::current().fileSystem()))
+{
+    FileSystem& fileSystem = Host::current().fileSystem();
+    SettingsViewModel::Collaborators collaborators;
+    collaborators.settingsManager = std::move(settingsManager);
+    collaborators.scanner = std::make_shared<LogicScanner>(std::make_shared<ArchitectureDetector>(fileSystem));
+    collaborators.versionReader = std::make_shared<VersionReader>(fileSystem);
+    collaborators.architectureDetector = std::make_shared<ArchitectureDetector>(fileSystem);
+    collaborators.openPanel = m_openPanel.get();
+    m_viewModel = std::make_unique<SettingsViewModel>(collaborators);
+    m_viewModel->onOpenExternalLinkAndQuit = std::move(onQuit);
+
+    m_window = std::make_unique<QQuickView>();
+    QQuickView& window = *m_window;
+    window.setFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    window.setResizeMode(QQuickView::SizeRootObjectToView);
+    window.resize(520, 540);
+    window.setMinimumSize(QSize(520, 540));
+    window.setMaximumSize(QSize(520, 540));
+    window.setInitialProperties({
+        {QStringLiteral("viewModel"), QVariant::fromValue(m_viewModel.get())},
+        {QStringLiteral("preferences"), QVariant::fromValue(&preferences)},
+        {QStringLiteral("l10n"), QVariant::fromValue(&localization)},
+        {QStringLiteral("window"), QVariant::fromValue(this)},
+    });
+    window.setSource(QUrl(QStringLiteral("qrc:/Vantrel/SettingsView.qml")));
+    if (window.status() == QQuickView::Error) {
+        for (const QQmlError& error : window.errors()) {
+            qWarning().noquote() << error.toString();
+        }
+    }
+    window.installEventFilter(this);
+    retitle();
+    connect(&localization, &LocalizationStore::languageChanged, this, &SettingsWindowController::retitle);
+}
+
+SettingsWindowController::~SettingsWindowController() = default;
+
+void SettingsWindowController::retitle()
+{
+    m_window->setTitle(m_localization.t(L10n::Key::settingsWindowTitle));
+}
+
+void SettingsWindowController::show()
+{
+    m_window->show();
+    m_window->raise();
+    m_window->requestActivate();
+}
+
+bool SettingsWindowController::isVisible() const
+{
+    return m_window->isVisible();
+}
+
+void SettingsWindowController::close()
+{
+    m_window->close();
+}
+
+bool SettingsWindowController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_window.get() && event->type() == QEvent::Close && m_window->isVisible()) {
+        // The window goes; the launcher comes back once it has.
+        QMetaObject::invokeMethod(this, [this] {
+            if (m_onClose) {
+                m_onClose();
+            }
+        }, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace vantrel

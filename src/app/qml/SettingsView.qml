@@ -1,0 +1,300 @@
+import QtQuick
+import QtQuick.Controls.Fusion
+import QtQuick.Layouts
+
+// The settings window's content: behaviour, the installations, the editor, the drop zone
+// and the about section, under a header with Done. A language change rebuilds it whole.
+Item {
+    id: settings
+    required property var viewModel
+    required property var preferences
+    required property var l10n
+    required property var window
+
+    width: 520
+    height: 540
+
+    Keys.onReturnPressed: settings.window.close()
+    Keys.onEnterPressed: settings.window.close()
+
+    Rectangle { anchors.fill: parent; color: "#f5f5f7" }
+
+    Loader {
+        id: page
+        anchors.fill: parent
+        focus: true
+        // A new language builds every text anew.
+        property int builtFor: settings.l10n.revision
+        onBuiltForChanged: { active = false; active = true }
+        sourceComponent: Page {}
+    }
+
+    component Page: ColumnLayout {
+        spacing: 0
+
+        function t(key) { return settings.l10n.text(key) }
+        function submitDraft() {
+            if (settings.viewModel.draftPath !== "") {
+                settings.viewModel.saveDraft();
+            }
+        }
+
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: 20
+            Layout.rightMargin: 20
+            Layout.topMargin: 14
+            Layout.bottomMargin: 14
+            Label {
+                text: t("settings")
+                font.pixelSize: 15
+                font.weight: Font.DemiBold
+            }
+            Item { Layout.fillWidth: true }
+            Button {
+                objectName: "doneButton"
+                text: t("done")
+                highlighted: true
+                onClicked: settings.window.close()
+            }
+        }
+        Rectangle { Layout.fillWidth: true; height: 1; color: "#d1d1d6" }
+
+        ScrollView {
+            id: scroll
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            contentWidth: availableWidth
+            clip: true
+
+            ColumnLayout {
+                width: scroll.width - 32
+                x: 16
+                y: 16
+                spacing: 10
+
+                // ---- behaviour ------------------------------------------------------
+                SectionHeader { text: t("behavior") }
+                RowLayout {
+                    Layout.fillWidth: true
+                    Label { text: t("languagePickerLabel"); font.pixelSize: 12 }
+                    Repeater {
+                        model: [["ru", "Русский"], ["en", "English"]]
+                        Button {
+                            required property var modelData
+                            objectName: "language-" + modelData[0]
+                            text: modelData[1]
+                            checkable: true
+                            checked: settings.l10n.languageCode === modelData[0]
+                            font.pixelSize: 12
+                            onClicked: settings.l10n.languageCode = modelData[0]
+                        }
+                    }
+                }
+                WrappingCheckBox {
+                    objectName: "closeOnFocusLoss"
+                    text: t("closeOnFocusLoss")
+                    font.pixelSize: 12
+                    checked: settings.preferences.closeOnFocusLoss
+                    onToggled: settings.preferences.closeOnFocusLoss = checked
+                }
+                WrappingCheckBox {
+                    objectName: "closeOtherLogicOnLaunch"
+                    text: t("closeOtherLogicOnLaunch")
+                    font.pixelSize: 12
+                    checked: settings.preferences.closeOtherLogicOnLaunch
+                    onToggled: settings.preferences.closeOtherLogicOnLaunch = checked
+                }
+
+                // ---- installations --------------------------------------------------
+                SectionHeader { text: t("logicInstallations"); Layout.topMargin: 6 }
+                Label {
+                    Layout.fillWidth: true
+                    text: t("reorderHint")
+                    font.pixelSize: 11
+                    opacity: 0.6
+                    wrapMode: Text.WordWrap
+                }
+                Label {
+                    objectName: "noSavedInstallations"
+                    visible: settings.viewModel.rows.count === 0
+                    Layout.fillWidth: true
+                    wrapMode: Text.WordWrap
+                    text: t("noSavedInstallations")
+                    font.pixelSize: 12
+                    color: "#6e6e73"
+                }
+                Column {
+                    id: rowList
+                    Layout.fillWidth: true
+                    spacing: 4
+                    visible: settings.viewModel.rows.count > 0
+                    Repeater {
+                        model: settings.viewModel.rows
+                        LogicAppRow {
+                            width: rowList.width
+                            viewModel: settings.viewModel
+                            l10n: settings.l10n
+                        }
+                    }
+                }
+
+                // ---- editor -----------------------------------------------------------
+                SectionHeader {
+                    objectName: "editorHeader"
+                    text: settings.viewModel.isEditing ? t("editLogicPro") : t("addLogicPro")
+                    Layout.topMargin: 6
+                }
+                // Return in the editor's fields adds (or saves) the entry; it does not close.
+                TextField {
+                    objectName: "draftName"
+                    Layout.fillWidth: true
+                    placeholderText: t("displayName")
+                    text: settings.viewModel.draftName
+                    onTextEdited: settings.viewModel.draftName = text
+                    Keys.onReturnPressed: submitDraft()
+                    Keys.onEnterPressed: submitDraft()
+                }
+                RowLayout {
+                    Layout.fillWidth: true
+                    TextField {
+                        objectName: "draftPath"
+                        Layout.fillWidth: true
+                        placeholderText: t("pathToApp")
+                        text: settings.viewModel.draftPath
+                        onTextEdited: settings.viewModel.draftPath = text
+                        Keys.onReturnPressed: submitDraft()
+                        Keys.onEnterPressed: submitDraft()
+                    }
+                    Button {
+                        text: t("browse")
+                        onClicked: settings.viewModel.chooseApplication()
+                    }
+                }
+                Label {
+                    objectName: "editorError"
+                    visible: text !== ""
+                    Layout.fillWidth: true
+                    text: settings.viewModel.errorMessage
+                    color: "#d70015"
+                    font.pixelSize: 11
+                    wrapMode: Text.WordWrap
+                }
+                RowLayout {
+                    Layout.fillWidth: true
+                    Item { Layout.fillWidth: true }
+                    Button {
+                        objectName: "cancelEdit"
+                        visible: settings.viewModel.isEditing
+                        text: t("cancel")
+                        onClicked: settings.viewModel.beginAdd()
+                    }
+                    Button {
+                        objectName: "saveDraft"
+                        text: settings.viewModel.isEditing ? t("save") : t("add")
+                        highlighted: true
+                        enabled: settings.viewModel.draftPath !== ""
+                        onClicked: settings.viewModel.saveDraft()
+                    }
+                }
+
+                // ---- drop zone ----------------------------------------------------------
+                Rectangle {
+                    objectName: "dropZone"
+                    Layout.fillWidth: true
+                    Layout.topMargin: 4
+                    implicitHeight: dropColumn.implicitHeight + 32
+                    radius: 10
+                    color: settings.viewModel.dropTargetHighlighted ? Qt.rgba(0.04, 0.52, 1, 0.08) : "transparent"
+                    border.width: 1
+                    border.color: settings.viewModel.dropTargetHighlighted ? "#0a84ff" : Qt.rgba(0.5, 0.5, 0.55, 0.45)
+
+                    Column {
+                        id: dropColumn
+                        anchors.centerIn: parent
+                        spacing: 4
+                        Image {
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            source: "icons/square.and.arrow.down.svg"
+                            width: 20
+                            height: 20
+                            sourceSize: Qt.size(40, 40)
+                        }
+                        Label {
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            text: t("dropLogicHere")
+                            font.pixelSize: 12
+                            font.weight: Font.Medium
+                        }
+                        Label {
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            width: Math.min(implicitWidth, dropColumn.parent.width - 24)
+                            horizontalAlignment: Text.AlignHCenter
+                            wrapMode: Text.WordWrap
+                            text: t("dropLogicHint")
+                            font.pixelSize: 11
+                            color: "#6e6e73"
+                        }
+                    }
+                    DropArea {
+                        anchors.fill: parent
+                        onEntered: (drag) => settings.viewModel.dropTargetHighlighted = drag.hasUrls
+                        onExited: settings.viewModel.dropTargetHighlighted = false
+                        onDropped: (drop) => {
+                            settings.viewModel.dropTargetHighlighted = false;
+                            settings.viewModel.dropURLs(drop.urls);
+                            drop.accept();
+                        }
+                    }
+                }
+
+                // ---- about ------------------------------------------------------------------
+                SectionHeader { text: t("about"); Layout.topMargin: 6 }
+                Label {
+                    objectName: "appVersion"
+                    text: settings.l10n.text("appVersionLabel", [settings.viewModel.appVersion])
+                    font.pixelSize: 12
+                }
+                Label { text: t("developerCredit"); font.pixelSize: 12 }
+                LinkText { text: t("telegramHandle"); onActivated: Qt.openUrlExternally("https://t.me/vantrel_app") }
+                LinkText { text: t("logicOnAppStore"); onActivated: settings.viewModel.openLogicOnAppStore() }
+                LinkText {
+                    text: t("downloadPreviousVersions")
+                    onActivated: settings.viewModel.openPreviousVersions()
+                    Layout.bottomMargin: 16
+                }
+            }
+        }
+    }
+
+    // A check box whose label wraps instead of widening the page.
+    component WrappingCheckBox: CheckBox {
+        id: box
+        Layout.fillWidth: true
+        contentItem: Text {
+            text: box.text
+            font: box.font
+            color: "#1d1d1f"
+            wrapMode: Text.WordWrap
+            verticalAlignment: Text.AlignVCenter
+            leftPadding: box.indicator.width + box.spacing
+        }
+    }
+
+    component SectionHeader: Label {
+        font.pixelSize: 12
+        font.weight: Font.DemiBold
+        color: "#6e6e73"
+    }
+
+    component LinkText: Label {
+        id: link
+        signal activated()
+        font.pixelSize: 12
+        color: "#0a64d6"
+        font.underline: linkHover.hovered
+        HoverHandler { id: linkHover; cursorShape: Qt.PointingHandCursor }
+        TapHandler { onTapped: link.activated() }
+        Accessible.role: Accessible.Link
+    }
+}

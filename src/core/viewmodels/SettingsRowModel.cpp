@@ -1,0 +1,92 @@
+#include "viewmodels/SettingsRowModel.h"
+
+#include "text/L10n.h"
+
+namespace vantrel {
+
+void SettingsRowModel::setRows(const QList<Row>& rows)
+{
+    const bool sameRows = std::equal(rows.cbegin(), rows.cend(), m_rows.cbegin(), m_rows.cend(),
+                                     [](const Row& a, const Row& b) { return a.app.id == b.app.id; });
+    if (!sameRows) {
+        const bool countChanges = rows.size() != m_rows.size();
+        beginResetModel();
+        m_rows = rows;
+        endResetModel();
+        if (countChanges) {
+            Q_EMIT countChanged();
+        }
+        return;
+    }
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        if (!(m_rows[row] == rows[row])) {
+            m_rows[row] = rows[row];
+            Q_EMIT dataChanged(index(int(row)), index(int(row)));
+        }
+    }
+}
+
+int SettingsRowModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QString SettingsRowModel::note(const Row& row)
+{
+    if (row.metadata) {
+        return {};
+    }
+    return L10n::text(row.existsOnDisk ? L10n::Key::unableToReadBundle : L10n::Key::missingOnDisk);
+}
+
+bool SettingsRowModel::hasRosettaToggle(const Row& row)
+{
+    return !row.metadata || row.metadata->executableArchitectures.contains(BinaryArchitecture::x86_64);
+}
+
+QVariant SettingsRowModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size()) {
+        return {};
+    }
+    const Row& row = m_rows[index.row()];
+    switch (role) {
+    case AppIDRole:
+        return row.app.idText();
+    case DisplayNameRole:
+        return row.app.displayName;
+    case BundlePathRole:
+        return row.app.bundlePath;
+    case NoteRole:
+        return note(row);
+    case NativeVisibleRole:
+        return !row.app.hiddenModes.contains(LaunchArchitecture::native);
+    case RosettaVisibleRole:
+        return !row.app.hiddenModes.contains(LaunchArchitecture::rosetta);
+    case HasRosettaToggleRole:
+        return hasRosettaToggle(row);
+    case CanMoveUpRole:
+        return index.row() > 0;
+    case CanMoveDownRole:
+        return index.row() + 1 < m_rows.size();
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> SettingsRowModel::roleNames() const
+{
+    return {
+        {AppIDRole, "appID"},
+        {DisplayNameRole, "displayName"},
+        {BundlePathRole, "bundlePath"},
+        {NoteRole, "note"},
+        {NativeVisibleRole, "nativeVisible"},
+        {RosettaVisibleRole, "rosettaVisible"},
+        {HasRosettaToggleRole, "hasRosettaToggle"},
+        {CanMoveUpRole, "canMoveUp"},
+        {CanMoveDownRole, "canMoveDown"},
+    };
+}
+
+} // namespace vantrel

@@ -1,0 +1,222 @@
+// The settings window offscreen, opened from a running launcher over a temporary
+// simulated Mac. With VANTREL_SCREENSHOT_DIR set, its states are also kept as pictures.
+#include "app/AppDelegate.h"
+#include "app/LauncherPanelController.h"
+#include "app/QuickTesting.h"
+#include "app/SettingsWindowController.h"
+#include "settings/SettingsManager.h"
+#include "support/TempSimulatedMac.h"
+#include "text/LocalizationStore.h"
+#include "viewmodels/LauncherViewModel.h"
+#include "viewmodels/SettingsViewModel.h"
+
+#include <QDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+namespace {
+
+struct SettingsWindowTest : ::testing::Test {
+    TempSimulatedMac mac;
+    std::unique_ptr<AppDelegate> delegate;
+    const QString universal = QStringLiteral("/Applications/Logic Pro.app");
+    const QString gone = QStringLiteral("/Applications/Logic Pro Old.app");
+    const QString beta = QStringLiteral("/Applications/Logic Pro Beta.app");
+
+    void SetUp() override
+    {
+        mac.mac().setRosettaInstalled(true);
+        LocalizationStore::shared().setLanguageCode(QStringLiteral("ru"));
+    }
+
+    void TearDown() override { mac.clock().advance(std::chrono::seconds(1)); } // the waits after a close
+
+    // Three installations: a universal copy, one deleted from disk since it was listed, and
+    // one for Apple silicon only.
+    void threeInstallations()
+    {
+        mac.addLogicBundle(universal);
+        mac.addLogicBundle(gone);
+        mac.addLogicBundle(beta, {}, {{sim::MachO::cpuTypeArm64}});
+    }
+
+    void open()
+    {
+        if (!delegate) {
+            delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = false, .exit = [] {}});
+            delegate->start();
+        }
+        delegate->openSettings();
+        settle();
+    }
+
+    SettingsWindowController& settings() { return *delegate->settingsWindow(); }
+    QQuickWindow& window() { return settings().window(); }
+    QQuickItem* item(const QString& name, QQuickItem* under = nullptr) { return requireItem(window(), name, under); }
+    // The settings row of the installation at that path.
+    QQuickItem* row(const QString& path)
+    {
+        for (int i = 0; i < 10; ++i) {
+            QQuickItem* candidate = findItem(window().contentItem(), QStringLiteral("row-%1").arg(i));
+            if (candidate && candidate->property("bundlePath").toString() == path) {
+                return candidate;
+            }
+        }
+        ADD_FAILURE() << "no row for " << path.toStdString();
+        static QQuickItem none;
+        return &none;
+    }
+    QStringList texts() { return visibleTexts(window()); }
+    LauncherViewModel& launcher() { return *delegate->viewModel(); }
+
+    void click(QQuickItem* target)
+    {
+        QTest::qWait(20); // laid out as drawn
+        const QPoint centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
+        QTest::mouseClick(&window(), Qt::LeftButton, Qt::NoModifier, centre);
+        settle();
+    }
+
+    void shot(const QString& name, const std::function<void()>& prepare = {})
+    {
+        const QString folder = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
+        if (folder.isEmpty()) {
+            return;
+        }
+        QDir().mkpath(folder);
+        for (const QString& code : {QStringLiteral("ru"), QStringLiteral("en")}) {
+            LocalizationStore::shared().setLanguageCode(code);
+            settle();
+            if (prepare) {
+                prepare();
+            }
+            QTest::qWait(100);
+            window().grabWindow().save(folder + QStringLiteral("/settings-") + name + u'-' + code + QStringLiteral(".png"));
+        }
+        LocalizationStore::shared().setLanguageCode(QStringLiteral("ru"));
+        settle();
+    }
+};
+
+} // namespace
+
+TEST_F(SettingsWindowTest, ALanguageSwitchRewordsBothWindowsAtOnce)
+{
+    mac.addLogicBundle(universal);
+    open();
+    EXPECT_TRUE(settings().isVisible());
+    EXPECT_EQ(window().title(), L10n::text(AppLanguage::russian, L10n::Key::settingsWindowTitle));
+    EXPECT_TRUE(texts().contains(QStringLiteral("Готово")));
+    EXPECT_FALSE(delegate->panel()->window().flags().testFlag(Qt::WindowStaysOnTopHint)) << "the panel steps down";
+
+    click(item(QStringLiteral("language-en")));
+    EXPECT_EQ(LocalizationStore::shared().languageCode(), QStringLiteral("en"));
+    EXPECT_EQ(window().title(), L10n::text(AppLanguage::english, L10n::Key::settingsWindowTitle));
+    const QStringList shown = texts();
+    for (L10n::Key key : {L10n::Key::done, L10n::Key::behavior, L10n::Key::logicInstallations, L10n::Key::addLogicPro,
+                          L10n::Key::dropLogicHere, L10n::Key::about, L10n::Key::closeOnFocusLoss}) {
+        EXPECT_TRUE(shown.contains(L10n::text(AppLanguage::english, key))) << rawValue(key).toStdString();
+    }
+    EXPECT_FALSE(shown.contains(QStringLiteral("Готово")));
+    EXPECT_TRUE(visibleTexts(delegate->panel()->window()).contains(QStringLiteral("Version 11.0")))
+        << "the launcher switches too";
+}
+
+TEST_F(SettingsWindowTest, RowsShowWhatIsMissingAndWhichModesExist)
+{
+    threeInstallations();
+    open();
+    mac.fs().remove(gone + QStringLiteral("/Contents/Info.plist"));
+    mac.fs().remove(gone + QStringLiteral("/Contents/MacOS/Logic Pro X"));
+    QDir(mac.native(gone)).removeRecursively();
+    launcher().settingsManager().reload(); // the list as the store has it, the bundle now gone
+    QTest::qWait(10);
+    settle();
+    ASSERT_EQ(launcher().settingsManager().apps().size(), 3);
+
+    QQuickItem* missing = row(gone);
+    EXPECT_EQ(item(QStringLiteral("rowNote"), missing)->property("text").toString(), L10n::text(AppLanguage::russian, L10n::Key::missingOnDisk));
+    EXPECT_TRUE(item(QStringLiteral("nativeToggle"), missing)->isVisible());
+    EXPECT_TRUE(item(QStringLiteral("rosettaToggle"), missing)->isVisible()) << "unknown slices: both offered";
+
+    QQuickItem* armOnly = row(beta);
+    EXPECT_TRUE(item(QStringLiteral("nativeToggle"), armOnly)->isVisible());
+    EXPECT_FALSE(item(QStringLiteral("rosettaToggle"), armOnly)->isVisible());
+    EXPECT_TRUE(item(QStringLiteral("arm64Only"), armOnly)->isVisible());
+    EXPECT_FALSE(item(QStringLiteral("rowNote"), row(universal))->isVisible());
+    shot(QStringLiteral("installations"));
+}
+
+TEST_F(SettingsWindowTest, TheEditorAddsEditsAndShowsItsErrors)
+{
+    open();
+    EXPECT_TRUE(item(QStringLiteral("noSavedInstallations"))->isVisible());
+    shot(QStringLiteral("empty"));
+    // (Items are looked up anew each time: a language switch for a picture rebuilds them.)
+    auto save = [this] { return item(QStringLiteral("saveDraft")); };
+    EXPECT_FALSE(save()->isEnabled()) << "nothing to add without a path";
+    EXPECT_FALSE(item(QStringLiteral("cancelEdit"))->isVisible());
+
+    mac.addLogicBundle(QStringLiteral("/Volumes/Studio/Logic Pro.app"));
+    click(item(QStringLiteral("draftPath")));
+    for (const QChar c : QStringLiteral("/Volumes/Studio/Logic Pro.ap")) {
+        QTest::keyClick(&window(), c.toLatin1());
+    }
+    EXPECT_TRUE(save()->isEnabled());
+    click(save());
+    EXPECT_EQ(item(QStringLiteral("editorError"))->property("text").toString(),
+              L10n::text(AppLanguage::russian, L10n::Key::errorInvalidBundle));
+    shot(QStringLiteral("editing-error"), [this] { settings().viewModel().saveDraft(); });
+
+    click(item(QStringLiteral("draftPath")));
+    QTest::keyClick(&window(), Qt::Key_P);
+    QTest::keyClick(&window(), Qt::Key_Return); // Return in the path field adds
+    ASSERT_EQ(launcher().settingsManager().apps().size(), 1);
+    EXPECT_EQ(launcher().settingsManager().apps()[0].bundlePath, QStringLiteral("/Volumes/Studio/Logic Pro.app"));
+    EXPECT_TRUE(settings().isVisible()) << "Return in a field does not close the window";
+
+    settings().viewModel().beginEditAt(0);
+    settle();
+    EXPECT_EQ(item(QStringLiteral("editorHeader"))->property("text").toString(),
+              L10n::text(AppLanguage::russian, L10n::Key::editLogicPro));
+    EXPECT_EQ(save()->property("text").toString(), L10n::text(AppLanguage::russian, L10n::Key::save));
+    EXPECT_TRUE(item(QStringLiteral("cancelEdit"))->isVisible());
+    click(item(QStringLiteral("cancelEdit")));
+    EXPECT_EQ(save()->property("text").toString(), L10n::text(AppLanguage::russian, L10n::Key::add));
+}
+
+TEST_F(SettingsWindowTest, ClosingAppliesHiddenModesAndTheNewOrderToTheLauncher)
+{
+    threeInstallations();
+    open();
+    const QStringList before = [&] {
+        QStringList ids;
+        for (const LaunchCard& card : launcher().cards()) {
+            ids << card.id;
+        }
+        return ids;
+    }();
+    ASSERT_EQ(launcher().cards().size(), 5);
+    ASSERT_EQ(launcher().settingsManager().apps()[0].bundlePath, universal); // then Beta, then Old
+    click(item(QStringLiteral("rosettaToggle"), row(universal)));
+    click(item(QStringLiteral("moveDown"), row(universal)));
+    ASSERT_EQ(launcher().settingsManager().apps()[1].bundlePath, universal);
+
+    QTest::keyClick(&window(), Qt::Key_Return); // Done
+    settle();
+    EXPECT_FALSE(settings().isVisible());
+    ASSERT_EQ(launcher().cards().size(), 4) << "the universal copy's Rosetta card is hidden";
+    EXPECT_EQ(launcher().cards()[0].app.bundlePath, beta) << "the universal copy moved down";
+    EXPECT_EQ(launcher().cards()[1].app.bundlePath, universal);
+    EXPECT_EQ(launcher().cards()[1].architecture, LaunchArchitecture::native);
+    EXPECT_NE(launcher().cards()[0].id, before[0]);
+    EXPECT_TRUE(delegate->panel()->window().flags().testFlag(Qt::WindowStaysOnTopHint)) << "the panel floats again";
+    EXPECT_TRUE(delegate->panel()->window().isVisible());
+
+    open();
+    EXPECT_TRUE(settings().isVisible()) << "the same window again";
+}
