@@ -7,6 +7,7 @@
 #include "support/TempSimulatedMac.h"
 #include "support/Waiting.h"
 
+#include <QDir>
 #include <QPoint>
 #include <QProcess>
 #include <QRegularExpression>
@@ -157,4 +158,50 @@ TEST_F(LauncherE2E, TheMenuLaunchesWithoutTheRecentProjectAndRestoresBeforeTheEn
     EXPECT_TRUE(log().contains(QStringLiteral("launch request mode=native action=launchWithoutRecentProject path=")
                                + logicPath + QStringLiteral(" doc=nil")));
     EXPECT_EQ(logic()->value(QStringLiteral("startupAction")), QVariant(qint64(2))) << "restored before the end";
+}
+
+TEST_F(LauncherE2E, AnInstallationAddedInTheSettingsBecomesCardsThatLaunch)
+{
+    // Nothing in the Applications folders: the launcher starts empty.
+    mac.fs().remove(logicPath + QStringLiteral("/Contents/Info.plist"));
+    QDir(mac.native(logicPath)).removeRecursively();
+    const QString studio = QStringLiteral("/Volumes/Studio/Logic Pro.app");
+    mac.addLogicBundle(studio);
+    const QPoint origin = startLauncher();
+
+    // The gear, 8 from the right and 6 from the bottom of the empty 360 × 200 panel.
+    const QPoint gear = origin + QPoint(360 - 8 - 11, 200 - 6 - 11);
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(gear.x()), QString::number(gear.y())});
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    const QString settings = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
+                                                             QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                                             QStringLiteral("^Vantrel Settings$")})
+                                 .split(u'\n')
+                                 .value(0);
+    ASSERT_FALSE(settings.isEmpty()) << "the settings window did not open";
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), settings});
+    // The name field has the focus; Tab to the path, type it, Return adds, Escape closes.
+    xdotool({QStringLiteral("key"), QStringLiteral("Tab")});
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), studio});
+    xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("200"), QStringLiteral("Return"),
+             QStringLiteral("Escape")});
+    waitUntil([] { return false; }, 600);
+
+    // Two cards now (372 points wide, centred): the first is the native one.
+    const QString geometry =
+        run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), m_window});
+    const int x = QRegularExpression(QStringLiteral("X=(-?\\d+)")).match(geometry).captured(1).toInt();
+    const int y = QRegularExpression(QStringLiteral("Y=(-?\\d+)")).match(geometry).captured(1).toInt();
+    const int width = QRegularExpression(QStringLiteral("WIDTH=(\\d+)")).match(geometry).captured(1).toInt();
+    EXPECT_EQ(width, 372) << "the panel grew to two cards";
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(x + 29 + 76),
+             QString::number(y + 12 + 66)});
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+
+    ASSERT_TRUE(launcherEnds());
+    EXPECT_EQ(launcher.exitCode(), 0);
+    const QList<sim::RegistryEntry> running = sim::ProcessRegistry(mac.mac().state()).entries();
+    ASSERT_EQ(running.size(), 1);
+    EXPECT_EQ(running[0].bundlePath, studio);
+    EXPECT_EQ(running[0].architecture, sim::MachO::cpuTypeArm64);
 }

@@ -154,6 +154,7 @@ TEST_F(SettingsWindowTest, RowsShowWhatIsMissingAndWhichModesExist)
 TEST_F(SettingsWindowTest, TheEditorAddsEditsAndShowsItsErrors)
 {
     open();
+    EXPECT_EQ(window().activeFocusItem()->objectName(), QStringLiteral("draftName")) << "ready for typing";
     EXPECT_TRUE(item(QStringLiteral("noSavedInstallations"))->isVisible());
     shot(QStringLiteral("empty"));
     // (Items are looked up anew each time: a language switch for a picture rebuilds them.)

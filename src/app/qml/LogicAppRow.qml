@@ -48,7 +48,7 @@ Rectangle {
         anchors.rightMargin: 8
         anchors.topMargin: 6
         anchors.bottomMargin: 6
-        spacing: 8
+        spacing: 4
 
         ColumnLayout {
             spacing: 0
@@ -77,6 +77,8 @@ Rectangle {
         }
         ColumnLayout {
             Layout.fillWidth: true
+            // Room for the whole note: it is what the user must read.
+            Layout.minimumWidth: Math.max(100, noteLabel.visible ? noteLabel.implicitWidth : 0)
             spacing: 1
             Label {
                 Layout.fillWidth: true
@@ -93,6 +95,7 @@ Rectangle {
                 elide: Text.ElideMiddle
             }
             Label {
+                id: noteLabel
                 objectName: "rowNote"
                 visible: row.note !== ""
                 text: row.note
@@ -125,12 +128,16 @@ Rectangle {
         Button {
             text: row.l10n.text("edit")
             font.pixelSize: 11
+            leftPadding: 6
+            rightPadding: 6
             onClicked: row.viewModel.beginEditAt(row.index)
         }
         Button {
             objectName: "remove"
             text: row.l10n.text("remove")
             font.pixelSize: 11
+            leftPadding: 6
+            rightPadding: 6
             palette.buttonText: "#d70015"
             onClicked: row.viewModel.removeAt(row.index)
         }

@@ -4,7 +4,7 @@ import QtQuick.Layouts
 
 // The settings window's content: behaviour, the installations, the editor, the drop zone
 // and the about section, under a header with Done. A language change rebuilds it whole.
-Item {
+FocusScope {
     id: settings
     required property var viewModel
     required property var preferences
@@ -13,9 +13,11 @@ Item {
 
     width: 520
     height: 540
+    focus: true
 
     Keys.onReturnPressed: settings.window.close()
     Keys.onEnterPressed: settings.window.close()
+    Keys.onEscapePressed: settings.window.close()
 
     Rectangle { anchors.fill: parent; color: "#f5f5f7" }
 
@@ -62,6 +64,7 @@ Item {
 
         ScrollView {
             id: scroll
+            focus: true // the editor's name field inside takes the keyboard first
             Layout.fillWidth: true
             Layout.fillHeight: true
             contentWidth: availableWidth
@@ -148,6 +151,7 @@ Item {
                 // Return in the editor's fields adds (or saves) the entry; it does not close.
                 TextField {
                     objectName: "draftName"
+                    focus: true // ready for typing when the window opens
                     Layout.fillWidth: true
                     placeholderText: t("displayName")
                     text: settings.viewModel.draftName
