@@ -83,6 +83,7 @@ int main(int argc, char** argv)
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QApplication app(argc, argv); // Widgets only for the native pop-up menu
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
 
     QCommandLineParser parser;

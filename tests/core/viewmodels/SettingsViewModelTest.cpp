@@ -155,6 +155,24 @@ TEST_F(SettingsModelTest, RowActionsAndVisibility)
     model->moveUp(2);
     EXPECT_EQ(names(),
               (QStringList{QStringLiteral("Logic Pro X"), QStringLiteral("Logic Pro 9"), QStringLiteral("Logic Pro")}));
+    // A drag: the first row let go below the last (destination counted before removal),
+    // then the last dragged to the top; onto itself, nothing.
+    model->moveRow(0, 3);
+    EXPECT_EQ(names(),
+              (QStringList{QStringLiteral("Logic Pro 9"), QStringLiteral("Logic Pro"), QStringLiteral("Logic Pro X")}));
+    model->moveRow(2, 0);
+    model->moveRow(1, 2);
+    EXPECT_EQ(names(),
+              (QStringList{QStringLiteral("Logic Pro X"), QStringLiteral("Logic Pro 9"), QStringLiteral("Logic Pro")}));
+    // The rows the window shows follow, with what each may do.
+    SettingsRowModel& rows = *model->rows();
+    ASSERT_EQ(rows.rowCount(), 3);
+    EXPECT_EQ(rows.data(rows.index(0), SettingsRowModel::DisplayNameRole), QStringLiteral("Logic Pro X"));
+    EXPECT_FALSE(rows.data(rows.index(0), SettingsRowModel::CanMoveUpRole).toBool());
+    EXPECT_FALSE(rows.data(rows.index(2), SettingsRowModel::CanMoveDownRole).toBool());
+    model->setModeVisibleAt(1, QStringLiteral("rosetta"), false);
+    EXPECT_FALSE(rows.data(rows.index(1), SettingsRowModel::RosettaVisibleRole).toBool());
+    model->setModeVisibleAt(1, QStringLiteral("rosetta"), true);
 
     const LogicApp app = settings->apps().first();
     EXPECT_TRUE(model->isModeVisible(app, LaunchArchitecture::rosetta));
