@@ -202,6 +202,11 @@ void AppDelegate::openSettings()
 
 void AppDelegate::handleSettingsClosed()
 {
+    if (m_viewModel->isLaunching() || m_panel->isHidingForLaunch() || m_panel->isDismissing()) {
+        // A launch is under way (or the end): the panel stays where the launch put it.
+        m_panel->setFloating(true);
+        return;
+    }
     m_focusLoss->suppressFocusLossClose(0.2);
     m_viewModel->refresh();
     QPointer<AppDelegate> self(this);

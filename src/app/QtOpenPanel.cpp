@@ -22,16 +22,9 @@ std::optional<QString> QtOpenPanel::chooseApplication(const Request& request)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    // Back from the machine's path to the host's: the part below the host's root folder.
-    const QString chosen = QDir::cleanPath(dialog.selectedFiles().first());
-    const QString root = QDir::cleanPath(m_fileSystem.nativePath(QStringLiteral("/")).value_or(QStringLiteral("/")));
-    if (root == u"/") {
-        return chosen;
-    }
-    if (chosen.startsWith(root + u'/')) {
-        return chosen.mid(root.size());
-    }
-    return chosen; // outside the simulated Mac: the settings will say it is no bundle here
+    // Back from the machine's path to the host's; a folder outside the host's disk stays as
+    // it is, and the settings will say it is no bundle there.
+    return m_fileSystem.fromPlatformPath(QDir::cleanPath(dialog.selectedFiles().first()));
 }
 
 } // namespace vantrel

@@ -10,6 +10,7 @@
 #include "viewmodels/SettingsViewModel.h"
 
 #include <QQmlEngine>
+#include <QScreen>
 
 namespace vantrel {
 
@@ -65,14 +66,22 @@ void SettingsWindowController::retitle()
 
 void SettingsWindowController::show()
 {
-    m_window->show();
+    if (!m_window->isVisible()) {
+        if (QScreen* screen = m_window->screen()) {
+            const QRect area = screen->availableGeometry();
+            m_window->setPosition(area.x() + (area.width() - m_window->width()) / 2,
+                                  area.y() + (area.height() - m_window->height()) / 2);
+        }
+    }
+    m_window->showNormal();
     m_window->raise();
     m_window->requestActivate();
 }
 
 bool SettingsWindowController::isVisible() const
 {
-    return m_window->isVisible();
+    // Minimised, it no longer stands over the launcher.
+    return m_window->isVisible() && !(m_window->windowStates() & Qt::WindowMinimized);
 }
 
 void SettingsWindowController::close()

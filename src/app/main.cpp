@@ -36,20 +36,15 @@ void onTerminationSignal(int)
     [[maybe_unused]] auto written = ::write(signalPipe[1], &byte, 1);
 }
 
-// A document named on the command line as the simulated Mac sees it: a path inside the
-// root folder becomes the host path it stands for; "~/…" and other absolute paths are
-// host paths already.
-QString hostPathOf(const QString& argument, const QString& root)
+// A document named on the command line as the host sees it: "~/…" and absolute paths are
+// host paths already, unless they lie inside the simulated Mac's folder; a relative path
+// is one of this machine's.
+QString hostPathOf(const QString& argument, const FileSystem& fileSystem)
 {
     if (argument.startsWith(u'~')) {
         return argument;
     }
-    const QString native = QDir::cleanPath(QDir::current().absoluteFilePath(argument));
-    const QString rootFolder = QDir::cleanPath(QDir(root).absolutePath());
-    if (native.startsWith(rootFolder + u'/')) {
-        return native.mid(rootFolder.size());
-    }
-    return argument.startsWith(u'/') ? argument : native;
+    return fileSystem.fromPlatformPath(QDir::cleanPath(QDir::current().absoluteFilePath(argument)));
 }
 
 // Documents handed over by the platform (a project opened with Vantrel on a Mac).
@@ -110,7 +105,7 @@ int main(int argc, char** argv)
     const QString screenshot = parser.value(screenshotOption);
     QStringList documents;
     for (const QString& argument : parser.positionalArguments()) {
-        documents << hostPathOf(argument, mac.root());
+        documents << hostPathOf(argument, *mac.fileSystem());
     }
 
     auto clock = std::make_shared<QtClock>();

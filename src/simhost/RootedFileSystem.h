@@ -32,6 +32,7 @@ public:
 
     // The host path of a file under the root; no value for anything outside it.
     std::optional<QString> hostPath(const QString& nativePath) const;
+    QString fromPlatformPath(const QString& path) const override { return hostPath(path).value_or(path); }
 
 private:
     // The native path of `path` if it is a well-formed host path; links are not checked.

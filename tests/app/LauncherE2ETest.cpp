@@ -185,15 +185,27 @@ TEST_F(LauncherE2E, AnInstallationAddedInTheSettingsBecomesCardsThatLaunch)
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), studio});
     xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("200"), QStringLiteral("Return"),
              QStringLiteral("Escape")});
-    waitUntil([] { return false; }, 600);
 
-    // Two cards now (372 points wide, centred): the first is the native one.
+    // The settings close; the panel, two cards wide now (372 points, centred), comes back.
+    int x = 0;
+    int y = 0;
+    const bool grew = waitUntil([&] {
+        const QString geometry =
+            run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), m_window});
+        x = QRegularExpression(QStringLiteral("X=(-?\\d+)")).match(geometry).captured(1).toInt();
+        y = QRegularExpression(QStringLiteral("Y=(-?\\d+)")).match(geometry).captured(1).toInt();
+        return QRegularExpression(QStringLiteral("WIDTH=(\\d+)")).match(geometry).captured(1).toInt() == 372;
+    }, 5000);
+    ASSERT_TRUE(grew) << "the panel did not grow to two cards";
+    waitUntil([] { return false; }, 300); // re-centred on the next turn
     const QString geometry =
         run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), m_window});
-    const int x = QRegularExpression(QStringLiteral("X=(-?\\d+)")).match(geometry).captured(1).toInt();
-    const int y = QRegularExpression(QStringLiteral("Y=(-?\\d+)")).match(geometry).captured(1).toInt();
-    const int width = QRegularExpression(QStringLiteral("WIDTH=(\\d+)")).match(geometry).captured(1).toInt();
-    EXPECT_EQ(width, 372) << "the panel grew to two cards";
+    x = QRegularExpression(QStringLiteral("X=(-?\\d+)")).match(geometry).captured(1).toInt();
+    y = QRegularExpression(QStringLiteral("Y=(-?\\d+)")).match(geometry).captured(1).toInt();
+    EXPECT_TRUE(run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                QStringLiteral("--name"), QStringLiteral("^Vantrel Settings$")})
+                    .isEmpty())
+        << "the settings window closed";
     xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(x + 29 + 76),
              QString::number(y + 12 + 66)});
     xdotool({QStringLiteral("click"), QStringLiteral("1")});

@@ -210,8 +210,9 @@ TEST_F(PanelTest, DroppedProjectsShowTheBannerAndOtherFilesTheError)
     addCopies(1);
     mac.writeFile(QStringLiteral("~/Music/Song.logicx/Resources/ProjectInformation.plist"), "x");
     start();
-    drop(QStringLiteral("/Users/tester/Music/Song.logicx"));
-    EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("Song"));
+    // Dropped from the machine's file manager: a path of this machine, inside the Mac's root.
+    drop(mac.native(QStringLiteral("/Users/tester/Music/Song.logicx")));
+    EXPECT_EQ(model().pendingProjectURL(), HostPath::fileURL(QStringLiteral("/Users/tester/Music/Song.logicx")));
     EXPECT_EQ(window().height(), 204 + 34);
     EXPECT_EQ(item(QStringLiteral("bannerText"))->property("text").toString(), QStringLiteral("Открыть проект: Song"));
     shot(QStringLiteral("project-banner"));

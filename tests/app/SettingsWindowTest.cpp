@@ -11,6 +11,7 @@
 #include "viewmodels/SettingsViewModel.h"
 
 #include <QDir>
+#include <QMimeData>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -188,6 +189,37 @@ TEST_F(SettingsWindowTest, TheEditorAddsEditsAndShowsItsErrors)
     EXPECT_TRUE(item(QStringLiteral("cancelEdit"))->isVisible());
     click(item(QStringLiteral("cancelEdit")));
     EXPECT_EQ(save()->property("text").toString(), L10n::text(AppLanguage::russian, L10n::Key::add));
+}
+
+TEST_F(SettingsWindowTest, DroppedBundlesAreAddedAndReturnWithNothingToSaveIsDone)
+{
+    open();
+    mac.addLogicBundle(QStringLiteral("/Volumes/Studio/Logic Pro.app"));
+    // Dropped from the machine's file manager: a Logic Pro bundle and a text file.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(mac.native(QStringLiteral("/Volumes/Studio/Logic Pro.app"))),
+                  QUrl::fromLocalFile(mac.native(QStringLiteral("/Users/tester/notes.txt")))});
+    QQuickItem* zone = item(QStringLiteral("dropZone"));
+    QTest::qWait(20);
+    const QPoint at = zone->mapToScene(QPointF(zone->width() / 2, zone->height() / 2)).toPoint();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window(), &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window(), &move);
+    EXPECT_TRUE(settings().viewModel().dropTargetHighlighted());
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window(), &dropped);
+    settle();
+    EXPECT_FALSE(settings().viewModel().dropTargetHighlighted());
+    ASSERT_EQ(launcher().settingsManager().apps().size(), 1);
+    EXPECT_EQ(launcher().settingsManager().apps()[0].bundlePath, QStringLiteral("/Volumes/Studio/Logic Pro.app"));
+    EXPECT_EQ(item(QStringLiteral("editorError"))->property("text").toString(),
+              L10n::text(AppLanguage::russian, L10n::Key::errorInvalidBundle));
+
+    // The name field has the keyboard; with no path, Return is Done.
+    QTest::keyClick(&window(), Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(settings().isVisible());
 }
 
 TEST_F(SettingsWindowTest, ClosingAppliesHiddenModesAndTheNewOrderToTheLauncher)

@@ -200,8 +200,8 @@ Item {
             root.dropTargeted = false;
             if (drop.hasUrls) {
                 root.viewModel.dropProject(drop.urls[0]);
+                drop.accept();
             }
-            drop.accept();
         }
     }
 }

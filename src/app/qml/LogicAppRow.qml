@@ -27,17 +27,14 @@ Rectangle {
     z: drag.active ? 2 : 0
     transform: Translate { y: drag.active ? drag.translation.y : 0 }
 
-    // Dropped where it was let go: a whole row of 58 points per place.
+    // Dropped where it was let go: one place per row it passed.
     DragHandler {
         id: drag
         target: null
         xAxis.enabled: false
         onActiveChanged: {
             if (!active) {
-                const places = Math.round(translation.y / 58);
-                if (places !== 0) {
-                    row.viewModel.moveRow(row.index, places > 0 ? row.index + places + 1 : row.index + places);
-                }
+                row.viewModel.moveRowBy(row.index, Math.round(translation.y / (row.height + 4)));
             }
         }
     }
@@ -126,8 +123,10 @@ Rectangle {
             color: "#6e6e73"
         }
         Button {
+            objectName: "edit"
             text: row.l10n.text("edit")
             font.pixelSize: 11
+            implicitWidth: implicitContentWidth + leftPadding + rightPadding
             leftPadding: 6
             rightPadding: 6
             onClicked: row.viewModel.beginEditAt(row.index)
@@ -136,6 +135,7 @@ Rectangle {
             objectName: "remove"
             text: row.l10n.text("remove")
             font.pixelSize: 11
+            implicitWidth: implicitContentWidth + leftPadding + rightPadding
             leftPadding: 6
             rightPadding: 6
             palette.buttonText: "#d70015"

@@ -35,9 +35,12 @@ FocusScope {
         spacing: 0
 
         function t(key) { return settings.l10n.text(key) }
+        // Return in an editor field saves what is there; with nothing to save it is Done.
         function submitDraft() {
-            if (settings.viewModel.draftPath !== "") {
+            if (settings.viewModel.canSaveDraft) {
                 settings.viewModel.saveDraft();
+            } else {
+                settings.window.close();
             }
         }
 
@@ -82,15 +85,21 @@ FocusScope {
                     Layout.fillWidth: true
                     Label { text: t("languagePickerLabel"); font.pixelSize: 12 }
                     Repeater {
-                        model: [["ru", "Русский"], ["en", "English"]]
+                        model: settings.viewModel.languageChoices()
                         Button {
                             required property var modelData
-                            objectName: "language-" + modelData[0]
-                            text: modelData[1]
+                            objectName: "language-" + modelData.code
+                            text: modelData.name
                             checkable: true
-                            checked: settings.l10n.languageCode === modelData[0]
+                            checked: settings.l10n.languageCode === modelData.code
                             font.pixelSize: 12
-                            onClicked: settings.l10n.languageCode = modelData[0]
+                            onClicked: {
+                                if (settings.l10n.languageCode !== modelData.code) {
+                                    settings.l10n.languageCode = modelData.code;
+                                } else {
+                                    checked = true;
+                                }
+                            }
                         }
                     }
                 }
@@ -197,7 +206,7 @@ FocusScope {
                         objectName: "saveDraft"
                         text: settings.viewModel.isEditing ? t("save") : t("add")
                         highlighted: true
-                        enabled: settings.viewModel.draftPath !== ""
+                        enabled: settings.viewModel.canSaveDraft
                         onClicked: settings.viewModel.saveDraft()
                     }
                 }
@@ -246,8 +255,10 @@ FocusScope {
                         onExited: settings.viewModel.dropTargetHighlighted = false
                         onDropped: (drop) => {
                             settings.viewModel.dropTargetHighlighted = false;
-                            settings.viewModel.dropURLs(drop.urls);
-                            drop.accept();
+                            if (drop.hasUrls) {
+                                settings.viewModel.dropURLs(drop.urls);
+                                drop.accept();
+                            }
                         }
                     }
                 }
@@ -260,7 +271,7 @@ FocusScope {
                     font.pixelSize: 12
                 }
                 Label { text: t("developerCredit"); font.pixelSize: 12 }
-                LinkText { text: t("telegramHandle"); onActivated: Qt.openUrlExternally("https://t.me/vantrel_app") }
+                LinkText { text: t("telegramHandle"); onActivated: settings.viewModel.openContact() }
                 LinkText { text: t("logicOnAppStore"); onActivated: settings.viewModel.openLogicOnAppStore() }
                 LinkText {
                     text: t("downloadPreviousVersions")

@@ -20,6 +20,7 @@ inline const QString bundleIdentifier = QStringLiteral("com.vantrel.app");
 // every earlier version.
 inline const QString logicProAppStoreURL = QStringLiteral("macappstore://apps.apple.com/app/logic-pro/id634148309");
 inline const QString logicProAppStoreHTTPSURL = QStringLiteral("https://apps.apple.com/app/logic-pro/id634148309");
+inline const QString contactURL = QStringLiteral("https://t.me/vantrel_app");
 inline const QString previousVersionsURL = QStringLiteral("https://support.apple.com/en-us/HT203718");
 
 // Whether a bundle is the launcher itself: the running launcher's own bundle, any bundle

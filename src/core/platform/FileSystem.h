@@ -43,6 +43,10 @@ public:
     virtual QString homeDirectory() const = 0;
     // Where the host path lives on this machine's disk; no value for a refused path.
     virtual std::optional<QString> nativePath(const QString& path) const = 0;
+    // A path the platform handed over (a drop, a file dialog) as the host sees it: where
+    // the host's disk is a folder of this machine's, a file inside it becomes its host
+    // path; anything else is returned as it is.
+    virtual QString fromPlatformPath(const QString& path) const { return path; }
 
     // The standard folders, derived from the home folder.
     QString applicationsDirectory() const { return QStringLiteral("/Applications"); }

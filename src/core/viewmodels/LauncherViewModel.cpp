@@ -527,6 +527,11 @@ void LauncherViewModel::setPendingProject(const std::optional<QUrl>& url)
     setErrorMessage(std::nullopt);
 }
 
+void LauncherViewModel::dropProject(const QUrl& url)
+{
+    setPendingProject(HostPath::fileURL(Host::current().fileSystem().fromPlatformPath(url.toLocalFile())));
+}
+
 void LauncherViewModel::clearPendingProject()
 {
     releaseProjectAccess();

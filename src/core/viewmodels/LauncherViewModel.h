@@ -129,7 +129,8 @@ public:
     Q_INVOKABLE void clickCard(const QString& cardID, bool optionHeld = false);
     Q_INVOKABLE void showActionMenu(const QString& cardID);
     Q_INVOKABLE bool keyPressed(int key, int modifiers);
-    Q_INVOKABLE void dropProject(const QUrl& url) { setPendingProject(url); }
+    // A file dropped on the window, named as the platform names it.
+    Q_INVOKABLE void dropProject(const QUrl& url);
     Q_INVOKABLE void openSettings();
 
     // Launches and menu choices started from clicks and keys run here.

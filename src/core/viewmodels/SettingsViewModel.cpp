@@ -11,6 +11,7 @@
 #include "platform/SecurityScope.h"
 #include "platform/Workspace.h"
 #include "settings/SettingsManager.h"
+#include "text/AppLanguage.h"
 #include "text/L10n.h"
 
 #include <QCoreApplication>
@@ -185,6 +186,38 @@ void SettingsViewModel::moveDown(int row)
     if (row >= 0 && row + 1 < m_c.settingsManager->apps().size()) {
         m_c.settingsManager->moveApps({row}, row + 2);
     }
+}
+
+void SettingsViewModel::dropURLs(const QList<QUrl>& urls)
+{
+    QList<QUrl> hostURLs;
+    for (const QUrl& url : urls) {
+        hostURLs << HostPath::fileURL(m_c.fileSystem->fromPlatformPath(url.toLocalFile()));
+    }
+    handleDrop(hostURLs);
+}
+
+void SettingsViewModel::moveRowBy(int row, int places)
+{
+    if (places != 0) {
+        // The destination is counted before the row is taken out.
+        moveRow(row, places > 0 ? row + places + 1 : std::max(0, row + places));
+    }
+}
+
+QVariantList SettingsViewModel::languageChoices() const
+{
+    QVariantList choices;
+    for (AppLanguage language : allCases<AppLanguage>()) {
+        choices.append(QVariantMap{{QStringLiteral("code"), rawValue(language)},
+                                   {QStringLiteral("name"), pickerName(language)}});
+    }
+    return choices;
+}
+
+void SettingsViewModel::openContact()
+{
+    m_c.workspace->open(QUrl(AppConstants::contactURL));
 }
 
 void SettingsViewModel::moveRow(int row, int destination)

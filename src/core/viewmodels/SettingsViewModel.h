@@ -39,6 +39,7 @@ class SettingsViewModel final : public QObject {
                    dropTargetHighlightedChanged)
     Q_PROPERTY(QObject* rows READ rows CONSTANT)
     Q_PROPERTY(QString appVersion READ appVersion CONSTANT)
+    Q_PROPERTY(bool canSaveDraft READ canSaveDraft NOTIFY draftChanged)
 
 public:
     struct Collaborators {
@@ -82,6 +83,14 @@ public:
     Q_INVOKABLE void moveDown(int row);
     // A row dragged to `destination` (counted before it is taken out).
     Q_INVOKABLE void moveRow(int row, int destination);
+    // A row dragged `places` rows up (negative) or down.
+    Q_INVOKABLE void moveRowBy(int row, int places);
+    // Add/Save can do something: a path is there.
+    bool canSaveDraft() const { return !m_draftPath.isEmpty(); }
+    // The interface languages in their order, each under its own name, for the picker.
+    Q_INVOKABLE QVariantList languageChoices() const;
+    // The developer's contact page through the workspace.
+    Q_INVOKABLE void openContact();
     void setModeVisible(const LogicApp& app, LaunchArchitecture mode, bool visible);
 
     // For the window: the rows, and their actions by row.
@@ -89,10 +98,11 @@ public:
     Q_INVOKABLE void setModeVisibleAt(int row, const QString& mode, bool visible);
     Q_INVOKABLE void beginEditAt(int row);
     Q_INVOKABLE void removeAt(int row);
-    Q_INVOKABLE void dropURLs(const QList<QUrl>& urls) { handleDrop(urls); }
+    // Files dropped on the window, named as the platform names them.
+    Q_INVOKABLE void dropURLs(const QList<QUrl>& urls);
     // The earlier-versions page through the workspace, then the way out.
     Q_INVOKABLE void openPreviousVersions();
-    // The launcher's own short version, or "0.22 beta" when its bundle has none.
+    // The launcher's own short version; without one the build's, else "0.22 beta".
     QString appVersion() const;
 
 Q_SIGNALS:

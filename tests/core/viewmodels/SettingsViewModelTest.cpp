@@ -173,6 +173,9 @@ TEST_F(SettingsModelTest, RowActionsAndVisibility)
     model->setModeVisibleAt(1, QStringLiteral("rosetta"), false);
     EXPECT_FALSE(rows.data(rows.index(1), SettingsRowModel::RosettaVisibleRole).toBool());
     model->setModeVisibleAt(1, QStringLiteral("rosetta"), true);
+    EXPECT_TRUE(rows.data(rows.index(1), SettingsRowModel::RosettaVisibleRole).toBool());
+    model->moveRowBy(0, 2); // dragged two rows down
+    EXPECT_EQ(names().last(), QStringLiteral("Logic Pro X"));
 
     const LogicApp app = settings->apps().first();
     EXPECT_TRUE(model->isModeVisible(app, LaunchArchitecture::rosetta));
