@@ -63,40 +63,14 @@ struct PanelTest : ::testing::Test {
     QStringList texts() { return visibleTexts(window()); }
     QQuickItem* item(const QString& name, QQuickItem* under = nullptr) { return requireItem(window(), name, under); }
 
-    void drop(const QString& hostPath)
+    void drop(const QString& path)
     {
-        QMimeData data;
-        data.setUrls({HostPath::fileURL(hostPath)});
-        const QPointF at(window().width() / 2.0, window().height() / 2.0);
-        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&window(), &enter);
-        QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&window(), &move);
-        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&window(), &dropped);
-        settle();
+        dropOn(window(), QPoint(window().width() / 2, window().height() / 2), {HostPath::fileURL(path)});
     }
 
-    // Keeps a picture of the panel in both languages when asked to; `prepare` sets up what
-    // must be made anew in each language (a message is kept in the language it came in).
     void shot(const QString& name, const std::function<void()>& prepare = {})
     {
-        const QString folder = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
-        if (folder.isEmpty()) {
-            return;
-        }
-        QDir().mkpath(folder);
-        const QString language = LocalizationStore::shared().languageCode();
-        for (const QString& code : {QStringLiteral("ru"), QStringLiteral("en")}) {
-            LocalizationStore::shared().setLanguageCode(code);
-            if (prepare) {
-                prepare();
-            }
-            QTest::qWait(250); // the overlay's and the message line's fades
-            window().grabWindow().save(folder + u'/' + name + u'-' + code + QStringLiteral(".png"));
-        }
-        LocalizationStore::shared().setLanguageCode(language);
-        settle();
+        shotInBothLanguages(window(), name, prepare);
     }
 };
 

@@ -1,9 +1,14 @@
 #pragma once
 
 // Reading what a Qt Quick window shows, for the shell's offscreen tests.
+#include "text/LocalizationStore.h"
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QMimeData>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +65,44 @@ inline QQuickItem* requireItem(QQuickWindow& window, const QString& name, QQuick
     ADD_FAILURE() << "no item " << name.toStdString();
     static QQuickItem none;
     return &none;
+}
+
+// A drag of `urls` over the window that is let go at `at`, as the window system sends it.
+inline void dropOn(QQuickWindow& window, QPoint at, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &move);
+    QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &dropped);
+    settle();
+}
+
+// With VANTREL_SCREENSHOT_DIR set, keeps "<stem>-ru.png" and "<stem>-en.png" of the window
+// there; `prepare` makes anew what is kept in the language it came in (a message).
+inline void shotInBothLanguages(QQuickWindow& window, const QString& stem, const std::function<void()>& prepare = {})
+{
+    const QString folder = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
+    if (folder.isEmpty()) {
+        return;
+    }
+    QDir().mkpath(folder);
+    LocalizationStore& store = LocalizationStore::shared();
+    const QString language = store.languageCode();
+    for (const QString& code : {QStringLiteral("ru"), QStringLiteral("en")}) {
+        store.setLanguageCode(code);
+        settle();
+        if (prepare) {
+            prepare();
+        }
+        QTest::qWait(250); // fades finish
+        window.grabWindow().save(folder + u'/' + stem + u'-' + code + QStringLiteral(".png"));
+    }
+    store.setLanguageCode(language);
+    settle();
 }
 
 } // namespace vantrel::testing

@@ -84,22 +84,7 @@ struct SettingsWindowTest : ::testing::Test {
 
     void shot(const QString& name, const std::function<void()>& prepare = {})
     {
-        const QString folder = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
-        if (folder.isEmpty()) {
-            return;
-        }
-        QDir().mkpath(folder);
-        for (const QString& code : {QStringLiteral("ru"), QStringLiteral("en")}) {
-            LocalizationStore::shared().setLanguageCode(code);
-            settle();
-            if (prepare) {
-                prepare();
-            }
-            QTest::qWait(100);
-            window().grabWindow().save(folder + QStringLiteral("/settings-") + name + u'-' + code + QStringLiteral(".png"));
-        }
-        LocalizationStore::shared().setLanguageCode(QStringLiteral("ru"));
-        settle();
+        shotInBothLanguages(window(), QStringLiteral("settings-") + name, prepare);
     }
 };
 
@@ -196,20 +181,11 @@ TEST_F(SettingsWindowTest, DroppedBundlesAreAddedAndReturnWithNothingToSaveIsDon
     open();
     mac.addLogicBundle(QStringLiteral("/Volumes/Studio/Logic Pro.app"));
     // Dropped from the machine's file manager: a Logic Pro bundle and a text file.
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(mac.native(QStringLiteral("/Volumes/Studio/Logic Pro.app"))),
-                  QUrl::fromLocalFile(mac.native(QStringLiteral("/Users/tester/notes.txt")))});
     QQuickItem* zone = item(QStringLiteral("dropZone"));
     QTest::qWait(20);
-    const QPoint at = zone->mapToScene(QPointF(zone->width() / 2, zone->height() / 2)).toPoint();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&window(), &enter);
-    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&window(), &move);
-    EXPECT_TRUE(settings().viewModel().dropTargetHighlighted());
-    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&window(), &dropped);
-    settle();
+    dropOn(window(), zone->mapToScene(QPointF(zone->width() / 2, zone->height() / 2)).toPoint(),
+           {QUrl::fromLocalFile(mac.native(QStringLiteral("/Volumes/Studio/Logic Pro.app"))),
+            QUrl::fromLocalFile(mac.native(QStringLiteral("/Users/tester/notes.txt")))});
     EXPECT_FALSE(settings().viewModel().dropTargetHighlighted());
     ASSERT_EQ(launcher().settingsManager().apps().size(), 1);
     EXPECT_EQ(launcher().settingsManager().apps()[0].bundlePath, QStringLiteral("/Volumes/Studio/Logic Pro.app"));
