@@ -6,40 +6,22 @@ namespace vantrel {
 
 void LaunchCardListModel::setCards(const QList<LaunchCard>& cards)
 {
-    const bool sameRows = std::equal(cards.cbegin(), cards.cend(), m_cards.cbegin(), m_cards.cend(),
-                                     [](const LaunchCard& a, const LaunchCard& b) { return a.id == b.id; });
-    if (!sameRows) {
-        beginResetModel();
-        m_cards = cards;
-        endResetModel();
-        return;
-    }
-    for (qsizetype row = 0; row < cards.size(); ++row) {
-        if (m_cards[row] != cards[row]) {
-            m_cards[row] = cards[row];
-            Q_EMIT dataChanged(index(int(row)), index(int(row)));
-        }
-    }
+    replaceItems(cards, [](const LaunchCard& a, const LaunchCard& b) { return a.id == b.id; });
 }
 
 void LaunchCardListModel::retranslate()
 {
-    if (!m_cards.isEmpty()) {
-        Q_EMIT dataChanged(index(0), index(int(m_cards.size()) - 1));
+    if (!m_items.isEmpty()) {
+        Q_EMIT dataChanged(index(0), index(int(m_items.size()) - 1));
     }
-}
-
-int LaunchCardListModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : int(m_cards.size());
 }
 
 QVariant LaunchCardListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_cards.size()) {
+    if (!index.isValid() || index.row() >= m_items.size()) {
         return {};
     }
-    const LaunchCard& card = m_cards[index.row()];
+    const LaunchCard& card = m_items[index.row()];
     switch (role) {
     case CardIDRole:
         return card.id;

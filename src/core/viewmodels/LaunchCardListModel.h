@@ -1,16 +1,13 @@
 #pragma once
 
 #include "model/LaunchCard.h"
-
-#include <QAbstractListModel>
-#include <QList>
+#include "viewmodels/InPlaceListModel.h"
 
 namespace vantrel {
 
-// The launcher's cards for views, one row per card. A new list whose ids are the same in
-// the same order updates only the rows whose content changed, so a refresh keeps every
-// delegate (and its hover or spring) alive; any other change resets the model.
-class LaunchCardListModel final : public QAbstractListModel {
+// The launcher's cards for views, one row per card, updated in place while the ids stay
+// (a refresh keeps every delegate, and its hover or spring, alive).
+class LaunchCardListModel final : public InPlaceListModel<LaunchCard> {
     Q_OBJECT
 
 public:
@@ -28,14 +25,13 @@ public:
         ToolTipRole,
     };
 
-    using QAbstractListModel::QAbstractListModel;
+    using InPlaceListModel::InPlaceListModel;
 
     void setCards(const QList<LaunchCard>& cards);
     // The interface language changed: every row's texts are new.
     void retranslate();
-    const QList<LaunchCard>& cards() const { return m_cards; }
+    const QList<LaunchCard>& cards() const { return m_items; }
 
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
@@ -45,9 +41,6 @@ public:
     static QString accessibleName(const LaunchCard& card);
     static QString accessibleDescription(const LaunchCard& card);
     static QString toolTip(const LaunchCard& card);
-
-private:
-    QList<LaunchCard> m_cards;
 };
 
 } // namespace vantrel

@@ -6,29 +6,11 @@ namespace vantrel {
 
 void SettingsRowModel::setRows(const QList<Row>& rows)
 {
-    const bool sameRows = std::equal(rows.cbegin(), rows.cend(), m_rows.cbegin(), m_rows.cend(),
-                                     [](const Row& a, const Row& b) { return a.app.id == b.app.id; });
-    if (!sameRows) {
-        const bool countChanges = rows.size() != m_rows.size();
-        beginResetModel();
-        m_rows = rows;
-        endResetModel();
-        if (countChanges) {
-            Q_EMIT countChanged();
-        }
-        return;
+    const qsizetype before = m_items.size();
+    replaceItems(rows, [](const Row& a, const Row& b) { return a.app.id == b.app.id; });
+    if (m_items.size() != before) {
+        Q_EMIT countChanged();
     }
-    for (qsizetype row = 0; row < rows.size(); ++row) {
-        if (!(m_rows[row] == rows[row])) {
-            m_rows[row] = rows[row];
-            Q_EMIT dataChanged(index(int(row)), index(int(row)));
-        }
-    }
-}
-
-int SettingsRowModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : int(m_rows.size());
 }
 
 QString SettingsRowModel::note(const Row& row)
@@ -46,10 +28,10 @@ bool SettingsRowModel::hasRosettaToggle(const Row& row)
 
 QVariant SettingsRowModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size()) {
+    if (!index.isValid() || index.row() >= m_items.size()) {
         return {};
     }
-    const Row& row = m_rows[index.row()];
+    const Row& row = m_items[index.row()];
     switch (role) {
     case AppIDRole:
         return row.app.idText();
@@ -68,7 +50,7 @@ QVariant SettingsRowModel::data(const QModelIndex& index, int role) const
     case CanMoveUpRole:
         return index.row() > 0;
     case CanMoveDownRole:
-        return index.row() + 1 < m_rows.size();
+        return index.row() + 1 < m_items.size();
     default:
         return {};
     }

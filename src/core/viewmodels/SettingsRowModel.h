@@ -3,7 +3,8 @@
 #include "model/LogicApp.h"
 #include "model/LogicAppMetadata.h"
 
-#include <QAbstractListModel>
+#include "viewmodels/InPlaceListModel.h"
+
 #include <QHash>
 #include <QList>
 #include <QUuid>
@@ -16,7 +17,15 @@ namespace vantrel {
 // row shows: name, path, the note for a bundle that is missing or unreadable, which mode
 // toggles it offers and their state, and whether it can move. Rows whose ids stay in
 // place are updated in place.
-class SettingsRowModel final : public QAbstractListModel {
+struct SettingsRow {
+    LogicApp app;
+    std::optional<LogicAppMetadata> metadata;
+    bool existsOnDisk = false;
+
+    friend bool operator==(const SettingsRow&, const SettingsRow&) = default;
+};
+
+class SettingsRowModel final : public InPlaceListModel<SettingsRow> {
     Q_OBJECT
     Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
 
@@ -33,20 +42,12 @@ public:
         CanMoveDownRole,
     };
 
-    struct Row {
-        LogicApp app;
-        std::optional<LogicAppMetadata> metadata;
-        bool existsOnDisk = false;
-
-        friend bool operator==(const Row&, const Row&) = default;
-    };
-
-    using QAbstractListModel::QAbstractListModel;
+    using Row = SettingsRow;
+    using InPlaceListModel::InPlaceListModel;
 
     void setRows(const QList<Row>& rows);
-    const QList<Row>& rows() const { return m_rows; }
+    const QList<Row>& rows() const { return m_items; }
 
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
@@ -56,9 +57,6 @@ public:
 
 Q_SIGNALS:
     void countChanged();
-
-private:
-    QList<Row> m_rows;
 };
 
 } // namespace vantrel
