@@ -2,6 +2,7 @@
 # Installs every Debian package Vantrel needs to build, test and run on the simulated Mac.
 # Safe to repeat: packages already installed are skipped, and apt is not touched at all
 # when nothing is missing. Works as root and through sudo.
+# Usage: scripts/setup-debian.sh [--fuzz]   (--fuzz adds Clang and its libFuzzer runtime)
 set -euo pipefail
 
 packages=(
@@ -16,6 +17,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool
 )
+if [[ ${1:-} == --fuzz ]]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

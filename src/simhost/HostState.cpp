@@ -1,6 +1,7 @@
 #include "simhost/HostState.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -52,6 +53,61 @@ QString HostState::sequenceFile() const
 QString HostState::lockFile(const QString& name) const
 {
     return folder() + QStringLiteral("/locks/") + name + QStringLiteral(".lock");
+}
+QString HostState::fullDiskFile() const
+{
+    return folder() + QStringLiteral("/full-disk");
+}
+
+namespace {
+
+QString faultName(HostFault fault)
+{
+    switch (fault) {
+    case HostFault::openFails:
+        return QStringLiteral("open-fails");
+    case HostFault::openHangs:
+        return QStringLiteral("open-hangs");
+    case HostFault::workspaceOpenFails:
+        return QStringLiteral("workspace-open-fails");
+    }
+    return {};
+}
+
+} // namespace
+
+bool HostState::hasFault(HostFault fault) const
+{
+    return QFileInfo::exists(folder() + QStringLiteral("/faults/") + faultName(fault));
+}
+
+void HostState::setFault(HostFault fault, bool on) const
+{
+    const QString path = folder() + QStringLiteral("/faults/") + faultName(fault);
+    if (on) {
+        QDir().mkpath(folder() + QStringLiteral("/faults"));
+        writeStateFile(path, {});
+    } else {
+        QFile::remove(path);
+    }
+}
+
+QStringList HostState::fullFolders() const
+{
+    QFile file(fullDiskFile());
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+void HostState::setFullFolders(const QStringList& folders) const
+{
+    if (folders.isEmpty()) {
+        QFile::remove(fullDiskFile());
+    } else {
+        writeStateFile(fullDiskFile(), folders.join(u'\n').toUtf8() + '\n');
+    }
 }
 
 bool writeStateFile(const QString& path, const QByteArray& bytes)

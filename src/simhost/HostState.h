@@ -3,8 +3,16 @@
 #include <QByteArray>
 #include <QLockFile>
 #include <QString>
+#include <QStringList>
 
 namespace vantrel::sim {
+
+// Trouble the host itself can be made to show, so tests and demos can reproduce it.
+enum class HostFault {
+    openFails,          // the open command exits with status 1 without starting anything
+    openHangs,          // the open command never returns
+    workspaceOpenFails, // the workspace's open calls report an error
+};
 
 // Where the simulated Mac keeps its own state, under "<root>/.simhost". Every process
 // that shares the root (the launcher, vantrel-sim, the stand-in Logic Pro copies) finds
@@ -23,7 +31,16 @@ public:
     QString keyboardFile() const;           // keyboard.json: held key codes and flags
     QString showInfoServiceOffFile() const; // present: "Finder/Show Info" fails
     QString sequenceFile() const;           // the last launch sequence number
+    QString fullDiskFile() const;           // full-disk: host folders, one a line, where writes fail
     QString lockFile(const QString& name) const;
+
+    // A fault is on while its file faults/<name> exists.
+    bool hasFault(HostFault fault) const;
+    void setFault(HostFault fault, bool on) const;
+
+    // The folders (host paths, "~" allowed) in which every write fails, as on a full disk.
+    QStringList fullFolders() const;
+    void setFullFolders(const QStringList& folders) const;
 
 private:
     QString m_root;

@@ -1,6 +1,7 @@
 #include "simhost/RootedFileSystem.h"
 
 #include "platform/HostPath.h"
+#include "simhost/HostState.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,6 +68,22 @@ std::optional<QString> RootedFileSystem::confined(const QString& path) const
         }
         probe = parent;
     }
+}
+
+bool RootedFileSystem::onFullDisk(const QString& path) const
+{
+    const QStringList folders = HostState(m_root).fullFolders();
+    if (folders.isEmpty()) {
+        return false;
+    }
+    const QString host = HostPath::standardized(expandTilde(path));
+    for (const QString& folder : folders) {
+        const QString full = HostPath::standardized(expandTilde(folder));
+        if (host == full || host.startsWith(full == u"/" ? full : full + u'/')) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<QString> RootedFileSystem::nativePath(const QString& path) const
@@ -144,7 +161,7 @@ std::optional<QByteArray> RootedFileSystem::readPrefix(const QString& path, qint
 bool RootedFileSystem::write(const QString& path, const QByteArray& data)
 {
     auto native = confined(path);
-    if (!native) {
+    if (!native || onFullDisk(path)) {
         return false;
     }
     QFile file(*native);
@@ -157,7 +174,7 @@ bool RootedFileSystem::write(const QString& path, const QByteArray& data)
 bool RootedFileSystem::append(const QString& path, const QByteArray& data)
 {
     auto native = confined(path);
-    if (!native || !QFileInfo(*native).isFile()) {
+    if (!native || onFullDisk(path) || !QFileInfo(*native).isFile()) {
         return false;
     }
     QFile file(*native);
@@ -170,7 +187,7 @@ bool RootedFileSystem::append(const QString& path, const QByteArray& data)
 bool RootedFileSystem::writeAtomically(const QString& path, const QByteArray& data)
 {
     auto native = confined(path);
-    if (!native) {
+    if (!native || onFullDisk(path)) {
         return false;
     }
     QSaveFile file(*native);
@@ -187,6 +204,9 @@ bool RootedFileSystem::writeAtomically(const QString& path, const QByteArray& da
 bool RootedFileSystem::createDirectories(const QString& path)
 {
     auto native = confined(path);
+    if (native && onFullDisk(path) && !QFileInfo(*native).isDir()) {
+        return false;
+    }
     return native && QDir().mkpath(*native);
 }
 

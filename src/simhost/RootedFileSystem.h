@@ -9,7 +9,8 @@ namespace vantrel::sim {
 // The simulated Mac's disk: every host path lives under one root folder
 // ("/Applications/X" ↔ "<root>/Applications/X", "~" ↔ "<root>/Users/<name>").
 // Nothing reaches outside the root: ".." cannot climb above it, and a symbolic link whose
-// target lies outside it (or that loops) is treated as absent.
+// target lies outside it (or that loops) is treated as absent. Writes fail in the folders
+// the host state lists as full.
 class RootedFileSystem final : public FileSystem {
 public:
     RootedFileSystem(QString rootFolder, QString userName);
@@ -41,6 +42,8 @@ private:
     // existing ancestor, resolves inside the root.
     std::optional<QString> confined(const QString& path) const;
     bool insideRoot(const QString& canonical) const;
+    // Whether `path` lies in a folder the host says is full (HostState::fullFolders).
+    bool onFullDisk(const QString& path) const;
 
     QString m_root;          // absolute, clean
     QString m_canonicalRoot; // links resolved, for confinement checks

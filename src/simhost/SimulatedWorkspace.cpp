@@ -109,6 +109,11 @@ RunningApplicationPtr SimulatedWorkspace::liveInstance(const QString& bundlePath
 
 Task<OpenResult> SimulatedWorkspace::launch(QString bundlePath, OpenConfiguration configuration, QStringList documents)
 {
+    if (!m_servesOpenCommand && m_state.hasFault(HostFault::workspaceOpenFails)) {
+        co_return OpenResult{nullptr, QStringLiteral("The application “") + HostPath::baseName(bundlePath)
+                                          + QStringLiteral("” could not be launched because a miscellaneous error "
+                                                           "occurred.")};
+    }
     AppLauncher launcher(m_fileSystem, m_state);
     QString error;
     auto started = launcher.start(bundlePath, architectureName(configuration.architecture), documents, &error);

@@ -30,6 +30,10 @@ public:
 
     void setDesktopHook(DesktopHook hook) { m_desktopHook = std::move(hook); }
 
+    // The open command starts applications through this same workspace, but the host's
+    // workspace fault (HostFault::workspaceOpenFails) is not its fault.
+    void setServesOpenCommand(bool serves) { m_servesOpenCommand = serves; }
+
     // A running-application record for a registry entry of this host.
     RunningApplicationPtr applicationFor(qint64 pid) const;
 
@@ -40,6 +44,7 @@ private:
     std::shared_ptr<RootedFileSystem> m_fileSystem;
     HostState m_state;
     DesktopHook m_desktopHook;
+    bool m_servesOpenCommand = false;
 };
 
 } // namespace vantrel::sim

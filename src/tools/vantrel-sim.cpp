@@ -27,6 +27,7 @@
 
 #include <QCoreApplication>
 
+#include <QMap>
 #include <QProcess>
 #include <QTextStream>
 #include <QTimer>
@@ -80,6 +81,10 @@ $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac.
   rosetta on|off                install or remove Rosetta 2
   launch-services on|off        make the architecture preference setter present or absent
   service on|off                make the "Finder/Show Info" service succeed or fail
+  fault open-fails|open-hangs|workspace-open-fails on|off
+                                make the open command fail or hang, or the workspace's
+                                open calls fail
+  full-disk [FOLDER…]           make every write in the folders fail; none: writes work
   add-entry KIND                add a helper, extension, quicklook, accessory or stale entry
   cards                         the installations and launch cards Vantrel would show
   launch [--mode native|rosetta] [--action ACTION] [--project PATH] APP
@@ -123,12 +128,18 @@ int openCommand(SimulatedMac& mac, const QStringList& args)
     if (app.isEmpty()) {
         return fail(QStringLiteral("open: no application given (-a APP)"));
     }
+    if (mac.state().hasFault(HostFault::openFails)) {
+        return fail(QStringLiteral("LSOpenURLsWithRole() failed with error -10810 for the file ") + app
+                    + QStringLiteral("."));
+    }
+    hang = hang || mac.state().hasFault(HostFault::openHangs);
     while (hang) {
         pause(); // until a signal ends the process
     }
     // The workspace does what the real command does: hand documents to a running copy
     // (or start one with them), start a new instance with -n, in the asked architecture.
     SimulatedWorkspace& workspace = *mac.workspace();
+    workspace.setServesOpenCommand(true);
     const QUrl appURL = HostPath::fileURL(HostPath::standardized(app));
     auto opening = documents.isEmpty() ? workspace.openApplication(appURL, configuration)
                                        : workspace.openDocuments(documents, appURL, configuration);
@@ -531,6 +542,20 @@ int main(int argc, char** argv)
     }
     if (command == u"service") {
         return toggleCommand(args, [&](bool on) { SimulatedScripting::setShowInfoServiceAvailable(mac.state(), on); });
+    }
+    if (command == u"fault") {
+        static const QMap<QString, HostFault> faults{{QStringLiteral("open-fails"), HostFault::openFails},
+                                                     {QStringLiteral("open-hangs"), HostFault::openHangs},
+                                                     {QStringLiteral("workspace-open-fails"),
+                                                      HostFault::workspaceOpenFails}};
+        if (!faults.contains(args.value(0))) {
+            return fail(QStringLiteral("fault: open-fails, open-hangs or workspace-open-fails"), 2);
+        }
+        return toggleCommand(args.mid(1), [&](bool on) { mac.state().setFault(faults.value(args[0]), on); });
+    }
+    if (command == u"full-disk") {
+        mac.state().setFullFolders(args);
+        return 0;
     }
     if (command == u"add-entry") {
         return addEntryCommand(mac, args);

@@ -6,6 +6,7 @@
 #include <plist/plist.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -45,6 +46,21 @@ std::uint64_t readBigEndian(const unsigned char* p, int size)
         value = (value << 8) | p[i];
     }
     return value;
+}
+
+// libplist hands dates over as 32-bit seconds from 2001-01-01 (1932-12-13 to 2069-01-19)
+// and silently wraps anything beyond, so such a date cannot be taken whole.
+constexpr double earliestDate = double(std::numeric_limits<std::int32_t>::min());
+constexpr double latestDate = double(std::numeric_limits<std::int32_t>::max());
+
+bool dateInRange(const unsigned char* bigEndianDouble)
+{
+    const std::uint64_t bits = readBigEndian(bigEndianDouble, 8);
+    double seconds = 0;
+    std::memcpy(&seconds, &bits, sizeof seconds);
+    // Within the second before the origin the fraction's sign is lost (-0.5 s reads as 0.5 s).
+    return std::isfinite(seconds) && seconds >= earliestDate && seconds < latestDate
+           && !(seconds < 0 && seconds > -1);
 }
 
 // Walks a binary property list's object graph without recursion: every reference in
@@ -150,7 +166,7 @@ private:
         case 0x2:
             return nibble <= 4 && fits(cursor, std::uint64_t(1) << nibble);
         case 0x3:
-            return marker == 0x33 && fits(cursor, 8);
+            return marker == 0x33 && fits(cursor, 8) && dateInRange(m_data + cursor);
         case 0x4:
             return lengthAt(cursor, nibble, length) && fits(cursor, length);
         case 0x5:
@@ -175,8 +191,13 @@ private:
             if (!lengthAt(cursor, nibble, length)) {
                 return false;
             }
+            // Every reference takes at least a byte; checked first so that doubling a
+            // dictionary's count cannot wrap. One object may be referred to many times.
+            if (!fits(cursor, length)) {
+                return false;
+            }
             const std::uint64_t refs = type == 0xD ? length * 2 : length;
-            if (length > m_count * 2 || !fits(cursor, refs, std::uint64_t(m_refSize))) {
+            if (!fits(cursor, refs, std::uint64_t(m_refSize))) {
                 return false;
             }
             children.reserve(std::size_t(refs));
@@ -262,6 +283,20 @@ bool xmlAcceptable(const QByteArray& data)
 {
     if (data.contains('\0')) {
         return false;
+    }
+    // Dates: only those libplist can hand over whole (see dateInRange).
+    static const QByteArray dateTag = QByteArrayLiteral("<date>");
+    for (qsizetype at = data.indexOf(dateTag); at >= 0; at = data.indexOf(dateTag, at + 1)) {
+        const qsizetype start = at + dateTag.size();
+        const qsizetype end = data.indexOf('<', start);
+        const QString text = QString::fromLatin1(data.mid(start, end < 0 ? 64 : std::min<qsizetype>(end - start, 64)));
+        const QDateTime date = QDateTime::fromString(text.trimmed(), Qt::ISODate);
+        if (date.isValid()) {
+            const double seconds = double(referenceDate().secsTo(date));
+            if (seconds < earliestDate || seconds >= latestDate) {
+                return false;
+            }
+        }
     }
     int depth = 0;
     const char* p = data.constData();
@@ -434,7 +469,11 @@ std::optional<QVariant> toVariant(plist_t node, int depth)
         int32_t sec = 0;
         int32_t usec = 0;
         plist_get_date_val(node, &sec, &usec);
-        return QVariant(referenceDate().addMSecs(qint64(sec) * 1000 + usec / 1000));
+        // A binary date is a double that libplist splits into whole seconds, truncated
+        // towards zero, and the fraction's size in µs, truncated too: -1.055 s comes as
+        // (-1, 54999). Rounding to the millisecond keeps a date steady across rewrites.
+        const qint64 fraction = std::lround(std::abs(usec) / 1000.0);
+        return QVariant(referenceDate().addMSecs(qint64(sec) * 1000 + (sec < 0 ? -fraction : fraction)));
     }
     case PLIST_NONE:
     default:

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
 
 using vantrel::PropertyList;
@@ -315,4 +316,43 @@ TEST(PropertyList, HostileBinaryGraphsAreRefused)
     auto parsed = PropertyList::parse(binaryPlist(small));
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->toList().size(), 2);
+}
+
+TEST(PropertyList, DatesAreKeptToTheMillisecondAndRefusedWhereTheyWouldWrap)
+{
+    // libplist hands dates over as 32-bit seconds and truncates binary fractions.
+    auto binaryDate = [](double secondsSince2001) {
+        quint64 bits = 0;
+        std::memcpy(&bits, &secondsSince2001, sizeof bits);
+        QByteArray object(1, char(0x33));
+        appendBigEndian(object, bits, 8);
+        return binaryPlist({object});
+    };
+    const auto read = PropertyList::parse(binaryDate(806010798.261)); // 2026-07-16 …:18.261
+    ASSERT_TRUE(read.has_value());
+    auto rewritten = PropertyList::parse(*PropertyList::serialize(*read, Format::Binary));
+    ASSERT_TRUE(rewritten.has_value());
+    EXPECT_EQ(rewritten->toDateTime(), read->toDateTime());
+    EXPECT_EQ(read->toDateTime().time().msec(), 261);
+    const auto beforeOrigin = PropertyList::parse(binaryDate(-1547949.055)); // 2000-12-14 …:50.945
+    ASSERT_TRUE(beforeOrigin.has_value());
+    EXPECT_EQ(beforeOrigin->toDateTime().time().msec(), 945);
+    EXPECT_EQ(PropertyList::parse(*PropertyList::serialize(*beforeOrigin, Format::Binary))->toDateTime(),
+              beforeOrigin->toDateTime());
+
+    EXPECT_FALSE(PropertyList::parse(binaryDate(3.2e9)).has_value()) << "2102 would come back as 1933";
+    EXPECT_FALSE(PropertyList::parse(binaryDate(std::numeric_limits<double>::quiet_NaN())).has_value());
+    const QByteArray farFuture("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>until</key>"
+                               "<date>4001-01-01T00:00:00Z</date></dict></plist>");
+    EXPECT_FALSE(PropertyList::parse(farFuture).has_value());
+    EXPECT_TRUE(PropertyList::parse(QByteArray(farFuture).replace("4001", "2031")).has_value());
+}
+
+TEST(PropertyList, AnArrayMayReferToOneObjectManyTimes)
+{
+    // Writers merge equal values: ten zeros are ten references to one integer object.
+    const QByteArray zero("\x10\x00", 2);
+    const auto read = PropertyList::parse(binaryPlist({arrayOf(QList<quint32>(10, 1)), zero}));
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->toList(), QVariantList(10, QVariant(qint64(0))));
 }
