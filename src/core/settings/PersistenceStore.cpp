@@ -61,6 +61,9 @@ QList<LogicApp> PersistenceStore::loadApps()
     const auto fromFile = decode(file);
     // The copy is looked at even when the file wins: a save replaces it too.
     const auto fromCopy = copy == file && fromFile ? fromFile : decode(copy);
+    if (fromCopy && m_defaults->boolValue(QString::fromLatin1(staleFileKey)).value_or(false)) {
+        return *fromCopy; // the file missed the last saves
+    }
     return fromFile ? *fromFile : fromCopy.value_or(QList<LogicApp>{});
 }
 
@@ -92,7 +95,14 @@ void PersistenceStore::saveApps(const QList<LogicApp>& apps)
         return;
     }
     FileSystem& fileSystem = m_fileSystem;
-    m_ioQueue.post([&fileSystem, path, bytes] { fileSystem.writeAtomically(path, bytes); });
+    m_ioQueue.post([&fileSystem, defaults = m_defaults, path, bytes] {
+        const QString staleKey = QString::fromLatin1(staleFileKey);
+        if (!fileSystem.writeAtomically(path, bytes)) {
+            defaults->setValue(staleKey, true);
+        } else if (defaults->value(staleKey)) {
+            defaults->removeValue(staleKey);
+        }
+    });
     m_defaults->setValue(QString::fromLatin1(defaultsKey), bytes);
 }
 

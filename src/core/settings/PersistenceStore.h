@@ -24,9 +24,14 @@ class UserDefaults;
 // never overwritten unseen: the first save after such a load first keeps its bytes in
 // "logic-apps.json.unreadable-<UTC time stamp>" beside the file and says so in the launch
 // log. If they cannot be kept, that save writes nothing.
+//
+// A file write that fails (a full disk) leaves the previous file, older than the defaults
+// copy; "logicAppsFileIsStale" in the defaults says so until a write succeeds, and loads
+// take the copy meanwhile, so the last saved list is what the next start sees.
 class PersistenceStore final : public LogicAppStoring {
 public:
     static constexpr const char* defaultsKey = "logicApps";
+    static constexpr const char* staleFileKey = "logicAppsFileIsStale";
 
     // Over the current host's standard defaults and disk.
     PersistenceStore();

@@ -1,0 +1,325 @@
+// End to end: one launch per injected fault on a fresh simulated Mac with real stand-in
+// Logic Pro processes, the engine's pauses in virtual time. Every row launches the same
+// copy under Rosetta in Safe Mode with a project (so Control is held and Logic's startup
+// action is overridden), then checks the outcome and message and what is left behind:
+// Logic's startup action with its type, Control, the Launch Services preference, the
+// processes still running and the launch log. The matrix is printed as a table.
+#include "async/Spawner.h"
+#include "launch/LaunchManager.h"
+#include "model/LauncherError.h"
+#include "platform/HostPath.h"
+#include "settings/PersistenceStore.h"
+#include "simhost/AppLauncher.h"
+#include "simhost/EventLog.h"
+#include "simhost/ProcessRegistry.h"
+#include "simhost/SimulatedCommandRunner.h"
+#include "simhost/SimulatedKeyboard.h"
+#include "simhost/SimulatedLaunchServices.h"
+#include "simhost/StandInBehavior.h"
+#include "support/HybridDriver.h"
+#include "support/LaunchLogReader.h"
+#include "support/TaskTesting.h"
+#include "support/TempSimulatedMac.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <qcoro/qcorotask.h>
+
+#include <functional>
+#include <csignal>
+#include <iostream>
+
+using namespace vantrel;
+using namespace vantrel::sim;
+using namespace vantrel::testing;
+
+namespace {
+
+const QString logicPath = QStringLiteral("/Applications/Logic Pro.app");
+const QString otherPath = QStringLiteral("/Applications/Logic Pro X.app");
+const QString project = QStringLiteral("/Users/tester/Music/Song.logicx");
+const QString listPath = QStringLiteral("~/Library/Application Support/Vantrel/logic-apps.json");
+const QString logPath = QStringLiteral("~/Library/Logs/Vantrel/launch.log");
+const QString logicDomain = QStringLiteral("com.apple.logic10");
+
+// One simulated Mac for one row: Rosetta installed, English texts, Logic's startup action
+// stored as the string "2" (as a script may leave it), the project on disk.
+struct Scene {
+    TempSimulatedMac mac;
+    QVariantMap behavior;                      // of the launched copy's stand-in
+    std::chrono::milliseconds openLimit{60000}; // the open command's time limit
+    std::function<void(Scene&)> afterManager;   // faults that need the launch manager made
+
+    Scene()
+    {
+        mac.mac().setRosettaInstalled(true);
+        mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
+        mac.writeFile(QStringLiteral("~/Music/Song.logicx/Alternatives/000/ProjectData"), "x");
+        logic()->setValue(QStringLiteral("startupAction"), QStringLiteral("2"));
+    }
+
+    std::shared_ptr<UserDefaults> logic() { return mac.host().preferences().suite(logicDomain); }
+    HostState state() { return mac.mac().state(); }
+    void simTool(const QStringList& arguments)
+    {
+        QProcess tool;
+        tool.start(AppLauncher::toolPath(), QStringList{QStringLiteral("--root"), mac.root()} + arguments);
+        ASSERT_TRUE(tool.waitForFinished(10000));
+        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    }
+    int liveStandIns()
+    {
+        int live = 0;
+        for (const auto& application : mac.host().workspace().runningApplications()) {
+            live += !application->isTerminated() && ::kill(pid_t(application->processIdentifier()), 0) == 0;
+        }
+        return live;
+    }
+};
+
+struct Expected {
+    QString message;        // the error's text; empty for success
+    QString lastEngineLine; // the launch log's last line before the delayed restore
+    QString lsPreference;   // the Launch Services preference afterwards ("" = none)
+    int processes = 1;      // live stand-ins (Logic and helpers) afterwards
+    std::optional<QVariant> startupAction = QVariant(QStringLiteral("2"));
+    bool logKept = true;
+};
+
+struct Row {
+    const char* fault;
+    std::function<void(Scene&)> inject;
+    Expected expected;
+    std::function<void(Scene&)> alsoCheck = {};
+};
+
+struct Observed {
+    QString outcome; // "launched", or the error's text
+    QString lsPreference;
+    QString startupAction;
+    bool controlReleased = false;
+    int processes = 0;
+    QString log;
+};
+
+QString describe(const std::optional<QVariant>& value)
+{
+    if (!value) {
+        return QStringLiteral("absent");
+    }
+    return value->toString() + QStringLiteral(" (") + QString::fromLatin1(value->typeName()) + u')';
+}
+
+Observed runRow(const Row& row)
+{
+    Scene scene;
+    row.inject(scene);
+    scene.mac.addLogicBundle(logicPath, scene.behavior);
+
+    SimulatedCommandRunner runner(scene.mac.root(), scene.openLimit);
+    auto collaborators = LaunchManager::Collaborators::fromCurrentHost();
+    collaborators.commandRunner = &runner;
+    LaunchManager manager(collaborators);
+    if (scene.afterManager) {
+        scene.afterManager(scene);
+    }
+
+    TaskOutcome<void> outcome;
+    auto task = observe(manager.launch(HostPath::fileURL(logicPath), LaunchArchitecture::rosetta,
+                                       LaunchAction::launchSafeMode, false, HostPath::fileURL(project)),
+                        outcome);
+    EXPECT_TRUE(runHybrid(scene.mac.clock(), task, 60000)) << row.fault << ": the launch did not end";
+    const QString message = outcome.error ? LauncherError::localizedDescription(outcome.error) : QString();
+    auto pending = manager.pendingWork().waitForPending();
+    EXPECT_TRUE(runHybrid(scene.mac.clock(), pending)) << row.fault << ": the delayed restore did not end";
+    const QStringList log = launchLogMessages(scene.mac.native(logPath));
+
+    Observed seen;
+    seen.outcome = outcome.error ? message : QStringLiteral("launched");
+    seen.lsPreference = SimulatedLaunchServices::preference(scene.state(), logicPath);
+    const auto startupAction = scene.logic()->value(QStringLiteral("startupAction"));
+    seen.startupAction = describe(startupAction);
+    const QStringList keys = EventLog(scene.state()).events().filter(QStringLiteral("key-"));
+    seen.controlReleased = SimulatedKeyboard::heldKeys(scene.state()).isEmpty()
+                           && keys.filter(QStringLiteral("key-down")).size() == keys.filter(QStringLiteral("key-up")).size();
+    seen.processes = scene.liveStandIns();
+    seen.log = log.isEmpty() ? QStringLiteral("none") : QString::number(log.size()) + QStringLiteral(" lines");
+
+    const Expected& expected = row.expected;
+    SCOPED_TRACE(row.fault);
+    EXPECT_EQ(message, expected.message);
+    EXPECT_EQ(seen.lsPreference, expected.lsPreference);
+    EXPECT_EQ(startupAction, expected.startupAction) << "value and type";
+    EXPECT_TRUE(seen.controlReleased) << keys.join(u'\n').toStdString();
+    EXPECT_EQ(seen.processes, expected.processes);
+    if (expected.logKept) {
+        // The request is logged first (after what a start logged before it), and the
+        // engine's last line closes the launch; only the restore of Logic's startup action,
+        // a task of its own, may come after it.
+        const QString request = QStringLiteral("launch request mode=rosetta action=launchSafeMode path=") + logicPath
+                                + QStringLiteral(" doc=") + project;
+        const QStringList launchLines = log.mid(log.indexOf(request));
+        EXPECT_EQ(launchLines.value(0), request);
+        QStringList closing = launchLines;
+        closing.removeAll(QStringLiteral("startupAction restored after document open"));
+        EXPECT_EQ(closing.value(closing.size() - 1), expected.lastEngineLine)
+            << closing.mid(closing.size() - 4).join(QStringLiteral(" | ")).toStdString();
+        const bool overridden = log.contains(QStringLiteral("startupAction → doNothing for document open"));
+        EXPECT_EQ(log.count(QStringLiteral("startupAction restored after document open")), overridden ? 1 : 0);
+    } else {
+        EXPECT_TRUE(log.isEmpty()) << log.join(u'\n').toStdString();
+    }
+    if (row.alsoCheck) {
+        row.alsoCheck(scene);
+    }
+    return seen;
+}
+
+QString cell(const QString& text, int width)
+{
+    return text.left(width).leftJustified(width);
+}
+
+} // namespace
+
+TEST(FaultMatrix, EveryInjectedFaultEndsAsSpecifiedAndLeavesNothingChanged)
+{
+    const QString launched = QStringLiteral("launch OK as rosetta; LS pref left at x86_64 (not restored)");
+    const QString viaWorkspace = QStringLiteral("NSWorkspace launch OK; LS pref left at rosetta");
+    const QString x86 = QStringLiteral("x86_64");
+    const QString restored = QStringLiteral("arm64");
+    auto failed = [](const QString& why) -> QString {
+        return QStringLiteral("launch FAILED: ") + why + QStringLiteral("; LS pref restored");
+    };
+    const QString documentRefused = QStringLiteral("Launch failed: Could not open project in Logic Pro: ") + project;
+    const QString didNotStart = QStringLiteral("Launch failed: Logic Pro did not start in Rosetta mode.");
+    const QString workspaceFailed = QStringLiteral("Launch failed: The application “Logic Pro” could not be launched "
+                                                   "because a miscellaneous error occurred.");
+    const QString noSetter = QStringLiteral("Could not adjust Logic Pro preferences: Cannot force Rosetta: Launch "
+                                            "Services architecture preference is unavailable.");
+    const QString noRosetta = QStringLiteral("Rosetta 2 is not installed. Install it from System Settings or run "
+                                             "`softwareupdate --install-rosetta`.");
+
+    const QList<Row> rows = {
+        {"none", [](Scene&) {}, {{}, launched, x86}},
+        {"wrong architecture",
+         [](Scene& s) { s.behavior.insert(QStringLiteral("wrongArchitecture"), true); },
+         {QStringLiteral("Launch failed: NSWorkspace returned arm64 (Native) instead of Rosetta."),
+          failed(QStringLiteral("Launch failed: NSWorkspace returned arm64 (Native) instead of Rosetta.")), restored,
+          2}},
+        {"never finishes launching",
+         [](Scene& s) { s.behavior.insert(QStringLiteral("neverFinishesLaunching"), true); },
+         {{}, launched, x86}},
+        {"another copy refuses to quit",
+         [](Scene& s) {
+             s.mac.addLogicBundle(otherPath, {{QStringLiteral("refusesToQuit"), true}});
+             auto other = QCoro::waitFor(s.mac.host().workspace().openApplication(HostPath::fileURL(otherPath),
+                                                                                   {true, std::nullopt, false}));
+             ASSERT_TRUE(other.application);
+         },
+         {QStringLiteral("Operation cancelled."),
+          QStringLiteral("Logic still running after quit request — treating as user cancel"), QString(), 1}},
+        {"refuses documents",
+         [](Scene& s) { s.behavior.insert(QStringLiteral("refusesDocuments"), true); },
+         {documentRefused, failed(documentRefused), restored, 2}},
+        {"crashes after start",
+         [](Scene& s) { s.behavior.insert(QStringLiteral("crashAfter"), 0.0); },
+         {didNotStart, failed(didNotStart), restored, 0}},
+        {"open exits non-zero", [](Scene& s) { s.state().setFault(HostFault::openFails, true); },
+         {{}, viaWorkspace, x86}},
+        {"open hangs",
+         [](Scene& s) {
+             s.state().setFault(HostFault::openHangs, true);
+             s.openLimit = std::chrono::milliseconds(500);
+         },
+         {{}, viaWorkspace, x86}},
+        {"open and the workspace open fail",
+         [](Scene& s) {
+             s.state().setFault(HostFault::openFails, true);
+             s.state().setFault(HostFault::workspaceOpenFails, true);
+         },
+         {workspaceFailed, failed(workspaceFailed), restored, 0}},
+        {"Launch Services setter absent",
+         [](Scene& s) { SimulatedLaunchServices::setAvailable(s.state(), false); },
+         {noSetter, QStringLiteral("canLaunch failed: ") + noSetter, QString(), 0}},
+        {"Rosetta absent", [](Scene& s) { s.mac.mac().setRosettaInstalled(false); },
+         {noRosetta, QStringLiteral("canLaunch failed: ") + noRosetta, QString(), 0}},
+        {"helper and stale entries",
+         [](Scene& s) {
+             s.simTool({QStringLiteral("add-entry"), QStringLiteral("helper")});
+             s.simTool({QStringLiteral("add-entry"), QStringLiteral("stale")});
+         },
+         {{}, launched, x86, 2}},
+        {"log folder replaced by a file",
+         [](Scene& s) {
+             QDir(s.mac.native(QStringLiteral("~/Library/Logs/Vantrel"))).removeRecursively();
+             s.mac.writeFile(QStringLiteral("~/Library/Logs/Vantrel"), "not a folder");
+         },
+         {{}, {}, x86, 1, QVariant(QStringLiteral("2")), false}},
+        {"log folder removed while running",
+         [](Scene& s) {
+             s.afterManager = [](Scene& scene) {
+                 QDir(scene.mac.native(QStringLiteral("~/Library/Logs/Vantrel"))).removeRecursively();
+             };
+         },
+         {{}, {}, x86, 1, QVariant(QStringLiteral("2")), false}},
+        {"corrupt installation list",
+         [](Scene& s) {
+             s.mac.writeFile(listPath, "[{\"id\": 7, \"displayName\": \xff\xfe garbage");
+             PersistenceStore store;
+             store.saveApps(store.loadApps());
+         },
+         {{}, launched, x86},
+         [](Scene& s) {
+             const QStringList aside = QDir(QFileInfo(s.mac.native(listPath)).path())
+                                           .entryList({QStringLiteral("logic-apps.json.unreadable-*")});
+             ASSERT_EQ(aside.size(), 1);
+             EXPECT_EQ(s.mac.readFile(QFileInfo(listPath).path() + u'/' + aside[0]),
+                       QByteArray("[{\"id\": 7, \"displayName\": \xff\xfe garbage"));
+         }},
+        {"corrupt Logic preference file",
+         [](Scene& s) {
+             s.mac.writeFile(QStringLiteral("~/Library/Preferences/com.apple.logic10.plist"),
+                             QByteArray("bplist00\x01\x02\xff\xfe garbage garbage garbage garbage", 44));
+         },
+         {{}, launched, x86, 1, std::nullopt}},
+        {"full disk: the installation list",
+         [](Scene& s) {
+             PersistenceStore store;
+             const LogicApp first = LogicApp::make(QStringLiteral("Logic Pro"), logicPath, false);
+             store.saveApps({first});
+             store.loadApps();
+             s.state().setFullFolders({QStringLiteral("~/Library/Application Support")});
+             store.saveApps({first, LogicApp::make(QStringLiteral("Logic Pro X"), otherPath, true)});
+         },
+         {{}, launched, x86},
+         [](Scene& s) {
+             EXPECT_EQ(LogicApp::decodeList(s.mac.readFile(listPath).value_or(QByteArray()))->size(), 1)
+                 << "the old file stays whole";
+             EXPECT_EQ(PersistenceStore().loadApps().size(), 2) << "the next start sees the last saved list";
+         }},
+        {"full disk: the preferences",
+         [](Scene& s) { s.state().setFullFolders({QStringLiteral("~/Library/Preferences")}); },
+         {{}, launched, x86}},
+    };
+
+    std::cout << '\n'
+              << cell(QStringLiteral("fault"), 34).toStdString() << cell(QStringLiteral("LS pref"), 9).toStdString()
+              << cell(QStringLiteral("startupAction"), 16).toStdString() << cell(QStringLiteral("Control"), 10).toStdString()
+              << cell(QStringLiteral("running"), 9).toStdString() << cell(QStringLiteral("log"), 11).toStdString()
+              << "outcome\n"
+              << std::string(160, '-') << '\n';
+    for (const Row& row : rows) {
+        const Observed seen = runRow(row);
+        std::cout << cell(QString::fromUtf8(row.fault), 34).toStdString()
+                  << cell(seen.lsPreference.isEmpty() ? QStringLiteral("none") : seen.lsPreference, 9).toStdString()
+                  << cell(seen.startupAction, 16).toStdString()
+                  << cell(seen.controlReleased ? QStringLiteral("released") : QStringLiteral("HELD"), 10).toStdString()
+                  << cell(QString::number(seen.processes), 9).toStdString() << cell(seen.log, 11).toStdString()
+                  << seen.outcome.toStdString() << '\n';
+    }
+}
