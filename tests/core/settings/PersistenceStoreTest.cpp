@@ -1,5 +1,4 @@
 #include "settings/PersistenceStore.h"
-#include "helpers/BurstLists.h"
 #include "installations/ArchitectureDetector.h"
 #include "installations/LogicScanner.h"
 #include "log/LaunchLogger.h"
@@ -13,8 +12,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -228,28 +225,4 @@ TEST(PersistenceStore, QuickSavesEndWithTheLastList)
     } // the store finishes its queued writes before it goes
     EXPECT_EQ(LogicApp::decodeList(mac.readFile(filePath).value_or(QByteArray())), QList<LogicApp>{apps[0]});
     EXPECT_EQ(PersistenceStore().loadApps(), QList<LogicApp>{apps[0]});
-}
-
-TEST(PersistenceStore, AProcessKilledInMidBurstLeavesAWholeList)
-{
-    const QList<LogicApp> candidates[2] = {burstList(0), burstList(1)};
-    for (int round = 0; round < 3; ++round) {
-        TempSimulatedMac mac;
-        QProcess burst;
-        burst.start(QStringLiteral(VANTREL_STORE_BURST_HELPER), {mac.root()});
-        ASSERT_TRUE(burst.waitForStarted());
-        ASSERT_TRUE(burst.waitForReadyRead(10000));
-        QThread::msleep(150 + 70 * round);
-        burst.kill(); // SIGKILL: no chance to finish anything
-        burst.waitForFinished();
-
-        const auto file = LogicApp::decodeList(mac.readFile(filePath).value_or(QByteArray()));
-        ASSERT_TRUE(file) << "the file must be a whole list";
-        EXPECT_TRUE(*file == candidates[0] || *file == candidates[1]);
-        const auto copy = LogicApp::decodeList(defaultsCopy(mac).value_or(QByteArray()));
-        ASSERT_TRUE(copy) << "the defaults copy must be a whole list";
-        EXPECT_TRUE(*copy == candidates[0] || *copy == candidates[1]);
-        const auto loaded = PersistenceStore().loadApps();
-        EXPECT_TRUE(loaded == candidates[0] || loaded == candidates[1]);
-    }
 }
