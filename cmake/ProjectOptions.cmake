@@ -35,6 +35,9 @@ if(VANTREL_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "VANTREL_FUZZ needs Clang (libFuzzer)")
   endif()
+  if(VANTREL_SANITIZE_THREADS)
+    message(FATAL_ERROR "the fuzzers use AddressSanitizer, which ThreadSanitizer excludes")
+  endif()
   # Clang 14 cannot emit coroutine frames with both coverage counters and the indirect-call
   # type check ("Cannot represent a difference across sections"); that one check is off.
   target_compile_options(vantrel_options INTERFACE

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The whole check: install what is missing, configure, build, run every test suite.
-# Usage: scripts/test.sh [preset]   (default: "default"; also "release", "asan", "clang")
+# Usage: scripts/test.sh [preset]   (default: "default"; also "release", "asan", "tsan", "clang")
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-default}

@@ -71,10 +71,9 @@ $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac.
         --slices arm64,x86_64,i386,arm64e --big-endian --universal
         --wrong-arch --never-finishes --refuses-quit --refuses-documents
         --startup-delay SECONDS --crash-after SECONDS
-  open [-n] [--arch ARCH] [--hang] -a APP [DOCUMENT…]
+  open [-n] [--arch ARCH] -a APP [DOCUMENT…]
                                 the open command: start APP (a new instance with -n)
-                                in ARCH, or hand it documents; --hang never returns
-                                (an open command that is stuck)
+                                in ARCH, or hand it documents
   ps                            the running-application list, stale entries included
   events                        the host's event log
   quit PID | kill PID           graceful quit request (SIGTERM) | SIGKILL
@@ -97,7 +96,6 @@ $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac.
 int openCommand(SimulatedMac& mac, const QStringList& args)
 {
     OpenConfiguration configuration{false, std::nullopt, true};
-    bool hang = false;
     QString app;
     QList<QUrl> documents;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -115,8 +113,6 @@ int openCommand(SimulatedMac& mac, const QStringList& args)
             }
         } else if (arg == u"-a" && i + 1 < args.size()) {
             app = args[++i];
-        } else if (arg == u"--hang") {
-            hang = true;
         } else if (arg.startsWith(u'-')) {
             return fail(QStringLiteral("open: unknown option ") + arg);
         } else if (!mac.fileSystem()->exists(arg)) {
@@ -132,7 +128,7 @@ int openCommand(SimulatedMac& mac, const QStringList& args)
         return fail(QStringLiteral("LSOpenURLsWithRole() failed with error -10810 for the file ") + app
                     + QStringLiteral("."));
     }
-    hang = hang || mac.state().hasFault(HostFault::openHangs);
+    const bool hang = mac.state().hasFault(HostFault::openHangs);
     while (hang) {
         pause(); // until a signal ends the process
     }

@@ -69,6 +69,7 @@ TEST(CrashSafety, SavesKilledAtRandomNeverTearTheList)
     }
     std::cout << kills << " kills: the file held the first list " << held[0] << " times, the second " << held[1]
               << " times, never anything else\n";
+    EXPECT_TRUE(held[0] > 0 && held[1] > 0) << "the kills must land at different points of the burst";
 }
 
 TEST(CrashSafety, LaunchesKilledAtRandomLeaveTheStartupActionAsItWasAfterTheNextStart)
@@ -109,4 +110,5 @@ TEST(CrashSafety, LaunchesKilledAtRandomLeaveTheStartupActionAsItWasAfterTheNext
     }
     std::cout << kills << " kills: " << restoredAtStart
               << " left the override in place and the next start restored it; the others ended before or after it\n";
+    EXPECT_GT(restoredAtStart, 0) << "some kills must land while the override is in place";
 }

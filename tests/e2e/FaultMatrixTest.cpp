@@ -6,6 +6,7 @@
 // processes still running and the launch log. The matrix is printed as a table.
 #include "async/Spawner.h"
 #include "launch/LaunchManager.h"
+#include "model/CpuType.h"
 #include "model/LauncherError.h"
 #include "platform/HostPath.h"
 #include "settings/PersistenceStore.h"
@@ -51,8 +52,11 @@ const QString logicDomain = QStringLiteral("com.apple.logic10");
 struct Scene {
     TempSimulatedMac mac;
     QVariantMap behavior;                      // of the launched copy's stand-in
+    LaunchArchitecture mode = LaunchArchitecture::rosetta;
     std::chrono::milliseconds openLimit{60000}; // the open command's time limit
     std::function<void(Scene&)> afterManager;   // faults that need the launch manager made
+    QString copyToStart;                        // a copy started before the launch
+    std::optional<QByteArray> savedPreferences; // Logic's preference file before the launch
 
     Scene()
     {
@@ -71,6 +75,19 @@ struct Scene {
         ASSERT_TRUE(tool.waitForFinished(10000));
         ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
     }
+    // Processes of this Mac's own tools still running (a stuck open command, say).
+    int liveTools()
+    {
+        int live = 0;
+        for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            QFile cmdline(QStringLiteral("/proc/") + pid + QStringLiteral("/cmdline"));
+            if (cmdline.open(QIODevice::ReadOnly)) {
+                const QByteArray text = cmdline.readAll();
+                live += text.contains(mac.root().toUtf8()) && !text.contains("\0app\0");
+            }
+        }
+        return live;
+    }
     int liveStandIns()
     {
         int live = 0;
@@ -88,6 +105,8 @@ struct Expected {
     int processes = 1;      // live stand-ins (Logic and helpers) afterwards
     std::optional<QVariant> startupAction = QVariant(QStringLiteral("2"));
     bool logKept = true;
+    int controlPresses = 1; // Safe Mode holds Control once, around the whole opening
+    QString alsoLogged = {};
 };
 
 struct Row {
@@ -103,6 +122,7 @@ struct Observed {
     QString startupAction;
     bool controlReleased = false;
     int processes = 0;
+    QString restored; // when Logic's startup action came back: "at once", "after 6 s"
     QString log;
 };
 
@@ -129,13 +149,16 @@ Observed runRow(const Row& row)
     }
 
     TaskOutcome<void> outcome;
-    auto task = observe(manager.launch(HostPath::fileURL(logicPath), LaunchArchitecture::rosetta,
-                                       LaunchAction::launchSafeMode, false, HostPath::fileURL(project)),
+    auto task = observe(manager.launch(HostPath::fileURL(logicPath), scene.mode, LaunchAction::launchSafeMode, false,
+                                       HostPath::fileURL(project)),
                         outcome);
     EXPECT_TRUE(runHybrid(scene.mac.clock(), task, 60000)) << row.fault << ": the launch did not end";
     const QString message = outcome.error ? LauncherError::localizedDescription(outcome.error) : QString();
+    // The delayed restore of Logic's startup action, in virtual time.
+    const auto ended = scene.mac.clock().now();
     auto pending = manager.pendingWork().waitForPending();
     EXPECT_TRUE(runHybrid(scene.mac.clock(), pending)) << row.fault << ": the delayed restore did not end";
+    const auto restoreDelay = scene.mac.clock().now() - ended;
     const QStringList log = launchLogMessages(scene.mac.native(logPath));
 
     Observed seen;
@@ -147,6 +170,13 @@ Observed runRow(const Row& row)
     seen.controlReleased = SimulatedKeyboard::heldKeys(scene.state()).isEmpty()
                            && keys.filter(QStringLiteral("key-down")).size() == keys.filter(QStringLiteral("key-up")).size();
     seen.processes = scene.liveStandIns();
+    // Safe Mode keeps Control down for 2 s after a successful opening, so a restore due 6 s
+    // after the opening comes 4 s after the launch has ended.
+    seen.restored = !log.contains(QStringLiteral("startupAction → doNothing for document open"))
+                        ? QStringLiteral("untouched")
+                    : restoreDelay == std::chrono::seconds(4) ? QStringLiteral("after 6 s")
+                    : restoreDelay == std::chrono::seconds(0) ? QStringLiteral("at once")
+                                                              : QString::number(restoreDelay.count() / 1e9) + u's';
     seen.log = log.isEmpty() ? QStringLiteral("none") : QString::number(log.size()) + QStringLiteral(" lines");
 
     const Expected& expected = row.expected;
@@ -155,21 +185,33 @@ Observed runRow(const Row& row)
     EXPECT_EQ(seen.lsPreference, expected.lsPreference);
     EXPECT_EQ(startupAction, expected.startupAction) << "value and type";
     EXPECT_TRUE(seen.controlReleased) << keys.join(u'\n').toStdString();
+    EXPECT_EQ(keys.filter(QStringLiteral("key-down")).size(), expected.controlPresses);
     EXPECT_EQ(seen.processes, expected.processes);
+    EXPECT_EQ(scene.liveTools(), 0) << "no open command or other tool left running";
+    // A successful opening restores the startup action 6 s after the start; every other
+    // ending, at once.
+    if (seen.restored != u"untouched") {
+        EXPECT_EQ(seen.restored, expected.message.isEmpty() ? QStringLiteral("after 6 s") : QStringLiteral("at once"));
+    }
     if (expected.logKept) {
         // The request is logged first (after what a start logged before it), and the
         // engine's last line closes the launch; only the restore of Logic's startup action,
-        // a task of its own, may come after it.
-        const QString request = QStringLiteral("launch request mode=rosetta action=launchSafeMode path=") + logicPath
-                                + QStringLiteral(" doc=") + project;
+        // a task of its own, and the running-instance probes' diagnostics may follow it.
+        const QString request = QStringLiteral("launch request mode=") + rawValue(scene.mode)
+                                + QStringLiteral(" action=launchSafeMode path=") + logicPath + QStringLiteral(" doc=")
+                                + project;
         const QStringList launchLines = log.mid(log.indexOf(request));
         EXPECT_EQ(launchLines.value(0), request);
         QStringList closing = launchLines;
         closing.removeAll(QStringLiteral("startupAction restored after document open"));
+        closing.removeIf([](const QString& line) { return line.startsWith(u"detected running Logic: "); });
         EXPECT_EQ(closing.value(closing.size() - 1), expected.lastEngineLine)
             << closing.mid(closing.size() - 4).join(QStringLiteral(" | ")).toStdString();
         const bool overridden = log.contains(QStringLiteral("startupAction → doNothing for document open"));
         EXPECT_EQ(log.count(QStringLiteral("startupAction restored after document open")), overridden ? 1 : 0);
+        if (!expected.alsoLogged.isEmpty()) {
+            EXPECT_TRUE(launchLines.contains(expected.alsoLogged)) << expected.alsoLogged.toStdString();
+        }
     } else {
         EXPECT_TRUE(log.isEmpty()) << log.join(u'\n').toStdString();
     }
@@ -186,7 +228,7 @@ QString cell(const QString& text, int width)
 
 } // namespace
 
-TEST(FaultMatrix, EveryInjectedFaultEndsAsSpecifiedAndLeavesNothingChanged)
+TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
 {
     const QString launched = QStringLiteral("launch OK as rosetta; LS pref left at x86_64 (not restored)");
     const QString viaWorkspace = QStringLiteral("NSWorkspace launch OK; LS pref left at rosetta");
@@ -194,6 +236,11 @@ TEST(FaultMatrix, EveryInjectedFaultEndsAsSpecifiedAndLeavesNothingChanged)
     const QString restored = QStringLiteral("arm64");
     auto failed = [](const QString& why) -> QString {
         return QStringLiteral("launch FAILED: ") + why + QStringLiteral("; LS pref restored");
+    };
+    auto primaryFailed = [](int status) -> QString {
+        return QStringLiteral("primary open failed: Launch failed: open --arch x86_64 exited with status %1. — trying "
+                              "NSWorkspace")
+            .arg(status);
     };
     const QString documentRefused = QStringLiteral("Launch failed: Could not open project in Logic Pro: ") + project;
     const QString didNotStart = QStringLiteral("Launch failed: Logic Pro did not start in Rosetta mode.");
@@ -203,6 +250,12 @@ TEST(FaultMatrix, EveryInjectedFaultEndsAsSpecifiedAndLeavesNothingChanged)
                                             "Services architecture preference is unavailable.");
     const QString noRosetta = QStringLiteral("Rosetta 2 is not installed. Install it from System Settings or run "
                                              "`softwareupdate --install-rosetta`.");
+    const QString preferencesFile = QStringLiteral("~/Library/Preferences/com.apple.logic10.plist");
+    auto startCopy = [](Scene& s, std::optional<int> cpuType) {
+        auto started = QCoro::waitFor(s.mac.host().workspace().openApplication(HostPath::fileURL(s.copyToStart),
+                                                                               {true, cpuType, false}));
+        ASSERT_TRUE(started.application) << started.error.value_or(QString()).toStdString();
+    };
 
     const QList<Row> rows = {
         {"none", [](Scene&) {}, {{}, launched, x86}},
@@ -213,41 +266,62 @@ TEST(FaultMatrix, EveryInjectedFaultEndsAsSpecifiedAndLeavesNothingChanged)
           2}},
         {"never finishes launching",
          [](Scene& s) { s.behavior.insert(QStringLiteral("neverFinishesLaunching"), true); },
-         {{}, launched, x86}},
+         {{}, launched, x86, 1, QVariant(QStringLiteral("2")), true, 1,
+          QStringLiteral("Logic ready wait timed out — proceeding with document open anyway")}},
         {"another copy refuses to quit",
-         [](Scene& s) {
+         [&](Scene& s) {
              s.mac.addLogicBundle(otherPath, {{QStringLiteral("refusesToQuit"), true}});
-             auto other = QCoro::waitFor(s.mac.host().workspace().openApplication(HostPath::fileURL(otherPath),
-                                                                                   {true, std::nullopt, false}));
-             ASSERT_TRUE(other.application);
+             s.copyToStart = otherPath;
+             startCopy(s, std::nullopt);
          },
          {QStringLiteral("Operation cancelled."),
-          QStringLiteral("Logic still running after quit request — treating as user cancel"), QString(), 1}},
+          QStringLiteral("Logic still running after quit request — treating as user cancel"), QString(), 1,
+          QVariant(QStringLiteral("2")), true, 0}},
         {"refuses documents",
          [](Scene& s) { s.behavior.insert(QStringLiteral("refusesDocuments"), true); },
          {documentRefused, failed(documentRefused), restored, 2}},
+        {"refuses documents, the copy already running",
+         [&](Scene& s) {
+             s.behavior.insert(QStringLiteral("refusesDocuments"), true);
+             s.mac.addLogicBundle(logicPath, s.behavior);
+             s.copyToStart = logicPath;
+             startCopy(s, CpuType::x86_64);
+         },
+         {documentRefused, QStringLiteral("document open attempt 2 failed: Launch failed: timed out"), QString(), 1,
+          QVariant(QStringLiteral("2")), true, 1,
+          QStringLiteral("Logic already running in rosetta — opening document only")}},
         {"crashes after start",
          [](Scene& s) { s.behavior.insert(QStringLiteral("crashAfter"), 0.0); },
          {didNotStart, failed(didNotStart), restored, 0}},
         {"open exits non-zero", [](Scene& s) { s.state().setFault(HostFault::openFails, true); },
-         {{}, viaWorkspace, x86}},
+         {{}, viaWorkspace, x86, 1, QVariant(QStringLiteral("2")), true, 1, primaryFailed(1)}},
         {"open hangs",
          [](Scene& s) {
              s.state().setFault(HostFault::openHangs, true);
              s.openLimit = std::chrono::milliseconds(500);
          },
-         {{}, viaWorkspace, x86}},
+         {{}, viaWorkspace, x86, 1, QVariant(QStringLiteral("2")), true, 1, primaryFailed(137)}},
         {"open and the workspace open fail",
          [](Scene& s) {
              s.state().setFault(HostFault::openFails, true);
              s.state().setFault(HostFault::workspaceOpenFails, true);
          },
-         {workspaceFailed, failed(workspaceFailed), restored, 0}},
+         {workspaceFailed, failed(workspaceFailed), restored, 0, QVariant(QStringLiteral("2")), true, 1,
+          primaryFailed(1)}},
         {"Launch Services setter absent",
          [](Scene& s) { SimulatedLaunchServices::setAvailable(s.state(), false); },
-         {noSetter, QStringLiteral("canLaunch failed: ") + noSetter, QString(), 0}},
+         {noSetter, QStringLiteral("canLaunch failed: ") + noSetter, QString(), 0, QVariant(QStringLiteral("2")),
+          true, 0}},
+        {"setter absent, native: override refused",
+         [](Scene& s) {
+             SimulatedLaunchServices::setAvailable(s.state(), false);
+             s.mode = LaunchArchitecture::native;
+         },
+         {noSetter, QStringLiteral("LS pref before=nil → native"), QString(), 0, QVariant(QStringLiteral("2")),
+          true, 1}},
         {"Rosetta absent", [](Scene& s) { s.mac.mac().setRosettaInstalled(false); },
-         {noRosetta, QStringLiteral("canLaunch failed: ") + noRosetta, QString(), 0}},
+         {noRosetta, QStringLiteral("canLaunch failed: ") + noRosetta, QString(), 0, QVariant(QStringLiteral("2")),
+          true, 0}},
         {"helper and stale entries",
          [](Scene& s) {
              s.simTool({QStringLiteral("add-entry"), QStringLiteral("helper")});
@@ -282,9 +356,8 @@ TEST(FaultMatrix, EveryInjectedFaultEndsAsSpecifiedAndLeavesNothingChanged)
                        QByteArray("[{\"id\": 7, \"displayName\": \xff\xfe garbage"));
          }},
         {"corrupt Logic preference file",
-         [](Scene& s) {
-             s.mac.writeFile(QStringLiteral("~/Library/Preferences/com.apple.logic10.plist"),
-                             QByteArray("bplist00\x01\x02\xff\xfe garbage garbage garbage garbage", 44));
+         [=](Scene& s) {
+             s.mac.writeFile(preferencesFile, QByteArray("bplist00\x01\x02\xff\xfe garbage garbage garbage garbage", 44));
          },
          {{}, launched, x86, 1, std::nullopt}},
         {"full disk: the installation list",
@@ -300,24 +373,45 @@ TEST(FaultMatrix, EveryInjectedFaultEndsAsSpecifiedAndLeavesNothingChanged)
          [](Scene& s) {
              EXPECT_EQ(LogicApp::decodeList(s.mac.readFile(listPath).value_or(QByteArray()))->size(), 1)
                  << "the old file stays whole";
-             EXPECT_EQ(PersistenceStore().loadApps().size(), 2) << "the next start sees the last saved list";
+             PersistenceStore store;
+             const auto apps = store.loadApps();
+             EXPECT_EQ(apps.size(), 2) << "the next start sees the last saved list";
+             s.state().setFullFolders({});
+             store.saveApps(apps);
+             EXPECT_EQ(store.loadApps(), apps);
+             EXPECT_EQ(LogicApp::decodeList(s.mac.readFile(listPath).value_or(QByteArray())), apps);
+             EXPECT_EQ(s.mac.host().standardDefaults()->value(QString::fromLatin1(PersistenceStore::staleFileKey)),
+                       std::nullopt)
+                 << "a written file is trusted again";
          }},
         {"full disk: the preferences",
-         [](Scene& s) { s.state().setFullFolders({QStringLiteral("~/Library/Preferences")}); },
-         {{}, launched, x86}},
+         [=](Scene& s) {
+             s.savedPreferences = s.mac.readFile(preferencesFile);
+             s.state().setFullFolders({QStringLiteral("~/Library/Preferences")});
+         },
+         {{}, launched, x86},
+         [=](Scene& s) {
+             EXPECT_EQ(s.mac.readFile(preferencesFile), s.savedPreferences) << "no write reached the disk";
+             EXPECT_TRUE(EventLog(s.state()).events().contains(QStringLiteral("launch pid=")
+                         + QString::number(s.mac.host().workspace().runningApplications().value(0)->processIdentifier())
+                         + QStringLiteral(" arch=x86_64 requested=x86_64 startupAction=2 control=true bundle=")
+                         + logicPath))
+                 << "Logic started with its own startup action";
+         }},
     };
 
     std::cout << '\n'
-              << cell(QStringLiteral("fault"), 34).toStdString() << cell(QStringLiteral("LS pref"), 9).toStdString()
-              << cell(QStringLiteral("startupAction"), 16).toStdString() << cell(QStringLiteral("Control"), 10).toStdString()
+              << cell(QStringLiteral("fault"), 44).toStdString() << cell(QStringLiteral("LS pref"), 9).toStdString()
+              << cell(QStringLiteral("startupAction"), 16).toStdString() << cell(QStringLiteral("restored"), 10).toStdString()
+              << cell(QStringLiteral("Control"), 10).toStdString()
               << cell(QStringLiteral("running"), 9).toStdString() << cell(QStringLiteral("log"), 11).toStdString()
               << "outcome\n"
-              << std::string(160, '-') << '\n';
+              << std::string(180, '-') << '\n';
     for (const Row& row : rows) {
         const Observed seen = runRow(row);
-        std::cout << cell(QString::fromUtf8(row.fault), 34).toStdString()
+        std::cout << cell(QString::fromUtf8(row.fault), 44).toStdString()
                   << cell(seen.lsPreference.isEmpty() ? QStringLiteral("none") : seen.lsPreference, 9).toStdString()
-                  << cell(seen.startupAction, 16).toStdString()
+                  << cell(seen.startupAction, 16).toStdString() << cell(seen.restored, 10).toStdString()
                   << cell(seen.controlReleased ? QStringLiteral("released") : QStringLiteral("HELD"), 10).toStdString()
                   << cell(QString::number(seen.processes), 9).toStdString() << cell(seen.log, 11).toStdString()
                   << seen.outcome.toStdString() << '\n';

@@ -1,5 +1,5 @@
 // Saves two different installation lists in turn, as fast as it can, until it is killed.
-// The store tests kill it in mid-burst and check that nothing was torn.
+// The crash-safety test kills it in mid-burst and checks that nothing was torn.
 #include "async/ManualClock.h"
 #include "helpers/BurstLists.h"
 #include "settings/PersistenceStore.h"

@@ -4,7 +4,6 @@
 #include "simhost/BundleWriter.h"
 #include "simhost/EventLog.h"
 #include "simhost/ProcessRegistry.h"
-#include "simhost/SimulatedCommandRunner.h"
 #include "simhost/SimulatedLaunchServices.h"
 #include "simhost/SimulatedScripting.h"
 #include "simhost/SimulatedWorkspace.h"
@@ -302,15 +301,3 @@ TEST_F(ProcessesTest, ScriptsServicesAndTheFileViewer)
                                   QStringLiteral("reveal ") + mac.root() + logicPath}));
 }
 
-TEST_F(ProcessesTest, AnOpenCommandThatHangsIsKilledAtItsBound)
-{
-    SimulatedCommandRunner runner(mac.root(), std::chrono::milliseconds(300));
-    auto task = runner.run(QStringLiteral("/usr/bin/open"), {QStringLiteral("--hang"), QStringLiteral("-a"), logicPath});
-    const CommandRunner::Result result = QCoro::waitFor(task);
-    EXPECT_EQ(result.exitStatus, CommandRunner::killedStatus) << "reported like a failed open";
-    EXPECT_TRUE(workspace().runningApplications().isEmpty()) << "the stuck command started nothing";
-
-    // Without --hang the same runner's bound is no obstacle.
-    auto normal = runner.run(QStringLiteral("/usr/bin/open"), {QStringLiteral("-a"), logicPath});
-    EXPECT_EQ(QCoro::waitFor(normal).exitStatus, 0);
-}

@@ -6,6 +6,7 @@
 #include <plist/plist.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -38,6 +39,7 @@ using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 // screened for these before libplist sees them.
 
 constexpr std::uint64_t maxExpandedNodes = 1u << 20;
+constexpr const char* uidKey = "CF$UID";
 
 std::uint64_t readBigEndian(const unsigned char* p, int size)
 {
@@ -48,19 +50,25 @@ std::uint64_t readBigEndian(const unsigned char* p, int size)
     return value;
 }
 
-// libplist hands dates over as 32-bit seconds from 2001-01-01 (1932-12-13 to 2069-01-19)
-// and silently wraps anything beyond, so such a date cannot be taken whole.
-constexpr double earliestDate = double(std::numeric_limits<std::int32_t>::min());
-constexpr double latestDate = double(std::numeric_limits<std::int32_t>::max());
+// libplist hands dates over as whole 32-bit seconds from 2001-01-01, truncated towards
+// zero, and silently wraps anything beyond; within the second before that origin it also
+// loses the fraction's sign (-0.5 s reads as 0.5 s). Reading and writing both take exactly
+// the dates it carries whole: 1932-12-13 20:45:52 up to 2069-01-19 03:14:08 UTC, less
+// that one second.
+bool dateFits(double secondsSince2001)
+{
+    constexpr double earliest = double(std::numeric_limits<std::int32_t>::min());
+    constexpr double latest = double(std::numeric_limits<std::int32_t>::max()) + 1;
+    const double s = secondsSince2001;
+    return std::isfinite(s) && s >= earliest && s < latest && !(s > -1 && s < 0);
+}
 
-bool dateInRange(const unsigned char* bigEndianDouble)
+bool binaryDateFits(const unsigned char* bigEndianDouble)
 {
     const std::uint64_t bits = readBigEndian(bigEndianDouble, 8);
     double seconds = 0;
     std::memcpy(&seconds, &bits, sizeof seconds);
-    // Within the second before the origin the fraction's sign is lost (-0.5 s reads as 0.5 s).
-    return std::isfinite(seconds) && seconds >= earliestDate && seconds < latestDate
-           && !(seconds < 0 && seconds > -1);
+    return dateFits(seconds);
 }
 
 // Walks a binary property list's object graph without recursion: every reference in
@@ -166,7 +174,7 @@ private:
         case 0x2:
             return nibble <= 4 && fits(cursor, std::uint64_t(1) << nibble);
         case 0x3:
-            return marker == 0x33 && fits(cursor, 8) && dateInRange(m_data + cursor);
+            return marker == 0x33 && fits(cursor, 8) && binaryDateFits(m_data + cursor);
         case 0x4:
             return lengthAt(cursor, nibble, length) && fits(cursor, length);
         case 0x5:
@@ -284,18 +292,22 @@ bool xmlAcceptable(const QByteArray& data)
     if (data.contains('\0')) {
         return false;
     }
-    // Dates: only those libplist can hand over whole (see dateInRange).
-    static const QByteArray dateTag = QByteArrayLiteral("<date>");
+    // Dates: only those libplist carries whole (see dateFits), in a form this check reads.
+    static const QByteArray dateTag = QByteArrayLiteral("<date");
     for (qsizetype at = data.indexOf(dateTag); at >= 0; at = data.indexOf(dateTag, at + 1)) {
-        const qsizetype start = at + dateTag.size();
-        const qsizetype end = data.indexOf('<', start);
-        const QString text = QString::fromLatin1(data.mid(start, end < 0 ? 64 : std::min<qsizetype>(end - start, 64)));
-        const QDateTime date = QDateTime::fromString(text.trimmed(), Qt::ISODate);
-        if (date.isValid()) {
-            const double seconds = double(referenceDate().secsTo(date));
-            if (seconds < earliestDate || seconds >= latestDate) {
-                return false;
-            }
+        const qsizetype open = at + dateTag.size();
+        if (open < data.size() && data[open] != '>' && !std::isspace(static_cast<unsigned char>(data[open]))) {
+            continue; // another element ("<dateline>")
+        }
+        const qsizetype start = data.indexOf('>', open);
+        const qsizetype end = start < 0 ? -1 : data.indexOf('<', start);
+        if (end < 0 || data[end - 1] == '/') {
+            continue; // cut off, or empty: libplist refuses those itself
+        }
+        const QByteArray text = data.mid(start + 1, std::min<qsizetype>(end - start - 1, 64)).trimmed();
+        const QDateTime date = QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate);
+        if (!date.isValid() || !dateFits(double(referenceDate().secsTo(date)))) {
+            return false;
         }
     }
     int depth = 0;
@@ -444,9 +456,10 @@ std::optional<QVariant> toVariant(plist_t node, int depth)
         return QVariant(qint64(value));
     }
     case PLIST_UID: {
+        // A keyed archive's object reference, as Apple's tools show it in XML.
         uint64_t value = 0;
         plist_get_uid_val(node, &value);
-        return QVariant(quint64(value));
+        return QVariant(QVariantMap{{QString::fromLatin1(uidKey), QVariant(qint64(value))}});
     }
     case PLIST_REAL: {
         double value = 0;
@@ -481,12 +494,29 @@ std::optional<QVariant> toVariant(plist_t node, int depth)
     }
 }
 
+// {"CF$UID": n}, the form a keyed archive's object reference takes in XML and here.
+std::optional<std::uint64_t> uidOf(const QVariant& value)
+{
+    if (value.typeId() != QMetaType::QVariantMap) {
+        return std::nullopt;
+    }
+    const QVariantMap map = value.toMap();
+    const QVariant number = map.value(QString::fromLatin1(uidKey));
+    if (map.size() != 1 || number.typeId() != QMetaType::LongLong || number.toLongLong() < 0) {
+        return std::nullopt;
+    }
+    return std::uint64_t(number.toLongLong());
+}
+
 plist_t fromVariant(const QVariant& value, int depth)
 {
     const bool isContainer = value.typeId() == QMetaType::QVariantList || value.typeId() == QMetaType::QVariantMap
                              || value.typeId() == QMetaType::QVariantHash;
     if (nestsTooDeep(isContainer, depth)) {
         return nullptr;
+    }
+    if (auto uid = uidOf(value)) {
+        return plist_new_uid(*uid);
     }
     switch (value.typeId()) {
     case QMetaType::QVariantMap:
@@ -560,14 +590,14 @@ plist_t fromVariant(const QVariant& value, int depth)
             return nullptr;
         }
         const qint64 msecs = referenceDate().msecsTo(date);
+        if (!dateFits(double(msecs) / 1000)) {
+            return nullptr;
+        }
         qint64 sec = msecs / 1000;
         qint64 msec = msecs % 1000;
         if (msec < 0) {
             sec -= 1;
             msec += 1000;
-        }
-        if (sec < std::numeric_limits<int32_t>::min() || sec > std::numeric_limits<int32_t>::max()) {
-            return nullptr;
         }
         return plist_new_date(int32_t(sec), int32_t(msec * 1000));
     }

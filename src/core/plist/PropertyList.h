@@ -9,7 +9,8 @@ namespace vantrel {
 
 // Reads and writes Apple property lists (XML and binary) as QVariant trees:
 //   dictionary → QVariantMap, array → QVariantList, string → QString, boolean → bool,
-//   integer → qint64 (quint64 above INT64_MAX), real → double, data → QByteArray,
+//   integer → qint64 (values above INT64_MAX wrap, as libplist keeps no sign), real →
+//   double, data → QByteArray, a keyed archive's UID → {"CF$UID": qint64},
 //   date → QDateTime (UTC; the XML form keeps whole seconds, the binary form milliseconds).
 // Reading never throws and never crashes on hostile input: anything it cannot take
 // whole is "no value".

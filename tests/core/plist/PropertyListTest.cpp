@@ -340,12 +340,24 @@ TEST(PropertyList, DatesAreKeptToTheMillisecondAndRefusedWhereTheyWouldWrap)
     EXPECT_EQ(PropertyList::parse(*PropertyList::serialize(*beforeOrigin, Format::Binary))->toDateTime(),
               beforeOrigin->toDateTime());
 
+    // What can be written can be read back, at both ends of the range, and nothing else is.
+    const QDateTime origin(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc());
+    for (const qint64 msecs : {std::numeric_limits<qint32>::max() * qint64(1000) + 999,
+                               std::numeric_limits<qint32>::min() * qint64(1000), qint64(-1000)}) {
+        const auto written = PropertyList::serialize(origin.addMSecs(msecs), Format::Binary);
+        ASSERT_TRUE(written.has_value()) << msecs;
+        EXPECT_EQ(PropertyList::parse(*written)->toDateTime(), origin.addMSecs(msecs)) << msecs;
+    }
+    EXPECT_FALSE(PropertyList::serialize(origin.addMSecs(-500), Format::Binary).has_value());
+    EXPECT_FALSE(PropertyList::serialize(origin.addSecs(std::numeric_limits<qint32>::max()).addSecs(1), Format::Xml));
+    EXPECT_FALSE(PropertyList::parse(binaryDate(-0.5)).has_value()) << "it would read as +0.5 s";
     EXPECT_FALSE(PropertyList::parse(binaryDate(3.2e9)).has_value()) << "2102 would come back as 1933";
     EXPECT_FALSE(PropertyList::parse(binaryDate(std::numeric_limits<double>::quiet_NaN())).has_value());
     const QByteArray farFuture("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>until</key>"
                                "<date>4001-01-01T00:00:00Z</date></dict></plist>");
     EXPECT_FALSE(PropertyList::parse(farFuture).has_value());
     EXPECT_TRUE(PropertyList::parse(QByteArray(farFuture).replace("4001", "2031")).has_value());
+    EXPECT_FALSE(PropertyList::parse(QByteArray(farFuture).replace("4001", "40001")).has_value()) << "unreadable";
 }
 
 TEST(PropertyList, AnArrayMayReferToOneObjectManyTimes)
