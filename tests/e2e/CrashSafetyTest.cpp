@@ -41,6 +41,8 @@ TEST(CrashSafety, SavesKilledAtRandomNeverTearTheList)
     QRandomGenerator random = seeded("store kills");
     TempSimulatedMac mac;
     int held[2] = {0, 0};
+    bool fileSeen = false;
+    bool copySeen = false;
     for (int kill = 0; kill < kills; ++kill) {
         QProcess burst;
         burst.start(QStringLiteral(VANTREL_STORE_BURST_HELPER), {mac.root()});
@@ -50,22 +52,27 @@ TEST(CrashSafety, SavesKilledAtRandomNeverTearTheList)
         burst.kill(); // SIGKILL: no chance to finish anything
         burst.waitForFinished();
 
+        // Until the first save has finished, either copy may still be missing; once written,
+        // neither ever goes missing again.
         const auto file = mac.readFile(filePath);
-        if (!file) {
-            ASSERT_EQ(kill, 0) << "once written, the file never goes missing";
-            continue;
-        }
-        const auto fromFile = LogicApp::decodeList(*file);
-        ASSERT_TRUE(fromFile) << "kill " << kill << ": the file must be a whole list";
-        ASSERT_TRUE(*fromFile == candidates[0] || *fromFile == candidates[1]);
-        ++held[*fromFile == candidates[1]];
         const auto copy = mac.host().standardDefaults()->data(QStringLiteral("logicApps"));
-        ASSERT_TRUE(copy);
-        const auto fromCopy = LogicApp::decodeList(*copy);
-        ASSERT_TRUE(fromCopy && (*fromCopy == candidates[0] || *fromCopy == candidates[1]))
-            << "kill " << kill << ": the defaults copy must be a whole list";
+        ASSERT_TRUE(file || !fileSeen) << "kill " << kill;
+        ASSERT_TRUE(copy || !copySeen) << "kill " << kill;
+        fileSeen = fileSeen || file;
+        copySeen = copySeen || copy;
+        if (file) {
+            const auto fromFile = LogicApp::decodeList(*file);
+            ASSERT_TRUE(fromFile) << "kill " << kill << ": the file must be a whole list";
+            ASSERT_TRUE(*fromFile == candidates[0] || *fromFile == candidates[1]);
+            ++held[*fromFile == candidates[1]];
+        }
+        if (copy) {
+            const auto fromCopy = LogicApp::decodeList(*copy);
+            ASSERT_TRUE(fromCopy && (*fromCopy == candidates[0] || *fromCopy == candidates[1]))
+                << "kill " << kill << ": the defaults copy must be a whole list";
+        }
         const auto loaded = PersistenceStore().loadApps();
-        ASSERT_TRUE(loaded == candidates[0] || loaded == candidates[1]);
+        ASSERT_TRUE(loaded == candidates[0] || loaded == candidates[1] || (!file && !copy && loaded.isEmpty()));
     }
     std::cout << kills << " kills: the file held the first list " << held[0] << " times, the second " << held[1]
               << " times, never anything else\n";
