@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (preset "fuzz": Clang, AddressSanitizer, UBSan) and runs
 # them, each for SECONDS (default 60), one after another.
-# Usage: scripts/fuzz.sh [TARGET|all] [SECONDS]
+# Usage: [FUZZ_FLAGS="-max_len=2048 …"] scripts/fuzz.sh [TARGET|all] [SECONDS]
 #   TARGET: MachOHeaderFuzz PropertyListFuzz InstallationListFuzz L10nFormatFuzz
 #           HostPathFuzz InfoScriptFuzz
 # Each run starts from the target's seeds in tests/fuzz/corpus/<TARGET> and keeps what it
@@ -33,7 +33,8 @@ for name in "${targets[@]}"; do
   mkdir -p "$corpus" "$crashes"
   log=build/fuzz/$name.log
   echo "fuzz: $name for ${seconds}s"
-  if "$program" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
+  # shellcheck disable=SC2086 # FUZZ_FLAGS holds several options
+  if "$program" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 ${FUZZ_FLAGS:-} \
        -artifact_prefix="$crashes/" "$corpus" "tests/fuzz/corpus/$name" >"$log" 2>&1; then
     result=ok
   else
