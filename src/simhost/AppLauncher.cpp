@@ -1,5 +1,5 @@
 #include "simhost/AppLauncher.h"
-#include "simhost/PosixProcessProbe.h"
+#include "nativehost/PosixProcessProbe.h"
 
 #include "installations/ArchitectureDetector.h"
 #include "platform/HostPath.h"
@@ -115,7 +115,7 @@ bool AppLauncher::waitForRegistration(qint64 pid, int timeoutMs) const
         if (registry.entry(pid)) {
             return true;
         }
-        if (!PosixProcessProbe::isLive(pid)) {
+        if (!native::PosixProcessProbe::isLive(pid)) {
             return false;
         }
         QThread::msleep(10);

@@ -1,14 +1,15 @@
 #include "simhost/RootedFileSystem.h"
 
+#include "nativehost/NativeFiles.h"
 #include "platform/HostPath.h"
 #include "simhost/HostState.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace vantrel::sim {
+
+namespace NativeFiles = native::NativeFiles;
 
 RootedFileSystem::RootedFileSystem(QString rootFolder, QString userName)
     : m_root(QDir::cleanPath(QDir(rootFolder).absolutePath()))
@@ -106,142 +107,72 @@ std::optional<QString> RootedFileSystem::hostPath(const QString& nativePath) con
 bool RootedFileSystem::exists(const QString& path) const
 {
     auto native = confined(path);
-    return native && QFileInfo::exists(*native);
+    return native && NativeFiles::exists(*native);
 }
 
 bool RootedFileSystem::isDirectory(const QString& path) const
 {
     auto native = confined(path);
-    return native && QFileInfo(*native).isDir();
+    return native && NativeFiles::isDirectory(*native);
 }
 
 std::optional<QByteArray> RootedFileSystem::readAll(const QString& path) const
 {
     auto native = confined(path);
-    if (!native) {
-        return std::nullopt;
-    }
-    QFile file(*native);
-    if (QFileInfo(*native).isDir() || !file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return std::nullopt;
-    }
-    return data;
+    return native ? NativeFiles::readAll(*native) : std::nullopt;
 }
 
 std::optional<QByteArray> RootedFileSystem::readPrefix(const QString& path, qint64 maxBytes) const
 {
     auto native = confined(path);
-    if (!native || maxBytes < 0) {
-        return std::nullopt;
-    }
-    QFile file(*native);
-    // Unbuffered: a buffered QFile reads ahead (16 KiB), and a prefix read promises to
-    // touch nothing past `maxBytes`.
-    if (QFileInfo(*native).isDir() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        return std::nullopt;
-    }
-    QByteArray data;
-    while (data.size() < maxBytes) {
-        const QByteArray chunk = file.read(maxBytes - data.size());
-        if (file.error() != QFileDevice::NoError) {
-            return std::nullopt;
-        }
-        if (chunk.isEmpty()) {
-            break; // end of file
-        }
-        data += chunk;
-    }
-    return data;
+    return native ? NativeFiles::readPrefix(*native, maxBytes) : std::nullopt;
 }
 
 bool RootedFileSystem::write(const QString& path, const QByteArray& data)
 {
     auto native = confined(path);
-    if (!native || onFullDisk(path)) {
-        return false;
-    }
-    QFile file(*native);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    return file.write(data) == data.size() && file.flush();
+    return native && !onFullDisk(path) && NativeFiles::write(*native, data);
 }
 
 bool RootedFileSystem::append(const QString& path, const QByteArray& data)
 {
     auto native = confined(path);
-    if (!native || onFullDisk(path) || !QFileInfo(*native).isFile()) {
-        return false;
-    }
-    QFile file(*native);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        return false;
-    }
-    return file.write(data) == data.size() && file.flush();
+    return native && !onFullDisk(path) && NativeFiles::append(*native, data);
 }
 
 bool RootedFileSystem::writeAtomically(const QString& path, const QByteArray& data)
 {
     auto native = confined(path);
-    if (!native || onFullDisk(path)) {
-        return false;
-    }
-    QSaveFile file(*native);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return native && !onFullDisk(path) && NativeFiles::writeAtomically(*native, data);
 }
 
 bool RootedFileSystem::createDirectories(const QString& path)
 {
     auto native = confined(path);
-    if (native && onFullDisk(path) && !QFileInfo(*native).isDir()) {
+    if (native && onFullDisk(path) && !NativeFiles::isDirectory(*native)) {
         return false;
     }
-    return native && QDir().mkpath(*native);
+    return native && NativeFiles::createDirectories(*native);
 }
 
 bool RootedFileSystem::remove(const QString& path)
 {
     auto native = confined(path);
-    if (!native || *native == m_root) {
-        return false;
-    }
-    QFileInfo info(*native);
-    if (info.isDir() && !info.isSymLink()) {
-        return QDir(*native).removeRecursively();
-    }
-    return QFile::remove(*native);
+    return native && *native != m_root && NativeFiles::remove(*native);
 }
 
 std::optional<QStringList> RootedFileSystem::listDirectory(const QString& path) const
 {
     auto native = confined(path);
-    if (!native) {
+    auto names = native ? NativeFiles::listNames(*native) : std::nullopt;
+    if (!names) {
         return std::nullopt;
     }
-    QDir dir(*native);
-    if (!QFileInfo(*native).isDir() || !dir.isReadable()) {
-        return std::nullopt;
-    }
-    // System takes in broken links, which a Mac listing shows too.
-    const QStringList names = dir.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     const QString base = expandTilde(path);
-    QStringList children;
-    children.reserve(names.size());
-    for (const QString& name : names) {
-        children.append(base == u"/" ? QString(u'/' + name) : QString(base + u'/' + name));
+    for (QString& name : *names) {
+        name = (base == u"/" ? QString() : base) + u'/' + name;
     }
-    return children;
+    return names;
 }
 
 } // namespace vantrel::sim

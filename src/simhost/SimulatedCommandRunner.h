@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CommandRunner.h"
+#include "nativehost/ProcessCommandRunner.h"
 
 #include <QString>
 
@@ -8,14 +8,13 @@ namespace vantrel::sim {
 
 // Runs child processes for real. "/usr/bin/open" is the simulated Mac's own
 // (`vantrel-sim open`); any other executable runs as it is.
-class SimulatedCommandRunner final : public CommandRunner {
+class SimulatedCommandRunner final : public native::ProcessCommandRunner {
 public:
     explicit SimulatedCommandRunner(QString root, std::chrono::milliseconds timeLimit = CommandRunner::timeLimit);
     Task<Result> run(QString executable, QStringList arguments) override;
 
 private:
     QString m_root;
-    std::chrono::milliseconds m_timeLimit;
 };
 
 } // namespace vantrel::sim

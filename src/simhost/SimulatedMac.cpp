@@ -2,7 +2,7 @@
 
 #include "platform/HostPath.h"
 #include "simhost/EventLog.h"
-#include "simhost/PosixProcessProbe.h"
+#include "nativehost/PosixProcessProbe.h"
 #include "simhost/RootedFileSystem.h"
 #include "simhost/SimulatedCommandRunner.h"
 #include "simhost/SimulatedKeyboard.h"
@@ -148,7 +148,7 @@ std::shared_ptr<Host> SimulatedMac::makeHost(std::shared_ptr<Clock> clock) const
                       m_preferences,
                       std::move(clock),
                       m_workspace,
-                      std::make_shared<PosixProcessProbe>(),
+                      std::make_shared<native::PosixProcessProbe>(),
                       std::make_shared<SimulatedCommandRunner>(m_root),
                       std::make_shared<SimulatedLaunchServices>(state()),
                       std::make_shared<SimulatedKeyboard>(state()),

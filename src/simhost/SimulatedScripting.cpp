@@ -1,5 +1,5 @@
 #include "simhost/SimulatedScripting.h"
-#include "simhost/PosixProcessProbe.h"
+#include "nativehost/PosixProcessProbe.h"
 
 #include "platform/HostPath.h"
 #include "simhost/EventLog.h"
@@ -46,7 +46,7 @@ std::optional<QString> SimulatedScripting::runScript(const QString& source)
         match.hasMatch() && source.contains(QStringLiteral("keystroke \",\""))) {
         const QString name = match.captured(1);
         for (const RegistryEntry& entry : ProcessRegistry(m_state).entries()) {
-            if (entry.processName == name && PosixProcessProbe::isLive(entry.pid)) {
+            if (entry.processName == name && native::PosixProcessProbe::isLive(entry.pid)) {
                 events.record(QStringLiteral("activate"), {QStringLiteral("pid=") + QString::number(entry.pid)});
                 sendStandInCommand(m_state.root(), entry.pid, QStringLiteral("open-preferences"));
                 events.record(QStringLiteral("script"),

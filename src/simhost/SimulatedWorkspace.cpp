@@ -1,5 +1,5 @@
 #include "simhost/SimulatedWorkspace.h"
-#include "simhost/PosixProcessProbe.h"
+#include "nativehost/PosixProcessProbe.h"
 
 #include "model/CpuType.h"
 #include "platform/HostPath.h"
@@ -38,11 +38,11 @@ public:
     qint32 processIdentifier() const override { return qint32(m_entry.pid); }
     int activationPolicy() const override { return m_entry.activationPolicy; }
     int executableArchitecture() const override { return m_entry.architecture; }
-    bool isTerminated() const override { return !PosixProcessProbe::isLive(m_entry.pid); }
+    bool isTerminated() const override { return !native::PosixProcessProbe::isLive(m_entry.pid); }
     bool isFinishedLaunching() const override
     {
         auto now = ProcessRegistry(m_state).entry(m_entry.pid);
-        return now && now->finishedLaunching && PosixProcessProbe::isLive(m_entry.pid);
+        return now && now->finishedLaunching && native::PosixProcessProbe::isLive(m_entry.pid);
     }
     bool activate(int options) override
     {
@@ -54,7 +54,7 @@ public:
     {
         EventLog(m_state).record(QStringLiteral("quit-request"),
                                  {QStringLiteral("pid=") + QString::number(m_entry.pid)});
-        return PosixProcessProbe::isLive(m_entry.pid) && ::kill(pid_t(m_entry.pid), SIGTERM) == 0;
+        return native::PosixProcessProbe::isLive(m_entry.pid) && ::kill(pid_t(m_entry.pid), SIGTERM) == 0;
     }
 
 private:
@@ -100,7 +100,7 @@ RunningApplicationPtr SimulatedWorkspace::liveInstance(const QString& bundlePath
 {
     const QString wanted = HostPath::standardized(bundlePath);
     for (const RegistryEntry& entry : ProcessRegistry(m_state).entries()) {
-        if (HostPath::standardized(entry.bundlePath) == wanted && PosixProcessProbe::isLive(entry.pid)) {
+        if (HostPath::standardized(entry.bundlePath) == wanted && native::PosixProcessProbe::isLive(entry.pid)) {
             return std::make_shared<SimulatedRunningApplication>(entry, m_state);
         }
     }
@@ -130,7 +130,7 @@ Task<OpenResult> SimulatedWorkspace::launch(QString bundlePath, OpenConfiguratio
             }
             co_return OpenResult{application, std::nullopt};
         }
-        if (!PosixProcessProbe::isLive(started->pid)) {
+        if (!native::PosixProcessProbe::isLive(started->pid)) {
             break;
         }
         co_await QCoro::sleepFor(std::chrono::milliseconds(20));

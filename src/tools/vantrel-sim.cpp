@@ -14,7 +14,7 @@
 #include "simhost/BundleWriter.h"
 #include "simhost/DemoMac.h"
 #include "simhost/EventLog.h"
-#include "simhost/PosixProcessProbe.h"
+#include "nativehost/PosixProcessProbe.h"
 #include "simhost/ProcessRegistry.h"
 #include "simhost/RootedFileSystem.h"
 #include "simhost/SimulatedLaunchServices.h"
@@ -241,7 +241,7 @@ int psCommand(SimulatedMac& mac)
                  .arg(QStringLiteral("IDENTIFIER"), -30)
                  .arg(QStringLiteral("BUNDLE"));
     for (const RegistryEntry& entry : ProcessRegistry(mac.state()).entries()) {
-        const QString stateText = !PosixProcessProbe::isLive(entry.pid) ? QStringLiteral("stale")
+        const QString stateText = !native::PosixProcessProbe::isLive(entry.pid) ? QStringLiteral("stale")
                                   : entry.finishedLaunching             ? QStringLiteral("ready")
                                                                         : QStringLiteral("start");
         out() << QStringLiteral("%1  %2  %3  %4  %5  %6\n")

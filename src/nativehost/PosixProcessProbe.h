@@ -2,7 +2,7 @@
 
 #include "platform/ProcessProbe.h"
 
-namespace vantrel::sim {
+namespace vantrel::native {
 
 // kill(pid, 0), as on a Mac. A process that has ended but was not yet reaped (a zombie,
 // which launchd never leaves behind on a Mac but a container's init may) counts as gone.
@@ -15,4 +15,4 @@ public:
     static bool isLive(qint64 pid);
 };
 
-} // namespace vantrel::sim
+} // namespace vantrel::native

@@ -1,11 +1,11 @@
-#include "simhost/PosixProcessProbe.h"
+#include "nativehost/PosixProcessProbe.h"
 
 #include <QFile>
 
 #include <cerrno>
 #include <csignal>
 
-namespace vantrel::sim {
+namespace vantrel::native {
 
 namespace {
 
@@ -48,4 +48,4 @@ bool PosixProcessProbe::isLive(qint64 pid)
     return result.delivered || result.errorNumber == EPERM;
 }
 
-} // namespace vantrel::sim
+} // namespace vantrel::native
