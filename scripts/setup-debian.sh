@@ -2,7 +2,9 @@
 # Installs every Debian package Vantrel needs to build, test and run on the simulated Mac.
 # Safe to repeat: packages already installed are skipped, and apt is not touched at all
 # when nothing is missing. Works as root and through sudo.
-# Usage: scripts/setup-debian.sh [--fuzz]   (--fuzz adds Clang and its libFuzzer runtime)
+# Usage: scripts/setup-debian.sh [--fuzz | --mac-check]
+#   --fuzz adds Clang and its libFuzzer runtime; --mac-check adds Clang and GNUstep's
+#   Foundation and AppKit headers for the syntax check of the Mac adapters.
 set -euo pipefail
 
 packages=(
@@ -19,6 +21,8 @@ packages=(
 )
 if [[ ${1:-} == --fuzz ]]; then
   packages+=(clang libclang-rt-14-dev)
+elif [[ ${1:-} == --mac-check ]]; then
+  packages+=(clang libgnustep-base-dev libgnustep-gui-dev)
 fi
 
 missing=()

@@ -1,0 +1,68 @@
+// Declarations of the Apple interfaces the Mac adapters use that GNUstep does not have,
+// copied in shape from Apple's documentation, so that `scripts/check-machost.sh` can
+// parse and type-check src/machost/*.mm on Linux. Never part of a build: on a Mac the real
+// framework headers are used.
+#pragma once
+
+#import <AppKit/AppKit.h>
+#import <Foundation/Foundation.h>
+
+#include <cstdint>
+
+// ---- Core Foundation (CoreFoundation/CFBase.h, CFString.h, CFURL.h) ----
+typedef const void* CFTypeRef;
+typedef const struct __CFAllocator* CFAllocatorRef;
+typedef const struct __CFString* CFStringRef;
+typedef const struct __CFURL* CFURLRef;
+typedef unsigned char Boolean;
+typedef long CFIndex;
+typedef uint32_t CFStringEncoding;
+enum { kCFStringEncodingUTF8 = 0x08000100 };
+typedef CFIndex CFURLPathStyle;
+enum { kCFURLPOSIXPathStyle = 0 };
+extern "C" const CFAllocatorRef kCFAllocatorDefault;
+extern "C" CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr, CFStringEncoding encoding);
+extern "C" CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef allocator, CFStringRef filePath,
+                                                  CFURLPathStyle pathStyle, Boolean isDirectory);
+extern "C" void CFRelease(CFTypeRef cf);
+
+// ---- Core Foundation preferences (CoreFoundation/CFPreferences.h) ----
+typedef CFTypeRef CFPropertyListRef;
+extern "C" void CFPreferencesSetAppValue(CFStringRef key, CFPropertyListRef value, CFStringRef applicationID);
+extern "C" Boolean CFPreferencesAppSynchronize(CFStringRef applicationID);
+
+// ---- Core Graphics events (CoreGraphics/CGEvent.h, CGEventSource.h, CGEventTypes.h) ----
+typedef struct __CGEvent* CGEventRef;
+typedef struct __CGEventSource* CGEventSourceRef;
+typedef uint16_t CGKeyCode;
+typedef uint64_t CGEventFlags;
+typedef int32_t CGEventSourceStateID;
+enum { kCGEventSourceStateHIDSystemState = 1 };
+typedef uint32_t CGEventTapLocation;
+enum { kCGHIDEventTap = 0 };
+extern "C" CGEventSourceRef CGEventSourceCreate(CGEventSourceStateID stateID);
+extern "C" CGEventRef CGEventCreateKeyboardEvent(CGEventSourceRef source, CGKeyCode virtualKey, bool keyDown);
+extern "C" void CGEventSetFlags(CGEventRef event, CGEventFlags flags);
+extern "C" void CGEventPost(CGEventTapLocation tap, CGEventRef event);
+
+// ---- Foundation: security-scoped URLs (NSURL.h, macOS 10.7) ----
+@interface NSURL (AppleSecurityScope)
+- (BOOL)startAccessingSecurityScopedResource;
+- (void)stopAccessingSecurityScopedResource;
+@end
+
+// ---- Foundation: AppleScript (NSAppleScript.h, NSAppleEventDescriptor.h) ----
+// GNUstep declares the classes without these methods.
+@interface NSAppleScript (AppleDocumented)
+- (instancetype)initWithSource:(NSString*)source;
+- (NSAppleEventDescriptor*)executeAndReturnError:(NSDictionary**)errorInfo;
+@end
+@interface NSAppleEventDescriptor (AppleDocumented)
+- (NSString*)stringValue;
+@end
+
+// ---- AppKit: the pasteboard's object API (NSPasteboard.h, macOS 10.6) ----
+@interface NSPasteboard (AppleDocumented)
+- (NSInteger)clearContents;
+- (BOOL)writeObjects:(NSArray*)objects;
+@end
