@@ -104,12 +104,6 @@ SimulatedPreferences::SimulatedPreferences(std::shared_ptr<RootedFileSystem> fil
 {
 }
 
-bool SimulatedPreferences::isValidDomainName(const QString& name)
-{
-    return !name.isEmpty() && !name.contains(u'/') && !name.contains(QChar(u'\0')) && name != u"." && name != u".."
-           && !name.contains(QStringLiteral(".."));
-}
-
 QString SimulatedPreferences::domainFilePath(const QString& domain) const
 {
     return m_fileSystem->preferencesDirectory() + u'/' + domain + QStringLiteral(".plist");
@@ -123,7 +117,7 @@ std::shared_ptr<UserDefaults> SimulatedPreferences::standard()
 
 std::shared_ptr<UserDefaults> SimulatedPreferences::suite(const QString& name)
 {
-    if (!isValidDomainName(name)) {
+    if (!isPlainDomainName(name)) {
         return nullptr;
     }
     return std::make_shared<Domain>(m_fileSystem, name, domainFilePath(name),
@@ -147,7 +141,7 @@ void SimulatedPreferences::setAppValue(const QString& key, const std::optional<Q
 
 bool SimulatedPreferences::appSynchronize(const QString& applicationID)
 {
-    return isValidDomainName(applicationID);
+    return isPlainDomainName(applicationID);
 }
 
 } // namespace vantrel::sim

@@ -27,9 +27,6 @@ public:
     void setAppValue(const QString& key, const std::optional<QVariant>& value, const QString& applicationID) override;
     bool appSynchronize(const QString& applicationID) override;
 
-    // Whether `name` can name a domain file: not empty, no "/", no NUL, not "." or "..".
-    static bool isValidDomainName(const QString& name);
-
     // The host path of a domain's file.
     QString domainFilePath(const QString& domain) const;
 

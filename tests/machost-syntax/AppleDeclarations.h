@@ -66,3 +66,8 @@ extern "C" void CGEventPost(CGEventTapLocation tap, CGEventRef event);
 - (NSInteger)clearContents;
 - (BOOL)writeObjects:(NSArray*)objects;
 @end
+
+// ---- Foundation: named suites (NSUserDefaults.h, macOS 10.9) ----
+@interface NSUserDefaults (AppleDocumented)
+- (instancetype)initWithSuiteName:(NSString*)suitename;
+@end

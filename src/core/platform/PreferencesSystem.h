@@ -26,6 +26,10 @@ public:
     virtual void setAppValue(const QString& key, const std::optional<QVariant>& value,
                              const QString& applicationID) = 0;
     virtual bool appSynchronize(const QString& applicationID) = 0;
+
+    // The domain names a suite may have on every host: not empty, no "/", NUL or "..",
+    // not "." — a name that cannot reach outside the preferences folder.
+    static bool isPlainDomainName(const QString& name);
 };
 
 } // namespace vantrel

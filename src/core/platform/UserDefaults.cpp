@@ -1,5 +1,7 @@
 #include "platform/UserDefaults.h"
 
+#include "platform/PreferencesSystem.h"
+
 namespace vantrel {
 
 std::optional<QString> UserDefaults::string(const QString& key) const
@@ -74,6 +76,12 @@ std::optional<QByteArray> UserDefaults::data(const QString& key) const
         return std::nullopt;
     }
     return v->toByteArray();
+}
+
+bool PreferencesSystem::isPlainDomainName(const QString& name)
+{
+    return !name.isEmpty() && !name.contains(u'/') && !name.contains(QChar(u'\0')) && name != u"."
+           && !name.contains(QStringLiteral(".."));
 }
 
 } // namespace vantrel
