@@ -14,7 +14,8 @@ flags=(
   -DGNUSTEP -DGNUSTEP_BASE_LIBRARY=1 -DGNU_RUNTIME=1
   -Itests/machost-syntax -include tests/machost-syntax/AppleDeclarations.h -Isrc -Isrc/core
   -isystem /usr/include/GNUstep -isystem "$objc_runtime_headers"
-  $(pkg-config --cflags Qt6Core)
+  -isystem /usr/include/qcoro6 -isystem /usr/include/qcoro6/qcoro
+  $(pkg-config --cflags Qt6Core libplist-2.0)
 )
 status=0
 count=0

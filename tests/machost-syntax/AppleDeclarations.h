@@ -71,3 +71,23 @@ extern "C" void CGEventPost(CGEventTapLocation tap, CGEventRef event);
 @interface NSUserDefaults (AppleDocumented)
 - (instancetype)initWithSuiteName:(NSString*)suitename;
 @end
+
+// ---- AppKit: opening with a configuration (NSWorkspace.h, macOS 10.15) ----
+typedef int cpu_type_t;
+@interface NSWorkspaceOpenConfiguration : NSObject
++ (instancetype)configuration;
+@property BOOL createsNewApplicationInstance;
+@property cpu_type_t architecture;
+@property BOOL activates;
+@end
+@interface NSWorkspace (AppleDocumented)
+- (NSArray<NSRunningApplication*>*)runningApplications;
+- (void)openApplicationAtURL:(NSURL*)applicationURL
+               configuration:(NSWorkspaceOpenConfiguration*)configuration
+           completionHandler:(void (^)(NSRunningApplication* app, NSError* error))completionHandler;
+- (void)openURLs:(NSArray<NSURL*>*)urls
+    withApplicationAtURL:(NSURL*)applicationURL
+           configuration:(NSWorkspaceOpenConfiguration*)configuration
+       completionHandler:(void (^)(NSRunningApplication* app, NSError* error))completionHandler;
+- (void)activateFileViewerSelectingURLs:(NSArray<NSURL*>*)fileURLs;
+@end
