@@ -22,7 +22,7 @@ packages=(
 if [[ ${1:-} == --fuzz ]]; then
   packages+=(clang libclang-rt-14-dev)
 elif [[ ${1:-} == --mac-check ]]; then
-  packages+=(clang libgnustep-base-dev libgnustep-gui-dev)
+  packages+=(clang libobjc-12-dev libgnustep-base-dev libgnustep-gui-dev)
 fi
 
 missing=()
