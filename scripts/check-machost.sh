@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The Mac adapters (src/machost/*.mm) cannot be built here. This parses and type-checks
+# The Mac adapters (src/machost/*.mm, src/app/macos/*.mm) cannot be built here. This parses and type-checks
 # each one as Objective-C++ against GNUstep's Foundation and AppKit headers plus
 # tests/machost-syntax/ (declarations of what GNUstep lacks). A syntax check, not a build:
 # it proves the files are well-formed and call the declared interfaces correctly.
@@ -15,11 +15,11 @@ flags=(
   -Itests/machost-syntax -include tests/machost-syntax/AppleDeclarations.h -Isrc -Isrc/core
   -isystem /usr/include/GNUstep -isystem "$objc_runtime_headers"
   -isystem /usr/include/qcoro6 -isystem /usr/include/qcoro6/qcoro
-  $(pkg-config --cflags Qt6Core libplist-2.0)
+  $(pkg-config --cflags Qt6Core Qt6Gui libplist-2.0)
 )
 status=0
 count=0
-for file in src/machost/*.mm; do
+for file in src/machost/*.mm src/app/macos/*.mm; do
   count=$((count + 1))
   if clang++ "${flags[@]}" "$file"; then
     echo "syntax ok: $file"

@@ -91,3 +91,15 @@ typedef int cpu_type_t;
        completionHandler:(void (^)(NSRunningApplication* app, NSError* error))completionHandler;
 - (void)activateFileViewerSelectingURLs:(NSArray<NSURL*>*)fileURLs;
 @end
+
+// ---- AppKit: event monitors (NSEvent.h, macOS 10.6 and 10.12 names) ----
+typedef unsigned long long NSEventMask;
+enum : NSEventMask { NSEventMaskLeftMouseDown = 1ULL << 1, NSEventMaskRightMouseDown = 1ULL << 3 };
+@interface NSEvent (AppleDocumented)
++ (id)addGlobalMonitorForEventsMatchingMask:(NSEventMask)mask handler:(void (^)(NSEvent* event))block;
++ (void)removeMonitor:(id)eventMonitor;
+@end
+
+// ---- AppKit: the visual-effect view (NSVisualEffectView.h, macOS 10.10 and 10.14) ----
+typedef NSInteger NSVisualEffectMaterial;
+enum : NSVisualEffectMaterial { NSVisualEffectMaterialHUDWindow = 13 };
