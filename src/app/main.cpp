@@ -1,14 +1,18 @@
-// vantrel: the launcher. Outside macOS it runs on the simulated Mac (--root, or
-// $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac).
+// vantrel: the launcher. On a Mac it runs on the Mac; elsewhere on the simulated Mac
+// (--root, or $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac).
 #include "app/AppDelegate.h"
 #include "app/LauncherPanelController.h"
 #include "app/LeakSuppressions.h"
 #include "app/SingleInstance.h"
 #include "async/QtClock.h"
 #include "platform/HostPath.h"
+#if defined(Q_OS_MACOS)
+#include "machost/MacHost.h"
+#else
 #include "simhost/RootedFileSystem.h"
 #include "simhost/SimulatedMac.h"
 #include "simhost/SimulatedWorkspace.h"
+#endif
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -82,17 +86,24 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Vantrel, a launcher for Logic Pro (on the simulated Mac)."));
     parser.addHelpOption();
-    const QCommandLineOption rootOption(QStringLiteral("root"), QStringLiteral("The simulated Mac's folder."),
-                                        QStringLiteral("DIR"));
     const QCommandLineOption screenshotOption(
         QStringLiteral("screenshot"), QStringLiteral("Save a picture of the panel's first frame to FILE and end."),
         QStringLiteral("FILE"));
-    parser.addOption(rootOption);
     parser.addOption(screenshotOption);
     parser.addPositionalArgument(QStringLiteral("project"), QStringLiteral("Projects to open with a launch."),
                                  QStringLiteral("[project…]"));
+    auto clock = std::make_shared<QtClock>();
+#if defined(Q_OS_MACOS)
+    parser.setApplicationDescription(QStringLiteral("Vantrel, a launcher for Logic Pro."));
+    parser.process(app);
+    const std::shared_ptr<Host> madeHost = mac::makeHost(clock);
+    const QString instanceKey = madeHost->ownBundleIdentifier();
+#else
+    parser.setApplicationDescription(QStringLiteral("Vantrel, a launcher for Logic Pro (on the simulated Mac)."));
+    const QCommandLineOption rootOption(QStringLiteral("root"), QStringLiteral("The simulated Mac's folder."),
+                                        QStringLiteral("DIR"));
+    parser.addOption(rootOption);
     parser.process(app);
 
     const QString root = parser.isSet(rootOption) ? parser.value(rootOption) : sim::SimulatedMac::defaultRoot();
@@ -102,25 +113,28 @@ int main(int argc, char** argv)
                      qPrintable(mac.root()), qPrintable(mac.root()));
         return 2;
     }
+    const std::shared_ptr<Host> madeHost = mac.makeHost(clock);
+    const QString instanceKey = mac.root();
+#endif
+    FileSystem& fileSystem = madeHost->fileSystem();
     const QString screenshot = parser.value(screenshotOption);
     QStringList documents;
     for (const QString& argument : parser.positionalArguments()) {
-        documents << hostPathOf(argument, *mac.fileSystem());
+        documents << hostPathOf(argument, fileSystem);
     }
 
-    auto clock = std::make_shared<QtClock>();
-    CurrentHostGuard host(mac.makeHost(clock));
+    CurrentHostGuard host(madeHost);
     AppDelegate delegate(*clock, {.animate = screenshot.isEmpty(), .closesOnFocusLoss = screenshot.isEmpty(), .exit = {}});
-    auto toURLs = [&mac](const QStringList& paths) {
+    auto toURLs = [&fileSystem](const QStringList& paths) {
         QList<QUrl> urls;
         for (const QString& path : paths) {
-            urls << HostPath::fileURL(mac.fileSystem()->expandTilde(path));
+            urls << HostPath::fileURL(fileSystem.expandTilde(path));
         }
         return urls;
     };
 
     // One launcher per Mac: a second start hands its documents over and ends.
-    SingleInstance instance(SingleInstance::serverName(mac.root()));
+    SingleInstance instance(SingleInstance::serverName(instanceKey));
     if (screenshot.isEmpty()) {
         const bool running =
             instance.forward(documents)
@@ -129,12 +143,14 @@ int main(int argc, char** argv)
         if (running) {
             return 0;
         }
+#if !defined(Q_OS_MACOS)
         // The Finder's reveal and open show the simulated Mac's folders in the real file manager.
         mac.workspace()->setDesktopHook([](const QString& nativePathOrURL, bool) {
             const QUrl url = nativePathOrURL.startsWith(u'/') ? QUrl::fromLocalFile(nativePathOrURL)
                                                                : QUrl(nativePathOrURL);
             QDesktopServices::openUrl(url);
         });
+#endif
     }
 
     delegate.openDocuments(toURLs(documents));
