@@ -77,6 +77,22 @@ NSArray* fileURLs(const QList<QUrl>& urls)
     return made;
 }
 
+using Deliverer = std::function<bool(OpenResult)>;
+
+// Starts an open call with a completion handler that calls the deliverer, and waits for
+// its answer on the main thread. `start` runs before the first suspension (tasks start at
+// once), while the caller's arguments it refers to are still there. It takes the deliverer
+// by value, so that the completion block copies it rather than a reference to it.
+template <typename Start>
+Task<OpenResult> answerOf(Start start)
+{
+    MainThreadCompletion<OpenResult> completion;
+    start(completion.deliverer());
+    auto answer = completion.result();
+    const std::optional<OpenResult> result = co_await answer;
+    co_return result.value_or(OpenResult{nullptr, MacWorkspace::noAnswerError()});
+}
+
 } // namespace
 
 QList<RunningApplicationPtr> MacWorkspace::runningApplications()
@@ -92,9 +108,7 @@ QList<RunningApplicationPtr> MacWorkspace::runningApplications()
 
 Task<OpenResult> MacWorkspace::openApplication(QUrl appURL, OpenConfiguration configuration)
 {
-    MainThreadCompletion<OpenResult> completion;
-    {
-        const std::function<bool(OpenResult)> deliver = completion.deliverer();
+    return answerOf([&](Deliverer deliver) {
         @autoreleasepool {
             [[NSWorkspace sharedWorkspace] openApplicationAtURL:fileURL(appURL.toLocalFile())
                                                   configuration:makeConfiguration(configuration)
@@ -102,17 +116,12 @@ Task<OpenResult> MacWorkspace::openApplication(QUrl appURL, OpenConfiguration co
                                                   deliver(resultOf(application, error));
                                               }];
         }
-    }
-    auto answer = completion.result();
-    const std::optional<OpenResult> result = co_await answer;
-    co_return result.value_or(OpenResult{nullptr, noAnswerError()});
+    });
 }
 
 Task<OpenResult> MacWorkspace::openDocuments(QList<QUrl> documentURLs, QUrl appURL, OpenConfiguration configuration)
 {
-    MainThreadCompletion<OpenResult> completion;
-    {
-        const std::function<bool(OpenResult)> deliver = completion.deliverer();
+    return answerOf([&](Deliverer deliver) {
         @autoreleasepool {
             [[NSWorkspace sharedWorkspace] openURLs:fileURLs(documentURLs)
                                withApplicationAtURL:fileURL(appURL.toLocalFile())
@@ -121,10 +130,7 @@ Task<OpenResult> MacWorkspace::openDocuments(QList<QUrl> documentURLs, QUrl appU
                                       deliver(resultOf(application, error));
                                   }];
         }
-    }
-    auto answer = completion.result();
-    const std::optional<OpenResult> result = co_await answer;
-    co_return result.value_or(OpenResult{nullptr, noAnswerError()});
+    });
 }
 
 bool MacWorkspace::open(const QUrl& url)
