@@ -142,6 +142,9 @@ void AppDelegate::start()
             self->fadeOutAndTerminate();
         }
     });
+    // Any menu of the application, the menu bar's too, holds the launcher open while it
+    // tracks, as the launcher's own menus do.
+    m_windowing->installMenuTrackingObservers(m_menus->onTrackingChanged);
 
     model.refresh();
     m_panel->show();

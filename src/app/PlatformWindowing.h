@@ -10,8 +10,8 @@ class QWindow;
 namespace vantrel {
 
 // What the launcher's windows need of the window system that differs by platform: the
-// panel's native settings, whether a blur of what lies behind the window exists, and a
-// monitor of clicks in other applications.
+// panel's native settings, whether a blur of what lies behind the window exists, a
+// monitor of clicks in other applications and word of any menu being open.
 class PlatformWindowing {
 public:
     virtual ~PlatformWindowing() = default;
@@ -22,6 +22,11 @@ public:
     // Calls `onClick` with the screen position of every mouse-down in another
     // application; false when the platform offers no such monitor.
     virtual bool installOutsideClickMonitor(std::function<void(QPoint)> onClick) = 0;
+    // Calls `onTracking` with true when any menu of the application (the menu bar's
+    // included) begins tracking and with false when it ends; false when the platform
+    // does not report it. The menus the launcher opens itself report through their
+    // presenter either way.
+    virtual bool installMenuTrackingObservers(std::function<void(bool tracking)> onTracking) = 0;
 
     // The implementation for this build.
     static std::unique_ptr<PlatformWindowing> make();

@@ -8,7 +8,8 @@ namespace vantrel {
 namespace {
 
 // Plain Qt: window flags for the panel; no blur of what lies behind (the glass draws over
-// its own dark base) and no global click monitor (losing activation closes the launcher).
+// its own dark base), no global click monitor (losing activation closes the launcher) and
+// no word of menus beyond the ones the launcher opens.
 class QtPlatformWindowing final : public PlatformWindowing {
 public:
     void configurePanel(QWindow& window) override
@@ -17,6 +18,7 @@ public:
     }
     bool hasBlurBehindWindow() const override { return false; }
     bool installOutsideClickMonitor(std::function<void(QPoint)>) override { return false; }
+    bool installMenuTrackingObservers(std::function<void(bool)>) override { return false; }
 };
 
 } // namespace

@@ -19,7 +19,7 @@ TEST(BundleInfo, IdentifiesTheLauncherAndTakesLogicDocumentsAsAViewer)
     EXPECT_EQ(info.value(QStringLiteral("CFBundleIdentifier")), QStringLiteral("com.vantrel.app"));
     EXPECT_EQ(info.value(QStringLiteral("CFBundleShortVersionString")), QStringLiteral(VANTREL_VERSION));
     EXPECT_EQ(info.value(QStringLiteral("CFBundleExecutable")), QStringLiteral("Vantrel"));
-    EXPECT_EQ(info.value(QStringLiteral("LSMinimumSystemVersion")), QStringLiteral("13.0"));
+    EXPECT_EQ(info.value(QStringLiteral("LSMinimumSystemVersion")), QStringLiteral("14.0"));
     EXPECT_EQ(info.value(QStringLiteral("LSArchitecturePriority")), QVariantList{QStringLiteral("arm64")});
     EXPECT_FALSE(info.value(QStringLiteral("NSAppleEventsUsageDescription")).toString().isEmpty());
 

@@ -1,9 +1,12 @@
 // The launcher panel on the Mac: the native window behind the Qt Quick window is made a
 // floating, keyable panel on every space, with the heads-up-display blur behind the
-// translucent views, and clicks in other applications are watched with a global monitor.
+// translucent views, clicks in other applications are watched with a global monitor and
+// every menu's tracking is observed on the default notification centre.
 #include "app/PlatformWindowing.h"
 
 #include <QWindow>
+
+#include <initializer_list>
 
 #import <AppKit/AppKit.h>
 
@@ -21,6 +24,7 @@ public:
         if (m_monitor) {
             [NSEvent removeMonitor:m_monitor];
         }
+        removeMenuTrackingObservers();
     }
 
     void configurePanel(QWindow& window) override
@@ -57,6 +61,27 @@ public:
         return m_monitor != nil;
     }
 
+    bool installMenuTrackingObservers(std::function<void(bool)> onTracking) override
+    {
+        removeMenuTrackingObservers();
+        NSNotificationCenter* center = [NSNotificationCenter defaultCenter];
+        NSOperationQueue* main = [NSOperationQueue mainQueue];
+        // The tokens are the centre's until removed; each is retained here as well.
+        m_menuBegan = [[center addObserverForName:NSMenuDidBeginTrackingNotification
+                                           object:nil
+                                            queue:main
+                                       usingBlock:^(NSNotification*) {
+                                           onTracking(true);
+                                       }] retain];
+        m_menuEnded = [[center addObserverForName:NSMenuDidEndTrackingNotification
+                                           object:nil
+                                            queue:main
+                                       usingBlock:^(NSNotification*) {
+                                           onTracking(false);
+                                       }] retain];
+        return m_menuBegan != nil && m_menuEnded != nil;
+    }
+
 private:
     // The heads-up-display material, blurring what lies behind the window, under the
     // Qt Quick view.
@@ -88,7 +113,20 @@ private:
         return QPoint(int(location.x), int(height - location.y));
     }
 
+    void removeMenuTrackingObservers()
+    {
+        for (id* token : {&m_menuBegan, &m_menuEnded}) {
+            if (*token) {
+                [[NSNotificationCenter defaultCenter] removeObserver:*token];
+                [*token release];
+                *token = nil;
+            }
+        }
+    }
+
     id m_monitor = nil;
+    id m_menuBegan = nil;
+    id m_menuEnded = nil;
 };
 
 } // namespace
