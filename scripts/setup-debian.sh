@@ -2,9 +2,10 @@
 # Installs every Debian package Vantrel needs to build, test and run on the simulated Mac.
 # Safe to repeat: packages already installed are skipped, and apt is not touched at all
 # when nothing is missing. Works as root and through sudo.
-# Usage: scripts/setup-debian.sh [--fuzz | --mac-check]
+# Usage: scripts/setup-debian.sh [--fuzz | --mac-check | --bench]
 #   --fuzz adds Clang and its libFuzzer runtime; --mac-check adds Clang and GNUstep's
-#   Foundation and AppKit headers for the syntax check of the Mac adapters.
+#   Foundation and AppKit headers for the syntax check of the Mac adapters; --bench adds
+#   LLVM's tools (llvm-lipo, the benchmarks' peer tool).
 set -euo pipefail
 
 packages=(
@@ -16,13 +17,15 @@ packages=(
   qcoro-qt6-dev
   libplist-dev libplist-utils
   libqt6svg6
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev
   xvfb xauth xdotool
 )
 if [[ ${1:-} == --fuzz ]]; then
   packages+=(clang libclang-rt-14-dev)
 elif [[ ${1:-} == --mac-check ]]; then
   packages+=(clang libobjc-12-dev libgnustep-base-dev libgnustep-gui-dev)
+elif [[ ${1:-} == --bench ]]; then
+  packages+=(llvm-14)
 fi
 
 missing=()

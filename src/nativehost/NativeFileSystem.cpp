@@ -3,6 +3,8 @@
 #include "nativehost/NativeFiles.h"
 #include "platform/HostPath.h"
 
+#include <QFile>
+
 namespace vantrel::native {
 
 NativeFileSystem::NativeFileSystem(QString homeDirectory)
@@ -22,67 +24,70 @@ std::optional<QString> NativeFileSystem::nativePath(const QString& path) const
     return host;
 }
 
-bool NativeFileSystem::exists(const QString& path) const
+std::optional<QByteArray> NativeFileSystem::encoded(const QString& path) const
 {
     const auto native = nativePath(path);
-    return native && NativeFiles::exists(*native);
+    return native ? std::optional(QFile::encodeName(*native)) : std::nullopt;
+}
+
+bool NativeFileSystem::exists(const QString& path) const
+{
+    const auto native = encoded(path);
+    return native && NativeFiles::exists(m_base, *native);
 }
 
 bool NativeFileSystem::isDirectory(const QString& path) const
 {
-    const auto native = nativePath(path);
-    return native && NativeFiles::isDirectory(*native);
+    const auto native = encoded(path);
+    return native && NativeFiles::isDirectory(m_base, *native);
 }
 
 std::optional<QByteArray> NativeFileSystem::readAll(const QString& path) const
 {
-    const auto native = nativePath(path);
-    return native ? NativeFiles::readAll(*native) : std::nullopt;
+    const auto native = encoded(path);
+    return native ? NativeFiles::readAll(m_base, *native) : std::nullopt;
 }
 
 std::optional<QByteArray> NativeFileSystem::readPrefix(const QString& path, qint64 maxBytes) const
 {
-    const auto native = nativePath(path);
-    return native ? NativeFiles::readPrefix(*native, maxBytes) : std::nullopt;
+    const auto native = encoded(path);
+    return native ? NativeFiles::readPrefix(m_base, *native, maxBytes) : std::nullopt;
 }
 
 bool NativeFileSystem::write(const QString& path, const QByteArray& data)
 {
-    const auto native = nativePath(path);
-    return native && NativeFiles::write(*native, data);
+    const auto native = encoded(path);
+    return native && NativeFiles::write(m_base, *native, data);
 }
 
 bool NativeFileSystem::append(const QString& path, const QByteArray& data)
 {
-    const auto native = nativePath(path);
-    return native && NativeFiles::append(*native, data);
+    const auto native = encoded(path);
+    return native && NativeFiles::append(m_base, *native, data);
 }
 
 bool NativeFileSystem::writeAtomically(const QString& path, const QByteArray& data)
 {
-    const auto native = nativePath(path);
-    return native && NativeFiles::writeAtomically(*native, data);
+    const auto native = encoded(path);
+    return native && NativeFiles::writeAtomically(m_base, *native, data);
 }
 
 bool NativeFileSystem::createDirectories(const QString& path)
 {
-    const auto native = nativePath(path);
-    return native && NativeFiles::createDirectories(*native);
+    const auto native = encoded(path);
+    return native && NativeFiles::createDirectories(m_base, *native);
 }
 
 bool NativeFileSystem::remove(const QString& path)
 {
-    const auto native = nativePath(path);
-    return native && *native != u"/" && NativeFiles::remove(*native);
+    const auto native = encoded(path);
+    return native && NativeFiles::remove(m_base, *native);
 }
 
 std::optional<QStringList> NativeFileSystem::listDirectory(const QString& path) const
 {
     const auto native = nativePath(path);
-    if (!native) {
-        return std::nullopt;
-    }
-    auto names = NativeFiles::listNames(*native);
+    auto names = native ? NativeFiles::listNames(m_base, QFile::encodeName(*native)) : std::nullopt;
     if (!names) {
         return std::nullopt;
     }

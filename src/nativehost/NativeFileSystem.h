@@ -1,5 +1,6 @@
 #pragma once
 
+#include "nativehost/NativeFiles.h"
 #include "platform/FileSystem.h"
 
 namespace vantrel::native {
@@ -24,6 +25,9 @@ public:
     std::optional<QString> nativePath(const QString& path) const override;
 
 private:
+    std::optional<QByteArray> encoded(const QString& path) const;
+
+    PathBase m_base = PathBase::wholeDisk();
     QString m_home;
 };
 

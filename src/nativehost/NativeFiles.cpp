@@ -1,116 +1,363 @@
 #include "nativehost/NativeFiles.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
-namespace vantrel::native::NativeFiles {
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-bool exists(const QString& nativePath)
+#if defined(__linux__)
+#include <linux/openat2.h>
+#include <sys/syscall.h>
+#endif
+
+namespace vantrel::native {
+
+namespace {
+
+// An open that only names the file: enough to stat it, or to resolve names under it.
+#if defined(O_PATH)
+constexpr int pathOnly = O_PATH;
+#else
+constexpr int pathOnly = O_RDONLY;
+#endif
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~Descriptor()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return m_fd; }
+    bool isOpen() const { return m_fd >= 0; }
+
+private:
+    int m_fd;
+};
+
+FileSignature signatureOf(const struct stat& info)
 {
-    return QFileInfo::exists(nativePath);
+#if defined(__APPLE__)
+    const auto& modified = info.st_mtimespec;
+#else
+    const auto& modified = info.st_mtim;
+#endif
+    return {qint64(info.st_dev), qint64(info.st_ino), qint64(info.st_size),
+            qint64(modified.tv_sec) * 1'000'000'000 + modified.tv_nsec};
 }
 
-bool isDirectory(const QString& nativePath)
+// The folder part and the last name of an absolute path ("/a/b" → "/a", "b").
+std::pair<QByteArray, QByteArray> split(const QByteArray& path)
 {
-    return QFileInfo(nativePath).isDir();
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) {
+        return {QByteArrayLiteral("."), path};
+    }
+    return {slash == 0 ? QByteArrayLiteral("/") : path.left(slash), path.mid(slash + 1)};
 }
 
-std::optional<QByteArray> readAll(const QString& nativePath)
+bool isPlainName(const QByteArray& name)
 {
-    QFile file(nativePath);
-    if (QFileInfo(nativePath).isDir() || !file.open(QIODevice::ReadOnly)) {
+    return !name.isEmpty() && name != "." && name != "..";
+}
+
+bool writeFully(int fd, const QByteArray& data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t written = ::write(fd, data.constData() + done, std::size_t(data.size() - done));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+// Reads until `limit` bytes (or the end when negative) into `data`.
+bool readInto(int fd, QByteArray& data, qint64 limit)
+{
+    constexpr qint64 chunk = 64 * 1024;
+    for (;;) {
+        const qint64 wanted = limit < 0 ? chunk : std::min(chunk, limit - data.size());
+        if (wanted <= 0) {
+            return true;
+        }
+        const qsizetype start = data.size();
+        data.resize(start + wanted);
+        const ssize_t got = ::read(fd, data.data() + start, std::size_t(wanted));
+        if (got < 0 && errno == EINTR) {
+            data.resize(start);
+            continue;
+        }
+        data.resize(start + std::max<ssize_t>(got, 0));
+        if (got < 0) {
+            return false;
+        }
+        if (got == 0) {
+            return true;
+        }
+    }
+}
+
+// Removes the entry `name` of the open folder `folder`: a folder with everything in it
+// (links are removed, never followed), anything else alone.
+bool removeEntry(int folder, const char* name)
+{
+    struct stat info {};
+    if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return ::unlinkat(folder, name, 0) == 0;
+    }
+    const int fd = ::openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return false;
+    }
+    bool removed = true;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+            removed = removeEntry(fd, entry->d_name) && removed;
+        }
+    }
+    ::closedir(dir);
+    return removed && ::unlinkat(folder, name, AT_REMOVEDIR) == 0;
+}
+
+} // namespace
+
+PathBase PathBase::wholeDisk()
+{
+    return PathBase(AT_FDCWD, false);
+}
+
+PathBase PathBase::confinedTo(int folder)
+{
+    return PathBase(folder, true);
+}
+
+int PathBase::open(const QByteArray& path, int flags, mode_t mode) const
+{
+    if (!m_confined) {
+        return ::openat(m_folder, path.constData(), flags | O_CLOEXEC, mode);
+    }
+#if defined(__linux__)
+    open_how how{};
+    how.flags = std::uint64_t(flags | O_CLOEXEC);
+    how.mode = (flags & O_CREAT) != 0 ? mode : 0;
+    how.resolve = RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS;
+    // EAGAIN: a rename elsewhere raced with a ".." of the path; the kernel asks to retry.
+    for (int attempt = 0;; ++attempt) {
+        const long fd = ::syscall(SYS_openat2, m_folder, path.constData(), &how, sizeof how);
+        if (fd >= 0 || errno != EAGAIN || attempt == 16) {
+            return int(fd);
+        }
+    }
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+bool PathBase::stat(const QByteArray& path, struct stat& info) const
+{
+    if (!m_confined) {
+        return ::fstatat(m_folder, path.constData(), &info, 0) == 0;
+    }
+    const Descriptor file(open(path, pathOnly));
+    return file.isOpen() && ::fstat(file.get(), &info) == 0;
+}
+
+namespace NativeFiles {
+
+bool exists(const PathBase& base, const QByteArray& path)
+{
+    struct stat info {};
+    return base.stat(path, info);
+}
+
+bool isDirectory(const PathBase& base, const QByteArray& path)
+{
+    struct stat info {};
+    return base.stat(path, info) && S_ISDIR(info.st_mode);
+}
+
+std::optional<FileSignature> signature(const PathBase& base, const QByteArray& path)
+{
+    struct stat info {};
+    if (!base.stat(path, info)) {
         return std::nullopt;
     }
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    return signatureOf(info);
+}
+
+std::optional<QByteArray> readAll(const PathBase& base, const QByteArray& path, FileSignature* signature)
+{
+    const Descriptor file(base.open(path, O_RDONLY));
+    struct stat info {};
+    if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
         return std::nullopt;
+    }
+    QByteArray data;
+    // A regular file is read as long as it is now; what has no size (a pipe, a file the
+    // system makes up) to its end.
+    const bool sized = S_ISREG(info.st_mode) && info.st_size > 0;
+    if (sized) {
+        data.reserve(qsizetype(info.st_size));
+    }
+    if (!readInto(file.get(), data, sized ? qint64(info.st_size) : -1)) {
+        return std::nullopt;
+    }
+    if (signature) {
+        *signature = signatureOf(info);
     }
     return data;
 }
 
-std::optional<QByteArray> readPrefix(const QString& nativePath, qint64 maxBytes)
+std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& path, qint64 maxBytes)
 {
     if (maxBytes < 0) {
         return std::nullopt;
     }
-    QFile file(nativePath);
-    // Unbuffered: a buffered QFile reads ahead (16 KiB), and a prefix read promises to
-    // touch nothing past `maxBytes`.
-    if (QFileInfo(nativePath).isDir() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        return std::nullopt;
-    }
+    const Descriptor file(base.open(path, O_RDONLY));
     QByteArray data;
-    while (data.size() < maxBytes) {
-        const QByteArray chunk = file.read(maxBytes - data.size());
-        if (file.error() != QFileDevice::NoError) {
-            return std::nullopt;
-        }
-        if (chunk.isEmpty()) {
-            break; // end of file
-        }
-        data += chunk;
+    // A folder opens, but reading it fails.
+    if (!file.isOpen() || !readInto(file.get(), data, maxBytes)) {
+        return std::nullopt;
     }
     return data;
 }
 
-bool write(const QString& nativePath, const QByteArray& data)
+bool write(const PathBase& base, const QByteArray& path, const QByteArray& data)
 {
-    QFile file(nativePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    return file.write(data) == data.size() && file.flush();
+    const Descriptor file(base.open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666));
+    return file.isOpen() && writeFully(file.get(), data);
 }
 
-bool append(const QString& nativePath, const QByteArray& data)
+bool append(const PathBase& base, const QByteArray& path, const QByteArray& data)
 {
-    if (!QFileInfo(nativePath).isFile()) {
-        return false;
-    }
-    QFile file(nativePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        return false;
-    }
-    return file.write(data) == data.size() && file.flush();
+    const Descriptor file(base.open(path, O_WRONLY | O_APPEND));
+    struct stat info {};
+    return file.isOpen() && ::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode) && writeFully(file.get(), data);
 }
 
-bool writeAtomically(const QString& nativePath, const QByteArray& data)
+bool writeAtomically(const PathBase& base, const QByteArray& path, const QByteArray& data, FileSignature* signature)
 {
-    QSaveFile file(nativePath);
-    if (!file.open(QIODevice::WriteOnly)) {
+    const auto [folderPath, name] = split(path);
+    if (!isPlainName(name)) {
         return false;
     }
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
+    const Descriptor folder(base.open(folderPath, pathOnly | O_DIRECTORY));
+    if (!folder.isOpen()) {
         return false;
     }
-    return file.commit();
-}
-
-bool createDirectories(const QString& nativePath)
-{
-    return QDir().mkpath(nativePath);
-}
-
-bool remove(const QString& nativePath)
-{
-    const QFileInfo info(nativePath);
-    if (info.isDir() && !info.isSymLink()) {
-        return QDir(nativePath).removeRecursively();
+    // Only a single name is resolved from here on, and the temporary file is created new
+    // (O_EXCL never follows a link).
+    struct stat existing {};
+    const bool replacing = ::fstatat(folder.get(), name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0
+                           && S_ISREG(existing.st_mode);
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 8; ++attempt) {
+        temporary = '.' + name + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        fd = ::openat(folder.get(), temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            return false;
+        }
     }
-    return QFile::remove(nativePath);
+    const Descriptor file(fd);
+    struct stat written {};
+    const bool ready = file.isOpen() && (!replacing || ::fchmod(fd, existing.st_mode & 07777) == 0)
+                       && writeFully(fd, data) && ::fsync(fd) == 0 && ::fstat(fd, &written) == 0;
+    if (!ready || ::renameat(folder.get(), temporary.constData(), folder.get(), name.constData()) != 0) {
+        if (file.isOpen()) {
+            ::unlinkat(folder.get(), temporary.constData(), 0);
+        }
+        return false;
+    }
+    if (signature) {
+        *signature = signatureOf(written);
+    }
+    return true;
 }
 
-std::optional<QStringList> listNames(const QString& nativePath)
+bool createDirectories(const PathBase& base, const QByteArray& path)
 {
-    QDir dir(nativePath);
-    if (!QFileInfo(nativePath).isDir() || !dir.isReadable()) {
+    if (isDirectory(base, path)) {
+        return true;
+    }
+    // Each missing folder is made in its parent, opened anew, so that every step is
+    // resolved the base's way.
+    QByteArray prefix;
+    for (const QByteArray& name : path.split('/')) {
+        if (name.isEmpty() || name == ".") {
+            continue;
+        }
+        const QByteArray parent = prefix.isEmpty() ? QByteArrayLiteral("/") : prefix;
+        prefix += '/' + name;
+        const Descriptor folder(base.open(parent, pathOnly | O_DIRECTORY));
+        if (!folder.isOpen() || (::mkdirat(folder.get(), name.constData(), 0777) != 0 && errno != EEXIST)) {
+            return false;
+        }
+    }
+    return isDirectory(base, path);
+}
+
+bool remove(const PathBase& base, const QByteArray& path)
+{
+    const auto [folderPath, name] = split(path);
+    if (!isPlainName(name)) {
+        return false;
+    }
+    const Descriptor folder(base.open(folderPath, pathOnly | O_DIRECTORY));
+    return folder.isOpen() && removeEntry(folder.get(), name.constData());
+}
+
+std::optional<QStringList> listNames(const PathBase& base, const QByteArray& path)
+{
+    const int fd = base.open(path, O_RDONLY | O_DIRECTORY);
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
         return std::nullopt;
     }
-    // System takes in broken links.
-    return dir.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    QStringList names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.') {
+            names.append(QFile::decodeName(entry->d_name));
+        }
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
-} // namespace vantrel::native::NativeFiles
+} // namespace NativeFiles
+
+} // namespace vantrel::native

@@ -5,25 +5,79 @@
 #include <QStringList>
 
 #include <optional>
+#include <sys/stat.h>
+#include <sys/types.h>
 
-// The file operations of the FileSystem port on paths of this machine's own disk, shared
-// by the host whose paths are the machine's (the Mac) and the one that maps them into a
-// folder first (the simulated Mac). The callers decide which paths may be touched.
-namespace vantrel::native::NativeFiles {
+namespace vantrel::native {
 
-bool exists(const QString& nativePath);
-bool isDirectory(const QString& nativePath);
-std::optional<QByteArray> readAll(const QString& nativePath);
-// Never reads past `maxBytes` (unbuffered).
-std::optional<QByteArray> readPrefix(const QString& nativePath, qint64 maxBytes);
-bool write(const QString& nativePath, const QByteArray& data);
-bool append(const QString& nativePath, const QByteArray& data);
-bool writeAtomically(const QString& nativePath, const QByteArray& data);
-bool createDirectories(const QString& nativePath);
-// A folder goes with its contents; a link itself, never its target.
-bool remove(const QString& nativePath);
+// Where the file operations resolve their paths. Paths are absolute either way.
+// - The machine's whole disk, as the system resolves paths: the Mac's own files.
+// - Beneath one open folder, taken for "/": the kernel resolves every component, ".." and
+//   link inside it (Linux's openat2 with RESOLVE_IN_ROOT), so no path, and no link that
+//   another process swaps between two calls, leads out of it. The simulated Mac's disk.
+class PathBase {
+public:
+    static PathBase wholeDisk();
+    // `folder` stays open as long as the base is used; the caller owns it. Linux only:
+    // elsewhere every open fails with ENOSYS.
+    static PathBase confinedTo(int folder);
+
+    // open(2) of `path` with `flags` (O_CLOEXEC added); -1 with errno set on failure.
+    int open(const QByteArray& path, int flags, mode_t mode = 0) const;
+    // stat(2) of what `path` leads to; false with errno set when nothing does.
+    bool stat(const QByteArray& path, struct stat& info) const;
+
+private:
+    PathBase(int folder, bool confined)
+        : m_folder(folder)
+        , m_confined(confined)
+    {
+    }
+
+    int m_folder;
+    bool m_confined;
+};
+
+// What identifies a file's content without reading it: replacing the file (a new inode),
+// rewriting it (its modification time) or resizing it changes the signature.
+struct FileSignature {
+    qint64 device = 0;
+    qint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNanoseconds = 0;
+
+    bool operator==(const FileSignature&) const = default;
+};
+
+// The file operations of the FileSystem port over real files, shared by the host whose
+// paths are the machine's (the Mac) and the one that confines them to a folder (the
+// simulated Mac). Paths are native bytes (QFile::encodeName); the callers decide which
+// paths may be touched.
+namespace NativeFiles {
+
+bool exists(const PathBase& base, const QByteArray& path);
+bool isDirectory(const PathBase& base, const QByteArray& path);
+std::optional<FileSignature> signature(const PathBase& base, const QByteArray& path);
+// A regular file whole (as long as it was when opened), or anything else readable to its
+// end; no value for a folder. `signature`, when given, receives what was read's.
+std::optional<QByteArray> readAll(const PathBase& base, const QByteArray& path, FileSignature* signature = nullptr);
+// Never reads past `maxBytes`.
+std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& path, qint64 maxBytes);
+bool write(const PathBase& base, const QByteArray& path, const QByteArray& data);
+// Only to a regular file that exists.
+bool append(const PathBase& base, const QByteArray& path, const QByteArray& data);
+// A hidden temporary file beside the target, written, synced and renamed over it: readers
+// see the old content or the new, never a mix. The file keeps an existing file's
+// permissions. `signature`, when given, receives the new file's.
+bool writeAtomically(const PathBase& base, const QByteArray& path, const QByteArray& data,
+                     FileSignature* signature = nullptr);
+bool createDirectories(const PathBase& base, const QByteArray& path);
+// A folder goes with its contents; a link itself, never its target; never "/".
+bool remove(const PathBase& base, const QByteArray& path);
 // The names in a folder, hidden ones (starting with ".") left out, sorted; broken links
 // included, as a Mac's listing shows them.
-std::optional<QStringList> listNames(const QString& nativePath);
+std::optional<QStringList> listNames(const PathBase& base, const QByteArray& path);
 
-} // namespace vantrel::native::NativeFiles
+} // namespace NativeFiles
+
+} // namespace vantrel::native

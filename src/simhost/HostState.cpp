@@ -59,6 +59,11 @@ QString HostState::fullDiskFile() const
     return folder() + QStringLiteral("/full-disk");
 }
 
+QString HostState::writeCounterFile() const
+{
+    return folder() + QStringLiteral("/disk-writes");
+}
+
 namespace {
 
 QString faultName(HostFault fault)

@@ -32,6 +32,7 @@ public:
     QString showInfoServiceOffFile() const; // present: "Finder/Show Info" fails
     QString sequenceFile() const;           // the last launch sequence number
     QString fullDiskFile() const;           // full-disk: host folders, one a line, where writes fail
+    QString writeCounterFile() const;       // disk-writes: 8 bytes, shared, counting writes to the disk
     QString lockFile(const QString& name) const;
 
     // A fault is on while its file faults/<name> exists.

@@ -1,15 +1,21 @@
 #include "simhost/RootedFileSystem.h"
 
-#include "nativehost/NativeFiles.h"
 #include "platform/HostPath.h"
 #include "simhost/HostState.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vantrel::sim {
 
 namespace NativeFiles = native::NativeFiles;
+using native::FileSignature;
 
 RootedFileSystem::RootedFileSystem(QString rootFolder, QString userName)
     : m_root(QDir::cleanPath(QDir(rootFolder).absolutePath()))
@@ -21,54 +27,93 @@ RootedFileSystem::RootedFileSystem(QString rootFolder, QString userName)
     }
 }
 
+RootedFileSystem::~RootedFileSystem()
+{
+    if (const int fd = m_rootDescriptor.load(); fd >= 0) {
+        ::close(fd);
+    }
+    if (std::uint64_t* counter = m_writeCounter.load()) {
+        ::munmap(counter, sizeof(std::uint64_t));
+    }
+}
+
 QString RootedFileSystem::homeDirectory() const
 {
     return QStringLiteral("/Users/") + m_userName;
 }
 
-std::optional<QString> RootedFileSystem::mapped(const QString& path) const
+native::PathBase RootedFileSystem::base() const
+{
+    int fd = m_rootDescriptor.load(std::memory_order_acquire);
+    if (fd < 0) {
+        // Opened once, when the root first exists (a Mac may be made after this object).
+        std::lock_guard lock(m_openLock);
+        fd = m_rootDescriptor.load(std::memory_order_relaxed);
+        if (fd < 0) {
+            fd = ::open(QFile::encodeName(m_root).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            m_rootDescriptor.store(fd, std::memory_order_release);
+        }
+    }
+    return native::PathBase::confinedTo(fd);
+}
+
+std::uint64_t* RootedFileSystem::writeCounter() const
+{
+    std::uint64_t* counter = m_writeCounter.load(std::memory_order_acquire);
+    if (counter) {
+        return counter;
+    }
+    std::lock_guard lock(m_openLock);
+    counter = m_writeCounter.load(std::memory_order_relaxed);
+    const HostState state(m_root);
+    // Only in a Mac that exists: the state folder is never made here.
+    if (!counter && QFileInfo(state.folder()).isDir()) {
+        const int fd = ::open(QFile::encodeName(state.writeCounterFile()).constData(),
+                              O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+        struct stat info {};
+        if (fd >= 0 && ::fstat(fd, &info) == 0
+            && (info.st_size >= off_t(sizeof(std::uint64_t)) || ::ftruncate(fd, sizeof(std::uint64_t)) == 0)) {
+            void* mapped = ::mmap(nullptr, sizeof(std::uint64_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+            if (mapped != MAP_FAILED) {
+                counter = static_cast<std::uint64_t*>(mapped);
+                m_writeCounter.store(counter, std::memory_order_release);
+            }
+        }
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    return counter;
+}
+
+std::optional<quint64> RootedFileSystem::writeCount() const
+{
+    std::uint64_t* counter = writeCounter();
+    if (!counter) {
+        return std::nullopt;
+    }
+    return std::atomic_ref(*counter).load(std::memory_order_acquire);
+}
+
+void RootedFileSystem::countWrite()
+{
+    if (std::uint64_t* counter = writeCounter()) {
+        std::atomic_ref(*counter).fetch_add(1, std::memory_order_release);
+    }
+}
+
+std::optional<QByteArray> RootedFileSystem::resolvable(const QString& path) const
 {
     if (path.contains(QChar(u'\0'))) {
         return std::nullopt;
     }
+    // Standardized: no "." or ".." is left, and one that tried to climb above "/" stops
+    // there, which is the root folder.
     const QString host = expandTilde(path);
     if (!host.startsWith(u'/')) {
         return std::nullopt;
     }
-    // Standardizing has resolved every "..": a path that tried to climb above "/" stops
-    // at "/", which is the root folder.
-    return host == u"/" ? m_root : m_root + host;
-}
-
-bool RootedFileSystem::insideRoot(const QString& canonical) const
-{
-    return canonical == m_canonicalRoot || canonical.startsWith(m_canonicalRoot + u'/');
-}
-
-std::optional<QString> RootedFileSystem::confined(const QString& path) const
-{
-    auto native = mapped(path);
-    if (!native) {
-        return std::nullopt;
-    }
-    // Walk up to the nearest entry that exists (a link counts, even a dangling one) and
-    // check where it really leads.
-    QString probe = *native;
-    for (;;) {
-        QFileInfo info(probe);
-        if (info.exists() || info.isSymLink()) {
-            const QString canonical = info.canonicalFilePath();
-            if (canonical.isEmpty() || !insideRoot(canonical)) {
-                return std::nullopt;
-            }
-            return native;
-        }
-        const QString parent = QFileInfo(probe).path();
-        if (parent == probe || parent.size() < m_root.size()) {
-            return native;
-        }
-        probe = parent;
-    }
+    return QFile::encodeName(host);
 }
 
 bool RootedFileSystem::onFullDisk(const QString& path) const
@@ -89,7 +134,42 @@ bool RootedFileSystem::onFullDisk(const QString& path) const
 
 std::optional<QString> RootedFileSystem::nativePath(const QString& path) const
 {
-    return confined(path);
+    const auto host = resolvable(path);
+    if (!host) {
+        return std::nullopt;
+    }
+    const native::PathBase root = base();
+    // Up to the nearest entry that exists; what is below it is added as it stands.
+    QByteArray probe = *host;
+    QByteArray rest;
+    for (;;) {
+        const int fd = root.open(probe, O_PATH);
+        if (fd >= 0) {
+            char target[4096];
+            const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+            const ssize_t length = ::readlink(link.constData(), target, sizeof target);
+            struct stat info {};
+            // An entry below that exists without leading anywhere is a dangling link.
+            const bool dangling = !rest.isEmpty()
+                                  && ::fstatat(fd, rest.mid(1).split('/').first().constData(), &info,
+                                               AT_SYMLINK_NOFOLLOW) == 0;
+            ::close(fd);
+            if (length <= 0 || length == ssize_t(sizeof target) || dangling) {
+                return std::nullopt;
+            }
+            const QString real = QFile::decodeName(QByteArray(target, length));
+            if (real != m_canonicalRoot && !real.startsWith(m_canonicalRoot + u'/')) {
+                return std::nullopt;
+            }
+            return m_root + real.mid(m_canonicalRoot.size()) + QFile::decodeName(rest);
+        }
+        if (errno != ENOENT || probe == "/") {
+            return std::nullopt;
+        }
+        const qsizetype slash = probe.lastIndexOf('/');
+        rest.prepend(probe.mid(slash));
+        probe = slash == 0 ? QByteArrayLiteral("/") : probe.left(slash);
+    }
 }
 
 std::optional<QString> RootedFileSystem::hostPath(const QString& nativePath) const
@@ -106,71 +186,111 @@ std::optional<QString> RootedFileSystem::hostPath(const QString& nativePath) con
 
 bool RootedFileSystem::exists(const QString& path) const
 {
-    auto native = confined(path);
-    return native && NativeFiles::exists(*native);
+    const auto host = resolvable(path);
+    return host && NativeFiles::exists(base(), *host);
 }
 
 bool RootedFileSystem::isDirectory(const QString& path) const
 {
-    auto native = confined(path);
-    return native && NativeFiles::isDirectory(*native);
+    const auto host = resolvable(path);
+    return host && NativeFiles::isDirectory(base(), *host);
+}
+
+std::optional<FileSignature> RootedFileSystem::signature(const QString& path) const
+{
+    const auto host = resolvable(path);
+    return host ? NativeFiles::signature(base(), *host) : std::nullopt;
 }
 
 std::optional<QByteArray> RootedFileSystem::readAll(const QString& path) const
 {
-    auto native = confined(path);
-    return native ? NativeFiles::readAll(*native) : std::nullopt;
+    const auto host = resolvable(path);
+    return host ? NativeFiles::readAll(base(), *host) : std::nullopt;
+}
+
+std::optional<QByteArray> RootedFileSystem::readAll(const QString& path, FileSignature& signature) const
+{
+    const auto host = resolvable(path);
+    return host ? NativeFiles::readAll(base(), *host, &signature) : std::nullopt;
 }
 
 std::optional<QByteArray> RootedFileSystem::readPrefix(const QString& path, qint64 maxBytes) const
 {
-    auto native = confined(path);
-    return native ? NativeFiles::readPrefix(*native, maxBytes) : std::nullopt;
+    const auto host = resolvable(path);
+    return host ? NativeFiles::readPrefix(base(), *host, maxBytes) : std::nullopt;
 }
 
 bool RootedFileSystem::write(const QString& path, const QByteArray& data)
 {
-    auto native = confined(path);
-    return native && !onFullDisk(path) && NativeFiles::write(*native, data);
+    const auto host = resolvable(path);
+    const bool written = host && !onFullDisk(path) && NativeFiles::write(base(), *host, data);
+    countWrite(); // even a failed write may have truncated the file
+    return written;
 }
 
 bool RootedFileSystem::append(const QString& path, const QByteArray& data)
 {
-    auto native = confined(path);
-    return native && !onFullDisk(path) && NativeFiles::append(*native, data);
+    const auto host = resolvable(path);
+    const bool written = host && !onFullDisk(path) && NativeFiles::append(base(), *host, data);
+    if (written) {
+        countWrite();
+    }
+    return written;
 }
 
 bool RootedFileSystem::writeAtomically(const QString& path, const QByteArray& data)
 {
-    auto native = confined(path);
-    return native && !onFullDisk(path) && NativeFiles::writeAtomically(*native, data);
+    FileSignature ignored;
+    return writeAtomically(path, data, ignored);
+}
+
+bool RootedFileSystem::writeAtomically(const QString& path, const QByteArray& data, FileSignature& signature)
+{
+    const auto host = resolvable(path);
+    const bool written = host && !onFullDisk(path) && NativeFiles::writeAtomically(base(), *host, data, &signature);
+    if (written) {
+        countWrite();
+    }
+    return written;
 }
 
 bool RootedFileSystem::createDirectories(const QString& path)
 {
-    auto native = confined(path);
-    if (native && onFullDisk(path) && !NativeFiles::isDirectory(*native)) {
+    const auto host = resolvable(path);
+    if (!host) {
         return false;
     }
-    return native && NativeFiles::createDirectories(*native);
+    if (NativeFiles::isDirectory(base(), *host)) {
+        return true;
+    }
+    if (onFullDisk(path)) {
+        return false;
+    }
+    const bool made = NativeFiles::createDirectories(base(), *host);
+    countWrite(); // a failure may have made some of the folders
+    return made;
 }
 
 bool RootedFileSystem::remove(const QString& path)
 {
-    auto native = confined(path);
-    return native && *native != m_root && NativeFiles::remove(*native);
+    const auto host = resolvable(path);
+    const bool removed = host && NativeFiles::remove(base(), *host);
+    if (removed) {
+        countWrite();
+    }
+    return removed;
 }
 
 std::optional<QStringList> RootedFileSystem::listDirectory(const QString& path) const
 {
-    auto native = confined(path);
-    auto names = native ? NativeFiles::listNames(*native) : std::nullopt;
+    const auto host = resolvable(path);
+    auto names = host ? NativeFiles::listNames(base(), *host) : std::nullopt;
     if (!names) {
         return std::nullopt;
     }
-    const QString base = expandTilde(path);
+    const QString folder = expandTilde(path);
     for (QString& name : *names) {
-        name = (base == u"/" ? QString() : base) + u'/' + name;
+        name = (folder == u"/" ? QString() : folder) + u'/' + name;
     }
     return names;
 }

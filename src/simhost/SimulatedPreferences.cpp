@@ -9,14 +9,28 @@
 #include <QFileInfo>
 
 #include <functional>
+#include <mutex>
 
 namespace vantrel::sim {
 
+// What a domain's file held when last read, and how to tell whether it still does.
+struct SimulatedPreferences::CachedDomain {
+    QVariantMap values;
+    std::optional<native::FileSignature> signature; // none: there was no file
+    std::optional<quint64> writeCount;              // the disk's write count then
+};
+
+struct SimulatedPreferences::Cache {
+    std::mutex lock;
+    QHash<QString, CachedDomain> domains; // by file path
+};
+
 class SimulatedPreferences::Domain final : public UserDefaults {
 public:
-    Domain(std::shared_ptr<RootedFileSystem> fileSystem, QString domain, QString filePath, QString lockPath,
-           QString eventLogFile)
+    Domain(std::shared_ptr<RootedFileSystem> fileSystem, std::shared_ptr<Cache> cache, QString domain,
+           QString filePath, QString lockPath, QString eventLogFile)
         : m_fileSystem(std::move(fileSystem))
+        , m_cache(std::move(cache))
         , m_domain(std::move(domain))
         , m_filePath(std::move(filePath))
         , m_lockPath(std::move(lockPath))
@@ -55,12 +69,21 @@ public:
 
     void modify(const std::function<void(QVariantMap&)>& change)
     {
+        // Every writer of the domain, in every process, holds its lock: between the read
+        // and the replace nobody else changes the file.
         StateLock lock(m_lockPath);
         QVariantMap values = read();
         change(values);
         if (auto bytes = PropertyList::serialize(values, PropertyList::Format::Xml)) {
             m_fileSystem->createDirectories(m_fileSystem->preferencesDirectory());
-            m_fileSystem->writeAtomically(m_filePath, *bytes);
+            native::FileSignature written;
+            if (m_fileSystem->writeAtomically(m_filePath, *bytes, written)) {
+                // Kept as a read of the file would give it (types and precision as stored).
+                const auto stored = PropertyList::parse(*bytes);
+                std::lock_guard guard(m_cache->lock);
+                m_cache->domains.insert(m_filePath,
+                                        {stored ? stored->toMap() : QVariantMap(), written, m_fileSystem->writeCount()});
+            }
         }
     }
 
@@ -75,20 +98,37 @@ private:
         }
     }
 
+    // From memory while the file is what was read last: the disk's write count unchanged,
+    // or else the file's signature. Read and parsed again only when it changed.
     QVariantMap read() const
     {
-        auto bytes = m_fileSystem->readAll(m_filePath);
-        if (!bytes) {
-            return {};
+        const auto writeCount = m_fileSystem->writeCount(); // before looking at the file
+        std::lock_guard guard(m_cache->lock);
+        auto cached = m_cache->domains.find(m_filePath);
+        if (cached != m_cache->domains.end()) {
+            if (writeCount && cached->writeCount == writeCount) {
+                return cached->values;
+            }
+            if (m_fileSystem->signature(m_filePath) == cached->signature) {
+                cached->writeCount = writeCount;
+                return cached->values;
+            }
         }
-        auto parsed = PropertyList::parse(*bytes);
-        if (!parsed || parsed->typeId() != QMetaType::QVariantMap) {
-            return {};
+        CachedDomain fresh{{}, std::nullopt, writeCount};
+        native::FileSignature signature;
+        if (auto bytes = m_fileSystem->readAll(m_filePath, signature)) {
+            fresh.signature = signature;
+            auto parsed = PropertyList::parse(*bytes);
+            if (parsed && parsed->typeId() == QMetaType::QVariantMap) {
+                fresh.values = parsed->toMap();
+            }
         }
-        return parsed->toMap();
+        m_cache->domains.insert(m_filePath, fresh);
+        return fresh.values;
     }
 
     std::shared_ptr<RootedFileSystem> m_fileSystem;
+    std::shared_ptr<Cache> m_cache;
     QString m_domain;
     QString m_filePath;
     QString m_lockPath;
@@ -98,6 +138,7 @@ private:
 SimulatedPreferences::SimulatedPreferences(std::shared_ptr<RootedFileSystem> fileSystem, QString standardDomain,
                                            QString lockFolder, QString eventLogFile)
     : m_fileSystem(std::move(fileSystem))
+    , m_cache(std::make_shared<Cache>())
     , m_standardDomain(std::move(standardDomain))
     , m_lockFolder(std::move(lockFolder))
     , m_eventLogFile(std::move(eventLogFile))
@@ -111,8 +152,13 @@ QString SimulatedPreferences::domainFilePath(const QString& domain) const
 
 std::shared_ptr<UserDefaults> SimulatedPreferences::standard()
 {
-    return std::make_shared<Domain>(m_fileSystem, m_standardDomain, domainFilePath(m_standardDomain),
-                                    m_lockFolder + u'/' + m_standardDomain + QStringLiteral(".lock"), m_eventLogFile);
+    std::lock_guard guard(m_cache->lock);
+    if (!m_standard) {
+        m_standard = std::make_shared<Domain>(m_fileSystem, m_cache, m_standardDomain, domainFilePath(m_standardDomain),
+                                              m_lockFolder + u'/' + m_standardDomain + QStringLiteral(".lock"),
+                                              m_eventLogFile);
+    }
+    return m_standard;
 }
 
 std::shared_ptr<UserDefaults> SimulatedPreferences::suite(const QString& name)
@@ -120,7 +166,7 @@ std::shared_ptr<UserDefaults> SimulatedPreferences::suite(const QString& name)
     if (!isPlainDomainName(name)) {
         return nullptr;
     }
-    return std::make_shared<Domain>(m_fileSystem, name, domainFilePath(name),
+    return std::make_shared<Domain>(m_fileSystem, m_cache, name, domainFilePath(name),
                                     m_lockFolder + u'/' + name + QStringLiteral(".lock"), m_eventLogFile);
 }
 

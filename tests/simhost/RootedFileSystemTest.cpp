@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -78,11 +82,14 @@ TEST(RootedFileSystem, NothingReachesOutsideTheRoot)
     ASSERT_TRUE(secret.open(QIODevice::ReadOnly));
     EXPECT_EQ(secret.readAll(), QByteArray("outside"));
 
-    // Links inside the root are followed like on any disk.
+    // Links inside the root are followed like on any disk; an absolute target is a host path.
     fs.write(QStringLiteral("/Applications/real.txt"), "inside");
-    ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/real.txt")),
-                            mac.native(QStringLiteral("/Applications/alias"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("real.txt"), mac.native(QStringLiteral("/Applications/alias"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/Applications/real.txt"), mac.native(QStringLiteral("/Users/alias"))));
     EXPECT_EQ(fs.readAll(QStringLiteral("/Applications/alias")), QByteArray("inside"));
+    EXPECT_EQ(fs.readAll(QStringLiteral("/Users/alias")), QByteArray("inside"));
+    EXPECT_EQ(fs.nativePath(QStringLiteral("/Users/alias")), mac.native(QStringLiteral("/Applications/real.txt")))
+        << "programs outside get the real place";
 
     // A link loop neither hangs nor counts as a file.
     ASSERT_TRUE(QFile::link(mac.native(QStringLiteral("/Applications/loopB")),
@@ -91,6 +98,55 @@ TEST(RootedFileSystem, NothingReachesOutsideTheRoot)
                             mac.native(QStringLiteral("/Applications/loopB"))));
     EXPECT_FALSE(fs.exists(QStringLiteral("/Applications/loopA")));
     EXPECT_EQ(fs.readAll(QStringLiteral("/Applications/loopA/Contents/Info.plist")), std::nullopt);
+}
+
+TEST(RootedFileSystem, ALinkSwappedBetweenAccessesNeverLeadsOut)
+{
+    TempSimulatedMac mac;
+    auto& fs = mac.fs();
+    QTemporaryDir outside;
+    QFile secret(outside.path() + QStringLiteral("/secret"));
+    ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+    secret.write("outside");
+    secret.close();
+    ASSERT_TRUE(fs.write(QStringLiteral("/Applications/real.txt"), "inside"));
+    // Climbing far enough from /Applications leaves the root on an ordinary disk.
+    const QString escape = QStringLiteral("../").repeated(32) + outside.path().mid(1) + QStringLiteral("/secret");
+    const QString link = mac.native(QStringLiteral("/Applications/swap"));
+    auto pointLinkAt = [&](const QString& target) {
+        const QString fresh = link + QStringLiteral(".new");
+        return QFile::link(target, fresh) && ::rename(QFile::encodeName(fresh), QFile::encodeName(link)) == 0;
+    };
+
+    // Each access resolves the link as it is then.
+    ASSERT_TRUE(pointLinkAt(QStringLiteral("real.txt")));
+    EXPECT_EQ(fs.readAll(QStringLiteral("/Applications/swap")), QByteArray("inside"));
+    ASSERT_TRUE(pointLinkAt(escape));
+    EXPECT_EQ(fs.readAll(QStringLiteral("/Applications/swap")), std::nullopt);
+    EXPECT_FALSE(fs.write(QStringLiteral("/Applications/swap"), "written"));
+
+    // Swapped back and forth by another thread while being read and written: no access
+    // ever lands on the file outside, whatever the timing.
+    std::atomic<bool> done = false;
+    std::thread swapper([&] {
+        for (bool inside = true; !done; inside = !inside) {
+            pointLinkAt(inside ? QStringLiteral("real.txt") : escape);
+        }
+    });
+    int readInside = 0;
+    int readOutside = 0;
+    for (int i = 0; i < 1500; ++i) {
+        const auto read = fs.readAll(QStringLiteral("/Applications/swap"));
+        readInside += read == QByteArray("inside");
+        readOutside += read == QByteArray("outside");
+        fs.write(QStringLiteral("/Applications/swap"), "inside");
+    }
+    done = true;
+    swapper.join();
+    EXPECT_EQ(readOutside, 0);
+    ASSERT_TRUE(secret.open(QIODevice::ReadOnly));
+    EXPECT_EQ(secret.readAll(), QByteArray("outside"));
+    EXPECT_GT(readInside, 0);
 }
 
 TEST(RootedFileSystem, ListingIsShallowSortedAndSkipsHiddenEntries)

@@ -57,6 +57,31 @@ TEST(SimulatedPreferences, TypedValuesSurviveARestart)
     EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("count")), std::nullopt);
 }
 
+TEST(SimulatedPreferences, ReadsComeFromMemoryUntilTheFileChanges)
+{
+    TempSimulatedMac mac;
+    SimulatedMac other(mac.root()); // another process's view of the same disk
+    auto mine = mac.host().standardDefaults();
+    auto theirs = other.preferences()->standard();
+    mine->setValue(QStringLiteral("appLanguage"), QStringLiteral("ru"));
+    EXPECT_EQ(theirs->string(QStringLiteral("appLanguage")), QStringLiteral("ru"));
+    theirs->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    EXPECT_EQ(mine->string(QStringLiteral("appLanguage")), QStringLiteral("en")) << "another writer is seen at once";
+
+    // An edit behind the disk's back is not seen while nothing is written through it, as
+    // the Mac's preferences daemon keeps serving what it holds; after any write the file's
+    // changed signature makes the next read go to the file.
+    QFile file(mac.native(standardFile()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(*PropertyList::serialize(QVariantMap{{QStringLiteral("appLanguage"), QStringLiteral("edited")}},
+                                        PropertyList::Format::Xml));
+    file.close();
+    EXPECT_EQ(mine->string(QStringLiteral("appLanguage")), QStringLiteral("en"));
+    mac.writeFile(QStringLiteral("/Applications/unrelated.txt"), "x");
+    EXPECT_EQ(mine->string(QStringLiteral("appLanguage")), QStringLiteral("edited"));
+    EXPECT_EQ(theirs->string(QStringLiteral("appLanguage")), QStringLiteral("edited"));
+}
+
 TEST(SimulatedPreferences, ConcurrentWritersLoseNoKeys)
 {
     TempSimulatedMac mac;
@@ -101,8 +126,8 @@ TEST(SimulatedPreferences, BadDomainFilesReadAsEmptyAndAreReplacedOnWrite)
     }
 
     // A folder where the file should be cannot be read or replaced; reads stay empty.
-    QFile::remove(mac.native(standardFile()));
-    ASSERT_TRUE(QDir().mkpath(mac.native(standardFile())));
+    ASSERT_TRUE(mac.fs().remove(standardFile()));
+    ASSERT_TRUE(mac.fs().createDirectories(standardFile()));
     auto defaults = mac.host().standardDefaults();
     EXPECT_EQ(defaults->value(QStringLiteral("appLanguage")), std::nullopt);
     defaults->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));

@@ -83,11 +83,10 @@ void TempSimulatedMac::addLogicBundle(const QString& path, QVariantMap behavior,
 
 void TempSimulatedMac::writeFile(const QString& hostPath, const QByteArray& data)
 {
-    const QString path = native(hostPath);
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(data);
+    auto& disk = fs();
+    const QString path = disk.expandTilde(hostPath);
+    disk.createDirectories(path.left(path.lastIndexOf(u'/')));
+    ASSERT_TRUE(disk.write(hostPath, data)) << hostPath.toStdString();
 }
 
 std::optional<QByteArray> TempSimulatedMac::readFile(const QString& hostPath) const

@@ -36,7 +36,7 @@ public:
     // stand-in starts in 0.05 s unless `behavior` says otherwise.
     void addLogicBundle(const QString& path, QVariantMap behavior = {},
                         QList<sim::MachO::Slice> slices = {{sim::MachO::cpuTypeArm64}, {sim::MachO::cpuTypeX86_64}});
-    // Writes a file at a host path, creating its folders.
+    // Writes a file at a host path through the simulated disk, creating its folders.
     void writeFile(const QString& hostPath, const QByteArray& data);
     std::optional<QByteArray> readFile(const QString& hostPath) const;
 

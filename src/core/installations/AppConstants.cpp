@@ -34,7 +34,12 @@ bool isOwnApplication(const QUrl& appURL, const VersionReader& versionReader)
 
 bool isOwnApplication(const QUrl& appURL, const std::optional<QString>& identifier)
 {
-    const QString path = HostPath::fromURL(appURL);
+    return isOwnBundle(HostPath::fromURL(appURL), identifier);
+}
+
+bool isOwnBundle(const QString& bundlePath, const std::optional<QString>& identifier)
+{
+    const QString path = HostPath::standardized(bundlePath);
     return isOwnBundlePath(path) || identifier == bundleIdentifier || hasOwnName(path);
 }
 

@@ -29,6 +29,8 @@ inline const QString previousVersionsURL = QStringLiteral("https://support.apple
 bool isOwnApplication(const QUrl& appURL, const VersionReader& versionReader);
 // The same test for a caller that has already read the bundle's identifier.
 bool isOwnApplication(const QUrl& appURL, const std::optional<QString>& bundleIdentifier);
+// The same for a bundle at a host path.
+bool isOwnBundle(const QString& bundlePath, const std::optional<QString>& bundleIdentifier);
 bool isOwnApplication(const QUrl& appURL);
 
 } // namespace AppConstants

@@ -56,14 +56,17 @@ std::optional<QUrl> ArchitectureDetector::executableURL(const QUrl& appURL) cons
 {
     const QString bundle = HostPath::fromURL(appURL);
     const auto info = readInfoPlist(m_fileSystem, bundle);
-    if (!info) {
-        return std::nullopt;
-    }
-    const QVariant name = info->value(QStringLiteral("CFBundleExecutable"));
+    const auto executable = info ? executablePath(bundle, *info) : std::nullopt;
+    return executable ? std::optional(HostPath::fileURL(*executable)) : std::nullopt;
+}
+
+std::optional<QString> ArchitectureDetector::executablePath(const QString& bundlePath, const QVariantMap& info)
+{
+    const QVariant name = info.value(QStringLiteral("CFBundleExecutable"));
     if (name.typeId() != QMetaType::QString) {
         return std::nullopt;
     }
-    return HostPath::fileURL(bundle + QStringLiteral("/Contents/MacOS/") + name.toString());
+    return HostPath::standardized(bundlePath + QStringLiteral("/Contents/MacOS/") + name.toString());
 }
 
 std::optional<QByteArray> ArchitectureDetector::readHeader(const QString& path, qint64 maxBytes) const
@@ -77,15 +80,16 @@ std::optional<QByteArray> ArchitectureDetector::readHeader(const QString& path, 
 
 SliceSet ArchitectureDetector::architectures(const QUrl& appURL) const
 {
-    auto executable = executableURL(appURL);
-    if (!executable) {
-        return {};
-    }
-    auto header = readHeader(HostPath::fromURL(*executable), maxHeaderBytes);
-    if (!header) {
-        return {};
-    }
-    return architecturesFromMachOHeader(*header);
+    const QString bundle = HostPath::fromURL(appURL);
+    const auto info = readInfoPlist(m_fileSystem, bundle);
+    return info ? architectures(bundle, *info) : SliceSet{};
+}
+
+SliceSet ArchitectureDetector::architectures(const QString& bundlePath, const QVariantMap& info) const
+{
+    const auto executable = executablePath(bundlePath, info);
+    const auto header = executable ? readHeader(*executable, maxHeaderBytes) : std::nullopt;
+    return header ? architecturesFromMachOHeader(*header) : SliceSet{};
 }
 
 SliceSet ArchitectureDetector::architecturesFromMachOHeader(const QByteArray& data)

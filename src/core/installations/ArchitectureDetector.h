@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
+#include <QVariantMap>
 
 #include <mutex>
 #include <optional>
@@ -33,6 +34,8 @@ public:
     // The executable's slices; empty whenever anything fails. Never reads past the first
     // 4096 bytes.
     SliceSet architectures(const QUrl& appURL) const;
+    // The same for the bundle at a host path whose info dictionary is already read.
+    SliceSet architectures(const QString& bundlePath, const QVariantMap& info) const;
 
     // Thread-safe; the file system is asked at most once per detector.
     bool isRosettaInstalled();
@@ -41,6 +44,7 @@ public:
     static SliceSet architecturesFromMachOHeader(const QByteArray& header);
 
 private:
+    static std::optional<QString> executablePath(const QString& bundlePath, const QVariantMap& info);
     std::optional<QByteArray> readHeader(const QString& path, qint64 maxBytes) const;
 
     FileSystem& m_fileSystem;

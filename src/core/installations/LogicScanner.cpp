@@ -2,6 +2,7 @@
 
 #include "installations/AppConstants.h"
 #include "installations/ArchitectureDetector.h"
+#include "installations/InfoPlist.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/HostPath.h"
@@ -46,15 +47,47 @@ QStringList LogicScanner::searchDirectories() const
     return {m_fileSystem.applicationsDirectory(), m_fileSystem.userApplicationsDirectory()};
 }
 
+// Each bundle's Info.plist, read and parsed at most once per scan.
+class LogicScanner::InfoDictionaries {
+public:
+    explicit InfoDictionaries(const FileSystem& fileSystem)
+        : m_fileSystem(fileSystem)
+    {
+    }
+
+    std::optional<QVariantMap> of(const QString& bundlePath)
+    {
+        const QString key = HostPath::standardized(bundlePath);
+        auto it = m_byPath.constFind(key);
+        if (it == m_byPath.cend()) {
+            it = m_byPath.insert(key, readInfoPlist(m_fileSystem, key));
+        }
+        return *it;
+    }
+
+    std::optional<QString> identifierOf(const QString& bundlePath)
+    {
+        const auto info = of(bundlePath);
+        return info ? VersionReader::bundleIdentifier(*info) : std::nullopt;
+    }
+
+private:
+    const FileSystem& m_fileSystem;
+    QHash<QString, std::optional<QVariantMap>> m_byPath;
+};
+
 bool LogicScanner::isLogicProApp(const QUrl& appURL) const
 {
-    const QString path = HostPath::fromURL(appURL);
+    return isLogicProApp(HostPath::fromURL(appURL), m_versionReader.bundleIdentifier(appURL));
+}
+
+bool LogicScanner::isLogicProApp(const QString& path, const std::optional<QString>& identifier) const
+{
     if (HostPath::extension(path).toLower() != u"app") {
         return false;
     }
-    // The identifier is read once and serves both the own-application test and this one.
-    const auto identifier = m_versionReader.bundleIdentifier(appURL);
-    if (AppConstants::isOwnApplication(appURL, identifier)) {
+    // The identifier serves both the own-application test and this one.
+    if (AppConstants::isOwnBundle(path, identifier)) {
         return false;
     }
     if (identifier) {
@@ -74,7 +107,7 @@ bool LogicScanner::isLogicProApp(const QUrl& appURL) const
                        [&](const QString& hint) { return name.contains(hint, Qt::CaseInsensitive); });
 }
 
-QList<LogicApp> LogicScanner::scanDirectory(const QString& directory) const
+QList<LogicApp> LogicScanner::scanDirectory(const QString& directory, InfoDictionaries& infos) const
 {
     QList<LogicApp> found;
     const auto children = m_fileSystem.listDirectory(directory);
@@ -82,7 +115,8 @@ QList<LogicApp> LogicScanner::scanDirectory(const QString& directory) const
         return found;
     }
     for (const QString& child : *children) {
-        if (isLogicProApp(HostPath::fileURL(child))) {
+        // Only bundles have their info dictionary read.
+        if (HostPath::extension(child).toLower() == u"app" && isLogicProApp(child, infos.identifierOf(child))) {
             found.append(LogicApp::make(HostPath::baseName(child), child, false));
         }
     }
@@ -91,16 +125,17 @@ QList<LogicApp> LogicScanner::scanDirectory(const QString& directory) const
 
 QList<ResolvedLogicApp> LogicScanner::scan(const QList<LogicApp>& persistedApps) const
 {
+    InfoDictionaries infos(m_fileSystem);
     auto keyOf = [](const LogicApp& app) { return HostPath::standardized(app.bundlePath); };
     auto isOwn = [&](const LogicApp& app) {
-        return AppConstants::isOwnApplication(HostPath::fileURL(app.bundlePath), m_versionReader);
+        return AppConstants::isOwnBundle(app.bundlePath, infos.identifierOf(app.bundlePath));
     };
 
     QHash<QString, LogicApp> byKey;
     QStringList discoveryOrder;
     for (const QString& directory : searchDirectories()) {
         // scanDirectory keeps only Logic Pro bundles, which already excludes the launcher.
-        for (const LogicApp& discovered : scanDirectory(directory)) {
+        for (const LogicApp& discovered : scanDirectory(directory, infos)) {
             const QString key = keyOf(discovered);
             if (!byKey.contains(key)) {
                 discoveryOrder.append(key);
@@ -135,6 +170,7 @@ QList<ResolvedLogicApp> LogicScanner::scan(const QList<LogicApp>& persistedApps)
             emitted.insert(key);
         }
     }
+    // The copies found but not stored follow, sorted by name.
     QList<LogicApp> extras;
     for (const QString& key : discoveryOrder) {
         if (!emitted.contains(key)) {
@@ -153,8 +189,9 @@ QList<ResolvedLogicApp> LogicScanner::scan(const QList<LogicApp>& persistedApps)
     resolved.reserve(ordered.size());
     for (const LogicApp& app : ordered) {
         ResolvedLogicApp entry{app, std::nullopt, true};
-        if (m_fileSystem.exists(app.bundlePath)) {
-            entry.metadata = m_versionReader.metadata(HostPath::fileURL(app.bundlePath), *m_architectureDetector);
+        // A bundle that is gone has no info dictionary either.
+        if (const auto info = infos.of(app.bundlePath)) {
+            entry.metadata = m_versionReader.metadata(app.bundlePath, *info, *m_architectureDetector);
         }
         entry.isMissing = !entry.metadata.has_value();
         resolved.append(entry);

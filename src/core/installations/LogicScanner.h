@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 namespace vantrel {
 
@@ -37,8 +38,11 @@ public:
     static const QStringList nameHints;
 
 private:
+    class InfoDictionaries;
+
     QStringList searchDirectories() const;
-    QList<LogicApp> scanDirectory(const QString& directory) const;
+    bool isLogicProApp(const QString& path, const std::optional<QString>& identifier) const;
+    QList<LogicApp> scanDirectory(const QString& directory, InfoDictionaries& infos) const;
 
     FileSystem& m_fileSystem;
     VersionReader m_versionReader;

@@ -10,9 +10,9 @@ namespace vantrel {
 
 namespace {
 
-std::optional<QString> stringValue(const QVariantMap& info, const char* key)
+std::optional<QString> stringValue(const QVariantMap& info, const QString& key)
 {
-    const QVariant value = info.value(QString::fromLatin1(key));
+    const QVariant value = info.value(key);
     if (value.typeId() != QMetaType::QString) {
         return std::nullopt;
     }
@@ -39,21 +39,30 @@ std::optional<QVariantMap> VersionReader::infoDictionary(const QUrl& appURL) con
 std::optional<QString> VersionReader::bundleIdentifier(const QUrl& appURL) const
 {
     auto info = infoDictionary(appURL);
-    return info ? stringValue(*info, "CFBundleIdentifier") : std::nullopt;
+    return info ? bundleIdentifier(*info) : std::nullopt;
+}
+
+std::optional<QString> VersionReader::bundleIdentifier(const QVariantMap& info)
+{
+    return stringValue(info, QStringLiteral("CFBundleIdentifier"));
 }
 
 std::optional<LogicAppMetadata> VersionReader::metadata(const QUrl& appURL,
                                                         const ArchitectureDetector& architectureDetector) const
 {
-    const QString path = HostPath::fromURL(appURL);
-    if (!m_fileSystem.exists(path)) {
-        return std::nullopt;
-    }
+    // Nothing at the URL has no info dictionary either.
     auto info = infoDictionary(appURL);
     if (!info) {
         return std::nullopt;
     }
-    auto shortVersion = stringValue(*info, "CFBundleShortVersionString");
+    return metadata(HostPath::fromURL(appURL), *info, architectureDetector);
+}
+
+std::optional<LogicAppMetadata> VersionReader::metadata(const QString& bundlePath, const QVariantMap& info,
+                                                        const ArchitectureDetector& architectureDetector) const
+{
+    const QString path = HostPath::standardized(bundlePath);
+    auto shortVersion = stringValue(info, QStringLiteral("CFBundleShortVersionString"));
     if (!shortVersion) {
         return std::nullopt;
     }
@@ -64,16 +73,16 @@ std::optional<LogicAppMetadata> VersionReader::metadata(const QUrl& appURL,
 
     LogicAppMetadata metadata;
     metadata.shortVersion = trimmed;
-    metadata.bundleIdentifier = stringValue(*info, "CFBundleIdentifier");
-    metadata.buildVersion = stringValue(*info, "CFBundleVersion");
-    if (auto name = stringValue(*info, "CFBundleDisplayName")) {
+    metadata.bundleIdentifier = stringValue(info, QStringLiteral("CFBundleIdentifier"));
+    metadata.buildVersion = stringValue(info, QStringLiteral("CFBundleVersion"));
+    if (auto name = stringValue(info, QStringLiteral("CFBundleDisplayName"))) {
         metadata.displayName = *name;
-    } else if (auto bundleName = stringValue(*info, "CFBundleName")) {
+    } else if (auto bundleName = stringValue(info, QStringLiteral("CFBundleName"))) {
         metadata.displayName = *bundleName;
     } else {
         metadata.displayName = HostPath::baseName(path);
     }
-    metadata.executableArchitectures = architectureDetector.architectures(appURL);
+    metadata.executableArchitectures = architectureDetector.architectures(path, info);
     metadata.icon = NSImageRef{path};
     return metadata;
 }

@@ -28,9 +28,15 @@ public:
     // gives metadata, with no slices.
     std::optional<LogicAppMetadata> metadata(const QUrl& appURL,
                                              const ArchitectureDetector& architectureDetector) const;
+    // The same for the bundle at a host path whose info dictionary is already read.
+    std::optional<LogicAppMetadata> metadata(const QString& bundlePath, const QVariantMap& info,
+                                             const ArchitectureDetector& architectureDetector) const;
+
+    // The bundle's Contents/Info.plist as a dictionary, or nothing.
+    std::optional<QVariantMap> infoDictionary(const QUrl& appURL) const;
+    static std::optional<QString> bundleIdentifier(const QVariantMap& info);
 
 private:
-    std::optional<QVariantMap> infoDictionary(const QUrl& appURL) const;
 
     FileSystem& m_fileSystem;
 };

@@ -33,7 +33,29 @@ QString LaunchLogger::formatLine(const QString& message)
 
 void LaunchLogger::log(const QString& message)
 {
-    m_queue.post([this, line = formatLine(message)] { write(line); });
+    const QString line = formatLine(message);
+    bool post = false;
+    {
+        std::lock_guard lock(m_pendingLock);
+        m_pending += line;
+        post = !m_writeQueued;
+        m_writeQueued = true;
+    }
+    // Lines logged while a write is queued ride along with it.
+    if (post) {
+        m_queue.post([this] { writePending(); });
+    }
+}
+
+void LaunchLogger::writePending()
+{
+    QString lines;
+    {
+        std::lock_guard lock(m_pendingLock);
+        lines.swap(m_pending);
+        m_writeQueued = false;
+    }
+    write(lines);
 }
 
 void LaunchLogger::flush()
@@ -41,14 +63,14 @@ void LaunchLogger::flush()
     m_queue.waitUntilIdle();
 }
 
-void LaunchLogger::write(const QString& line)
+void LaunchLogger::write(const QString& lines)
 {
-    const QByteArray bytes = line.toUtf8();
+    const QByteArray bytes = lines.toUtf8();
     if (bytes.isEmpty()) {
         return;
     }
-    // Append to an existing file; otherwise create it with this first record. Every
-    // failure is silent: the record is lost and the launch goes on.
+    // Append to an existing file; otherwise create it with these first records. Every
+    // failure is silent: the records are lost and the launch goes on.
     if (m_fileSystem.exists(m_filePath)) {
         m_fileSystem.append(m_filePath, bytes);
     } else {

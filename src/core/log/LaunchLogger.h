@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <mutex>
+
 namespace vantrel {
 
 class FileSystem;
@@ -11,8 +13,9 @@ class Host;
 
 // The launch log, "~/Library/Logs/Vantrel/launch.log": one line per launch step,
 // "<ISO 8601 UTC time stamp>  <message>\n". log() stamps the time on the caller's thread
-// and hands the line to one serial writer thread, so it never blocks on the disk; the
-// writer appends (opening and closing the file per record) and drops any failure silently.
+// and adds the line to the pending text, which one serial writer thread appends, so it
+// never blocks on the disk; the writer takes whatever is pending at once (opening and
+// closing the file per batch, in order) and drops any failure silently.
 //
 // Records are never lost at a normal end: flush() waits until everything logged so far is
 // on disk, and the logger flushes when it is destroyed with its host.
@@ -40,11 +43,15 @@ public:
 
 private:
     explicit LaunchLogger(FileSystem& fileSystem);
-    void write(const QString& line);
+    void writePending();
+    void write(const QString& lines);
 
     FileSystem& m_fileSystem;
     QString m_folderPath;
     QString m_filePath;
+    std::mutex m_pendingLock;
+    QString m_pending;           // lines logged and not yet taken by the writer
+    bool m_writeQueued = false;  // a writePending is posted and has not taken them yet
     SerialQueue m_queue; // last: it drains, and stops, before the paths it uses go away
 };
 

@@ -4,9 +4,36 @@
 
 namespace vantrel::HostPath {
 
+namespace {
+
+// Whether standardizing would give the path back as it is: no empty, "." or ".."
+// component (the leading "/" of an absolute path aside) and no trailing "/". Most paths
+// are, and are then returned without being taken apart.
+bool isStandard(QStringView path)
+{
+    if (path == u"/") {
+        return true;
+    }
+    qsizetype start = path.startsWith(u'/') ? 1 : 0;
+    while (start <= path.size()) {
+        qsizetype end = path.indexOf(u'/', start);
+        if (end < 0) {
+            end = path.size();
+        }
+        const QStringView component = path.sliced(start, end - start);
+        if (component.isEmpty() || component == u"." || component == u"..") {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+} // namespace
+
 QString standardized(const QString& path)
 {
-    if (path.isEmpty()) {
+    if (path.isEmpty() || isStandard(path)) {
         return path;
     }
     const bool absolute = path.startsWith(u'/');

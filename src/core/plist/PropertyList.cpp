@@ -430,12 +430,17 @@ std::optional<QVariant> toVariant(plist_t node, int depth)
     }
     case PLIST_STRING:
     case PLIST_KEY: {
-        char* text = nullptr;
-        if (plist_get_node_type(node) == PLIST_STRING) {
-            plist_get_string_val(node, &text);
-        } else {
-            plist_get_key_val(node, &text);
+        if (type == PLIST_STRING) {
+            // Read in place, not copied out.
+            uint64_t length = 0;
+            const char* text = plist_get_string_ptr(node, &length);
+            if (!text) {
+                return std::nullopt;
+            }
+            return QVariant(QString::fromUtf8(text, qsizetype(length)));
         }
+        char* text = nullptr;
+        plist_get_key_val(node, &text);
         if (!text) {
             return std::nullopt;
         }

@@ -3,6 +3,7 @@
 #include "installations/ArchitectureDetector.h"
 #include "platform/HostPath.h"
 #include "simhost/BundleWriter.h"
+#include "support/RecordingFileSystem.h"
 #include "support/TempSimulatedMac.h"
 
 #include <QFile>
@@ -11,6 +12,7 @@
 
 using namespace vantrel;
 using namespace vantrel::sim;
+using vantrel::testing::RecordingFileSystem;
 using vantrel::testing::TempSimulatedMac;
 
 namespace {
@@ -114,7 +116,14 @@ TEST_F(ScannerTest, StoredEntriesKeepTheirOrderAndIdentity)
         QUuid::createUuid(), QStringLiteral("Broken"), QStringLiteral("/Applications/Logic Pro Broken.app"), false, {}};
     LogicApp own{QUuid::createUuid(), QStringLiteral("Me"), QStringLiteral("/Applications/Vantrel.app"), true, {}};
 
-    const auto result = scanner.scan({gone, first, dotted, second, own, broken});
+    // Over a disk that records its reads: every Info.plist is read once in the whole scan
+    // (discovery, the own-application test, metadata, slices).
+    RecordingFileSystem recording(mac.fs());
+    const LogicScanner recorded(recording, VersionReader(recording), std::make_shared<ArchitectureDetector>(recording));
+    const auto result = recorded.scan({gone, first, dotted, second, own, broken});
+    QStringList reads = recording.readAllPaths;
+    reads.removeDuplicates();
+    EXPECT_EQ(reads.size(), recording.readAllPaths.size()) << recording.readAllPaths.join(u'\n').toStdString();
     ASSERT_EQ(result.size(), 5);
     EXPECT_EQ(names(result),
               (QStringList{QStringLiteral("Moved Away"), QStringLiteral("Second X"), QStringLiteral("My Main Logic"),

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <QList>
+#include <QPair>
+
+namespace vantrel::testing {
+
+// Passes everything on to another disk, recording what is read through it: how much of
+// a file is touched, and how often.
+class RecordingFileSystem final : public FileSystem {
+public:
+    explicit RecordingFileSystem(FileSystem& inner)
+        : m_inner(inner)
+    {
+    }
+    bool exists(const QString& p) const override
+    {
+        ++existsCalls;
+        return m_inner.exists(p);
+    }
+    bool isDirectory(const QString& p) const override { return m_inner.isDirectory(p); }
+    std::optional<QByteArray> readAll(const QString& p) const override
+    {
+        readAllPaths.append(p);
+        return m_inner.readAll(p);
+    }
+    std::optional<QByteArray> readPrefix(const QString& p, qint64 n) const override
+    {
+        prefixReads.append({p, n});
+        return m_inner.readPrefix(p, n);
+    }
+    bool write(const QString& p, const QByteArray& d) override { return m_inner.write(p, d); }
+    bool append(const QString& p, const QByteArray& d) override { return m_inner.append(p, d); }
+    bool writeAtomically(const QString& p, const QByteArray& d) override { return m_inner.writeAtomically(p, d); }
+    bool createDirectories(const QString& p) override { return m_inner.createDirectories(p); }
+    bool remove(const QString& p) override { return m_inner.remove(p); }
+    std::optional<QStringList> listDirectory(const QString& p) const override { return m_inner.listDirectory(p); }
+    QString homeDirectory() const override { return m_inner.homeDirectory(); }
+    std::optional<QString> nativePath(const QString& p) const override { return m_inner.nativePath(p); }
+
+    mutable QStringList readAllPaths;
+    mutable QList<QPair<QString, qint64>> prefixReads;
+    mutable int existsCalls = 0;
+
+private:
+    FileSystem& m_inner;
+};
+
+} // namespace vantrel::testing
