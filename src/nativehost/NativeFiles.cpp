@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #if defined(__linux__)
 #include <linux/openat2.h>
@@ -24,6 +25,8 @@ namespace {
 // An open that only names the file: enough to stat it, or to resolve names under it.
 #if defined(O_PATH)
 constexpr int pathOnly = O_PATH;
+#elif defined(O_SEARCH)
+constexpr int pathOnly = O_SEARCH;
 #else
 constexpr int pathOnly = O_RDONLY;
 #endif
@@ -138,11 +141,16 @@ bool removeEntry(int folder, const char* name)
         }
         return false;
     }
-    bool removed = true;
+    // The names first: a folder changed while it is being read may skip entries.
+    std::vector<QByteArray> names;
     while (const dirent* entry = ::readdir(dir)) {
         if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
-            removed = removeEntry(fd, entry->d_name) && removed;
+            names.emplace_back(entry->d_name);
         }
+    }
+    bool removed = true;
+    for (const QByteArray& entry : names) {
+        removed = removeEntry(fd, entry.constData()) && removed;
     }
     ::closedir(dir);
     return removed && ::unlinkat(folder, name, AT_REMOVEDIR) == 0;
@@ -193,6 +201,13 @@ bool PathBase::stat(const QByteArray& path, struct stat& info) const
 }
 
 namespace NativeFiles {
+
+namespace {
+// Replaces `name` in the open folder `folder` atomically; `existing` is the regular file
+// there now, if any, whose permissions the new one keeps.
+bool replaceIn(int folder, const QByteArray& name, const struct stat* existing, const QByteArray& data,
+               FileSignature* signature);
+} // namespace
 
 bool exists(const PathBase& base, const QByteArray& path)
 {
@@ -245,57 +260,84 @@ std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& pat
     }
     const Descriptor file(base.open(path, O_RDONLY));
     QByteArray data;
-    // A folder opens, but reading it fails.
+    // A folder opens, but reading it fails (unless nothing is asked of it).
     if (!file.isOpen() || !readInto(file.get(), data, maxBytes)) {
         return std::nullopt;
     }
     return data;
 }
 
+// Writes open without blocking: a FIFO put where a file was expected fails at once
+// instead of waiting for a reader. On a regular file the flag changes nothing.
 bool write(const PathBase& base, const QByteArray& path, const QByteArray& data)
 {
-    const Descriptor file(base.open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666));
-    return file.isOpen() && writeFully(file.get(), data);
+    const Descriptor file(base.open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK, 0666));
+    struct stat info {};
+    return file.isOpen() && ::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode) && writeFully(file.get(), data);
 }
 
 bool append(const PathBase& base, const QByteArray& path, const QByteArray& data)
 {
-    const Descriptor file(base.open(path, O_WRONLY | O_APPEND));
+    const Descriptor file(base.open(path, O_WRONLY | O_APPEND | O_NONBLOCK));
     struct stat info {};
     return file.isOpen() && ::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode) && writeFully(file.get(), data);
 }
 
 bool writeAtomically(const PathBase& base, const QByteArray& path, const QByteArray& data, FileSignature* signature)
 {
-    const auto [folderPath, name] = split(path);
-    if (!isPlainName(name)) {
-        return false;
+    // A link is written through, to the file it leads to (resolved the base's way), and
+    // stays a link; a chain of them ends somewhere within a few steps or the write fails.
+    QByteArray target = path;
+    for (int links = 0; links <= 8; ++links) {
+        const auto [folderPath, name] = split(target);
+        if (!isPlainName(name)) {
+            return false;
+        }
+        const Descriptor folder(base.open(folderPath, pathOnly | O_DIRECTORY));
+        if (!folder.isOpen()) {
+            return false;
+        }
+        struct stat existing {};
+        const bool found = ::fstatat(folder.get(), name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+        if (!found || !S_ISLNK(existing.st_mode)) {
+            return replaceIn(folder.get(), name, found && S_ISREG(existing.st_mode) ? &existing : nullptr, data,
+                             signature);
+        }
+        char link[4096];
+        const ssize_t length = ::readlinkat(folder.get(), name.constData(), link, sizeof link);
+        if (length <= 0 || length == ssize_t(sizeof link)) {
+            return false;
+        }
+        const QByteArray leadsTo(link, length);
+        target = leadsTo.startsWith('/') ? leadsTo
+                                         : QByteArray(folderPath + (folderPath.endsWith('/') ? "" : "/") + leadsTo);
     }
-    const Descriptor folder(base.open(folderPath, pathOnly | O_DIRECTORY));
-    if (!folder.isOpen()) {
-        return false;
-    }
-    // Only a single name is resolved from here on, and the temporary file is created new
+    return false;
+}
+
+namespace {
+bool replaceIn(int folder, const QByteArray& name, const struct stat* existing, const QByteArray& data,
+               FileSignature* signature)
+{
+    // Only the single name is resolved here, and the temporary file is created new
     // (O_EXCL never follows a link).
-    struct stat existing {};
-    const bool replacing = ::fstatat(folder.get(), name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0
-                           && S_ISREG(existing.st_mode);
+    const bool replacing = existing != nullptr;
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 8; ++attempt) {
         temporary = '.' + name + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-        fd = ::openat(folder.get(), temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
             return false;
         }
     }
     const Descriptor file(fd);
     struct stat written {};
-    const bool ready = file.isOpen() && (!replacing || ::fchmod(fd, existing.st_mode & 07777) == 0)
+    const bool ready = file.isOpen() && (!replacing || ::fchmod(fd, existing->st_mode & 07777) == 0)
                        && writeFully(fd, data) && ::fsync(fd) == 0 && ::fstat(fd, &written) == 0;
-    if (!ready || ::renameat(folder.get(), temporary.constData(), folder.get(), name.constData()) != 0) {
+    if (!ready || ::renameat(folder, temporary.constData(), folder, name.constData()) != 0) {
         if (file.isOpen()) {
-            ::unlinkat(folder.get(), temporary.constData(), 0);
+            ::unlinkat(folder, temporary.constData(), 0);
         }
         return false;
     }
@@ -304,6 +346,7 @@ bool writeAtomically(const PathBase& base, const QByteArray& path, const QByteAr
     }
     return true;
 }
+} // namespace
 
 bool createDirectories(const PathBase& base, const QByteArray& path)
 {
@@ -348,12 +391,21 @@ std::optional<QStringList> listNames(const PathBase& base, const QByteArray& pat
         return std::nullopt;
     }
     QStringList names;
-    while (const dirent* entry = ::readdir(dir)) {
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            break;
+        }
         if (entry->d_name[0] != '.') {
             names.append(QFile::decodeName(entry->d_name));
         }
     }
+    const bool complete = errno == 0;
     ::closedir(dir);
+    if (!complete) {
+        return std::nullopt;
+    }
     std::sort(names.begin(), names.end());
     return names;
 }

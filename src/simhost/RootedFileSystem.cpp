@@ -113,6 +113,11 @@ std::optional<QByteArray> RootedFileSystem::resolvable(const QString& path) cons
     if (!host.startsWith(u'/')) {
         return std::nullopt;
     }
+    // The host's own state is not on its disk: the shared write count above all must not
+    // be truncated or replaced under the processes that map it.
+    if (host == u"/.simhost" || host.startsWith(u"/.simhost/")) {
+        return std::nullopt;
+    }
     return QFile::encodeName(host);
 }
 
@@ -149,12 +154,14 @@ std::optional<QString> RootedFileSystem::nativePath(const QString& path) const
             const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
             const ssize_t length = ::readlink(link.constData(), target, sizeof target);
             struct stat info {};
+            // Gone since it was opened: the name read back would be no path.
+            const bool removed = ::fstat(fd, &info) == 0 && info.st_nlink == 0;
             // An entry below that exists without leading anywhere is a dangling link.
             const bool dangling = !rest.isEmpty()
                                   && ::fstatat(fd, rest.mid(1).split('/').first().constData(), &info,
                                                AT_SYMLINK_NOFOLLOW) == 0;
             ::close(fd);
-            if (length <= 0 || length == ssize_t(sizeof target) || dangling) {
+            if (length <= 0 || length == ssize_t(sizeof target) || dangling || removed) {
                 return std::nullopt;
             }
             const QString real = QFile::decodeName(QByteArray(target, length));
@@ -232,9 +239,7 @@ bool RootedFileSystem::append(const QString& path, const QByteArray& data)
 {
     const auto host = resolvable(path);
     const bool written = host && !onFullDisk(path) && NativeFiles::append(base(), *host, data);
-    if (written) {
-        countWrite();
-    }
+    countWrite(); // a failed append may have written part of the data
     return written;
 }
 
@@ -275,9 +280,7 @@ bool RootedFileSystem::remove(const QString& path)
 {
     const auto host = resolvable(path);
     const bool removed = host && NativeFiles::remove(base(), *host);
-    if (removed) {
-        countWrite();
-    }
+    countWrite(); // a removal that fails half-way has removed something
     return removed;
 }
 

@@ -15,8 +15,8 @@ namespace vantrel::sim {
 // The kernel resolves every path beneath the root, opened once, as if it were "/": ".."
 // stops at it and a link's absolute target is a host path, so nothing reaches outside,
 // not even through a link another process swaps between two accesses. A link that loops
-// or leads nowhere is treated as absent. Writes fail in the folders the host state lists
-// as full.
+// or leads nowhere is treated as absent. The host's own state ("/.simhost") is not on the
+// disk. Writes fail in the folders the host state lists as full.
 class RootedFileSystem final : public FileSystem {
 public:
     RootedFileSystem(QString rootFolder, QString userName);
@@ -53,8 +53,9 @@ public:
     std::optional<QByteArray> readAll(const QString& path, native::FileSignature& signature) const;
     bool writeAtomically(const QString& path, const QByteArray& data, native::FileSignature& signature);
     // A count that grows after every write to this disk through any RootedFileSystem over
-    // the same root, in any process (it lives in a shared file of the host state): while
-    // it stays the same, no file here changed that way. No value before the Mac exists.
+    // the same root, in any process, whether the write succeeded or not (it lives in a
+    // shared file of the host state): while it stays the same, no file here changed that
+    // way. No value before the Mac exists.
     std::optional<quint64> writeCount() const;
 
 private:

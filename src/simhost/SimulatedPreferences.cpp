@@ -5,6 +5,7 @@
 #include "simhost/HostState.h"
 #include "simhost/RootedFileSystem.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -13,11 +14,33 @@
 
 namespace vantrel::sim {
 
+namespace {
+
+// A file changed again within the same tick of the file system's clock can keep its
+// size, its modification time and even its inode number (freed by the replace and given
+// out again), so a signature taken this close to the file's last change proves nothing.
+constexpr qint64 racyWindowNanoseconds = 100'000'000;
+
+qint64 nowNanoseconds()
+{
+    return QDateTime::currentMSecsSinceEpoch() * 1'000'000;
+}
+
+} // namespace
+
 // What a domain's file held when last read, and how to tell whether it still does.
 struct SimulatedPreferences::CachedDomain {
     QVariantMap values;
     std::optional<native::FileSignature> signature; // none: there was no file
-    std::optional<quint64> writeCount;              // the disk's write count then
+    std::optional<quint64> writeCount;              // the disk's write count before the read
+    bool signatureTrusted = false;                  // the file was older than the racy window
+
+    static CachedDomain of(QVariantMap values, std::optional<native::FileSignature> signature,
+                           std::optional<quint64> writeCount)
+    {
+        const bool trusted = !signature || nowNanoseconds() - signature->modifiedNanoseconds > racyWindowNanoseconds;
+        return {std::move(values), signature, writeCount, trusted};
+    }
 };
 
 struct SimulatedPreferences::Cache {
@@ -69,20 +92,22 @@ public:
 
     void modify(const std::function<void(QVariantMap&)>& change)
     {
-        // Every writer of the domain, in every process, holds its lock: between the read
-        // and the replace nobody else changes the file.
+        // Writers of the domain, in every process, take its lock, and the file is read
+        // afresh under it, so a write never builds on an outdated copy.
         StateLock lock(m_lockPath);
-        QVariantMap values = read();
+        const auto writeCount = m_fileSystem->writeCount(); // before the write counts itself
+        QVariantMap values = readFile().domain.values;
         change(values);
         if (auto bytes = PropertyList::serialize(values, PropertyList::Format::Xml)) {
             m_fileSystem->createDirectories(m_fileSystem->preferencesDirectory());
             native::FileSignature written;
             if (m_fileSystem->writeAtomically(m_filePath, *bytes, written)) {
                 // Kept as a read of the file would give it (types and precision as stored).
+                // The count from before the write makes the next read look at the file once.
                 const auto stored = PropertyList::parse(*bytes);
                 std::lock_guard guard(m_cache->lock);
                 m_cache->domains.insert(m_filePath,
-                                        {stored ? stored->toMap() : QVariantMap(), written, m_fileSystem->writeCount()});
+                                        CachedDomain::of(stored ? stored->toMap() : QVariantMap(), written, writeCount));
             }
         }
     }
@@ -99,7 +124,8 @@ private:
     }
 
     // From memory while the file is what was read last: the disk's write count unchanged,
-    // or else the file's signature. Read and parsed again only when it changed.
+    // or else the file's signature, when it can be trusted. Read and parsed again only
+    // when it changed.
     QVariantMap read() const
     {
         const auto writeCount = m_fileSystem->writeCount(); // before looking at the file
@@ -109,22 +135,41 @@ private:
             if (writeCount && cached->writeCount == writeCount) {
                 return cached->values;
             }
-            if (m_fileSystem->signature(m_filePath) == cached->signature) {
+            if (cached->signatureTrusted && m_fileSystem->signature(m_filePath) == cached->signature) {
                 cached->writeCount = writeCount;
                 return cached->values;
             }
         }
-        CachedDomain fresh{{}, std::nullopt, writeCount};
-        native::FileSignature signature;
-        if (auto bytes = m_fileSystem->readAll(m_filePath, signature)) {
-            fresh.signature = signature;
-            auto parsed = PropertyList::parse(*bytes);
-            if (parsed && parsed->typeId() == QMetaType::QVariantMap) {
-                fresh.values = parsed->toMap();
-            }
+        const auto [fresh, lasting] = readFile();
+        // A file there that could not be read is tried again next time.
+        if (lasting) {
+            m_cache->domains.insert(m_filePath, CachedDomain::of(fresh.values, fresh.signature, writeCount));
+        } else {
+            m_cache->domains.remove(m_filePath);
         }
-        m_cache->domains.insert(m_filePath, fresh);
         return fresh.values;
+    }
+
+    struct FileRead {
+        CachedDomain domain;
+        bool lasting; // the file was read, or there is none: not a passing failure
+    };
+
+    // The file as it is now: a corrupt, empty or non-dictionary one reads as empty.
+    FileRead readFile() const
+    {
+        CachedDomain domain;
+        native::FileSignature signature;
+        auto bytes = m_fileSystem->readAll(m_filePath, signature);
+        if (!bytes) {
+            return {domain, !m_fileSystem->signature(m_filePath)};
+        }
+        domain.signature = signature;
+        auto parsed = PropertyList::parse(*bytes);
+        if (parsed && parsed->typeId() == QMetaType::QVariantMap) {
+            domain.values = parsed->toMap();
+        }
+        return {domain, true};
     }
 
     std::shared_ptr<RootedFileSystem> m_fileSystem;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -227,4 +228,23 @@ TEST(RootedFileSystem, AtomicWritesReplaceWholeFilesAndLeaveNoDebris)
                        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     EXPECT_EQ(listing, QStringList{QStringLiteral("logic-apps.json")});
     EXPECT_FALSE(fs.writeAtomically(QStringLiteral("~/No/Such/Folder/file"), "x"));
+
+    // A link is written through and stays a link, its target keeping its permissions.
+    ASSERT_TRUE(fs.write(QStringLiteral("/Users/shared.json"), "old"));
+    ASSERT_EQ(::chmod(QFile::encodeName(mac.native(QStringLiteral("/Users/shared.json"))).constData(), 0600), 0);
+    const QString link = mac.native(QStringLiteral("~/Library/Application Support/Vantrel/linked.json"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("../../../../shared.json"), link));
+    ASSERT_TRUE(fs.writeAtomically(QStringLiteral("~/Library/Application Support/Vantrel/linked.json"), "through"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(fs.readAll(QStringLiteral("/Users/shared.json")), QByteArray("through"));
+    EXPECT_EQ(QFileInfo(mac.native(QStringLiteral("/Users/shared.json"))).permissions() & 0x7777,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
+    // The host's own state is not on the disk; a pipe where a file should be fails at once.
+    EXPECT_FALSE(fs.exists(QStringLiteral("/.simhost")));
+    EXPECT_FALSE(fs.write(QStringLiteral("/.simhost/disk-writes"), ""));
+    EXPECT_FALSE(fs.remove(QStringLiteral("/.simhost")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(mac.native(QStringLiteral("/Users/pipe"))).constData(), 0600), 0);
+    EXPECT_FALSE(fs.append(QStringLiteral("/Users/pipe"), "no reader"));
+    EXPECT_FALSE(fs.write(QStringLiteral("/Users/pipe"), "no reader"));
 }

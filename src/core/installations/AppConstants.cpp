@@ -15,7 +15,13 @@ bool isOwnBundlePath(const QString& path)
 
 bool hasOwnName(const QString& path)
 {
-    return HostPath::baseName(path).compare(appName, Qt::CaseInsensitive) == 0;
+    // The last component without its extension, as HostPath::baseName gives it.
+    QStringView name = QStringView(path).sliced(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot > 0) {
+        name.truncate(dot);
+    }
+    return name.compare(appName, Qt::CaseInsensitive) == 0;
 }
 
 } // namespace

@@ -47,6 +47,17 @@ QStringList LogicScanner::searchDirectories() const
     return {m_fileSystem.applicationsDirectory(), m_fileSystem.userApplicationsDirectory()};
 }
 
+namespace {
+
+// Whether a standardized path's last component has the extension "app", in any case.
+bool isBundleName(QStringView path)
+{
+    const QStringView name = path.sliced(path.lastIndexOf(u'/') + 1);
+    return name.size() > 4 && name.endsWith(u".app", Qt::CaseInsensitive);
+}
+
+} // namespace
+
 // Each bundle's Info.plist, read and parsed at most once per scan.
 class LogicScanner::InfoDictionaries {
 public:
@@ -78,12 +89,14 @@ private:
 
 bool LogicScanner::isLogicProApp(const QUrl& appURL) const
 {
-    return isLogicProApp(HostPath::fromURL(appURL), m_versionReader.bundleIdentifier(appURL));
+    // Only a bundle has its info dictionary read.
+    const QString path = HostPath::fromURL(appURL);
+    return isBundleName(path) && isLogicProApp(path, m_versionReader.bundleIdentifier(appURL));
 }
 
 bool LogicScanner::isLogicProApp(const QString& path, const std::optional<QString>& identifier) const
 {
-    if (HostPath::extension(path).toLower() != u"app") {
+    if (!isBundleName(path)) {
         return false;
     }
     // The identifier serves both the own-application test and this one.
@@ -115,8 +128,8 @@ QList<LogicApp> LogicScanner::scanDirectory(const QString& directory, InfoDictio
         return found;
     }
     for (const QString& child : *children) {
-        // Only bundles have their info dictionary read.
-        if (HostPath::extension(child).toLower() == u"app" && isLogicProApp(child, infos.identifierOf(child))) {
+        // Only a bundle has its info dictionary read.
+        if (isBundleName(child) && isLogicProApp(child, infos.identifierOf(child))) {
             found.append(LogicApp::make(HostPath::baseName(child), child, false));
         }
     }

@@ -34,15 +34,12 @@ QString LaunchLogger::formatLine(const QString& message)
 void LaunchLogger::log(const QString& message)
 {
     const QString line = formatLine(message);
-    bool post = false;
-    {
-        std::lock_guard lock(m_pendingLock);
-        m_pending += line;
-        post = !m_writeQueued;
+    std::lock_guard lock(m_pendingLock);
+    m_pending += line;
+    // Lines logged while a write is queued ride along with it. The write is queued under
+    // the lock, so a flush() after this call always finds it in the queue.
+    if (!m_writeQueued) {
         m_writeQueued = true;
-    }
-    // Lines logged while a write is queued ride along with it.
-    if (post) {
         m_queue.post([this] { writePending(); });
     }
 }
