@@ -30,25 +30,20 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 using namespace vantrel;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 constexpr int bundleCount = 500;
 
-double seconds(Clock::time_point since)
+double seconds(SteadyClock::time_point since)
 {
-    return std::chrono::duration<double>(Clock::now() - since).count();
+    return std::chrono::duration<double>(SteadyClock::now() - since).count();
 }
 
 template <typename T>
@@ -64,7 +59,7 @@ double timeOnce(int runs, const std::function<void()>& work)
     work();
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
+        const auto start = SteadyClock::now();
         work();
         times.push_back(seconds(start));
     }
