@@ -14,14 +14,7 @@ NativeFileSystem::NativeFileSystem(QString homeDirectory)
 
 std::optional<QString> NativeFileSystem::nativePath(const QString& path) const
 {
-    if (path.contains(QChar(u'\0'))) {
-        return std::nullopt;
-    }
-    const QString host = expandTilde(path);
-    if (!host.startsWith(u'/')) {
-        return std::nullopt;
-    }
-    return host;
+    return absoluteHostPath(path);
 }
 
 std::optional<QByteArray> NativeFileSystem::encoded(const QString& path) const

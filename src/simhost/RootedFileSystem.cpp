@@ -104,21 +104,17 @@ void RootedFileSystem::countWrite()
 
 std::optional<QByteArray> RootedFileSystem::resolvable(const QString& path) const
 {
-    if (path.contains(QChar(u'\0'))) {
-        return std::nullopt;
-    }
-    // Standardized: no "." or ".." is left, and one that tried to climb above "/" stops
-    // there, which is the root folder.
-    const QString host = expandTilde(path);
-    if (!host.startsWith(u'/')) {
+    // A path that tried to climb above "/" stops there, which is the root folder.
+    const auto host = absoluteHostPath(path);
+    if (!host) {
         return std::nullopt;
     }
     // The host's own state is not on its disk: the shared write count above all must not
     // be truncated or replaced under the processes that map it.
-    if (host == u"/.simhost" || host.startsWith(u"/.simhost/")) {
+    if (*host == u"/.simhost" || host->startsWith(u"/.simhost/")) {
         return std::nullopt;
     }
-    return QFile::encodeName(host);
+    return QFile::encodeName(*host);
 }
 
 bool RootedFileSystem::onFullDisk(const QString& path) const

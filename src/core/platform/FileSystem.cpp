@@ -15,4 +15,16 @@ QString FileSystem::expandTilde(const QString& path) const
     return HostPath::standardized(path);
 }
 
+std::optional<QString> FileSystem::absoluteHostPath(const QString& path) const
+{
+    if (path.contains(QChar(u'\0'))) {
+        return std::nullopt;
+    }
+    QString host = expandTilde(path);
+    if (!host.startsWith(u'/')) {
+        return std::nullopt;
+    }
+    return host;
+}
+
 } // namespace vantrel

@@ -59,6 +59,12 @@ public:
     // "~" and "~/…" become the home folder; the result is standardized. Other paths are
     // only standardized.
     QString expandTilde(const QString& path) const;
+
+protected:
+    // The standardized absolute host path ("~" expanded), with no "." or ".." left: one
+    // that tried to climb above "/" stops there. No value for a relative path or one
+    // holding a NUL, which every disk refuses.
+    std::optional<QString> absoluteHostPath(const QString& path) const;
 };
 
 } // namespace vantrel
