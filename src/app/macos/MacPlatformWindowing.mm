@@ -64,21 +64,19 @@ public:
     bool installMenuTrackingObservers(std::function<void(bool)> onTracking) override
     {
         removeMenuTrackingObservers();
-        NSNotificationCenter* center = [NSNotificationCenter defaultCenter];
-        NSOperationQueue* main = [NSOperationQueue mainQueue];
-        // The tokens are the centre's until removed; each is retained here as well.
-        m_menuBegan = [[center addObserverForName:NSMenuDidBeginTrackingNotification
-                                           object:nil
-                                            queue:main
-                                       usingBlock:^(NSNotification*) {
-                                           onTracking(true);
-                                       }] retain];
-        m_menuEnded = [[center addObserverForName:NSMenuDidEndTrackingNotification
-                                           object:nil
-                                            queue:main
-                                       usingBlock:^(NSNotification*) {
-                                           onTracking(false);
-                                       }] retain];
+        // The tokens are the centre's until removed; each is retained here as well. Each
+        // block holds its own copy of the callback.
+        auto observe = [&onTracking](NSNotificationName name, bool tracking) -> id {
+            const std::function<void(bool)> report = onTracking;
+            return [[[NSNotificationCenter defaultCenter] addObserverForName:name
+                                                                      object:nil
+                                                                       queue:[NSOperationQueue mainQueue]
+                                                                  usingBlock:^(NSNotification*) {
+                                                                      report(tracking);
+                                                                  }] retain];
+        };
+        m_menuBegan = observe(NSMenuDidBeginTrackingNotification, true);
+        m_menuEnded = observe(NSMenuDidEndTrackingNotification, false);
         return m_menuBegan != nil && m_menuEnded != nil;
     }
 
