@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The Mac adapters (src/machost/*.mm, src/app/macos/*.mm) cannot be built here. This parses and type-checks
+# The Mac adapters (src/machost/*.mm, src/app/macos/*.mm) and the real-Mac checks
+# (tests/macintegration/*.mm) cannot be built here. This parses and type-checks
 # each one as Objective-C++ against GNUstep's Foundation and AppKit headers plus
 # tests/machost-syntax/ (declarations of what GNUstep lacks). A syntax check, not a build:
 # it proves the files are well-formed and call the declared interfaces correctly.
@@ -15,17 +16,34 @@ flags=(
   -Itests/machost-syntax -include tests/machost-syntax/AppleDeclarations.h -Isrc -Isrc/core
   -isystem /usr/include/GNUstep -isystem "$objc_runtime_headers"
   -isystem /usr/include/qcoro6 -isystem /usr/include/qcoro6/qcoro
-  $(pkg-config --cflags Qt6Core Qt6Gui libplist-2.0)
+  $(pkg-config --cflags Qt6Core Qt6Gui Qt6Widgets Qt6Quick libplist-2.0)
 )
 status=0
 count=0
-for file in src/machost/*.mm src/app/macos/*.mm; do
+for file in src/machost/*.mm src/app/macos/*.mm tests/macintegration/*.mm; do
   count=$((count + 1))
   if clang++ "${flags[@]}" "$file"; then
     echo "syntax ok: $file"
   else
     echo "syntax FAILED: $file" >&2
     status=1
+  fi
+done
+# The static analyzer, with the Cocoa checkers a Darwin target turns on (retain counts:
+# an object allocated and never released is reported).
+analyze_flags=()
+for flag in "${flags[@]}"; do
+  [[ $flag == -fsyntax-only ]] || analyze_flags+=("$flag")
+done
+for file in src/machost/*.mm src/app/macos/*.mm tests/macintegration/*.mm; do
+  findings=$(clang++ --analyze -Xclang -analyzer-checker=osx "${analyze_flags[@]}" "$file" -o /dev/null 2>&1 |
+    grep -E 'warning:|error:' || true)
+  if [[ -n $findings ]]; then
+    echo "analyzer FAILED: $file" >&2
+    echo "$findings" >&2
+    status=1
+  else
+    echo "analyzer ok: $file"
   fi
 done
 echo "check-machost: $count files checked"

@@ -31,7 +31,7 @@ AppDelegate::AppDelegate(Clock& clock, Options options, QObject* parent)
     , m_clock(clock)
     , m_options(std::move(options))
     , m_preferences(std::make_unique<AppPreferences>(Host::current().standardDefaults(), &LocalizationStore::shared()))
-    , m_windowing(PlatformWindowing::make())
+    , m_windowing(m_options.windowing ? m_options.windowing : PlatformWindowing::make())
     , m_menus(std::make_unique<QtMenuPresenter>())
 {
     if (!m_options.exit) {

@@ -34,6 +34,8 @@ public:
         bool closesOnFocusLoss = true;
         // Called once everything is finished; the application's own quit by default.
         std::function<void()> exit;
+        // The window system's part; this build's own by default.
+        std::shared_ptr<PlatformWindowing> windowing;
     };
 
     AppDelegate(Clock& clock, Options options, QObject* parent = nullptr);
@@ -69,7 +71,7 @@ private:
     Clock& m_clock;
     Options m_options;
     std::unique_ptr<AppPreferences> m_preferences;
-    std::unique_ptr<PlatformWindowing> m_windowing;
+    std::shared_ptr<PlatformWindowing> m_windowing;
     std::unique_ptr<QtMenuPresenter> m_menus;
     std::unique_ptr<FocusLossPolicy> m_focusLoss;
     std::unique_ptr<LauncherViewModel> m_viewModel;

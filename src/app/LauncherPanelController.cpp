@@ -19,12 +19,13 @@ LauncherPanelController::LauncherPanelController(LauncherViewModel& viewModel, L
     : QObject(parent)
     , m_viewModel(viewModel)
     , m_clock(clock)
+    , m_windowing(windowing)
     , m_animate(animate)
     , m_window(std::make_unique<QQuickView>())
 {
     QQuickView& window = *m_window;
     window.setTitle(QStringLiteral("Vantrel"));
-    windowing.configurePanel(window);
+    windowing.configurePanel(window, cornerRadius);
     window.setColor(Qt::transparent);
     window.setResizeMode(QQuickView::SizeViewToRootObject);
     window.setInitialProperties({
@@ -93,7 +94,12 @@ void LauncherPanelController::scheduleRecentre()
 
 void LauncherPanelController::setFloating(bool floating)
 {
-    m_window->setFlag(Qt::WindowStaysOnTopHint, floating);
+    m_windowing.setLevel(*m_window, floating ? WindowLevel::floating : WindowLevel::normal);
+}
+
+bool LauncherPanelController::hasBlurBehindWindow() const
+{
+    return m_windowing.hasBlurBehindWindow();
 }
 
 void LauncherPanelController::startMove()
@@ -113,12 +119,14 @@ void LauncherPanelController::show()
 void LauncherPanelController::appear()
 {
     m_contentShown = true;
+    m_windowing.fadeBackdrop(*m_window, true, m_animate ? appearOpacityDuration : 0);
     Q_EMIT appearRequested(m_animate);
 }
 
 void LauncherPanelController::fadeOut(std::function<void()> completion)
 {
     m_contentShown = false;
+    m_windowing.fadeBackdrop(*m_window, false, m_animate ? fadeOutDuration : 0);
     Q_EMIT fadeOutRequested(m_animate);
     auto wait = [](Clock& clock, std::weak_ptr<bool> alive, bool animate,
                    std::function<void()> completion) -> Task<> {

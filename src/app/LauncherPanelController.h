@@ -25,6 +25,8 @@ class LauncherPanelController final : public QObject {
     Q_PROPERTY(double appearScaleSeconds READ appearScaleSeconds CONSTANT)
     Q_PROPERTY(double appearOpacitySeconds READ appearOpacitySeconds CONSTANT)
     Q_PROPERTY(double fadeOutSeconds READ fadeOutSeconds CONSTANT)
+    // The platform blurs what lies behind the panel: the views draw their base translucent.
+    Q_PROPERTY(bool hasBlurBehindWindow READ hasBlurBehindWindow CONSTANT)
 
 public:
     static constexpr double appearScaleDuration = 0.22;
@@ -55,8 +57,10 @@ public:
     bool isShowing() const;
 
     void centre();
-    // Whether the panel may sit above other windows (the settings window lowers it).
+    // Whether the panel sits at the floating level above other windows (the settings
+    // window lowers it to the normal level while it shows).
     void setFloating(bool floating);
+    bool hasBlurBehindWindow() const;
 
     double appearScaleSeconds() const { return appearScaleDuration; }
     double appearOpacitySeconds() const { return appearOpacityDuration; }
@@ -82,6 +86,7 @@ private:
 
     LauncherViewModel& m_viewModel;
     Clock& m_clock;
+    PlatformWindowing& m_windowing;
     bool m_animate;
     std::unique_ptr<QQuickView> m_window;
     bool m_isDismissing = false;

@@ -9,16 +9,30 @@ class QWindow;
 
 namespace vantrel {
 
+// How high the panel sits among other windows: the Mac's own window levels, so that the
+// numbers mean the same on every platform.
+enum class WindowLevel {
+    normal = 0,   // NSNormalWindowLevel: while the settings window shows
+    floating = 3, // NSFloatingWindowLevel: the panel's own
+};
+
 // What the launcher's windows need of the window system that differs by platform: the
-// panel's native settings, whether a blur of what lies behind the window exists, a
-// monitor of clicks in other applications and word of any menu being open.
+// panel's native settings and level, whether a blur of what lies behind the window
+// exists, a monitor of clicks in other applications and word of any menu being open.
 class PlatformWindowing {
 public:
     virtual ~PlatformWindowing() = default;
 
-    // A borderless, always-on-top panel that can take the keyboard.
-    virtual void configurePanel(QWindow& window) = 0;
+    // A borderless panel at the floating level that can take the keyboard, drawn with
+    // rounded corners of `cornerRadius`. Called once, before the window is first shown.
+    virtual void configurePanel(QWindow& window, int cornerRadius) = 0;
+    virtual void setLevel(QWindow& window, WindowLevel level) = 0;
+    // Whether the platform blurs what lies behind the panel; the views then draw their
+    // base translucent.
     virtual bool hasBlurBehindWindow() const = 0;
+    // The blur fades in or out with the views, over `seconds` (0: at once). Nothing to do
+    // where there is no blur.
+    virtual void fadeBackdrop(QWindow& window, bool visible, double seconds) = 0;
     // Calls `onClick` with the screen position of every mouse-down in another
     // application; false when the platform offers no such monitor.
     virtual bool installOutsideClickMonitor(std::function<void(QPoint)> onClick) = 0;

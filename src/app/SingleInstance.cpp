@@ -1,7 +1,6 @@
 #include "app/SingleInstance.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -9,12 +8,11 @@
 
 namespace vantrel {
 
-QString SingleInstance::serverName(const QString& root)
+QString SingleInstance::serverName(const QString& key)
 {
-    const QByteArray folder = QDir(root).absolutePath().toUtf8();
     return QStringLiteral("vantrel-%1-%2")
         .arg(getuid())
-        .arg(QString::fromLatin1(QCryptographicHash::hash(folder, QCryptographicHash::Sha1).toHex().left(12)));
+        .arg(QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(12)));
 }
 
 SingleInstance::SingleInstance(QString name, QObject* parent)

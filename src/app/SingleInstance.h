@@ -18,8 +18,10 @@ class SingleInstance final : public QObject {
     Q_OBJECT
 
 public:
-    // The server's name for this user and this root folder.
-    static QString serverName(const QString& root);
+    // The server's name for this user and `key`: the bundle identifier on a Mac, the
+    // simulated Mac's absolute folder elsewhere. It never depends on the working folder,
+    // which differs between a start from the Finder and one from a Terminal.
+    static QString serverName(const QString& key);
 
     explicit SingleInstance(QString name, QObject* parent = nullptr);
     ~SingleInstance() override;

@@ -1,6 +1,7 @@
 // vantrel: the launcher. On a Mac it runs on the Mac; elsewhere on the simulated Mac
 // (--root, or $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac).
 #include "app/AppDelegate.h"
+#include "app/FileOpenBatcher.h"
 #include "app/LauncherPanelController.h"
 #include "app/LeakSuppressions.h"
 #include "app/SingleInstance.h"
@@ -18,7 +19,6 @@
 #include <QCommandLineParser>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileOpenEvent>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 #include <QSocketNotifier>
@@ -50,28 +50,6 @@ QString hostPathOf(const QString& argument, const FileSystem& fileSystem)
     }
     return fileSystem.fromPlatformPath(QDir::cleanPath(QDir::current().absoluteFilePath(argument)));
 }
-
-// Documents handed over by the platform (a project opened with Vantrel on a Mac).
-class FileOpenFilter final : public QObject {
-public:
-    explicit FileOpenFilter(AppDelegate& delegate)
-        : m_delegate(delegate)
-    {
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::FileOpen) {
-            m_delegate.openDocuments({static_cast<QFileOpenEvent*>(event)->url()});
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    AppDelegate& m_delegate;
-};
 
 } // namespace
 
@@ -114,7 +92,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::shared_ptr<Host> madeHost = mac.makeHost(clock);
-    const QString instanceKey = mac.root();
+    const QString instanceKey = mac.root(); // absolute
 #endif
     FileSystem& fileSystem = madeHost->fileSystem();
     const QString screenshot = parser.value(screenshotOption);
@@ -154,7 +132,8 @@ int main(int argc, char** argv)
     }
 
     delegate.openDocuments(toURLs(documents));
-    FileOpenFilter fileOpen(delegate);
+    // A batch of documents from the system: the first becomes the pending project.
+    FileOpenBatcher fileOpen([&delegate](const QList<QUrl>& urls) { delegate.openDocuments(urls); });
     app.installEventFilter(&fileOpen);
 
     // SIGTERM and SIGINT end the launcher the ordinary way, restores and log included.

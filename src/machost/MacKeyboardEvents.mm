@@ -24,4 +24,11 @@ bool MacKeyboardEvents::post(int keyCode, bool keyDown, quint64 flags)
     return true;
 }
 
+bool MacKeyboardEvents::requestPostAccess()
+{
+    // CGPreflightPostEventAccess only answers; CGRequestPostEventAccess shows the system's
+    // prompt when access has never been decided, and answers without one afterwards.
+    return CGPreflightPostEventAccess() || CGRequestPostEventAccess();
+}
+
 } // namespace vantrel::mac

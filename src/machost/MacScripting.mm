@@ -9,7 +9,8 @@ namespace vantrel::mac {
 std::optional<QString> MacScripting::runScript(const QString& source)
 {
     @autoreleasepool {
-        NSAppleScript* script = [[NSAppleScript alloc] initWithSource:toNSString(source)];
+        // Owned by the pool around the call: released on every way out.
+        NSAppleScript* script = [[[NSAppleScript alloc] initWithSource:toNSString(source)] autorelease];
         if (!script) {
             return std::nullopt;
         }

@@ -57,6 +57,9 @@ NSWorkspaceOpenConfiguration* makeConfiguration(const OpenConfiguration& configu
         made.architecture = cpu_type_t(*configuration.architecture);
     }
     made.activates = configuration.activates;
+    // The copy at this path, never a running one at another path: a project handed over
+    // must reach the copy the user chose.
+    made.allowsRunningApplicationSubstitution = NO;
     return made;
 }
 

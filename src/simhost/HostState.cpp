@@ -42,6 +42,11 @@ QString HostState::keyboardFile() const
 {
     return folder() + QStringLiteral("/keyboard.json");
 }
+QString HostState::accessibilityOffFile() const
+{
+    return folder() + QStringLiteral("/accessibility-off");
+}
+
 QString HostState::showInfoServiceOffFile() const
 {
     return folder() + QStringLiteral("/show-info-service-off");

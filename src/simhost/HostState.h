@@ -29,6 +29,7 @@ public:
     QString launchServicesFile() const;     // launch-services.json: bundle path → architecture
     QString launchServicesOffFile() const;  // present: the preference setter is "absent"
     QString keyboardFile() const;           // keyboard.json: held key codes and flags
+    QString accessibilityOffFile() const;   // present: posting keyboard events is not allowed
     QString showInfoServiceOffFile() const; // present: "Finder/Show Info" fails
     QString sequenceFile() const;           // the last launch sequence number
     QString fullDiskFile() const;           // full-disk: host folders, one a line, where writes fail

@@ -2,6 +2,7 @@
 
 #include "simhost/EventLog.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,8 +27,33 @@ QMap<int, quint64> SimulatedKeyboard::heldKeys(const HostState& state)
     return held;
 }
 
+bool SimulatedKeyboard::requestPostAccess()
+{
+    const bool granted = !QFile::exists(m_state.accessibilityOffFile());
+    EventLog(m_state).record(QStringLiteral("post-access"),
+                             {granted ? QStringLiteral("granted") : QStringLiteral("refused")});
+    return granted;
+}
+
+void SimulatedKeyboard::setPostAccessGranted(const HostState& state, bool granted)
+{
+    if (granted) {
+        QFile::remove(state.accessibilityOffFile());
+    } else {
+        QDir().mkpath(state.folder());
+        QFile file(state.accessibilityOffFile());
+        file.open(QIODevice::WriteOnly);
+    }
+}
+
 bool SimulatedKeyboard::post(int keyCode, bool keyDown, quint64 flags)
 {
+    if (QFile::exists(m_state.accessibilityOffFile())) {
+        // As the Mac's window server does without the permission: dropped, and the poster
+        // is not told.
+        EventLog(m_state).record(QStringLiteral("key-dropped"), {QStringLiteral("code=") + QString::number(keyCode)});
+        return true;
+    }
     StateLock lock(m_state.lockFile(QStringLiteral("keyboard")));
     QMap<int, quint64> held = heldKeys(m_state);
     if (keyDown) {

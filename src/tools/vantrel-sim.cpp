@@ -17,6 +17,7 @@
 #include "nativehost/PosixProcessProbe.h"
 #include "simhost/ProcessRegistry.h"
 #include "simhost/RootedFileSystem.h"
+#include "simhost/SimulatedKeyboard.h"
 #include "simhost/SimulatedLaunchServices.h"
 #include "simhost/SimulatedMac.h"
 #include "simhost/SimulatedScripting.h"
@@ -80,6 +81,8 @@ $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac.
   rosetta on|off                install or remove Rosetta 2
   launch-services on|off        make the architecture preference setter present or absent
   service on|off                make the "Finder/Show Info" service succeed or fail
+  accessibility on|off          grant or refuse the permission to post keyboard events
+                                (refused: Control presses are dropped silently)
   fault open-fails|open-hangs|workspace-open-fails on|off
                                 make the open command fail or hang, or the workspace's
                                 open calls fail
@@ -538,6 +541,9 @@ int main(int argc, char** argv)
     }
     if (command == u"service") {
         return toggleCommand(args, [&](bool on) { SimulatedScripting::setShowInfoServiceAvailable(mac.state(), on); });
+    }
+    if (command == u"accessibility") {
+        return toggleCommand(args, [&](bool on) { SimulatedKeyboard::setPostAccessGranted(mac.state(), on); });
     }
     if (command == u"fault") {
         static const QMap<QString, HostFault> faults{{QStringLiteral("open-fails"), HostFault::openFails},

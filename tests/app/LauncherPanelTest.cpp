@@ -1,6 +1,7 @@
 // The launcher's panel and views, drawn offscreen over a temporary simulated Mac.
 // With VANTREL_SCREENSHOT_DIR set, each state is also saved there in both languages.
 #include "app/AppDelegate.h"
+#include "app/FileOpenBatcher.h"
 #include "app/FocusLossPolicy.h"
 #include "app/LauncherPanelController.h"
 #include "app/SingleInstance.h"
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <QFileOpenEvent>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +35,7 @@ namespace {
 struct PanelTest : ::testing::Test {
     TempSimulatedMac mac;
     std::unique_ptr<AppDelegate> delegate;
+    std::shared_ptr<RecordingWindowing> windowing = std::make_shared<RecordingWindowing>();
     int exits = 0;
 
     void SetUp() override
@@ -51,7 +54,7 @@ struct PanelTest : ::testing::Test {
 
     void start(bool animate = false)
     {
-        delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = animate, .exit = [this] { ++exits; }});
+        delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = animate, .exit = [this] { ++exits; }, .windowing = windowing});
         delegate->start();
         settle();
     }
@@ -226,6 +229,9 @@ TEST_F(PanelTest, HidingForALaunchWaitsForTheFadeAndARevealComesBack)
     mac.clock().advance(180ms);
     settle();
     EXPECT_EQ(exits, 1);
+    // The blur behind the window comes and goes with the views.
+    EXPECT_EQ(windowing->journal, (QStringList{QStringLiteral("backdrop in 0.2"), QStringLiteral("backdrop out 0.18"),
+                                               QStringLiteral("backdrop in 0.2"), QStringLiteral("backdrop out 0.18")}));
 }
 
 TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
@@ -245,6 +251,37 @@ TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000));
     EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("C"));
     EXPECT_NE(SingleInstance::serverName(mac.root()), SingleInstance::serverName(mac.root() + QStringLiteral("-other")));
+    // On a Mac the key is the bundle identifier: a start from the Finder (in "/") and one
+    // from a Terminal elsewhere find the same launcher.
+    const QString fromHere = SingleInstance::serverName(QStringLiteral("com.vantrel.app"));
+    const QString here = QDir::currentPath();
+    QDir::setCurrent(QStringLiteral("/"));
+    EXPECT_EQ(SingleInstance::serverName(QStringLiteral("com.vantrel.app")), fromHere);
+    QDir::setCurrent(here);
+
+    // The system hands over one file-open event per document, those of one request in one
+    // turn: the first of that batch becomes the project, once.
+    QList<QList<QUrl>> batches;
+    FileOpenBatcher batcher([&](const QList<QUrl>& urls) {
+        batches << urls;
+        delegate->openDocuments(urls);
+    });
+    qApp->installEventFilter(&batcher);
+    for (const char* name : {"D", "E", "F"}) {
+        QFileOpenEvent event(HostPath::fileURL(QStringLiteral("/Users/tester/%1.logicx").arg(QLatin1String(name))));
+        QCoreApplication::sendEvent(qApp, &event);
+    }
+    EXPECT_TRUE(batches.isEmpty()) << "handed on in the next turn";
+    settle();
+    ASSERT_EQ(batches.size(), 1);
+    EXPECT_EQ(batches[0].size(), 3);
+    EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("D"));
+    QFileOpenEvent later(HostPath::fileURL(QStringLiteral("/Users/tester/G.logicx")));
+    QCoreApplication::sendEvent(qApp, &later);
+    settle();
+    EXPECT_EQ(batches.size(), 2);
+    EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("G"));
+    qApp->removeEventFilter(&batcher);
 }
 
 TEST_F(PanelTest, AnOptionClickOpensTheMenuInsteadOfLaunching)

@@ -1,6 +1,7 @@
 #pragma once
 
 // Reading what a Qt Quick window shows, for the shell's offscreen tests.
+#include "app/PlatformWindowing.h"
 #include "text/LocalizationStore.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,37 @@
 #include <functional>
 
 namespace vantrel::testing {
+
+// This build's window system, journaling the levels and backdrop fades the shell asks for
+// ("level 3", "backdrop in 0").
+class RecordingWindowing final : public PlatformWindowing {
+public:
+    QStringList journal;
+
+    void configurePanel(QWindow& window, int cornerRadius) override { m_real->configurePanel(window, cornerRadius); }
+    void setLevel(QWindow& window, WindowLevel level) override
+    {
+        journal << QStringLiteral("level %1").arg(int(level));
+        m_real->setLevel(window, level);
+    }
+    bool hasBlurBehindWindow() const override { return m_real->hasBlurBehindWindow(); }
+    void fadeBackdrop(QWindow& window, bool visible, double seconds) override
+    {
+        journal << QStringLiteral("backdrop %1 %2").arg(visible ? QStringLiteral("in") : QStringLiteral("out")).arg(seconds);
+        m_real->fadeBackdrop(window, visible, seconds);
+    }
+    bool installOutsideClickMonitor(std::function<void(QPoint)> onClick) override
+    {
+        return m_real->installOutsideClickMonitor(std::move(onClick));
+    }
+    bool installMenuTrackingObservers(std::function<void(bool)> onTracking) override
+    {
+        return m_real->installMenuTrackingObservers(std::move(onTracking));
+    }
+
+private:
+    std::unique_ptr<PlatformWindowing> m_real = PlatformWindowing::make();
+};
 
 inline void settle()
 {

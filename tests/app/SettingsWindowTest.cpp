@@ -24,6 +24,7 @@ namespace {
 struct SettingsWindowTest : ::testing::Test {
     TempSimulatedMac mac;
     std::unique_ptr<AppDelegate> delegate;
+    std::shared_ptr<RecordingWindowing> windowing = std::make_shared<RecordingWindowing>();
     const QString universal = QStringLiteral("/Applications/Logic Pro.app");
     const QString gone = QStringLiteral("/Applications/Logic Pro Old.app");
     const QString beta = QStringLiteral("/Applications/Logic Pro Beta.app");
@@ -48,7 +49,7 @@ struct SettingsWindowTest : ::testing::Test {
     void open()
     {
         if (!delegate) {
-            delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = false, .exit = [] {}});
+            delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = false, .exit = [] {}, .windowing = windowing});
             delegate->start();
         }
         delegate->openSettings();
@@ -97,7 +98,9 @@ TEST_F(SettingsWindowTest, ALanguageSwitchRewordsBothWindowsAtOnce)
     EXPECT_TRUE(settings().isVisible());
     EXPECT_EQ(window().title(), L10n::text(AppLanguage::russian, L10n::Key::settingsWindowTitle));
     EXPECT_TRUE(texts().contains(QStringLiteral("Готово")));
-    EXPECT_FALSE(delegate->panel()->window().flags().testFlag(Qt::WindowStaysOnTopHint)) << "the panel steps down";
+    EXPECT_EQ(windowing->journal.filter(QStringLiteral("level")), QStringList{QStringLiteral("level 0")})
+        << "the panel steps down to the normal level";
+    EXPECT_FALSE(delegate->panel()->window().flags().testFlag(Qt::WindowStaysOnTopHint));
 
     click(item(QStringLiteral("language-en")));
     EXPECT_EQ(LocalizationStore::shared().languageCode(), QStringLiteral("en"));
@@ -223,7 +226,10 @@ TEST_F(SettingsWindowTest, ClosingAppliesHiddenModesAndTheNewOrderToTheLauncher)
     EXPECT_EQ(launcher().cards()[1].app.bundlePath, universal);
     EXPECT_EQ(launcher().cards()[1].architecture, LaunchArchitecture::native);
     EXPECT_NE(launcher().cards()[0].id, before[0]);
-    EXPECT_TRUE(delegate->panel()->window().flags().testFlag(Qt::WindowStaysOnTopHint)) << "the panel floats again";
+    EXPECT_EQ(windowing->journal.filter(QStringLiteral("level")),
+              (QStringList{QStringLiteral("level 0"), QStringLiteral("level 3")}))
+        << "the panel floats again";
+    EXPECT_TRUE(delegate->panel()->window().flags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(delegate->panel()->window().isVisible());
 
     open();

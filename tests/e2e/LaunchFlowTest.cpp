@@ -180,3 +180,38 @@ TEST_F(LaunchFlowTest, ASafeModeLaunchIsSeenWithControlHeld)
     EXPECT_EQ(keys,
               (QStringList{QStringLiteral("key-down code=59 flags=262144"), QStringLiteral("key-up code=59 flags=0")}));
 }
+
+TEST_F(LaunchFlowTest, SafeModeWithoutThePermissionToPostKeysStartsAndQuitsNothing)
+{
+    // Another copy runs and quitting others is on: a refusal must leave it running.
+    mac.addLogicBundle(QStringLiteral("/Applications/Logic Pro X.app"), {});
+    auto other = mac.host().workspace().openApplication(
+        HostPath::fileURL(QStringLiteral("/Applications/Logic Pro X.app")), {true, CpuType::arm64, true});
+    ASSERT_TRUE(QCoro::waitFor(other).application);
+    const auto tool = [&](const QStringList& arguments) {
+        QProcess process;
+        process.start(AppLauncher::toolPath(), QStringList{QStringLiteral("--root"), mac.root()} + arguments);
+        EXPECT_TRUE(process.waitForFinished(30000));
+        return std::pair(process.exitCode(), QString::fromUtf8(process.readAllStandardError()));
+    };
+    ASSERT_EQ(tool({QStringLiteral("accessibility"), QStringLiteral("off")}).first, 0);
+
+    const auto [status, message] =
+        tool({QStringLiteral("launch"), QStringLiteral("--action"), QStringLiteral("launchSafeMode"), logicPath});
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(message.contains(QStringLiteral("Safe Mode needs Vantrel to hold the Control key. Allow Vantrel in "
+                                                "System Settings › Privacy & Security › Accessibility")))
+        << message.toStdString();
+    EXPECT_EQ(mac.host().workspace().runningApplications().size(), 1) << "nothing started, nothing quit";
+    EXPECT_TRUE(events().filter(QStringLiteral("key-")).isEmpty());
+    EXPECT_TRUE(events().contains(QStringLiteral("post-access refused")));
+    EXPECT_TRUE(log().contains(
+        QStringLiteral("safe mode refused: keyboard events may not be posted (Accessibility permission missing)")));
+
+    // Granted again, the same launch holds Control.
+    ASSERT_EQ(tool({QStringLiteral("accessibility"), QStringLiteral("on")}).first, 0);
+    EXPECT_EQ(tool({QStringLiteral("launch"), QStringLiteral("--action"), QStringLiteral("launchSafeMode"), logicPath})
+                  .first,
+              0);
+    EXPECT_EQ(events().filter(QStringLiteral("key-down")).size(), 1);
+}

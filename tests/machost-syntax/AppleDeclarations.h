@@ -44,6 +44,9 @@ extern "C" CGEventSourceRef CGEventSourceCreate(CGEventSourceStateID stateID);
 extern "C" CGEventRef CGEventCreateKeyboardEvent(CGEventSourceRef source, CGKeyCode virtualKey, bool keyDown);
 extern "C" void CGEventSetFlags(CGEventRef event, CGEventFlags flags);
 extern "C" void CGEventPost(CGEventTapLocation tap, CGEventRef event);
+// CoreGraphics/CGEvent.h, macOS 10.15
+extern "C" bool CGPreflightPostEventAccess(void);
+extern "C" bool CGRequestPostEventAccess(void);
 
 // ---- Foundation: security-scoped URLs (NSURL.h, macOS 10.7) ----
 @interface NSURL (AppleSecurityScope)
@@ -79,6 +82,7 @@ typedef int cpu_type_t;
 @property BOOL createsNewApplicationInstance;
 @property cpu_type_t architecture;
 @property BOOL activates;
+@property BOOL allowsRunningApplicationSubstitution;
 @end
 @interface NSWorkspace (AppleDocumented)
 - (NSArray<NSRunningApplication*>*)runningApplications;
@@ -103,3 +107,21 @@ enum : NSEventMask { NSEventMaskLeftMouseDown = 1ULL << 1, NSEventMaskRightMouse
 // ---- AppKit: the visual-effect view (NSVisualEffectView.h, macOS 10.10 and 10.14) ----
 typedef NSInteger NSVisualEffectMaterial;
 enum : NSVisualEffectMaterial { NSVisualEffectMaterialHUDWindow = 13 };
+@interface NSVisualEffectView (AppleDocumented)
+@property(getter=isEmphasized) BOOL emphasized; // macOS 10.12
+@end
+
+// ---- AppKit: drawn and stretchable images (NSImage.h, macOS 10.8 and 10.10) ----
+typedef NSInteger NSImageResizingMode;
+enum : NSImageResizingMode { NSImageResizingModeTile = 0, NSImageResizingModeStretch = 1 };
+@interface NSImage (AppleDocumented)
++ (NSImage*)imageWithSize:(NSSize)size flipped:(BOOL)drawingHandlerShouldBeCalledWithFlippedContext
+           drawingHandler:(BOOL (^)(NSRect dstRect))drawingHandler;
+@property NSEdgeInsets capInsets;
+@property NSImageResizingMode resizingMode;
+@end
+
+// ---- AppKit: animator proxies (NSAnimation.h, NSAnimatablePropertyContainer) ----
+@interface NSWindow (AppleDocumented)
+- (instancetype)animator;
+@end

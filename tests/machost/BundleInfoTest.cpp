@@ -16,6 +16,7 @@ TEST(BundleInfo, IdentifiesTheLauncherAndTakesLogicDocumentsAsAViewer)
     ASSERT_TRUE(parsed.has_value()) << "a well-formed property list";
     const QVariantMap info = parsed->toMap();
 
+    EXPECT_EQ(info.value(QStringLiteral("CFBundleInfoDictionaryVersion")), QStringLiteral("6.0"));
     EXPECT_EQ(info.value(QStringLiteral("CFBundleIdentifier")), QStringLiteral("com.vantrel.app"));
     EXPECT_EQ(info.value(QStringLiteral("CFBundleShortVersionString")), QStringLiteral(VANTREL_VERSION));
     EXPECT_EQ(info.value(QStringLiteral("CFBundleExecutable")), QStringLiteral("Vantrel"));
@@ -27,6 +28,8 @@ TEST(BundleInfo, IdentifiesTheLauncherAndTakesLogicDocumentsAsAViewer)
     for (const QVariant& entry : info.value(QStringLiteral("CFBundleDocumentTypes")).toList()) {
         const QVariantMap type = entry.toMap();
         EXPECT_EQ(type.value(QStringLiteral("CFBundleTypeRole")), QStringLiteral("Viewer"));
+        // Never the default opener of Logic's projects: Logic Pro stays that.
+        EXPECT_EQ(type.value(QStringLiteral("LSHandlerRank")), QStringLiteral("Alternate"));
         for (const QVariant& extension : type.value(QStringLiteral("CFBundleTypeExtensions")).toList()) {
             packages.insert(extension.toString(), type.value(QStringLiteral("LSTypeIsPackage")).toBool());
         }
@@ -34,4 +37,13 @@ TEST(BundleInfo, IdentifiesTheLauncherAndTakesLogicDocumentsAsAViewer)
     EXPECT_EQ(packages, (QMap<QString, bool>{{QStringLiteral("logicx"), true},
                                              {QStringLiteral("logic"), false},
                                              {QStringLiteral("lso"), false}}));
+}
+
+TEST(BundleInfo, TheEntitlementsLetAHardenedBuildSendAppleEvents)
+{
+    QFile file(QStringLiteral(VANTREL_ENTITLEMENTS));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const auto parsed = PropertyList::parse(file.readAll());
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_EQ(parsed->toMap(), (QVariantMap{{QStringLiteral("com.apple.security.automation.apple-events"), true}}));
 }

@@ -234,6 +234,13 @@ public:
                          .arg(flags);
         return true;
     }
+    bool requestPostAccess() override
+    {
+        m_journal << QStringLiteral("post-access %1").arg(postAccess ? QStringLiteral("granted") : QStringLiteral("refused"));
+        return postAccess;
+    }
+
+    bool postAccess = true;
 
 private:
     QStringList& m_journal;

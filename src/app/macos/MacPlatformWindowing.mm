@@ -1,9 +1,17 @@
-// The launcher panel on the Mac: the native window behind the Qt Quick window is made a
-// floating, keyable panel on every space, with the heads-up-display blur behind the
-// translucent views, clicks in other applications are watched with a global monitor and
-// every menu's tracking is observed on the default notification centre.
+// The launcher panel on the Mac. Qt's view stays the content view of Qt's own NSWindow,
+// so that Qt orders the window in and out, applies geometry to it, makes it key and
+// exposes it (Qt decides all of that by `isContentView()`). On that window only what Qt
+// leaves alone is set natively: the floating level and the collection behaviour (after
+// Qt's own window flags, which are never changed again), and not hiding on
+// deactivation. The blur is a second, borderless window holding an NSVisualEffectView
+// masked to the panel's rounded rectangle, attached below the panel as a child window:
+// it moves with the panel, follows its size, and comes and goes with it. Clicks in other
+// applications are watched with a global monitor and every menu's tracking is observed on
+// the default notification centre.
 #include "app/PlatformWindowing.h"
 
+#include <QObject>
+#include <QSurfaceFormat>
 #include <QWindow>
 
 #include <initializer_list>
@@ -14,8 +22,63 @@ namespace vantrel {
 
 namespace {
 
-constexpr NSInteger floatingLevel = 3;              // NSFloatingWindowLevel
-constexpr NSUInteger allSpacesAndFullScreen = 258; // can join all spaces | full-screen auxiliary
+// NSWindowCollectionBehaviorMoveToActiveSpace (1 << 1) | FullScreenAuxiliary (1 << 8):
+// the panel comes to the space the user is on, also beside a full-screen window.
+constexpr NSUInteger moveToActiveSpaceAndFullScreenAuxiliary = 258;
+
+NSWindow* nativeWindow(QWindow& window)
+{
+    // winId() creates the platform window (and Qt's NSWindow) when there is none yet.
+    return [reinterpret_cast<NSView*>(window.winId()) window];
+}
+
+// A mask image whose alpha is the rounded rectangle: the corners are stretched from a
+// small image, so it fits any size of the view.
+NSImage* roundedMask(CGFloat radius)
+{
+    const CGFloat side = 2 * radius + 1;
+    NSImage* mask = [NSImage imageWithSize:NSMakeSize(side, side)
+                                   flipped:NO
+                            drawingHandler:^BOOL(NSRect rect) {
+                                [[NSColor blackColor] setFill];
+                                [[NSBezierPath bezierPathWithRoundedRect:rect xRadius:radius yRadius:radius] fill];
+                                return YES;
+                            }];
+    [mask setCapInsets:NSEdgeInsetsMake(radius, radius, radius, radius)];
+    [mask setResizingMode:NSImageResizingModeStretch];
+    return mask;
+}
+
+// The window that blurs what lies behind the panel: never key, never hit by the mouse,
+// without a shadow of its own (the panel's shadow follows the panel's drawn outline).
+NSWindow* makeBackdrop(NSWindow* panel, CGFloat radius)
+{
+    const NSRect frame = [panel frame];
+    NSVisualEffectView* blur =
+        [[[NSVisualEffectView alloc] initWithFrame:NSMakeRect(0, 0, frame.size.width, frame.size.height)] autorelease];
+    [blur setMaterial:NSVisualEffectMaterialHUDWindow];
+    [blur setBlendingMode:NSVisualEffectBlendingModeBehindWindow];
+    [blur setState:NSVisualEffectStateActive];
+    [blur setEmphasized:YES];
+    [blur setMaskImage:roundedMask(radius)];
+    [blur setAutoresizingMask:(NSViewWidthSizable | NSViewHeightSizable)];
+
+    NSWindow* backdrop = [[NSWindow alloc] initWithContentRect:frame
+                                                     styleMask:NSWindowStyleMaskBorderless
+                                                       backing:NSBackingStoreBuffered
+                                                         defer:YES];
+    [backdrop setReleasedWhenClosed:NO];
+    [backdrop setOpaque:NO];
+    [backdrop setBackgroundColor:[NSColor clearColor]];
+    [backdrop setHasShadow:NO];
+    [backdrop setIgnoresMouseEvents:YES];
+    [backdrop setLevel:[panel level]];
+    [backdrop setCollectionBehavior:NSWindowCollectionBehavior(moveToActiveSpaceAndFullScreenAuxiliary
+                                                               | NSWindowCollectionBehaviorIgnoresCycle)];
+    [backdrop setAlphaValue:0];
+    [backdrop setContentView:blur];
+    return backdrop;
+}
 
 class MacPlatformWindowing final : public PlatformWindowing {
 public:
@@ -25,28 +88,79 @@ public:
             [NSEvent removeMonitor:m_monitor];
         }
         removeMenuTrackingObservers();
+        if (m_backdrop) {
+            [[m_backdrop parentWindow] removeChildWindow:m_backdrop];
+            [m_backdrop orderOut:nil];
+            [m_backdrop release];
+        }
     }
 
-    void configurePanel(QWindow& window) override
+    void configurePanel(QWindow& window, int cornerRadius) override
     {
-        // Frameless and on top through Qt, so that Qt keeps letting the window take the
-        // keyboard; the rest on the native window.
-        window.setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-        NSView* view = reinterpret_cast<NSView*>(window.winId());
-        NSWindow* panel = [view window];
+        // Translucency is the surface's alpha: with it Qt's NSWindow answers that it is
+        // not opaque, and a frameless one that its background is clear. Only Qt's flags
+        // are set through Qt, and only here, before the window exists: later flags would
+        // make Qt set its own level and collection behaviour again.
+        QSurfaceFormat format = window.format();
+        format.setAlphaBufferSize(8);
+        window.setFormat(format);
+        window.setFlags(Qt::Window | Qt::FramelessWindowHint);
+        NSWindow* panel = nativeWindow(window);
         if (!panel) {
             return;
         }
-        [panel setLevel:floatingLevel];
-        [panel setCollectionBehavior:NSWindowCollectionBehavior(allSpacesAndFullScreen)];
+        [panel setLevel:NSInteger(WindowLevel::floating)];
+        [panel setCollectionBehavior:NSWindowCollectionBehavior(moveToActiveSpaceAndFullScreenAuxiliary)];
         [panel setHidesOnDeactivate:NO];
-        [panel setMovableByWindowBackground:YES];
-        [panel setOpaque:NO];
-        [panel setBackgroundColor:[NSColor clearColor]];
-        addBlur(panel, view);
+        m_backdrop = makeBackdrop(panel, CGFloat(cornerRadius));
+
+        // Shown and hidden by Qt: the blur is attached below the panel while it shows.
+        QObject::connect(&window, &QWindow::visibleChanged, &m_context, [this, &window](bool visible) {
+            NSWindow* shown = nativeWindow(window);
+            if (visible) {
+                [m_backdrop setFrame:[shown frame] display:NO];
+                [shown addChildWindow:m_backdrop ordered:NSWindowBelow];
+            } else {
+                [shown removeChildWindow:m_backdrop];
+                [m_backdrop orderOut:nil];
+            }
+        });
+        // A child window moves with its parent but keeps its own size.
+        auto followSize = [this, &window] {
+            if (window.isVisible()) {
+                [m_backdrop setFrame:[nativeWindow(window) frame] display:YES];
+            }
+        };
+        QObject::connect(&window, &QWindow::widthChanged, &m_context, followSize);
+        QObject::connect(&window, &QWindow::heightChanged, &m_context, followSize);
+    }
+
+    void setLevel(QWindow& window, WindowLevel level) override
+    {
+        [nativeWindow(window) setLevel:NSInteger(level)];
+        [m_backdrop setLevel:NSInteger(level)];
     }
 
     bool hasBlurBehindWindow() const override { return true; }
+
+    void fadeBackdrop(QWindow&, bool visible, double seconds) override
+    {
+        if (!m_backdrop) {
+            return;
+        }
+        const CGFloat alpha = visible ? 1 : 0;
+        if (seconds <= 0) {
+            [m_backdrop setAlphaValue:alpha];
+            return;
+        }
+        NSWindow* backdrop = m_backdrop;
+        [NSAnimationContext
+            runAnimationGroup:^(NSAnimationContext* context) {
+                [context setDuration:seconds];
+                [[backdrop animator] setAlphaValue:alpha];
+            }
+            completionHandler:nil];
+    }
 
     bool installOutsideClickMonitor(std::function<void(QPoint)> onClick) override
     {
@@ -81,28 +195,6 @@ public:
     }
 
 private:
-    // The heads-up-display material, blurring what lies behind the window, under the
-    // Qt Quick view.
-    static void addBlur(NSWindow* panel, NSView* qtView)
-    {
-        NSView* content = [panel contentView];
-        NSVisualEffectView* blur = [[NSVisualEffectView alloc] initWithFrame:[content bounds]];
-        [blur setMaterial:NSVisualEffectMaterialHUDWindow];
-        [blur setBlendingMode:NSVisualEffectBlendingModeBehindWindow];
-        [blur setState:NSVisualEffectStateActive];
-        [blur setAutoresizingMask:(NSViewWidthSizable | NSViewHeightSizable)];
-        if (content == qtView) {
-            // Qt's view is the content view: the blur becomes the content and holds it.
-            [panel setContentView:blur];
-            [qtView setFrame:[blur bounds]];
-            [qtView setAutoresizingMask:(NSViewWidthSizable | NSViewHeightSizable)];
-            [blur addSubview:qtView];
-        } else {
-            [content addSubview:blur positioned:NSWindowBelow relativeTo:qtView];
-        }
-        [blur release];
-    }
-
     // Cocoa counts screen y upwards from the bottom of the main screen; Qt downwards from
     // its top.
     static QPoint screenPosition(NSPoint location)
@@ -122,6 +214,8 @@ private:
         }
     }
 
+    NSWindow* m_backdrop = nil;
+    QObject m_context; // the panel's signals reach this object only while it lives
     id m_monitor = nil;
     id m_menuBegan = nil;
     id m_menuEnded = nil;

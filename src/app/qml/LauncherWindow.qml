@@ -81,6 +81,7 @@ Item {
         LiquidGlassBackground {
             anchors.fill: parent
             cornerRadius: root.cornerRadius
+            blurBehind: root.panel.hasBlurBehindWindow
         }
 
         // The panel moves when dragged by its background.

@@ -1,15 +1,16 @@
 import QtQuick
 
-// The panel's glass: a dark base standing in for the blur of what lies behind (no
-// platform blur here), a light sheen from the top-left, and a bright rim.
+// The panel's glass: a dark base (translucent over the platform's blur of what lies
+// behind, opaque where there is none), a light sheen from the top-left, and a bright rim.
 Item {
     id: glass
     property int cornerRadius: 22
+    property bool blurBehind: false
 
     Rectangle {
         anchors.fill: parent
         radius: glass.cornerRadius
-        color: Theme.glassBase
+        color: glass.blurBehind ? Theme.glassBaseOverBlur : Theme.glassBase
     }
     Rectangle {
         anchors.fill: parent

@@ -74,6 +74,11 @@ public:
     // Synchronous preflight: the bundle, its slice, and for rosetta Rosetta and the Launch
     // Services setter. The first failing check decides.
     std::optional<LauncherError> canLaunch(const QUrl& appURL, LaunchArchitecture architecture);
+    // Safe Mode holds Control through posted keyboard events; where the system would drop
+    // them (no permission to post), the launch is refused before anything starts or quits,
+    // rather than starting Logic Pro normally as if in Safe Mode. Asks for the permission
+    // when it is missing; logs a refusal.
+    std::optional<LauncherError> safeModeRefusal();
 
     // ---- opening -----------------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include "log/LaunchLogger.h"
 #include "platform/FileSystem.h"
 #include "platform/KeyboardEvents.h"
+#include "text/L10n.h"
 
 namespace vantrel {
 
@@ -27,6 +28,11 @@ Task<> LaunchManager::launch(QUrl appURL, LaunchArchitecture architecture, Launc
     if (auto refusal = canLaunch(appURL, architecture)) {
         log(QStringLiteral("canLaunch failed: ") + refusal->errorDescription());
         throw *refusal;
+    }
+    if (action == LaunchAction::launchSafeMode) {
+        if (auto refusal = safeModeRefusal()) {
+            throw *refusal;
+        }
     }
 
     const ParallelLaunchStatus status = parallelLaunchStatus(appURL, architecture);
@@ -62,6 +68,15 @@ Task<> LaunchManager::launch(QUrl appURL, LaunchArchitecture architecture, Launc
         break;
     }
     throw LauncherError::operationCancelled(); // support actions are not launch requests
+}
+
+std::optional<LauncherError> LaunchManager::safeModeRefusal()
+{
+    if (m_c.keyboard->requestPostAccess()) {
+        return std::nullopt;
+    }
+    log(QStringLiteral("safe mode refused: keyboard events may not be posted (Accessibility permission missing)"));
+    return LauncherError::launchFailed(L10n::text(L10n::Key::errorSafeModeNeedsAccessibility));
 }
 
 Task<> LaunchManager::launchWithoutRecentProject(QUrl appURL, LaunchArchitecture architecture)

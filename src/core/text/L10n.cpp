@@ -13,7 +13,7 @@ namespace {
 constexpr std::size_t keyCount = EnumTraits<Key>::cases.size();
 using Table = std::array<std::optional<QString>, keyCount>;
 
-Table buildTable(const std::array<detail::Entry, 88>& entries)
+Table buildTable(const std::array<detail::Entry, detail::tableSize>& entries)
 {
     Table table;
     for (const detail::Entry& entry : entries) {

@@ -5,7 +5,7 @@
 
 namespace vantrel::L10n::detail {
 
-const std::array<Entry, 88> englishTable{{
+const std::array<Entry, tableSize> englishTable{{
     {Key::settings, "Settings"},
     {Key::done, "Done"},
     {Key::cancel, "Cancel"},
@@ -97,9 +97,12 @@ const std::array<Entry, 88> englishTable{{
     {Key::errorOpenArchFailed, "open --arch %@ exited with status %d."},
     {Key::errorLSPrefUnavailable, "Cannot force Rosetta: Launch Services architecture preference is unavailable."},
     {Key::errorLSPrefSetFailed, "Could not set Launch Services architecture preference to %@."},
+    {Key::errorSafeModeNeedsAccessibility,
+     "Safe Mode needs Vantrel to hold the Control key. Allow Vantrel in System Settings › Privacy & Security › "
+     "Accessibility, then try again."},
 }};
 
-const std::array<Entry, 88> russianTable{{
+const std::array<Entry, tableSize> russianTable{{
     {Key::settings, "Настройки"},
     {Key::done, "Готово"},
     {Key::cancel, "Отмена"},
@@ -193,6 +196,9 @@ const std::array<Entry, 88> russianTable{{
     {Key::errorLSPrefUnavailable,
      "Нельзя принудительно включить Rosetta: API предпочтения архитектуры Launch Services недоступен."},
     {Key::errorLSPrefSetFailed, "Не удалось установить предпочтение архитектуры Launch Services на %@."},
+    {Key::errorSafeModeNeedsAccessibility,
+     "Для безопасного режима Vantrel должен удерживать клавишу Control. Разрешите Vantrel в Системных настройках › "
+     "Конфиденциальность и безопасность › Универсальный доступ и повторите попытку."},
 }};
 
 } // namespace vantrel::L10n::detail

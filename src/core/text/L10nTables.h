@@ -11,7 +11,9 @@ struct Entry {
     const char* utf8;
 };
 
-extern const std::array<Entry, 88> englishTable;
-extern const std::array<Entry, 88> russianTable;
+inline constexpr std::size_t tableSize = EnumTraits<Key>::cases.size();
+
+extern const std::array<Entry, tableSize> englishTable;
+extern const std::array<Entry, tableSize> russianTable;
 
 } // namespace vantrel::L10n::detail

@@ -463,6 +463,12 @@ Task<> LauncherViewModel::perform(LaunchAction action)
     const LaunchArchitecture mode = card->architecture;
     std::exception_ptr failure;
     try {
+        if (action == LaunchAction::launchSafeMode) {
+            // Refused before other copies are asked to quit.
+            if (auto refusal = m_c.launchManager->safeModeRefusal()) {
+                throw *refusal;
+            }
+        }
         co_await m_c.launchManager->quitOtherLogicIfNeeded(bundleURL, mode);
         if (!co_await hideForLaunch()) {
             co_return; // the model is going away

@@ -288,6 +288,26 @@ TEST_F(LauncherModelTest, AFailedQuitNeverHidesThePanelButStillRevealsIt)
     EXPECT_EQ(model->errorMessage(), QStringLiteral("Operation cancelled."));
 }
 
+TEST_F(LauncherModelTest, SafeModeWithoutThePermissionToPostKeysIsRefusedBeforeAnythingQuits)
+{
+    workspace.add(3102, QStringLiteral("/Applications/Logic Pro X Old.app"));
+    keyboard.postAccess = false;
+    model->handleCardClick(card(QStringLiteral("Logic Pro"), LaunchArchitecture::native), Qt::AltModifier);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(menus.shown.size(), 1);
+    shell.clear();
+    menus.choose(QStringLiteral("launchSafeMode"));
+    finishTasks();
+    EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("idle"),
+                                  QStringLiteral("reveal")}));
+    EXPECT_EQ(model->errorMessage(),
+              QStringLiteral("Launch failed: Safe Mode needs Vantrel to hold the Control key. Allow Vantrel in System "
+                             "Settings › Privacy & Security › Accessibility, then try again."));
+    EXPECT_TRUE(workspace.journal.filter(QStringLiteral("terminate")).isEmpty());
+    EXPECT_TRUE(workspace.journal.filter(QStringLiteral("run ")).isEmpty());
+    EXPECT_TRUE(workspace.journal.filter(QStringLiteral("key-")).isEmpty());
+}
+
 TEST_F(LauncherModelTest, NoSelectionMeansIdle)
 {
     auto outcome = run(model->perform(LaunchAction::launch));

@@ -1,0 +1,142 @@
+// Integration checks that only a real Mac can answer: the Mac adapters against the
+// frameworks, and the launcher panel on the window server. Built on Apple systems with
+// -DVANTREL_BUILD_MAC_CHECKS=ON (the macOS CI job); it prints one line a check and
+// "N passed, N failed" last, and exits non-zero when any check failed.
+#include "app/AppDelegate.h"
+#include "app/LauncherPanelController.h"
+#include "app/SettingsWindowController.h"
+#include "async/QtClock.h"
+#include "machost/LaunchServicesLookup.h"
+#include "machost/MacHost.h"
+#include "machost/MacPreferences.h"
+#include "machost/MacWorkspace.h"
+#include "platform/Host.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QQuickView>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+
+#include <cstdio>
+#include <functional>
+
+#import <AppKit/AppKit.h>
+
+using namespace vantrel;
+
+namespace {
+
+int passed = 0;
+int failed = 0;
+
+void check(bool condition, const char* what)
+{
+    std::printf("%s: %s\n", condition ? "ok" : "FAILED", what);
+    ++(condition ? passed : failed);
+}
+
+// Runs the event loop until `condition` holds or `milliseconds` have passed.
+bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > milliseconds) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return true;
+}
+
+NSWindow* nativeWindow(QWindow& window)
+{
+    return [reinterpret_cast<NSView*>(window.winId()) window];
+}
+
+void preferencesRoundTrip()
+{
+    mac::MacPreferences preferences;
+    const QString domain = QStringLiteral("com.vantrel.integration-check");
+    auto suite = preferences.suite(domain);
+    check(suite != nullptr, "a scratch preference domain opens");
+    if (!suite) {
+        return;
+    }
+    const QVariantMap nested{{QStringLiteral("name"), QStringLiteral("Logic Pro «тест»")},
+                             {QStringLiteral("slices"), QVariantList{QStringLiteral("arm64"), QStringLiteral("x86_64")}}};
+    suite->setValue(QStringLiteral("number"), qint64(42));
+    suite->setValue(QStringLiteral("nested"), nested);
+    suite->setValue(QStringLiteral("data"), QByteArray("\x00\x01\xfe", 3));
+    check(suite->synchronize(), "the domain synchronizes");
+    auto reread = preferences.suite(domain);
+    check(reread->value(QStringLiteral("number")) == QVariant(qint64(42)), "an integer comes back as written");
+    check(reread->value(QStringLiteral("nested")) == QVariant(nested), "a dictionary with an array and Cyrillic text comes back");
+    check(reread->value(QStringLiteral("data")) == QVariant(QByteArray("\x00\x01\xfe", 3)), "data comes back byte for byte");
+    for (const char* key : {"number", "nested", "data"}) {
+        reread->removeValue(QString::fromLatin1(key));
+    }
+    reread->synchronize();
+    check(!preferences.suite(domain)->value(QStringLiteral("number")).has_value(), "a removed key is gone");
+    check(preferences.suite(QStringLiteral("../escape")) == nullptr, "a domain name that is not plain is refused");
+}
+
+void frameworks()
+{
+    check(mac::LaunchServicesLookup::find() != nullptr,
+          "Launch Services' architecture preference setter is found by the lookup");
+    bool finder = false;
+    for (const RunningApplicationPtr& application : mac::MacWorkspace().runningApplications()) {
+        finder = finder || application->bundleIdentifier() == QStringLiteral("com.apple.finder");
+    }
+    check(finder, "the running-application list contains the Finder");
+}
+
+void panelOnTheWindowServer()
+{
+    QtClock clock;
+    AppDelegate delegate(clock, {.animate = false, .closesOnFocusLoss = false, .exit = [] {}, .windowing = nullptr});
+    delegate.start();
+    QQuickView& view = delegate.panel()->window();
+    NSWindow* panel = nativeWindow(view);
+    check([[panel contentView] isEqual:reinterpret_cast<NSView*>(view.winId())],
+          "Qt's view is the content view of the panel's window");
+    check(waitFor([&] { return [panel isVisible]; }), "the panel is on screen");
+    [NSApp activateIgnoringOtherApps:YES];
+    check(waitFor([&] { return [panel isKeyWindow]; }), "the panel is the key window");
+    check([panel level] == 3, "the panel is at the floating level (3)");
+    check([panel collectionBehavior] == 258, "the panel moves to the active space and joins full-screen spaces (258)");
+    check(![panel hidesOnDeactivate], "the panel does not hide on deactivation");
+    check(![panel isOpaque], "the panel's window is translucent");
+    NSWindow* backdrop = [[panel childWindows] firstObject];
+    check(backdrop != nil && [backdrop isVisible] && NSEqualRects([backdrop frame], [panel frame]),
+          "the blur window lies below the panel, the same size");
+    check(waitFor([&] { return view.isExposed(); }), "Qt exposes the panel, so Qt Quick draws it");
+
+    delegate.openSettings();
+    check(waitFor([&] { return delegate.settingsWindow() && delegate.settingsWindow()->isVisible(); }),
+          "the settings window opens");
+    check([panel level] == 0, "the panel steps down to the normal level while the settings show");
+    check([panel collectionBehavior] == 258, "the collection behaviour stays 258");
+    delegate.settingsWindow()->close();
+    check(waitFor([&] { return [panel level] == 3; }), "the panel floats again when the settings close");
+    check([panel collectionBehavior] == 258, "the collection behaviour is still 258");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    CurrentHostGuard host(mac::makeHost(std::make_shared<QtClock>()));
+
+    preferencesRoundTrip();
+    frameworks();
+    panelOnTheWindowServer();
+
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}
