@@ -30,7 +30,7 @@ for file in src/machost/*.mm src/app/macos/*.mm tests/macintegration/*.mm; do
   fi
 done
 # The static analyzer, with the Cocoa checkers a Darwin target turns on (retain counts:
-# an object allocated and never released is reported).
+# most objects allocated and never released are reported; NSWindow is not tracked).
 analyze_flags=()
 for flag in "${flags[@]}"; do
   [[ $flag == -fsyntax-only ]] || analyze_flags+=("$flag")

@@ -19,6 +19,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QWindow>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QQuickItem>
@@ -42,7 +43,10 @@ AppDelegate::AppDelegate(Clock& clock, Options options, QObject* parent)
         .isApplicationActive = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; },
         .isSettingsWindowVisible = [this] { return m_settings && m_settings->isVisible(); },
         .isViewModelLaunching = [this] { return m_viewModel && m_viewModel->isLaunching(); },
-        .isPointerOnMenuBar = [this] { return isPointerOnMenuBar(); },
+        .isPointerOnMenuBar = [] { return isMenuBarPoint(QCursor::pos()); },
+        .isMenuBarPoint = [](QPoint point) { return isMenuBarPoint(point); },
+        .isInsideOurWindows = [](QPoint point) { return isInsideOurWindows(point); },
+        .isMouseButtonDown = [this] { return m_windowing->isMouseButtonDown(); },
     };
     m_focusLoss = std::make_unique<FocusLossPolicy>(clock, env, [this] { fadeOutAndTerminate(); });
     m_menus->onTrackingChanged = [policy = QPointer(m_focusLoss.get())](bool tracking) {
@@ -54,13 +58,20 @@ AppDelegate::AppDelegate(Clock& clock, Options options, QObject* parent)
 
 AppDelegate::~AppDelegate() = default;
 
-bool AppDelegate::isPointerOnMenuBar() const
+bool AppDelegate::isMenuBarPoint(QPoint point)
 {
     QList<std::pair<QRect, QRect>> screens;
     for (QScreen* screen : QGuiApplication::screens()) {
         screens.append({screen->geometry(), screen->availableGeometry()});
     }
-    return FocusLossPolicy::isMenuBarPoint(QCursor::pos(), screens);
+    return FocusLossPolicy::isMenuBarPoint(point, screens);
+}
+
+bool AppDelegate::isInsideOurWindows(QPoint point)
+{
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    return std::any_of(windows.cbegin(), windows.cend(),
+                       [&](const QWindow* window) { return window->isVisible() && window->frameGeometry().contains(point); });
 }
 
 void AppDelegate::start()
@@ -96,15 +107,29 @@ void AppDelegate::start()
         self->m_panel->hideForLaunch(std::move(completion));
     };
     model.onTerminateAfterLaunch = [self] {
-        if (self) {
-            self->terminate();
+        if (!self) {
+            return;
         }
+        if (const auto project = std::exchange(self->m_projectAfterLaunch, std::nullopt)) {
+            LaunchLogger::shared().log(QStringLiteral("project handed over during the launch was not opened: ")
+                                       + project->toLocalFile());
+        }
+        self->terminate();
     };
     model.onRevealAfterFailedLaunch = [self] {
-        if (self) {
-            self->m_focusLoss->suppressFocusLossClose(0.5);
-            self->m_panel->revealAfterFailedLaunch();
+        if (!self) {
+            return;
         }
+        self->m_focusLoss->suppressFocusLossClose(0.5);
+        if (self->m_panel->isDismissing()) {
+            return;
+        }
+        // Back on screen: the installations may have changed meanwhile.
+        self->m_viewModel->refresh();
+        if (const auto project = std::exchange(self->m_projectAfterLaunch, std::nullopt)) {
+            self->m_viewModel->setPendingProject(*project);
+        }
+        self->m_panel->revealAfterFailedLaunch();
     };
     model.onBusyLaunchingChanged = [self](bool busy) {
         if (self) {
@@ -121,6 +146,13 @@ void AppDelegate::start()
                                                         m_options.animate);
     model.actionMenuAnchorView = [self]() -> QObject* { return self ? self->m_panel->window().contentItem() : nullptr; };
     connect(m_panel.get(), &LauncherPanelController::closeRequested, this, &AppDelegate::fadeOutAndTerminate);
+    // A drag from another application reaches the launcher: no close for the press that
+    // started it; after the drop the launcher comes forward, the project pending.
+    connect(m_panel.get(), &LauncherPanelController::dragEntered, m_focusLoss.get(), &FocusLossPolicy::dragEntered);
+    connect(m_panel.get(), &LauncherPanelController::dropped, this, [this] {
+        m_panel->window().raise();
+        m_panel->window().requestActivate();
+    });
     // Cards carry texts of the interface language: a new language rebuilds them.
     connect(&LocalizationStore::shared(), &LocalizationStore::languageChanged, &model, [&model] {
         model.rebuildCards();
@@ -136,10 +168,9 @@ void AppDelegate::start()
 
     // Where the platform reports clicks in other applications, one closes the launcher as
     // losing the focus does; elsewhere losing activation is what closes it.
-    m_windowing->installOutsideClickMonitor([self](QPoint) {
-        if (self && self->m_options.closesOnFocusLoss && self->m_preferences->closeOnFocusLoss()
-            && !self->m_focusLoss->shouldIgnoreFocusLossClose() && !self->isPointerOnMenuBar()) {
-            self->fadeOutAndTerminate();
+    m_windowing->installOutsideClickMonitor([self](QPoint location) {
+        if (self) {
+            self->m_focusLoss->outsideClick(location);
         }
     });
     // Any menu of the application, the menu bar's too, holds the launcher open while it
@@ -162,6 +193,14 @@ void AppDelegate::openDocuments(const QList<QUrl>& urls)
     if (!m_viewModel) {
         if (!urls.isEmpty()) {
             m_queuedProjectURLs = urls;
+        }
+        return;
+    }
+    if (m_viewModel->isLaunching()) {
+        // The launch keeps the project it started with and the panel stays where the
+        // launch put it; a new one waits for the launch's end (pending again if it fails).
+        if (!urls.isEmpty()) {
+            m_projectAfterLaunch = urls.first();
         }
         return;
     }
@@ -259,6 +298,11 @@ void AppDelegate::terminate()
     }
     m_terminating = true;
     m_focusLoss->cancelPendingClose();
+    Q_EMIT terminating();
+    if (m_viewModel) {
+        // Other copies still being asked to quit: the launch stops there.
+        m_viewModel->cancelLaunchInQuitStep();
+    }
     auto finish = [](QPointer<AppDelegate> self, LauncherViewModel* model) -> Task<> {
         if (model) {
             // A launch under way ends first (it puts back what it changed), then a delayed

@@ -4,10 +4,12 @@
 
 #include <QList>
 #include <QObject>
+#include <QPoint>
 #include <QUrl>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace vantrel {
 
@@ -56,6 +58,12 @@ public:
     void terminate();
     bool isTerminating() const { return m_terminating; }
 
+Q_SIGNALS:
+    // The end has begun: nothing new is taken (a second start must not hand over to us).
+    void terminating();
+
+public:
+
     LauncherViewModel* viewModel() const { return m_viewModel.get(); }
     LauncherPanelController* panel() const { return m_panel.get(); }
     FocusLossPolicy& focusLossPolicy() const { return *m_focusLoss; }
@@ -66,7 +74,8 @@ public:
 
 private:
     void handleSettingsClosed();
-    bool isPointerOnMenuBar() const;
+    static bool isMenuBarPoint(QPoint point);
+    static bool isInsideOurWindows(QPoint point);
 
     Clock& m_clock;
     Options m_options;
@@ -78,6 +87,7 @@ private:
     std::unique_ptr<LauncherPanelController> m_panel;
     std::unique_ptr<SettingsWindowController> m_settings;
     QList<QUrl> m_queuedProjectURLs;
+    std::optional<QUrl> m_projectAfterLaunch; // handed over while a launch ran
     bool m_terminating = false;
     Spawner m_tasks; // the wait before the end
 };

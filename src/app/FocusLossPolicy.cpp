@@ -56,6 +56,20 @@ void FocusLossPolicy::applicationBecameActive()
     cancelPendingClose();
 }
 
+void FocusLossPolicy::outsideClick(QPoint location)
+{
+    auto wanted = [this] { return m_env.closeOnFocusLoss() && !shouldIgnoreFocusLossClose(); };
+    if (wanted() && !m_env.isMenuBarPoint(location) && !m_env.isInsideOurWindows(location)) {
+        closeOnceButtonReleased(wanted);
+    }
+}
+
+void FocusLossPolicy::dragEntered()
+{
+    m_dragEntered = true;
+    cancelPendingClose();
+}
+
 void FocusLossPolicy::cancelPendingClose()
 {
     if (auto pending = std::exchange(m_pendingClose, nullptr)) {
@@ -74,13 +88,40 @@ void FocusLossPolicy::scheduleFocusLossClose()
             co_return;
         }
         self->m_pendingClose.reset();
-        const Environment& env = self->m_env;
-        if (!env.isApplicationActive() && env.closeOnFocusLoss() && !self->shouldIgnoreFocusLossClose()
-            && !env.isPointerOnMenuBar()) {
-            self->m_close();
+        auto wanted = [self] {
+            const Environment& env = self->m_env;
+            return !env.isApplicationActive() && env.closeOnFocusLoss() && !self->shouldIgnoreFocusLossClose();
+        };
+        if (wanted() && !self->m_env.isPointerOnMenuBar()) {
+            self->closeOnceButtonReleased(wanted);
         }
     };
     m_tasks.spawn(wait(this, m_alive, m_clock, m_pendingClose), QStringLiteral("focus-loss close"));
+}
+
+void FocusLossPolicy::closeOnceButtonReleased(std::function<bool()> stillWanted)
+{
+    if (!m_env.isMouseButtonDown()) {
+        m_close();
+        return;
+    }
+    cancelPendingClose();
+    m_dragEntered = false;
+    m_pendingClose = std::make_shared<Clock::Cancellation>();
+    auto wait = [](FocusLossPolicy* self, std::weak_ptr<bool> alive, Clock& clock,
+                   std::shared_ptr<Clock::Cancellation> cancellation, std::function<bool()> stillWanted) -> Task<> {
+        do {
+            if (!co_await clock.sleep(vantrel::seconds(buttonPollSeconds), cancellation) || alive.expired()) {
+                co_return; // re-activated, suppressed, a drag entered, or gone
+            }
+        } while (self->m_env.isMouseButtonDown());
+        self->m_pendingClose.reset();
+        if (!self->m_dragEntered && stillWanted()) {
+            self->m_close();
+        }
+    };
+    m_tasks.spawn(wait(this, m_alive, m_clock, m_pendingClose, std::move(stillWanted)),
+                  QStringLiteral("close after the mouse button"));
 }
 
 bool FocusLossPolicy::isMenuBarPoint(QPoint point, const QList<std::pair<QRect, QRect>>& screens)

@@ -16,7 +16,11 @@ namespace vantrel {
 // runs (a menu being shown, a support action, a launch, a reveal …), while a menu is being
 // tracked, while the settings window shows and while a launch is busy; otherwise losing
 // activation closes the launcher 0.15 s later, unless the application is active again by
-// then or the pointer is on the menu bar. All waits go through the Clock.
+// then or the pointer is on the menu bar, and a click in another application closes it
+// unless it is on the menu bar or inside one of our windows. While a mouse button is held
+// the close waits for its release: the press may start a drag (a project from the Finder)
+// towards the launcher, and a drag entering our windows cancels the close. All waits go
+// through the Clock.
 class FocusLossPolicy final : public QObject {
     Q_OBJECT
 
@@ -28,6 +32,9 @@ public:
         std::function<bool()> isSettingsWindowVisible;
         std::function<bool()> isViewModelLaunching;
         std::function<bool()> isPointerOnMenuBar;
+        std::function<bool(QPoint)> isMenuBarPoint;
+        std::function<bool(QPoint)> isInsideOurWindows;
+        std::function<bool()> isMouseButtonDown;
     };
 
     FocusLossPolicy(Clock& clock, Environment environment, std::function<void()> close, QObject* parent = nullptr);
@@ -49,7 +56,11 @@ public:
     // The application lost or regained activation.
     void applicationResignedActive();
     void applicationBecameActive();
-    // A focus-loss close is waiting out its 0.15 s.
+    // A mouse-down in another application, at its own screen position.
+    void outsideClick(QPoint location);
+    // A drag entered one of our windows: a close waiting for the button is dropped.
+    void dragEntered();
+    // A focus-loss close is waiting out its 0.15 s or for the mouse button.
     bool hasPendingClose() const { return m_pendingClose != nullptr; }
     void cancelPendingClose();
 
@@ -58,8 +69,14 @@ public:
     // when no screen holds it. Screens are (frame, available area) pairs, primary first.
     static bool isMenuBarPoint(QPoint point, const QList<std::pair<QRect, QRect>>& screens);
 
+    // How often a close waiting for the mouse button looks at it.
+    static constexpr double buttonPollSeconds = 0.05;
+
 private:
     void scheduleFocusLossClose();
+    // Closes now, or once the mouse button is released when it is held, if `stillWanted`
+    // then and no drag entered our windows meanwhile.
+    void closeOnceButtonReleased(std::function<bool()> stillWanted);
 
     Clock& m_clock;
     Environment m_env;
@@ -67,6 +84,7 @@ private:
     Clock::TimePoint m_suppressUntil{};
     bool m_isBusyLaunching = false;
     bool m_isMenuTracking = false;
+    bool m_dragEntered = false;
     std::shared_ptr<Clock::Cancellation> m_pendingClose;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     Spawner m_tasks; // the delayed close

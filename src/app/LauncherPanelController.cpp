@@ -174,7 +174,12 @@ void LauncherPanelController::dismiss(std::function<void()> completion)
         completion();
         return;
     }
-    fadeOut(std::move(completion));
+    // Faded out, the window goes too: nothing invisible stays on screen to be clicked
+    // while the end waits for a launch under way.
+    fadeOut([this, completion = std::move(completion)] {
+        m_window->hide();
+        completion();
+    });
 }
 
 } // namespace vantrel

@@ -48,7 +48,8 @@ public:
     void hideForLaunch(std::function<void()> completion);
     // Back after a failed launch: centred, key, appearing. Ignored while dismissing.
     void revealAfterFailedLaunch();
-    // The fade-out before the application ends; `completion` runs when it is over.
+    // The fade-out before the application ends, then the window ordered out; `completion`
+    // runs when it is over.
     void dismiss(std::function<void()> completion);
 
     bool isDismissing() const { return m_isDismissing; }
@@ -68,6 +69,9 @@ public:
 
     // For views: drag the panel by its background.
     Q_INVOKABLE void startMove();
+    // For views: a drag with files entered the panel; files were dropped on it.
+    Q_INVOKABLE void noteDragEntered() { Q_EMIT dragEntered(); }
+    Q_INVOKABLE void noteDropped() { Q_EMIT dropped(); }
 
 Q_SIGNALS:
     // For the views, which run the animations.
@@ -75,6 +79,8 @@ Q_SIGNALS:
     void fadeOutRequested(bool animated);
     // The window system asked the panel to close.
     void closeRequested();
+    void dragEntered();
+    void dropped();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

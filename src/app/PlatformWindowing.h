@@ -33,6 +33,9 @@ public:
     // The blur fades in or out with the views, over `seconds` (0: at once). Nothing to do
     // where there is no blur.
     virtual void fadeBackdrop(QWindow& window, bool visible, double seconds) = 0;
+    // Whether a mouse button is held down now, wherever the pointer is (in another
+    // application too); false where that cannot be known.
+    virtual bool isMouseButtonDown() const = 0;
     // Calls `onClick` with the screen position of every mouse-down in another
     // application; false when the platform offers no such monitor.
     virtual bool installOutsideClickMonitor(std::function<void(QPoint)> onClick) = 0;

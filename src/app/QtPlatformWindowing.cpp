@@ -1,7 +1,16 @@
 #include "app/PlatformWindowing.h"
 
 #include <QColor>
+#include <QGuiApplication>
 #include <QWindow>
+
+#if VANTREL_HAS_XCB
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#endif
 
 namespace vantrel {
 
@@ -23,6 +32,29 @@ public:
     }
     bool hasBlurBehindWindow() const override { return false; }
     void fadeBackdrop(QWindow&, bool, double) override {}
+    bool isMouseButtonDown() const override
+    {
+#if VANTREL_HAS_XCB
+        // Under X11 the server knows the buttons wherever the pointer is: the pointer's
+        // state mask on the root window.
+        const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        if (!x11 || !x11->connection()) {
+            return false;
+        }
+        xcb_connection_t* connection = x11->connection();
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        xcb_query_pointer_reply_t* reply =
+            xcb_query_pointer_reply(connection, xcb_query_pointer(connection, root), nullptr);
+        if (!reply) {
+            return false;
+        }
+        const bool down = (reply->mask & (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3)) != 0;
+        std::free(reply);
+        return down;
+#else
+        return false;
+#endif
+    }
     bool installOutsideClickMonitor(std::function<void(QPoint)>) override { return false; }
     bool installMenuTrackingObservers(std::function<void(bool)>) override { return false; }
 };

@@ -76,4 +76,11 @@ bool SingleInstance::listen(std::function<void(const QStringList&)> onDocuments)
     return true;
 }
 
+void SingleInstance::stopListening()
+{
+    if (m_server) {
+        m_server->close();
+    }
+}
+
 } // namespace vantrel

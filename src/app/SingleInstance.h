@@ -31,6 +31,8 @@ public:
     // Becomes the running launcher: `onDocuments` gets what later starts hand over. False
     // when another launcher answers under the name after all.
     bool listen(std::function<void(const QStringList& paths)> onDocuments);
+    // No more documents: the name is given up, so that a later start finds nobody.
+    void stopListening();
 
 private:
     QString m_name;

@@ -26,6 +26,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace vantrel;
@@ -102,7 +103,7 @@ int main(int argc, char** argv)
     }
 
     CurrentHostGuard host(madeHost);
-    AppDelegate delegate(*clock, {.animate = screenshot.isEmpty(), .closesOnFocusLoss = screenshot.isEmpty(), .exit = {}});
+    AppDelegate delegate(*clock, {.animate = screenshot.isEmpty(), .closesOnFocusLoss = screenshot.isEmpty(), .exit = {}, .windowing = {}});
     auto toURLs = [&fileSystem](const QStringList& paths) {
         QList<QUrl> urls;
         for (const QString& path : paths) {
@@ -121,6 +122,8 @@ int main(int argc, char** argv)
         if (running) {
             return 0;
         }
+        // Ending, the launcher takes no more documents: a later start runs on its own.
+        QObject::connect(&delegate, &AppDelegate::terminating, &instance, &SingleInstance::stopListening);
 #if !defined(Q_OS_MACOS)
         // The Finder's reveal and open show the simulated Mac's folders in the real file manager.
         mac.workspace()->setDesktopHook([](const QString& nativePathOrURL, bool) {
@@ -137,7 +140,9 @@ int main(int argc, char** argv)
     app.installEventFilter(&fileOpen);
 
     // SIGTERM and SIGINT end the launcher the ordinary way, restores and log included.
-    if (::pipe(signalPipe) == 0) {
+    // Close-on-exec: Logic Pro and the open command must not inherit its write end.
+    if (::pipe(signalPipe) == 0 && ::fcntl(signalPipe[0], F_SETFD, FD_CLOEXEC) == 0
+        && ::fcntl(signalPipe[1], F_SETFD, FD_CLOEXEC) == 0) {
         std::signal(SIGTERM, onTerminationSignal);
         std::signal(SIGINT, onTerminationSignal);
     }
@@ -145,7 +150,12 @@ int main(int argc, char** argv)
     QObject::connect(&signals, &QSocketNotifier::activated, &delegate, [&delegate] {
         char byte = 0;
         [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
-        delegate.fadeOutAndTerminate();
+        // Already fading out (Escape, a click elsewhere): end without waiting for it.
+        if (delegate.panel() && delegate.panel()->isDismissing()) {
+            delegate.terminate();
+        } else {
+            delegate.fadeOutAndTerminate();
+        }
     });
 
     delegate.start();

@@ -15,13 +15,18 @@ struct FocusLossTest : ::testing::Test {
     bool settingsVisible = false;
     bool launching = false;
     bool pointerOnMenuBar = false;
+    bool buttonDown = false;
+    const QRect ourWindow{500, 300, 560, 204};
     int closes = 0;
     FocusLossPolicy policy{clock,
                            {.closeOnFocusLoss = [this] { return closeOnFocusLoss; },
                             .isApplicationActive = [this] { return active; },
                             .isSettingsWindowVisible = [this] { return settingsVisible; },
                             .isViewModelLaunching = [this] { return launching; },
-                            .isPointerOnMenuBar = [this] { return pointerOnMenuBar; }},
+                            .isPointerOnMenuBar = [this] { return pointerOnMenuBar; },
+                            .isMenuBarPoint = [](QPoint point) { return point.y() < 25; },
+                            .isInsideOurWindows = [this](QPoint point) { return ourWindow.contains(point); },
+                            .isMouseButtonDown = [this] { return buttonDown; }},
                            [this] { ++closes; }};
 
     // The application loses activation and `after` passes.
@@ -116,6 +121,64 @@ TEST_F(FocusLossTest, SuppressionWindowsAndBusyStatesKeepTheLauncherOpen)
     EXPECT_EQ(resignAndWait(), 0) << "a click on the menu bar";
     pointerOnMenuBar = false;
     EXPECT_EQ(resignAndWait(), 1);
+}
+
+TEST_F(FocusLossTest, AClickInAnotherApplicationClosesByItsOwnLocation)
+{
+    policy.outsideClick({700, 10});
+    EXPECT_EQ(closes, 0) << "on the menu bar (another application's menu)";
+    policy.outsideClick({600, 400});
+    EXPECT_EQ(closes, 0) << "inside one of our windows";
+    pointerOnMenuBar = true; // where the pointer is now does not matter
+    policy.outsideClick({100, 500});
+    EXPECT_EQ(closes, 1);
+    policy.suppressFocusLossClose(0.35);
+    policy.outsideClick({100, 500});
+    closeOnFocusLoss = false;
+    clock.advance(1s);
+    policy.outsideClick({100, 500});
+    EXPECT_EQ(closes, 1) << "suppressed, then the preference off";
+}
+
+TEST_F(FocusLossTest, AHeldButtonPostponesTheCloseAndADragThatEntersCancelsIt)
+{
+    // A press in another application that starts a drag towards the launcher.
+    buttonDown = true;
+    EXPECT_EQ(resignAndWait(1s), 0) << "not while the button is held";
+    EXPECT_TRUE(policy.hasPendingClose());
+    policy.dragEntered();
+    EXPECT_FALSE(policy.hasPendingClose());
+    buttonDown = false;
+    clock.advance(1s);
+    EXPECT_EQ(closes, 0) << "the drag reached the launcher";
+    EXPECT_EQ(clock.sleeperCount(), 0u);
+
+    // A plain click elsewhere: the close comes when the button is released.
+    buttonDown = true;
+    EXPECT_EQ(resignAndWait(), 0);
+    clock.advance(2s);
+    EXPECT_EQ(closes, 0);
+    buttonDown = false;
+    clock.advance(std::chrono::milliseconds(int(FocusLossPolicy::buttonPollSeconds * 1000)));
+    EXPECT_EQ(closes, 1);
+
+    // Back to the launcher before the release: nothing.
+    buttonDown = true;
+    resignAndWait();
+    active = true;
+    policy.applicationBecameActive();
+    buttonDown = false;
+    clock.advance(1s);
+    EXPECT_EQ(closes, 1);
+
+    // The same for a click seen by the monitor of other applications' clicks.
+    buttonDown = true;
+    policy.outsideClick({100, 500});
+    clock.advance(1s);
+    EXPECT_EQ(closes, 1);
+    buttonDown = false;
+    clock.advance(1s);
+    EXPECT_EQ(closes, 2);
 }
 
 TEST(FocusLossPolicy, TheMenuBarIsAtTheTopOfTheScreenHoldingThePoint)

@@ -237,7 +237,7 @@ TEST_F(PanelTest, HidingForALaunchWaitsForTheFadeAndARevealComesBack)
 TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
 {
     addCopies(1);
-    delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = false, .exit = [this] { ++exits; }});
+    delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = false, .exit = [this] { ++exits; }, .windowing = windowing});
     delegate->openDocuments({HostPath::fileURL(QStringLiteral("/Users/tester/A.logicx")),
                              HostPath::fileURL(QStringLiteral("/Users/tester/B.logicx"))});
     delegate->start();

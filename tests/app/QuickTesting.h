@@ -18,10 +18,13 @@
 namespace vantrel::testing {
 
 // This build's window system, journaling the levels and backdrop fades the shell asks for
-// ("level 3", "backdrop in 0").
+// ("level 3", "backdrop in 0"), with a monitor of other applications' clicks that the test
+// fires (`outsideClick`) and a mouse button it holds (`buttonDown`).
 class RecordingWindowing final : public PlatformWindowing {
 public:
     QStringList journal;
+    std::function<void(QPoint)> outsideClick;
+    bool buttonDown = false;
 
     void configurePanel(QWindow& window, int cornerRadius) override { m_real->configurePanel(window, cornerRadius); }
     void setLevel(QWindow& window, WindowLevel level) override
@@ -35,9 +38,11 @@ public:
         journal << QStringLiteral("backdrop %1 %2").arg(visible ? QStringLiteral("in") : QStringLiteral("out")).arg(seconds);
         m_real->fadeBackdrop(window, visible, seconds);
     }
+    bool isMouseButtonDown() const override { return buttonDown; }
     bool installOutsideClickMonitor(std::function<void(QPoint)> onClick) override
     {
-        return m_real->installOutsideClickMonitor(std::move(onClick));
+        outsideClick = std::move(onClick);
+        return true;
     }
     bool installMenuTrackingObservers(std::function<void(bool)> onTracking) override
     {

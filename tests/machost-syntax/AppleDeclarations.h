@@ -124,4 +124,5 @@ enum : NSImageResizingMode { NSImageResizingModeTile = 0, NSImageResizingModeStr
 // ---- AppKit: animator proxies (NSAnimation.h, NSAnimatablePropertyContainer) ----
 @interface NSWindow (AppleDocumented)
 - (instancetype)animator;
+@property NSInteger orderedIndex; // NSWindow.h, macOS 10.0: 0 is frontmost
 @end

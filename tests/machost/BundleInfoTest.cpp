@@ -39,11 +39,12 @@ TEST(BundleInfo, IdentifiesTheLauncherAndTakesLogicDocumentsAsAViewer)
                                              {QStringLiteral("lso"), false}}));
 }
 
-TEST(BundleInfo, TheEntitlementsLetAHardenedBuildSendAppleEvents)
+TEST(BundleInfo, TheEntitlementsLetAHardenedBuildSendAppleEventsAndRunQml)
 {
     QFile file(QStringLiteral(VANTREL_ENTITLEMENTS));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const auto parsed = PropertyList::parse(file.readAll());
     ASSERT_TRUE(parsed.has_value());
-    EXPECT_EQ(parsed->toMap(), (QVariantMap{{QStringLiteral("com.apple.security.automation.apple-events"), true}}));
+    EXPECT_EQ(parsed->toMap(), (QVariantMap{{QStringLiteral("com.apple.security.automation.apple-events"), true},
+                                            {QStringLiteral("com.apple.security.cs.allow-jit"), true}}));
 }

@@ -103,25 +103,46 @@ void panelOnTheWindowServer()
     check([[panel contentView] isEqual:reinterpret_cast<NSView*>(view.winId())],
           "Qt's view is the content view of the panel's window");
     check(waitFor([&] { return [panel isVisible]; }), "the panel is on screen");
+    // Whether a process the runner started may become active is the system's decision
+    // (activation is only a request since macOS 14): the key window is checked when it is.
     [NSApp activateIgnoringOtherApps:YES];
-    check(waitFor([&] { return [panel isKeyWindow]; }), "the panel is the key window");
-    check([panel level] == 3, "the panel is at the floating level (3)");
-    check([panel collectionBehavior] == 258, "the panel moves to the active space and joins full-screen spaces (258)");
+    if (waitFor([] { return [NSApp isActive]; }, 3000)) {
+        check(waitFor([&] { return [panel isKeyWindow]; }), "the panel is the key window");
+    } else {
+        std::printf("SKIPPED: the application was not made active here; key window not checked\n");
+    }
     check(![panel hidesOnDeactivate], "the panel does not hide on deactivation");
     check(![panel isOpaque], "the panel's window is translucent");
-    NSWindow* backdrop = [[panel childWindows] firstObject];
-    check(backdrop != nil && [backdrop isVisible] && NSEqualRects([backdrop frame], [panel frame]),
-          "the blur window lies below the panel, the same size");
     check(waitFor([&] { return view.isExposed(); }), "Qt exposes the panel, so Qt Quick draws it");
+
+    // The level, the behaviour and the blur below the panel, after every change that could
+    // disturb them: the first show, a hide and show (a failed launch), the settings.
+    auto backdropBelow = [&] {
+        NSWindow* backdrop = [[panel childWindows] firstObject];
+        return backdrop != nil && [backdrop isVisible] && NSEqualRects([backdrop frame], [panel frame])
+               && [backdrop orderedIndex] > [panel orderedIndex];
+    };
+    auto floating = [&](const char* when) {
+        std::printf("%s:\n", when);
+        check(waitFor([&] { return [panel level] == 3; }), "  the panel is at the floating level (3)");
+        check([panel collectionBehavior] == 258, "  it moves to the active space and joins full-screen spaces (258)");
+        check(waitFor(backdropBelow), "  the blur window lies right below it, the same size");
+    };
+    floating("shown");
+    view.hide();
+    check(waitFor([&] { return ![panel isVisible] && [[panel childWindows] count] == 0; }),
+          "hidden, the panel takes its blur window along");
+    view.show();
+    floating("shown again");
 
     delegate.openSettings();
     check(waitFor([&] { return delegate.settingsWindow() && delegate.settingsWindow()->isVisible(); }),
           "the settings window opens");
-    check([panel level] == 0, "the panel steps down to the normal level while the settings show");
+    check(waitFor([&] { return [panel level] == 0; }), "the panel steps down to the normal level while the settings show");
     check([panel collectionBehavior] == 258, "the collection behaviour stays 258");
+    check(waitFor(backdropBelow), "the blur window stays below the panel");
     delegate.settingsWindow()->close();
-    check(waitFor([&] { return [panel level] == 3; }), "the panel floats again when the settings close");
-    check([panel collectionBehavior] == 258, "the collection behaviour is still 258");
+    floating("the settings closed");
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 // the default notification centre.
 #include "app/PlatformWindowing.h"
 
+#include <QMetaObject>
 #include <QObject>
 #include <QSurfaceFormat>
 #include <QWindow>
@@ -105,23 +106,24 @@ public:
         format.setAlphaBufferSize(8);
         window.setFormat(format);
         window.setFlags(Qt::Window | Qt::FramelessWindowHint);
-        NSWindow* panel = nativeWindow(window);
-        if (!panel) {
-            return;
+        @autoreleasepool { // before the event loop runs there is no pool of AppKit's
+            NSWindow* panel = nativeWindow(window);
+            if (!panel) {
+                return;
+            }
+            m_backdrop = makeBackdrop(panel, CGFloat(cornerRadius));
+            applyPanelSettings(panel);
         }
-        [panel setLevel:NSInteger(WindowLevel::floating)];
-        [panel setCollectionBehavior:NSWindowCollectionBehavior(moveToActiveSpaceAndFullScreenAuxiliary)];
-        [panel setHidesOnDeactivate:NO];
-        m_backdrop = makeBackdrop(panel, CGFloat(cornerRadius));
 
-        // Shown and hidden by Qt: the blur is attached below the panel while it shows.
+        // Shown and hidden by Qt. QWindow reports visible before Qt orders the window in
+        // (qwindow.cpp: visibleChanged, then the platform window's setVisible), so the
+        // blur is attached on the next turn, once the panel is on screen.
         QObject::connect(&window, &QWindow::visibleChanged, &m_context, [this, &window](bool visible) {
-            NSWindow* shown = nativeWindow(window);
             if (visible) {
-                [m_backdrop setFrame:[shown frame] display:NO];
-                [shown addChildWindow:m_backdrop ordered:NSWindowBelow];
+                QMetaObject::invokeMethod(&m_context, [this, &window] { attachBackdrop(window); }, Qt::QueuedConnection);
             } else {
-                [shown removeChildWindow:m_backdrop];
+                NSWindow* panel = nativeWindow(window);
+                [panel removeChildWindow:m_backdrop];
                 [m_backdrop orderOut:nil];
             }
         });
@@ -137,8 +139,16 @@ public:
 
     void setLevel(QWindow& window, WindowLevel level) override
     {
-        [nativeWindow(window) setLevel:NSInteger(level)];
-        [m_backdrop setLevel:NSInteger(level)];
+        m_level = NSInteger(level);
+        NSWindow* panel = nativeWindow(window);
+        // A window entering a level is ordered in front of its peers there: the blur goes
+        // first, the panel after it, and the attachment puts the blur back below.
+        [m_backdrop setLevel:m_level];
+        [panel setLevel:m_level];
+        if ([m_backdrop parentWindow] == panel) {
+            [panel removeChildWindow:m_backdrop];
+            attachBackdrop(window);
+        }
     }
 
     bool hasBlurBehindWindow() const override { return true; }
@@ -161,6 +171,8 @@ public:
             }
             completionHandler:nil];
     }
+
+    bool isMouseButtonDown() const override { return [NSEvent pressedMouseButtons] != 0; }
 
     bool installOutsideClickMonitor(std::function<void(QPoint)> onClick) override
     {
@@ -195,6 +207,27 @@ public:
     }
 
 private:
+    // What Qt leaves alone on its window, set again after every attachment of the blur:
+    // attaching a child window can reset both windows' levels.
+    void applyPanelSettings(NSWindow* panel)
+    {
+        [m_backdrop setLevel:m_level];
+        [panel setLevel:m_level];
+        [panel setCollectionBehavior:NSWindowCollectionBehavior(moveToActiveSpaceAndFullScreenAuxiliary)];
+        [panel setHidesOnDeactivate:NO];
+    }
+
+    void attachBackdrop(QWindow& window)
+    {
+        NSWindow* panel = nativeWindow(window);
+        if (!window.isVisible() || ![panel isVisible] || [m_backdrop parentWindow] == panel) {
+            return;
+        }
+        [m_backdrop setFrame:[panel frame] display:NO];
+        [panel addChildWindow:m_backdrop ordered:NSWindowBelow];
+        applyPanelSettings(panel);
+    }
+
     // Cocoa counts screen y upwards from the bottom of the main screen; Qt downwards from
     // its top.
     static QPoint screenPosition(NSPoint location)
@@ -215,6 +248,7 @@ private:
     }
 
     NSWindow* m_backdrop = nil;
+    NSInteger m_level = NSInteger(WindowLevel::floating);
     QObject m_context; // the panel's signals reach this object only while it lives
     id m_monitor = nil;
     id m_menuBegan = nil;

@@ -195,13 +195,17 @@ Item {
 
     DropArea {
         anchors.fill: parent
-        onEntered: (drag) => { root.dropTargeted = drag.hasUrls }
+        onEntered: (drag) => {
+            root.dropTargeted = drag.hasUrls;
+            root.panel.noteDragEntered();
+        }
         onExited: root.dropTargeted = false
         onDropped: (drop) => {
             root.dropTargeted = false;
             if (drop.hasUrls) {
                 root.viewModel.dropProject(drop.urls[0]);
                 drop.accept();
+                root.panel.noteDropped();
             }
         }
     }

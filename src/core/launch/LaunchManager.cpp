@@ -228,10 +228,18 @@ Task<> LaunchManager::quitOtherLogicInstances(QUrl exceptBundle, int keepingArch
     }
     log(QStringLiteral("graceful quit of ") + QString::number(targets.size())
         + QStringLiteral(" other Logic instance(s) before switching version/mode"));
+    const auto cancellation = std::make_shared<Clock::Cancellation>();
+    m_quitWait = cancellation;
+    auto pause = [this, cancellation](double duration) -> Task<> {
+        if (!co_await m_c.clock->sleep(seconds(duration), cancellation)) {
+            log(QStringLiteral("quit of other Logic cancelled: the launcher is ending"));
+            throw LauncherError::operationCancelled();
+        }
+    };
     QSet<qint32> pids;
     for (const RunningApplicationPtr& target : targets) {
         target->activate(RunningApplication::activateAllWindows);
-        co_await m_c.clock->sleep(seconds(0.2));
+        co_await pause(0.2);
         if (!target->terminate()) {
             log(QStringLiteral("terminate() returned false for pid=") + QString::number(target->processIdentifier()));
         }
@@ -242,16 +250,23 @@ Task<> LaunchManager::quitOtherLogicInstances(QUrl exceptBundle, int keepingArch
     while (m_c.clock->now() < deadline) {
         if (!anyLive()) {
             log(QStringLiteral("other Logic instance(s) quit"));
-            co_await m_c.clock->sleep(seconds(0.3));
+            co_await pause(0.3);
             co_return;
         }
-        co_await m_c.clock->sleep(seconds(0.3));
+        co_await pause(0.3);
     }
     if (!anyLive()) {
         co_return;
     }
     log(QStringLiteral("Logic still running after quit request — treating as user cancel"));
     throw LauncherError::operationCancelled();
+}
+
+void LaunchManager::cancelQuitting()
+{
+    if (const auto wait = std::exchange(m_quitWait, nullptr)) {
+        wait->cancel();
+    }
 }
 
 // ---- startup action --------------------------------------------------------------------

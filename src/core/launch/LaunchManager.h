@@ -1,5 +1,6 @@
 #pragma once
 
+#include "async/Clock.h"
 #include "async/Task.h"
 #include "launch/ArchitecturePreferenceMutator.h"
 #include "launch/LogicPreferenceMutator.h"
@@ -124,8 +125,11 @@ public:
     Task<> quitOtherLogicIfNeeded(QUrl appURL, LaunchArchitecture architecture);
     // Quits every other installation, and this one when it runs in another mode than
     // `keepingArchitecture` (a CPU type); throws operationCancelled when they are still
-    // running 120 s after the request.
+    // running 120 s after the request, or when `cancelQuitting` ends the wait first.
     Task<> quitOtherLogicInstances(QUrl exceptBundle, int keepingArchitecture);
+    // Ends a wait for other copies to quit at once (the launcher is ending): the quit
+    // step throws operationCancelled. Nothing when none waits.
+    void cancelQuitting();
 
     // ---- Logic's startup action -------------------------------------------------------
 
@@ -147,6 +151,7 @@ private:
     bool belongsTo(const RunningApplication& application, const QString& standardizedBundlePath) const;
 
     Collaborators m_c;
+    std::shared_ptr<Clock::Cancellation> m_quitWait; // the quit step's current wait
 };
 
 } // namespace vantrel

@@ -469,7 +469,21 @@ Task<> LauncherViewModel::perform(LaunchAction action)
                 throw *refusal;
             }
         }
-        co_await m_c.launchManager->quitOtherLogicIfNeeded(bundleURL, mode);
+        m_inQuitStep = true;
+        m_quitStepCancelled = false;
+        std::exception_ptr quitFailure;
+        try {
+            co_await m_c.launchManager->quitOtherLogicIfNeeded(bundleURL, mode);
+        } catch (...) {
+            quitFailure = std::current_exception();
+        }
+        m_inQuitStep = false;
+        if (quitFailure) {
+            std::rethrow_exception(quitFailure);
+        }
+        if (m_quitStepCancelled) {
+            throw LauncherError::operationCancelled();
+        }
         if (!co_await hideForLaunch()) {
             co_return; // the model is going away
         }
@@ -494,6 +508,14 @@ Task<> LauncherViewModel::perform(LaunchAction action)
     setErrorMessage(LauncherError::localizedDescription(failure));
     if (onRevealAfterFailedLaunch) {
         onRevealAfterFailedLaunch();
+    }
+}
+
+void LauncherViewModel::cancelLaunchInQuitStep()
+{
+    if (m_inQuitStep) {
+        m_quitStepCancelled = true;
+        m_c.launchManager->cancelQuitting();
     }
 }
 

@@ -122,6 +122,10 @@ public:
     void presentActionMenu(const LaunchCard& card);
     // The one place where actions are carried out.
     Task<> perform(LaunchAction action);
+    // The launcher is ending: a launch still in its quit step (other copies asked to quit,
+    // nothing of its own started) stops there with operationCancelled. A launch past that
+    // step runs to its end.
+    void cancelLaunchInQuitStep();
     void setPendingProject(const std::optional<QUrl>& url);
     Q_INVOKABLE void clearPendingProject();
 
@@ -187,6 +191,8 @@ private:
     std::optional<QString> m_statusMessage;
     std::optional<QString> m_errorMessage;
     bool m_isLaunching = false;
+    bool m_inQuitStep = false;
+    bool m_quitStepCancelled = false;
     std::optional<QUrl> m_pendingProjectURL;
     bool m_pendingProjectSecurityScoped = false;
     std::weak_ptr<void> m_pendingHide; // the hide a launch waits for, if any
