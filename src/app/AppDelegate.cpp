@@ -107,14 +107,9 @@ void AppDelegate::start()
         self->m_panel->hideForLaunch(std::move(completion));
     };
     model.onTerminateAfterLaunch = [self] {
-        if (!self) {
-            return;
+        if (self) {
+            self->terminate();
         }
-        if (const auto project = std::exchange(self->m_projectAfterLaunch, std::nullopt)) {
-            LaunchLogger::shared().log(QStringLiteral("project handed over during the launch was not opened: ")
-                                       + project->toLocalFile());
-        }
-        self->terminate();
     };
     model.onRevealAfterFailedLaunch = [self] {
         if (!self) {
@@ -126,9 +121,6 @@ void AppDelegate::start()
         }
         // Back on screen: the installations may have changed meanwhile.
         self->m_viewModel->refresh();
-        if (const auto project = std::exchange(self->m_projectAfterLaunch, std::nullopt)) {
-            self->m_viewModel->setPendingProject(*project);
-        }
         self->m_panel->revealAfterFailedLaunch();
     };
     model.onBusyLaunchingChanged = [self](bool busy) {
@@ -196,16 +188,11 @@ void AppDelegate::openDocuments(const QList<QUrl>& urls)
         }
         return;
     }
-    if (m_viewModel->isLaunching()) {
-        // The launch keeps the project it started with and the panel stays where the
-        // launch put it; a new one waits for the launch's end (pending again if it fails).
-        if (!urls.isEmpty()) {
-            m_projectAfterLaunch = urls.first();
-        }
-        return;
-    }
     if (!urls.isEmpty()) {
         m_viewModel->setPendingProject(urls.first());
+    }
+    if (m_viewModel->isLaunching()) {
+        return; // the panel stays where the launch put it; the project waits for its end
     }
     // A second start without documents still brings the launcher forward.
     if (!m_panel->isDismissing() && !m_panel->isHidingForLaunch()) {

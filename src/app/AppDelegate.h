@@ -87,7 +87,6 @@ private:
     std::unique_ptr<LauncherPanelController> m_panel;
     std::unique_ptr<SettingsWindowController> m_settings;
     QList<QUrl> m_queuedProjectURLs;
-    std::optional<QUrl> m_projectAfterLaunch; // handed over while a launch ran
     bool m_terminating = false;
     Spawner m_tasks; // the wait before the end
 };

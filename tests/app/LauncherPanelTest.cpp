@@ -10,6 +10,7 @@
 #include "settings/SettingsManager.h"
 #include "app/QuickTesting.h"
 #include "support/TempSimulatedMac.h"
+#include "text/L10n.h"
 #include "text/LocalizationStore.h"
 #include "viewmodels/LauncherViewModel.h"
 
@@ -25,6 +26,8 @@
 #include <QFileOpenEvent>
 
 #include <gtest/gtest.h>
+
+#include <qcoro/qcorotask.h>
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -302,4 +305,76 @@ TEST_F(PanelTest, AnOptionClickOpensTheMenuInsteadOfLaunching)
     menu->close();
     settle();
     EXPECT_FALSE(delegate->focusLossPolicy().isMenuTracking());
+}
+
+TEST_F(PanelTest, ClicksInOtherApplicationsCloseByTheirOwnLocationOnceTheButtonIsUp)
+{
+    addCopies(1);
+    start(true);
+    ASSERT_TRUE(windowing->outsideClick) << "the shell watches other applications' clicks";
+    QScreen* screen = window().screen();
+    const QRect area = screen->availableGeometry();
+    // Another application's menu-bar item (the top row of the screen), then a click that
+    // lands inside the panel itself (seen by the monitor while our window is behind).
+    windowing->outsideClick(QPoint(area.center().x(), screen->geometry().top()));
+    windowing->outsideClick(window().frameGeometry().center());
+    mac.clock().advance(1s);
+    settle();
+    EXPECT_FALSE(delegate->panel()->isDismissing());
+
+    // A press elsewhere: the launcher waits for the release (it may start a drag).
+    windowing->buttonDown = true;
+    windowing->outsideClick(QPoint(area.left() + 5, area.bottom() - 5));
+    mac.clock().advance(1s);
+    EXPECT_FALSE(delegate->panel()->isDismissing());
+    windowing->buttonDown = false;
+    mac.clock().advance(50ms);
+    EXPECT_TRUE(delegate->panel()->isDismissing());
+    mac.clock().advance(180ms);
+    settle();
+    EXPECT_FALSE(window().isVisible()) << "faded out, the window is ordered out too";
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(PanelTest, WhileOtherCopiesAreAskedToQuitADocumentWaitsAndTheEndCancelsTheLaunch)
+{
+    // Another copy that ignores the quit request keeps the launch in its quit step.
+    addCopies(1);
+    const QString stubborn = QStringLiteral("/Applications/Logic Pro Stubborn.app");
+    mac.addLogicBundle(stubborn, {{QStringLiteral("refusesToQuit"), true}});
+    auto opened = mac.host().workspace().openApplication(HostPath::fileURL(stubborn), {true, std::nullopt, true});
+    ASSERT_TRUE(QCoro::waitFor(opened).application);
+    start();
+    model().setPendingProject(HostPath::fileURL(QStringLiteral("/Users/tester/A.logicx")));
+    model().clickCard(model().cards()[0].id);
+    ASSERT_TRUE(model().isLaunching());
+
+    // A project from a second start keeps the launch's own and waits for its end.
+    delegate->openDocuments({HostPath::fileURL(QStringLiteral("/Users/tester/B.logicx"))});
+    EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("A"));
+
+    // The quit request times out: the panel comes back, refreshed, with B pending.
+    mac.addLogicBundle(QStringLiteral("/Applications/Logic Pro Added.app"));
+    mac.clock().advance(121s);
+    settle();
+    ASSERT_FALSE(model().isLaunching());
+    EXPECT_EQ(model().errorMessage(), L10n::text(L10n::Key::errorCancelled));
+    EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("B"));
+    EXPECT_TRUE(std::any_of(model().cards().cbegin(), model().cards().cend(),
+                            [](const LaunchCard& card) { return card.app.displayName == u"Logic Pro Added"; }))
+        << "back on screen, the installations are read again";
+    EXPECT_TRUE(window().isVisible());
+
+    // Escape in the quit step ends at once: the wait for the stubborn copy is cancelled.
+    bool stoppedListening = false;
+    QObject::connect(delegate.get(), &AppDelegate::terminating, [&] { stoppedListening = true; });
+    model().clickCard(model().cards()[0].id);
+    ASSERT_TRUE(model().isLaunching());
+    QTest::keyClick(&window(), Qt::Key_Escape);
+    settle();
+    EXPECT_TRUE(stoppedListening) << "a later start is not handed to a launcher that is ending";
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_FALSE(model().isLaunching());
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(mac.host().workspace().runningApplications().size(), 1) << "nothing was started";
 }

@@ -7,7 +7,9 @@
 #include "platform/HostPath.h"
 #include "simhost/DemoMac.h"
 #include "simhost/EventLog.h"
+#include "log/LaunchLogger.h"
 #include "support/HybridDriver.h"
+#include "support/LaunchLogReader.h"
 #include "support/TempSimulatedMac.h"
 #include "viewmodels/LauncherViewModel.h"
 
@@ -28,6 +30,8 @@ TEST(LauncherViewModelE2E, ACardClickLaunchesThatCopyInThatModeThenTerminates)
     };
     model.onHideForLaunch = [&](std::function<void()> done) {
         shell << QStringLiteral("hide");
+        // A project handed over now is not the launch's: it is not opened, and says so.
+        model.setPendingProject(HostPath::fileURL(QStringLiteral("/Users/tester/Music/Late.logicx")));
         done();
     };
     model.onTerminateAfterLaunch = [&] {
@@ -63,5 +67,10 @@ TEST(LauncherViewModelE2E, ACardClickLaunchesThatCopyInThatModeThenTerminates)
     ASSERT_EQ(running.size(), 1);
     EXPECT_EQ(running[0]->bundleURL(), HostPath::fileURL(QStringLiteral("/Applications/Logic Pro X.app")));
     EXPECT_EQ(running[0]->executableArchitecture(), CpuType::x86_64);
+    EXPECT_FALSE(sim::EventLog(mac.mac().state()).events().filter(QStringLiteral("document-open")).size());
+    LaunchLogger::shared().flush();
+    EXPECT_TRUE(launchLogMessages(mac.native(QStringLiteral("~/Library/Logs/Vantrel/launch.log")))
+                    .contains(QStringLiteral("project handed over during the launch was not opened: "
+                                             "/Users/tester/Music/Late.logicx")));
 }
 

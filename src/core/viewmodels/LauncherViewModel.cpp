@@ -5,6 +5,7 @@
 #include "installations/LogicScanner.h"
 #include "installations/VersionReader.h"
 #include "launch/LaunchManager.h"
+#include "log/LaunchLogger.h"
 #include "model/CpuType.h"
 #include "model/LauncherError.h"
 #include "platform/Host.h"
@@ -496,6 +497,10 @@ Task<> LauncherViewModel::perform(LaunchAction action)
         failure = std::current_exception();
     }
     if (!failure) {
+        if (const auto late = std::exchange(m_projectAfterLaunch, std::nullopt)) {
+            LaunchLogger::shared().log(QStringLiteral("project handed over during the launch was not opened: ")
+                                       + late->toLocalFile());
+        }
         if (onTerminateAfterLaunch) {
             onTerminateAfterLaunch();
         }
@@ -505,6 +510,9 @@ Task<> LauncherViewModel::perform(LaunchAction action)
     }
     setLaunching(false);
     busy(false);
+    if (const auto late = std::exchange(m_projectAfterLaunch, std::nullopt)) {
+        setPendingProject(*late); // pending for the next try
+    }
     setErrorMessage(LauncherError::localizedDescription(failure));
     if (onRevealAfterFailedLaunch) {
         onRevealAfterFailedLaunch();
@@ -531,6 +539,11 @@ void LauncherViewModel::releaseProjectAccess()
 
 void LauncherViewModel::setPendingProject(const std::optional<QUrl>& url)
 {
+    if (m_isLaunching && url) {
+        // The launch keeps the project it started with; this one waits for its end.
+        m_projectAfterLaunch = url;
+        return;
+    }
     const bool isProject = [&] {
         const QString extension = url ? HostPath::extension(url->toLocalFile()).toLower() : QString();
         return extension == u"logicx" || extension == u"logic" || extension == u"lso";

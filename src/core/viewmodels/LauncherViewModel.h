@@ -126,6 +126,8 @@ public:
     // nothing of its own started) stops there with operationCancelled. A launch past that
     // step runs to its end.
     void cancelLaunchInQuitStep();
+    // While a launch runs, a project waits for its end: pending again when it fails,
+    // logged as not opened when it succeeds.
     void setPendingProject(const std::optional<QUrl>& url);
     Q_INVOKABLE void clearPendingProject();
 
@@ -194,6 +196,7 @@ private:
     bool m_inQuitStep = false;
     bool m_quitStepCancelled = false;
     std::optional<QUrl> m_pendingProjectURL;
+    std::optional<QUrl> m_projectAfterLaunch; // handed over while a launch ran
     bool m_pendingProjectSecurityScoped = false;
     std::weak_ptr<void> m_pendingHide; // the hide a launch waits for, if any
 };
