@@ -145,11 +145,8 @@ void AppDelegate::start()
         m_panel->window().raise();
         m_panel->window().requestActivate();
     });
-    // Cards carry texts of the interface language: a new language rebuilds them.
-    connect(&LocalizationStore::shared(), &LocalizationStore::languageChanged, &model, [&model] {
-        model.rebuildCards();
-        model.cardModel()->retranslate();
-    });
+    // Cards and the error line carry texts of the interface language: a new one rewords them.
+    connect(&LocalizationStore::shared(), &LocalizationStore::languageChanged, &model, &LauncherViewModel::retranslate);
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive) {
             m_focusLoss->applicationBecameActive();

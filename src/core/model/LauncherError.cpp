@@ -106,4 +106,23 @@ const char* LauncherError::what() const noexcept
     return EnumTraits<Case>::names[std::size_t(m_case)];
 }
 
+ShownError ShownError::of(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const LauncherError& e) {
+        return e;
+    } catch (...) {
+        return ShownError(LauncherError::localizedDescription(error));
+    }
+}
+
+QString ShownError::text() const
+{
+    if (const auto* error = std::get_if<LauncherError>(&m_value)) {
+        return error->errorDescription();
+    }
+    return std::get<QString>(m_value);
+}
+
 } // namespace vantrel

@@ -66,6 +66,30 @@ private:
     Payload m_payload;
 };
 
+// An error kept on screen: a LauncherError is worded when it is read, in the interface
+// language of that moment (its string payloads keep theirs), so a language switch rewords
+// it; another failure keeps its text.
+class ShownError {
+public:
+    ShownError(LauncherError error) // NOLINT(google-explicit-constructor): any error shows
+        : m_value(std::move(error))
+    {
+    }
+    explicit ShownError(QString text)
+        : m_value(std::move(text))
+    {
+    }
+    // The error that ended an operation.
+    static ShownError of(const std::exception_ptr& error);
+
+    QString text() const;
+
+    friend bool operator==(const ShownError&, const ShownError&) = default;
+
+private:
+    std::variant<LauncherError, QString> m_value;
+};
+
 template <>
 struct EnumTraits<LauncherError::Case> {
     using Case = LauncherError::Case;

@@ -183,10 +183,24 @@ void LauncherViewModel::setStatusMessage(std::optional<QString> text)
     }
 }
 
-void LauncherViewModel::setErrorMessage(std::optional<QString> text)
+void LauncherViewModel::setErrorMessage(std::optional<ShownError> error)
 {
-    if (m_errorMessage != text) {
-        m_errorMessage = std::move(text);
+    if (m_errorMessage != error) {
+        m_errorMessage = std::move(error);
+        Q_EMIT errorMessageChanged();
+    }
+}
+
+std::optional<QString> LauncherViewModel::errorMessage() const
+{
+    return m_errorMessage ? std::optional(m_errorMessage->text()) : std::nullopt;
+}
+
+void LauncherViewModel::retranslate()
+{
+    rebuildCards();
+    m_cardModel.retranslate();
+    if (m_errorMessage) {
         Q_EMIT errorMessageChanged();
     }
 }
@@ -240,7 +254,7 @@ bool LauncherViewModel::stripScrolls(qsizetype cards)
 
 QString LauncherViewModel::messageText() const
 {
-    return m_errorMessage.value_or(m_statusMessage.value_or(QString()));
+    return m_errorMessage ? m_errorMessage->text() : m_statusMessage.value_or(QString());
 }
 
 // ---- refresh -----------------------------------------------------------------------------
@@ -513,7 +527,7 @@ Task<> LauncherViewModel::perform(LaunchAction action)
     if (const auto late = std::exchange(m_projectAfterLaunch, std::nullopt)) {
         setPendingProject(*late); // pending for the next try
     }
-    setErrorMessage(LauncherError::localizedDescription(failure));
+    setErrorMessage(ShownError::of(failure));
     if (onRevealAfterFailedLaunch) {
         onRevealAfterFailedLaunch();
     }
@@ -550,7 +564,7 @@ void LauncherViewModel::setPendingProject(const std::optional<QUrl>& url)
     }();
     if (url && !isProject) {
         // Refused before anything is released: the earlier project stays, with its access.
-        setErrorMessage(L10n::text(L10n::Key::errorInvalidBundle));
+        setErrorMessage(LauncherError::invalidBundle());
         return;
     }
     releaseProjectAccess();

@@ -4,6 +4,7 @@
 #include "async/Task.h"
 #include "model/LaunchAction.h"
 #include "model/LaunchCard.h"
+#include "model/LauncherError.h"
 #include "model/ResolvedLogicApp.h"
 #include "viewmodels/ActionMenuPresenter.h"
 #include "viewmodels/LaunchCardListModel.h"
@@ -84,7 +85,8 @@ public:
     std::optional<LaunchCard> selectedCard() const;
     bool showInfoPopover() const { return m_showInfoPopover; }
     const std::optional<QString>& statusMessage() const { return m_statusMessage; }
-    const std::optional<QString>& errorMessage() const { return m_errorMessage; }
+    // The error line in the interface language of now.
+    std::optional<QString> errorMessage() const;
     bool isLaunching() const { return m_isLaunching; }
     const std::optional<QUrl>& pendingProjectURL() const { return m_pendingProjectURL; }
     std::optional<QString> pendingProjectDisplayName() const;
@@ -113,6 +115,8 @@ public:
     // ---- actions ------------------------------------------------------------------------
     Q_INVOKABLE void refresh();
     void rebuildCards();
+    // The interface language changed: the cards and the error line are worded anew.
+    void retranslate();
     void handleCardClick(const LaunchCard& card, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Returns whether the key was consumed. Option is Qt's Alt modifier.
     bool handleKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
@@ -161,7 +165,7 @@ private:
     void setSelectedCardID(std::optional<QString> id);
     void setShowInfoPopover(bool show);
     void setStatusMessage(std::optional<QString> text);
-    void setErrorMessage(std::optional<QString> text);
+    void setErrorMessage(std::optional<ShownError> error);
     void setLaunching(bool launching);
     void busy(bool value);
     void startPerform(LaunchAction action);
@@ -178,7 +182,7 @@ private:
     }
     QVariantMap selectedCardMap() const;
     QString statusMessageText() const { return m_statusMessage.value_or(QString()); }
-    QString errorMessageText() const { return m_errorMessage.value_or(QString()); }
+    QString errorMessageText() const { return errorMessage().value_or(QString()); }
     QUrl pendingProjectURLValue() const { return m_pendingProjectURL.value_or(QUrl()); }
     QString pendingProjectDisplayNameText() const { return pendingProjectDisplayName().value_or(QString()); }
 
@@ -191,7 +195,7 @@ private:
     std::optional<QString> m_selectedCardID;
     bool m_showInfoPopover = false;
     std::optional<QString> m_statusMessage;
-    std::optional<QString> m_errorMessage;
+    std::optional<ShownError> m_errorMessage;
     bool m_isLaunching = false;
     bool m_inQuitStep = false;
     bool m_quitStepCancelled = false;

@@ -68,12 +68,17 @@ void SettingsViewModel::setDropTargetHighlighted(bool highlighted)
     }
 }
 
-void SettingsViewModel::setErrorMessage(std::optional<QString> text)
+void SettingsViewModel::setErrorMessage(std::optional<ShownError> error)
 {
-    if (m_errorMessage != text) {
-        m_errorMessage = std::move(text);
+    if (m_errorMessage != error) {
+        m_errorMessage = std::move(error);
         Q_EMIT errorMessageChanged();
     }
+}
+
+std::optional<QString> SettingsViewModel::errorMessage() const
+{
+    return m_errorMessage ? std::optional(m_errorMessage->text()) : std::nullopt;
 }
 
 void SettingsViewModel::beginAdd()
@@ -110,6 +115,7 @@ void SettingsViewModel::chooseApplication()
         m_draftName = HostPath::baseName(*chosen);
     }
     Q_EMIT draftChanged();
+    setErrorMessage(std::nullopt); // about the path just replaced
 }
 
 void SettingsViewModel::saveDraft()
@@ -124,7 +130,7 @@ void SettingsViewModel::saveDraft()
         }
         beginAdd();
     } catch (const LauncherError& error) {
-        setErrorMessage(error.errorDescription()); // the draft stays for correcting
+        setErrorMessage(error); // the draft stays for correcting
     }
 }
 
@@ -134,14 +140,14 @@ void SettingsViewModel::handleDrop(const QList<QUrl>& urls)
     for (const QUrl& url : urls) {
         const QString path = url.toLocalFile();
         if (HostPath::extension(path).toLower() != u"app") {
-            setErrorMessage(L10n::text(L10n::Key::errorInvalidBundle));
+            setErrorMessage(LauncherError::invalidBundle());
             continue;
         }
         const bool scoped = m_c.securityScope->startAccessing(url);
         try {
             m_c.settingsManager->addApp(HostPath::baseName(path), path);
         } catch (const LauncherError& error) {
-            setErrorMessage(error.errorDescription());
+            setErrorMessage(error);
         }
         if (scoped) {
             m_c.securityScope->stopAccessing(url);

@@ -7,6 +7,8 @@
 
 #include <QHash>
 #include <QList>
+#include "model/LauncherError.h"
+
 #include <QObject>
 #include <QUrl>
 #include <QUuid>
@@ -64,7 +66,8 @@ public:
     void setDraftPath(const QString& path);
     const std::optional<QUuid>& editingID() const { return m_editingID; }
     bool isEditing() const { return m_editingID.has_value(); }
-    const std::optional<QString>& errorMessage() const { return m_errorMessage; }
+    // The editor's error line in the interface language of now.
+    std::optional<QString> errorMessage() const;
     bool dropTargetHighlighted() const { return m_dropTargetHighlighted; }
     void setDropTargetHighlighted(bool highlighted);
     const QHash<QUuid, LogicAppMetadata>& metadataCache() const { return m_metadataCache; }
@@ -114,8 +117,8 @@ Q_SIGNALS:
     void metadataCacheChanged();
 
 private:
-    QString errorMessageText() const { return m_errorMessage.value_or(QString()); }
-    void setErrorMessage(std::optional<QString> text);
+    QString errorMessageText() const { return errorMessage().value_or(QString()); }
+    void setErrorMessage(std::optional<ShownError> error);
     void rebuildMetadataCache();
     void rebuildRows();
     const LogicApp* appAt(int row) const;
@@ -124,7 +127,7 @@ private:
     QString m_draftName;
     QString m_draftPath;
     std::optional<QUuid> m_editingID;
-    std::optional<QString> m_errorMessage;
+    std::optional<ShownError> m_errorMessage;
     bool m_dropTargetHighlighted = false;
     QHash<QUuid, LogicAppMetadata> m_metadataCache;
     SettingsRowModel m_rows;

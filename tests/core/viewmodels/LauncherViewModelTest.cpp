@@ -275,6 +275,12 @@ TEST_F(LauncherModelTest, AFailedLaunchShowsItsErrorAndRevealsThePanel)
     EXPECT_EQ(model->errorMessage(), QStringLiteral("Launch failed: no handler"));
     EXPECT_FALSE(model->isLaunching());
     EXPECT_EQ(model->cards().size(), 6) << "cards and selection survive for another try";
+    // The line follows the interface language; the platform's own detail keeps its words.
+    QStringList changed;
+    QObject::connect(model.get(), &LauncherViewModel::messageChanged, [&] { changed << model->messageText(); });
+    mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("ru"));
+    model->retranslate();
+    EXPECT_EQ(changed, QStringList{QStringLiteral("Ошибка запуска: no handler")});
 }
 
 TEST_F(LauncherModelTest, AFailedQuitNeverHidesThePanelButStillRevealsIt)

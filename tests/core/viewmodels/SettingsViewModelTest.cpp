@@ -122,6 +122,13 @@ TEST_F(SettingsModelTest, SavingAnEditKeepsTheDraftOnAnErrorAndClearsItOnSuccess
     model->saveDraft();
     EXPECT_EQ(model->errorMessage(), QStringLiteral("The selected item is not a valid macOS application bundle."));
     EXPECT_EQ(settings->apps().size(), 1);
+    // The same error, read after a switch of language, in the new one.
+    mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("ru"));
+    EXPECT_EQ(model->errorMessage(), QStringLiteral("Выбранный объект не является корректным приложением macOS."));
+    // A path chosen with Browse replaces the one the error was about.
+    panel.answer = QStringLiteral("/Applications/Logic Pro.app");
+    model->chooseApplication();
+    EXPECT_EQ(model->errorMessage(), std::nullopt);
 }
 
 TEST_F(SettingsModelTest, DropsTryEveryApplication)
