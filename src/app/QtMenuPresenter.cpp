@@ -3,6 +3,8 @@
 #include <QCursor>
 #include <QIcon>
 #include <QMenu>
+#include <QQuickItem>
+#include <QQuickWindow>
 
 namespace vantrel {
 
@@ -11,7 +13,24 @@ QString QtMenuPresenter::symbolResource(const QString& symbolName)
     return QStringLiteral(":/Vantrel/icons/") + symbolName + QStringLiteral(".svg");
 }
 
-void QtMenuPresenter::popUp(const Menu& menu, QObject* /*anchorView*/, std::function<void(const QVariant&)> onChoose)
+namespace {
+
+const QQuickItem* findNamed(const QQuickItem* root, const QString& name)
+{
+    for (const QQuickItem* child : root->childItems()) {
+        if (child->objectName() == name) {
+            return child;
+        }
+        if (const QQuickItem* found = findNamed(child, name)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void QtMenuPresenter::popUp(const Menu& menu, QObject* anchorView, std::function<void(const QVariant&)> onChoose)
 {
     auto* qmenu = new QMenu(menu.title);
     qmenu->setAttribute(Qt::WA_DeleteOnClose);
@@ -48,8 +67,15 @@ void QtMenuPresenter::popUp(const Menu& menu, QObject* /*anchorView*/, std::func
         }
         qmenu->deleteLater();
     });
-    // Not exec(): the menu runs in the application's own event loop.
-    qmenu->popup(QCursor::pos());
+    // Not exec(): the menu runs in the application's own event loop. At the named item's
+    // lower left when there is one (a menu asked for from the keyboard), else the pointer.
+    QPoint at = QCursor::pos();
+    if (auto* root = qobject_cast<QQuickItem*>(anchorView); root && !menu.anchorItemName.isEmpty()) {
+        if (const QQuickItem* item = findNamed(root, menu.anchorItemName); item && item->window()) {
+            at = item->window()->mapToGlobal(item->mapToScene(QPointF(0, item->height())).toPoint());
+        }
+    }
+    qmenu->popup(at);
 }
 
 } // namespace vantrel

@@ -20,6 +20,7 @@
 #include <QQuickItem>
 #include <QQuickView>
 #include <QApplication>
+#include <QCursor>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
@@ -305,6 +306,44 @@ TEST_F(PanelTest, AnOptionClickOpensTheMenuInsteadOfLaunching)
     menu->close();
     settle();
     EXPECT_FALSE(delegate->focusLossPolicy().isMenuTracking());
+
+    // Option-Return: the menu of the selected card, at that card wherever the pointer is.
+    QCursor::setPos(window().mapToGlobal(QPoint(5, 5)));
+    window().requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    QTest::keyClick(&window(), Qt::Key_Return, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000));
+    menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    const QPoint cardCorner = window().mapToGlobal(card->mapToScene(QPointF(0, card->height())).toPoint());
+    EXPECT_LE((menu->pos() - cardCorner).manhattanLength(), 2) << "at the card's lower left";
+    menu->close();
+    settle();
+}
+
+TEST_F(PanelTest, ARightClickOpensTheMenuOfACardThatCannotLaunch)
+{
+    mac.addLogicBundle(QStringLiteral("/Applications/Logic Pro Old.app"), {}, {{sim::MachO::cpuTypeX86_64}});
+    mac.mac().setRosettaInstalled(false);
+    start();
+    const LaunchCard blocked = model().cards()[0];
+    ASSERT_FALSE(blocked.isAvailable);
+    QQuickItem* card = item(QStringLiteral("card-") + blocked.id);
+    const QPoint centre = card->mapToScene(QPointF(card->width() / 2, card->height() / 2)).toPoint();
+    QTest::mouseClick(&window(), Qt::LeftButton, Qt::AltModifier, centre);
+    settle();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "an Option-click only selects it";
+    QTest::mouseClick(&window(), Qt::RightButton, Qt::NoModifier, centre);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QStringList enabled;
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator() && action->isEnabled()) {
+            enabled << action->text();
+        }
+    }
+    EXPECT_EQ(enabled.size(), 7) << enabled.join(u'|').toStdString();
+    menu->close();
+    settle();
 }
 
 TEST_F(PanelTest, ClicksInOtherApplicationsCloseByTheirOwnLocationOnceTheButtonIsUp)

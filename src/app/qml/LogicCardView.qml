@@ -137,9 +137,9 @@ Item {
         acceptedButtons: Qt.LeftButton
         onTapped: card.viewModel.clickCard(card.cardID, (leftTap.point.modifiers & Qt.AltModifier) !== 0)
     }
-    // A right click is the Option-click of a mouse without keyboard: the same rules apply.
+    // A right click opens the menu of any card, one that cannot launch too.
     TapHandler {
         acceptedButtons: Qt.RightButton
-        onTapped: card.viewModel.clickCard(card.cardID, true)
+        onTapped: card.viewModel.showActionMenu(card.cardID)
     }
 }

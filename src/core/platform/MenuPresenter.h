@@ -25,10 +25,14 @@ struct MenuItem {
 struct Menu {
     QString title;
     QList<MenuItem> items;
+    // The anchor view's item (by object name) to show the menu at, as for a menu asked for
+    // from the keyboard; empty: at the pointer.
+    QString anchorItemName;
 };
 
-// Shows a menu under an anchor (a view of the shell, or none: at the pointer) and reports
-// the represented object of the item chosen. Dismissing the menu reports nothing.
+// Shows a menu by an anchor (a view of the shell: at its item named by the menu, or at the
+// pointer) and reports the represented object of the item chosen. Dismissing the menu
+// reports nothing.
 class MenuPresenter {
 public:
     virtual ~MenuPresenter() = default;

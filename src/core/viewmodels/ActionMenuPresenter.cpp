@@ -78,13 +78,17 @@ Menu ActionMenuPresenter::menu(const LaunchCard& card)
     return menu;
 }
 
-void ActionMenuPresenter::present(const LaunchCard& card, QObject* anchorView, OnSelect onSelect)
+void ActionMenuPresenter::present(const LaunchCard& card, QObject* anchorView, OnSelect onSelect, bool atCard)
 {
     m_onSelect = std::move(onSelect);
     if (!m_menus) {
         return;
     }
-    QTimer::singleShot(0, [self = std::weak_ptr(m_self), menu = menu(card), anchor = QPointer(anchorView)] {
+    Menu shown = menu(card);
+    if (atCard) {
+        shown.anchorItemName = QStringLiteral("card-") + card.id;
+    }
+    QTimer::singleShot(0, [self = std::weak_ptr(m_self), menu = std::move(shown), anchor = QPointer(anchorView)] {
         const auto presenter = self.lock();
         if (!presenter) {
             return;

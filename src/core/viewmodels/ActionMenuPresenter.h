@@ -24,7 +24,9 @@ public:
     // next turn of the event loop, so a shell whose menu runs its own loop never runs the
     // choice inside this call. Nothing is shown, and no choice is handled, once the
     // presenter is gone.
-    void present(const LaunchCard& card, QObject* anchorView, OnSelect onSelect);
+    // `atCard`: shown at the card's view ("card-<id>" under the anchor view), not at the
+    // pointer, as when asked for from the keyboard.
+    void present(const LaunchCard& card, QObject* anchorView, OnSelect onSelect, bool atCard = false);
 
     // The menu for a card, in the current interface language.
     static Menu menu(const LaunchCard& card);

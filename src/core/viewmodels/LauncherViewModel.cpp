@@ -318,7 +318,7 @@ bool LauncherViewModel::handleKeyDown(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Enter:
         if (const auto card = selectedCard(); card && card->isAvailable) {
             if (modifiers.testFlag(Qt::AltModifier)) {
-                presentActionMenu(*card);
+                presentActionMenu(*card, true);
             } else {
                 startPerform(LaunchAction::launch);
             }
@@ -371,7 +371,7 @@ void LauncherViewModel::toggleInfo()
     setShowInfoPopover(!m_showInfoPopover);
 }
 
-void LauncherViewModel::presentActionMenu(const LaunchCard& card)
+void LauncherViewModel::presentActionMenu(const LaunchCard& card, bool atCard)
 {
     setSelectedCardID(card.id);
     setShowInfoPopover(false);
@@ -380,11 +380,14 @@ void LauncherViewModel::presentActionMenu(const LaunchCard& card)
     }
     QObject* anchor = actionMenuAnchorView ? actionMenuAnchorView() : nullptr;
     QPointer<LauncherViewModel> self(this);
-    m_actionMenuPresenter.present(card, anchor, [self](LaunchAction choice) {
-        if (self) {
-            self->startPerform(choice);
-        }
-    });
+    m_actionMenuPresenter.present(
+        card, anchor,
+        [self](LaunchAction choice) {
+            if (self) {
+                self->startPerform(choice);
+            }
+        },
+        atCard);
 }
 
 void LauncherViewModel::clickCard(const QString& cardID, bool optionHeld)

@@ -123,7 +123,8 @@ public:
     Q_INVOKABLE void selectNext();
     Q_INVOKABLE void selectPrevious();
     Q_INVOKABLE void toggleInfo();
-    void presentActionMenu(const LaunchCard& card);
+    // At the pointer, or at the card when asked for from the keyboard.
+    void presentActionMenu(const LaunchCard& card, bool atCard = false);
     // The one place where actions are carried out.
     Task<> perform(LaunchAction action);
     // The launcher is ending: a launch still in its quit step (other copies asked to quit,
@@ -137,6 +138,7 @@ public:
 
     // For views: the same actions by card id.
     Q_INVOKABLE void clickCard(const QString& cardID, bool optionHeld = false);
+    // A right click: the menu of any card, an unavailable one's too.
     Q_INVOKABLE void showActionMenu(const QString& cardID);
     Q_INVOKABLE bool keyPressed(int key, int modifiers);
     // A file dropped on the window, named as the platform names it.
