@@ -141,6 +141,8 @@ void AppDelegate::start()
     // A drag from another application reaches the launcher: no close for the press that
     // started it; after the drop the launcher comes forward, the project pending.
     connect(m_panel.get(), &LauncherPanelController::dragEntered, m_focusLoss.get(), &FocusLossPolicy::dragEntered);
+    connect(m_panel.get(), &LauncherPanelController::moveStarted, m_focusLoss.get(),
+            &FocusLossPolicy::windowMoveStarted);
     connect(m_panel.get(), &LauncherPanelController::dropped, this, [this] {
         m_panel->window().raise();
         m_panel->window().requestActivate();

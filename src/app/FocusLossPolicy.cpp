@@ -29,7 +29,7 @@ void FocusLossPolicy::resetSuppression()
 
 bool FocusLossPolicy::shouldIgnoreFocusLossClose() const
 {
-    return m_clock.now() < m_suppressUntil || m_isMenuTracking || m_env.isSettingsWindowVisible()
+    return m_clock.now() < m_suppressUntil || m_isWindowMoving || m_isMenuTracking || m_env.isSettingsWindowVisible()
            || m_isBusyLaunching || m_env.isViewModelLaunching();
 }
 
@@ -68,6 +68,26 @@ void FocusLossPolicy::dragEntered()
 {
     m_dragEntered = true;
     cancelPendingClose();
+}
+
+void FocusLossPolicy::windowMoveStarted()
+{
+    cancelPendingClose();
+    if (m_isWindowMoving) {
+        return;
+    }
+    m_isWindowMoving = true;
+    auto watch = [](FocusLossPolicy* self, std::weak_ptr<bool> alive, Clock& clock) -> Task<> {
+        do {
+            co_await clock.sleep(vantrel::seconds(buttonPollSeconds));
+            if (alive.expired()) {
+                co_return;
+            }
+        } while (self->m_env.isMouseButtonDown());
+        self->m_isWindowMoving = false;
+        self->suppressFocusLossClose(0.3);
+    };
+    m_tasks.spawn(watch(this, m_alive, m_clock), QStringLiteral("panel move"));
 }
 
 void FocusLossPolicy::cancelPendingClose()

@@ -60,6 +60,11 @@ public:
     void outsideClick(QPoint location);
     // A drag entered one of our windows: a close waiting for the button is dropped.
     void dragEntered();
+    // The panel is being moved by its background: the window manager may hold the focus
+    // while it moves a window, so no close until the button is released and a moment more
+    // (0.3 s) for the focus to come back.
+    void windowMoveStarted();
+    bool isWindowMoving() const { return m_isWindowMoving; }
     // A focus-loss close is waiting out its 0.15 s or for the mouse button.
     bool hasPendingClose() const { return m_pendingClose != nullptr; }
     void cancelPendingClose();
@@ -85,6 +90,7 @@ private:
     bool m_isBusyLaunching = false;
     bool m_isMenuTracking = false;
     bool m_dragEntered = false;
+    bool m_isWindowMoving = false;
     std::shared_ptr<Clock::Cancellation> m_pendingClose;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     Spawner m_tasks; // the delayed close

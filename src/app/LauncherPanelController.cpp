@@ -104,6 +104,7 @@ bool LauncherPanelController::hasBlurBehindWindow() const
 
 void LauncherPanelController::startMove()
 {
+    Q_EMIT moveStarted();
     m_window->startSystemMove();
 }
 

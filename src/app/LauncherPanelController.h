@@ -81,6 +81,8 @@ Q_SIGNALS:
     void closeRequested();
     void dragEntered();
     void dropped();
+    // The panel is being moved by its background.
+    void moveStarted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

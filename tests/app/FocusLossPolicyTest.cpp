@@ -181,6 +181,20 @@ TEST_F(FocusLossTest, AHeldButtonPostponesTheCloseAndADragThatEntersCancelsIt)
     EXPECT_EQ(closes, 2);
 }
 
+TEST_F(FocusLossTest, MovingThePanelKeepsItOpenUntilAMomentAfterTheRelease)
+{
+    // The window manager takes the focus while it moves the window.
+    buttonDown = true;
+    policy.windowMoveStarted();
+    EXPECT_EQ(resignAndWait(5s), 0);
+    buttonDown = false;
+    clock.advance(50ms);
+    EXPECT_FALSE(policy.isWindowMoving());
+    EXPECT_EQ(resignAndWait(299ms), 0) << "the focus may come back just after the release";
+    clock.advance(1ms);
+    EXPECT_EQ(resignAndWait(), 1);
+}
+
 TEST(FocusLossPolicy, TheMenuBarIsAtTheTopOfTheScreenHoldingThePoint)
 {
     // A 1440×900 screen with a 25-point bar, and a second screen to its right without one.

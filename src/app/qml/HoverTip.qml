@@ -6,11 +6,16 @@ Rectangle {
     id: tip
     property Item target: null
     property string text: ""
+    property bool suppressed: false
+
+    onSuppressedChanged: if (suppressed) { delay.stop(); visible = false; }
 
     function showFor(item, message) {
         target = item;
         text = message;
-        delay.restart();
+        if (!suppressed) {
+            delay.restart();
+        }
     }
     function hideFor(item) {
         if (target === item) {
@@ -33,7 +38,7 @@ Rectangle {
         id: delay
         interval: 700
         onTriggered: {
-            if (!tip.target || !tip.parent) {
+            if (!tip.target || !tip.parent || tip.suppressed) {
                 return;
             }
             const below = tip.target.mapToItem(tip.parent, tip.target.width / 2, tip.target.height);

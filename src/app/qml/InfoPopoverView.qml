@@ -88,7 +88,9 @@ Item {
                         font.pixelSize: 12
                         readOnly: true
                         selectByMouse: true
-                        wrapMode: TextEdit.WrapAnywhere
+                        // At word boundaries and after "/", inside a word only when it
+                        // does not fit on a line at all.
+                        wrapMode: TextEdit.Wrap
                     }
                 }
             }

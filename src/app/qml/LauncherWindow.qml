@@ -84,10 +84,15 @@ Item {
             blurBehind: root.panel.hasBlurBehindWindow
         }
 
-        // The panel moves when dragged by its background.
+        // The panel moves when dragged by its background, and only by it: the handler
+        // never takes a drag that something in front (a card) holds.
         DragHandler {
             target: null
+            grabPermissions: PointerHandler.TakeOverForbidden
             onActiveChanged: if (active) root.panel.startMove()
+        }
+        HoverHandler {
+            id: panelHover
         }
 
         Column {
@@ -160,11 +165,35 @@ Item {
             text: root.viewModel.messageText
             color: root.viewModel.messageIsError ? Theme.errorText : Theme.secondaryText
             font.pixelSize: 11
-            wrapMode: Text.WordWrap
-            maximumLineCount: 2
+            // Whole, on as many lines as the space under the cards holds at the narrowest
+            // panel; anything longer still is whole in the tooltip.
+            wrapMode: Text.Wrap
+            maximumLineCount: 3
             elide: Text.ElideRight
             horizontalAlignment: Text.AlignHCenter
             opacity: text !== "" ? 0.9 : 0.0
+            Behavior on opacity { NumberAnimation { duration: 150 } }
+
+            HoverHandler {
+                onHoveredChanged: hovered && message.text !== "" ? hoverTip.showFor(message, message.text)
+                                                                 : hoverTip.hideFor(message)
+            }
+        }
+
+        // For a first-time user: projects can be dropped here. Where the message line is
+        // free, while the pointer is over the panel or a drag is.
+        Text {
+            objectName: "dropHint"
+            anchors.fill: message
+            text: (root.l10n.revision, root.l10n.text("dropProjectHint"))
+            color: Theme.secondaryText
+            font.pixelSize: 11
+            elide: Text.ElideRight
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignBottom
+            opacity: root.viewModel.offersDropHint && !root.viewModel.showInfoPopover
+                     && (panelHover.hovered || root.dropTargeted) ? 0.7 : 0.0
+            visible: opacity > 0
             Behavior on opacity { NumberAnimation { duration: 150 } }
         }
 
@@ -181,6 +210,8 @@ Item {
 
         HoverTip {
             id: hoverTip
+            // Never over the information overlay.
+            suppressed: root.viewModel.showInfoPopover
         }
 
         // The whole window outlined, as glass is.

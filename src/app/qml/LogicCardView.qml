@@ -16,6 +16,8 @@ Item {
     required property string accessibleName
     required property string accessibleDescription
     required property string toolTip
+    // Set by the strip: how far the card has faded towards a scrolling edge.
+    property real edgeOpacity: 1.0
 
     readonly property bool isSelected: viewModel.selectedCardID === cardID
     readonly property bool isHovered: hover.hovered
@@ -24,7 +26,8 @@ Item {
     objectName: "card-" + cardID
     width: 152
     height: 132
-    opacity: isAvailable ? 1.0 : 0.7
+    opacity: (isAvailable ? 1.0 : 0.7) * edgeOpacity
+    visible: edgeOpacity > 0
     scale: raised ? 1.05 : 1.0
     // A short spring: quick, with a little overshoot.
     Behavior on scale { NumberAnimation { duration: 280; easing.type: Easing.OutBack; easing.overshoot: 0.8 } }
@@ -132,14 +135,18 @@ Item {
             }
         }
     }
+    // Both take the press for themselves: a drag that starts on a card scrolls the strip
+    // (which may take it over) or does nothing, and never moves the panel.
     TapHandler {
         id: leftTap
         acceptedButtons: Qt.LeftButton
+        gesturePolicy: TapHandler.ReleaseWithinBounds
         onTapped: card.viewModel.clickCard(card.cardID, (leftTap.point.modifiers & Qt.AltModifier) !== 0)
     }
     // A right click opens the menu of any card, one that cannot launch too.
     TapHandler {
         acceptedButtons: Qt.RightButton
+        gesturePolicy: TapHandler.ReleaseWithinBounds
         onTapped: card.viewModel.showActionMenu(card.cardID)
     }
 }

@@ -93,6 +93,10 @@ LauncherViewModel::LauncherViewModel(Collaborators collaborators, QObject* paren
     connect(this, &LauncherViewModel::pendingProjectURLChanged, this, &LauncherViewModel::layoutChanged);
     connect(this, &LauncherViewModel::errorMessageChanged, this, &LauncherViewModel::messageChanged);
     connect(this, &LauncherViewModel::statusMessageChanged, this, &LauncherViewModel::messageChanged);
+    for (auto changed : {&LauncherViewModel::messageChanged, &LauncherViewModel::cardsChanged,
+                         &LauncherViewModel::pendingProjectURLChanged}) {
+        connect(this, changed, this, &LauncherViewModel::dropHintChanged);
+    }
     Host& host = Host::current();
     if (!m_c.launchManager) {
         m_c.launchManager = std::make_shared<LaunchManager>();
@@ -255,6 +259,11 @@ bool LauncherViewModel::stripScrolls(qsizetype cards)
 QString LauncherViewModel::messageText() const
 {
     return m_errorMessage ? m_errorMessage->text() : m_statusMessage.value_or(QString());
+}
+
+bool LauncherViewModel::offersDropHint() const
+{
+    return !m_cards.isEmpty() && !m_pendingProjectURL && messageText().isEmpty();
 }
 
 // ---- refresh -----------------------------------------------------------------------------

@@ -50,6 +50,8 @@ class LauncherViewModel final : public QObject {
     Q_PROPERTY(bool stripScrolls READ stripScrolls NOTIFY layoutChanged)
     Q_PROPERTY(QString messageText READ messageText NOTIFY messageChanged)
     Q_PROPERTY(bool messageIsError READ messageIsError NOTIFY messageChanged)
+    Q_PROPERTY(int selectedIndex READ selectedIndexValue NOTIFY selectedCardIDChanged)
+    Q_PROPERTY(bool offersDropHint READ offersDropHint NOTIFY dropHintChanged)
 
 public:
     struct Collaborators {
@@ -106,6 +108,10 @@ public:
     // The one message line: the error when there is one, otherwise the status.
     QString messageText() const;
     bool messageIsError() const { return m_errorMessage.has_value(); }
+    // Where the message line is free, it may tell that projects can be dropped: cards to
+    // launch, no project pending, nothing else to say.
+    bool offersDropHint() const;
+    int selectedIndexValue() const { return int(selectedIndex().value_or(-1)); }
 
     SettingsManager& settingsManager() const { return *m_c.settingsManager; }
     const std::shared_ptr<SettingsManager>& sharedSettingsManager() const { return m_c.settingsManager; }
@@ -158,6 +164,7 @@ Q_SIGNALS:
     void showInfoPopoverChanged();
     void statusMessageChanged();
     void errorMessageChanged();
+    void dropHintChanged();
     void isLaunchingChanged();
     void pendingProjectURLChanged();
     void layoutChanged();
