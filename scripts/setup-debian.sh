@@ -18,7 +18,7 @@ packages=(
   libplist-dev libplist-utils
   libqt6svg6
   libgtest-dev libgmock-dev
-  xvfb xauth xdotool openbox xcompmgr libxcb1-dev
+  xvfb xauth xdotool x11-utils openbox xcompmgr libxcb1-dev
 )
 if [[ ${1:-} == --fuzz ]]; then
   packages+=(clang libclang-rt-14-dev)

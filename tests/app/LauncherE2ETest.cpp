@@ -217,3 +217,119 @@ TEST_F(LauncherE2E, AnInstallationAddedInTheSettingsBecomesCardsThatLaunch)
     EXPECT_EQ(running[0].bundlePath, studio);
     EXPECT_EQ(running[0].architecture, sim::MachO::cpuTypeArm64);
 }
+
+namespace {
+
+// A display of its own with a window manager that gives the focus on click (openbox), as a
+// desktop has: pressing in another program's window takes the focus from the launcher.
+struct DisplayWithWindowManager {
+    QProcess server;
+    QProcess manager;
+    QString display;
+
+    bool start()
+    {
+        server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                              QStringLiteral("0"), QStringLiteral("1280x800x24")});
+        if (!server.waitForStarted() || !waitUntil([&] { return server.canReadLine(); }, 10000)) {
+            return false;
+        }
+        display = u':' + QString::fromLatin1(server.readLine().trimmed());
+        manager.setProcessEnvironment(environment());
+        manager.start(QStringLiteral("openbox"), {});
+        // Ready once it has taken the root window's substructure (it sets the supporting
+        // window property).
+        return manager.waitForStarted() && waitUntil([&] {
+                      QProcess probe;
+                      probe.setProcessEnvironment(environment());
+                      probe.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+                      probe.waitForFinished(2000);
+                      return probe.readAllStandardOutput().contains("window id");
+                  }, 10000);
+    }
+
+    ~DisplayWithWindowManager()
+    {
+        for (QProcess* process : {&manager, &server}) {
+            process->kill();
+            process->waitForFinished();
+        }
+    }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.insert(QStringLiteral("DISPLAY"), display);
+        return env;
+    }
+
+    QString run(const QStringList& xdotoolArguments) const
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(QStringLiteral("xdotool"), xdotoolArguments);
+        process.waitForFinished(15000);
+        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    }
+};
+
+} // namespace
+
+TEST(LauncherUnderAWindowManager, AProjectDraggedFromAnotherProgramArrivesAndLaunchesWithIt)
+{
+    DisplayWithWindowManager desktop;
+    if (!desktop.start()) {
+        GTEST_SKIP() << "needs Xvfb, openbox and xprop";
+    }
+    TempSimulatedMac mac;
+    mac.addLogicBundle(QStringLiteral("/Applications/Logic Pro.app"), {}, {{sim::MachO::cpuTypeArm64}});
+    mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    // closeOnFocusLoss stays as it comes: on.
+    mac.writeFile(QStringLiteral("~/Music/Song.logicx/Resources/ProjectInformation.plist"), "x");
+
+    QProcess source;
+    source.setProcessEnvironment(desktop.environment());
+    source.start(QStringLiteral(VANTREL_DRAG_SOURCE_PATH), {mac.native(QStringLiteral("~/Music/Song.logicx"))});
+    QProcess launcher;
+    launcher.setProcessEnvironment(desktop.environment());
+    launcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    launcher.start(QStringLiteral(VANTREL_APP_PATH), {QStringLiteral("--root"), mac.root()});
+    const QString sourceWindow = desktop.run({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                                              QStringLiteral("--name"), QStringLiteral("^drag source$")});
+    const QString panel = desktop.run({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                                       QStringLiteral("--pid"), QString::number(launcher.processId())})
+                              .split(u'\n')
+                              .value(0);
+    ASSERT_FALSE(sourceWindow.isEmpty() || panel.isEmpty());
+    waitUntil([] { return false; }, 600); // the appear animation
+    const QString geometry = desktop.run({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), panel});
+    const QPoint origin(QRegularExpression(QStringLiteral("X=(-?\\d+)")).match(geometry).captured(1).toInt(),
+                        QRegularExpression(QStringLiteral("Y=(-?\\d+)")).match(geometry).captured(1).toInt());
+
+    // Press in the other program (it takes the focus and starts the drag), carry the file
+    // over the launcher and let go there.
+    const QPoint target = origin + QPoint(180, 100);
+    desktop.run({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("120"), QStringLiteral("600"),
+                 QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.5"),
+                 QStringLiteral("mousemove"), QStringLiteral("300"), QStringLiteral("500"), QStringLiteral("sleep"),
+                 QStringLiteral("0.3"), QStringLiteral("mousemove"), QString::number(target.x()),
+                 QString::number(target.y()), QStringLiteral("sleep"), QStringLiteral("0.5"), QStringLiteral("mouseup"),
+                 QStringLiteral("1")});
+    waitUntil([] { return false; }, 800);
+    ASSERT_EQ(launcher.state(), QProcess::Running) << "the launcher ended before the drag reached it";
+
+    // The one card (native), below the project banner: a click launches with the project.
+    const QPoint card = origin + QPoint(180, 34 + 16 + 66);
+    desktop.run({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(card.x()), QString::number(card.y()),
+                 QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(waitUntil([&] { return launcher.state() == QProcess::NotRunning; }, 30000));
+    const QList<sim::RegistryEntry> running = sim::ProcessRegistry(mac.mac().state()).entries();
+    ASSERT_EQ(running.size(), 1);
+    EXPECT_TRUE(sim::EventLog(mac.mac().state())
+                    .events()
+                    .contains(QStringLiteral("document-open pid=") + QString::number(running[0].pid)
+                              + QStringLiteral(" path=/Users/tester/Music/Song.logicx")));
+    source.kill();
+    source.waitForFinished();
+}

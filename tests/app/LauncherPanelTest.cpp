@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <QWheelEvent>
 #include <QFileOpenEvent>
 
 #include <gtest/gtest.h>
@@ -140,8 +141,36 @@ TEST_F(PanelTest, OneCardFiveCardsAndNone)
     settle();
     ASSERT_EQ(model().cards().size(), 5);
     EXPECT_EQ(window().size(), QSize(720, 204)) << "876 clamped";
-    EXPECT_TRUE(item(QStringLiteral("cardStrip"))->property("interactive").toBool()) << "the strip scrolls";
+    QQuickItem* strip = item(QStringLiteral("cardStrip"));
+    EXPECT_TRUE(strip->property("interactive").toBool()) << "the strip scrolls";
     shot(QStringLiteral("five-cards"));
+
+    // The keyboard past the edge: the selected card scrolls whole into view, both ways.
+    auto wholeInView = [&] {
+        QQuickItem* card = item(QStringLiteral("card-") + *model().selectedCardID());
+        const QRectF shown = card->mapRectToItem(strip, QRectF(0, 0, card->width(), card->height()));
+        return shown.left() >= 0 && shown.right() <= strip->width();
+    };
+    window().requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(&window(), Qt::Key_Right);
+    }
+    EXPECT_EQ(model().selectedCardID(), model().cards().last().id);
+    EXPECT_TRUE(QTest::qWaitFor(wholeInView, 2000)) << "the last card";
+    shot(QStringLiteral("scrolled-selection"));
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(&window(), Qt::Key_Left);
+    }
+    EXPECT_TRUE(QTest::qWaitFor(wholeInView, 2000)) << "the first card";
+
+    // An ordinary vertical wheel scrolls the row sideways.
+    const double before = strip->property("contentX").toDouble();
+    const QPointF over = strip->mapToScene(QPointF(strip->width() / 2, strip->height() / 2));
+    QWheelEvent wheel(over, window().mapToGlobal(over), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&window(), &wheel);
+    EXPECT_GT(strip->property("contentX").toDouble(), before);
 
     for (const LogicApp& app : QList<LogicApp>(model().settingsManager().apps())) {
         model().settingsManager().removeApp(app.id);
