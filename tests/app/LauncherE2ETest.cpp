@@ -180,11 +180,12 @@ TEST_F(LauncherE2E, AnInstallationAddedInTheSettingsBecomesCardsThatLaunch)
                                  .value(0);
     ASSERT_FALSE(settings.isEmpty()) << "the settings window did not open";
     xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), settings});
-    // The name field has the focus; Tab to the path, type it, Return adds, Escape closes.
+    // The name field has the focus; Tab to the path and type it, Tab past Browse to Add
+    // and press it, then Return is Done.
     xdotool({QStringLiteral("key"), QStringLiteral("Tab")});
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), studio});
-    xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("200"), QStringLiteral("Return"),
-             QStringLiteral("Escape")});
+    xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("200"), QStringLiteral("Tab"),
+             QStringLiteral("Tab"), QStringLiteral("space"), QStringLiteral("Return")});
 
     // The settings close; the panel, two cards wide now (372 points, centred), comes back.
     int x = 0;

@@ -137,7 +137,33 @@ TEST_F(SettingsWindowTest, RowsShowWhatIsMissingAndWhichModesExist)
     EXPECT_FALSE(item(QStringLiteral("rosettaToggle"), armOnly)->isVisible());
     EXPECT_TRUE(item(QStringLiteral("arm64Only"), armOnly)->isVisible());
     EXPECT_FALSE(item(QStringLiteral("rowNote"), row(universal))->isVisible());
+    // Every row's buttons end at the row's edge, and the second mode column lines up.
+    for (QQuickItem* each : {missing, armOnly, row(universal)}) {
+        QQuickItem* remove = item(QStringLiteral("remove"), each);
+        EXPECT_LE(remove->mapToItem(each, QPointF(remove->width(), 0)).x(), each->width() - 8 + 0.5);
+    }
+    auto left = [&](QQuickItem* rowItem, const QString& name) {
+        return item(name, rowItem)->mapToItem(rowItem, QPointF(0, 0)).x();
+    };
+    EXPECT_EQ(left(missing, QStringLiteral("edit")), left(armOnly, QStringLiteral("edit")));
     shot(QStringLiteral("installations"));
+
+    // A row dragged down past the next one: that one steps aside before the drop, then the
+    // order changes.
+    QQuickItem* first = item(QStringLiteral("row-0"));
+    QQuickItem* second = item(QStringLiteral("row-1"));
+    const QString secondPath = second->property("bundlePath").toString();
+    const QPoint grab = first->mapToScene(QPointF(first->width() / 2 - 40, first->height() / 2)).toPoint();
+    const double secondY = second->mapToScene(QPointF(0, 0)).y();
+    QTest::mousePress(&window(), Qt::LeftButton, Qt::NoModifier, grab);
+    for (int dy = 5; dy <= 60; dy += 5) {
+        QTest::mouseMove(&window(), grab + QPoint(0, dy));
+    }
+    QTest::qWait(200);
+    EXPECT_LT(second->mapToScene(QPointF(0, 0)).y(), secondY - 40) << "a gap opens where the row will land";
+    QTest::mouseRelease(&window(), Qt::LeftButton, Qt::NoModifier, grab + QPoint(0, 60));
+    settle();
+    EXPECT_EQ(launcher().settingsManager().apps()[0].bundlePath, secondPath);
 }
 
 TEST_F(SettingsWindowTest, TheEditorAddsEditsAndShowsItsErrors)
@@ -164,19 +190,28 @@ TEST_F(SettingsWindowTest, TheEditorAddsEditsAndShowsItsErrors)
 
     click(item(QStringLiteral("draftPath")));
     QTest::keyClick(&window(), Qt::Key_P);
-    QTest::keyClick(&window(), Qt::Key_Return); // Return in the path field adds
+    click(save());
     ASSERT_EQ(launcher().settingsManager().apps().size(), 1);
     EXPECT_EQ(launcher().settingsManager().apps()[0].bundlePath, QStringLiteral("/Volumes/Studio/Logic Pro.app"));
-    EXPECT_TRUE(settings().isVisible()) << "Return in a field does not close the window";
 
-    settings().viewModel().beginEditAt(0);
-    settle();
+    // Edit marks its row and brings the editor into view, the name ready for typing.
+    click(item(QStringLiteral("edit"), item(QStringLiteral("row-0"))));
+    EXPECT_EQ(item(QStringLiteral("row-0"))->property("isEdited"), true);
+    EXPECT_EQ(window().activeFocusItem()->objectName(), QStringLiteral("draftName"));
     EXPECT_EQ(item(QStringLiteral("editorHeader"))->property("text").toString(),
               L10n::text(AppLanguage::russian, L10n::Key::editLogicPro));
     EXPECT_EQ(save()->property("text").toString(), L10n::text(AppLanguage::russian, L10n::Key::save));
     EXPECT_TRUE(item(QStringLiteral("cancelEdit"))->isVisible());
     click(item(QStringLiteral("cancelEdit")));
     EXPECT_EQ(save()->property("text").toString(), L10n::text(AppLanguage::russian, L10n::Key::add));
+
+    // Return in a field is Done: the window closes, whatever the field holds.
+    click(item(QStringLiteral("draftPath")));
+    QTest::keyClick(&window(), Qt::Key_X);
+    QTest::keyClick(&window(), Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(settings().isVisible());
+    EXPECT_EQ(launcher().settingsManager().apps().size(), 1) << "nothing was added";
 }
 
 TEST_F(SettingsWindowTest, DroppedBundlesAreAddedAndReturnWithNothingToSaveIsDone)

@@ -35,12 +35,24 @@ FocusScope {
         spacing: 0
 
         function t(key) { return settings.l10n.text(key) }
-        // Return in an editor field saves what is there; with nothing to save it is Done.
-        function submitDraft() {
-            if (settings.viewModel.canSaveDraft) {
-                settings.viewModel.saveDraft();
-            } else {
-                settings.window.close();
+        // Edit shows the editor: scrolled into view, the name ready for typing.
+        function revealEditor() {
+            const flick = scroll.contentItem;
+            const top = editorHeader.mapToItem(column, 0, 0).y + column.y - 8;
+            const bottom = editorButtons.mapToItem(column, 0, editorButtons.height).y + column.y + 8;
+            if (top < flick.contentY) {
+                flick.contentY = top;
+            } else if (bottom > flick.contentY + flick.height) {
+                flick.contentY = Math.min(top, bottom - flick.height);
+            }
+            draftName.forceActiveFocus();
+        }
+        Connections {
+            target: settings.viewModel
+            function onDraftChanged() {
+                if (settings.viewModel.isEditing) {
+                    Qt.callLater(revealEditor);
+                }
             }
         }
 
@@ -71,9 +83,12 @@ FocusScope {
             Layout.fillWidth: true
             Layout.fillHeight: true
             contentWidth: availableWidth
+            // 16 of padding on every side, the bottom's too.
+            contentHeight: column.implicitHeight + 32
             clip: true
 
             ColumnLayout {
+                id: column
                 width: scroll.width - 32
                 x: 16
                 y: 16
@@ -121,6 +136,8 @@ FocusScope {
                 // ---- installations --------------------------------------------------
                 SectionHeader { text: t("logicInstallations"); Layout.topMargin: 6 }
                 Label {
+                    objectName: "reorderHint"
+                    visible: settings.viewModel.rows.count > 0
                     Layout.fillWidth: true
                     text: t("reorderHint")
                     font.pixelSize: 11
@@ -141,32 +158,45 @@ FocusScope {
                     Layout.fillWidth: true
                     spacing: 4
                     visible: settings.viewModel.rows.count > 0
+                    // The row being dragged and where it would land.
+                    property int dragFrom: -1
+                    property int dragTo: -1
                     Repeater {
                         model: settings.viewModel.rows
                         LogicAppRow {
                             width: rowList.width
                             viewModel: settings.viewModel
                             l10n: settings.l10n
+                            dragFrom: rowList.dragFrom
+                            dragTo: rowList.dragTo
+                            onDragMoved: (from, to) => {
+                                rowList.dragFrom = from;
+                                rowList.dragTo = Math.max(0, Math.min(to, settings.viewModel.rows.count - 1));
+                            }
+                            onDragEnded: {
+                                rowList.dragFrom = -1;
+                                rowList.dragTo = -1;
+                            }
                         }
                     }
                 }
 
                 // ---- editor -----------------------------------------------------------
                 SectionHeader {
+                    id: editorHeader
                     objectName: "editorHeader"
                     text: settings.viewModel.isEditing ? t("editLogicPro") : t("addLogicPro")
                     Layout.topMargin: 6
                 }
-                // Return in the editor's fields adds (or saves) the entry; it does not close.
+                // Return anywhere in the window is Done; Add (or Save) is its own button.
                 TextField {
+                    id: draftName
                     objectName: "draftName"
                     focus: true // ready for typing when the window opens
                     Layout.fillWidth: true
                     placeholderText: t("displayName")
                     text: settings.viewModel.draftName
                     onTextEdited: settings.viewModel.draftName = text
-                    Keys.onReturnPressed: submitDraft()
-                    Keys.onEnterPressed: submitDraft()
                 }
                 RowLayout {
                     Layout.fillWidth: true
@@ -176,8 +206,6 @@ FocusScope {
                         placeholderText: t("pathToApp")
                         text: settings.viewModel.draftPath
                         onTextEdited: settings.viewModel.draftPath = text
-                        Keys.onReturnPressed: submitDraft()
-                        Keys.onEnterPressed: submitDraft()
                     }
                     Button {
                         text: t("browse")
@@ -194,6 +222,7 @@ FocusScope {
                     wrapMode: Text.WordWrap
                 }
                 RowLayout {
+                    id: editorButtons
                     Layout.fillWidth: true
                     Item { Layout.fillWidth: true }
                     Button {
@@ -276,7 +305,6 @@ FocusScope {
                 LinkText {
                     text: t("downloadPreviousVersions")
                     onActivated: settings.viewModel.openPreviousVersions()
-                    Layout.bottomMargin: 16
                 }
             }
         }

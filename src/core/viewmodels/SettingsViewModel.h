@@ -36,6 +36,8 @@ class SettingsViewModel final : public QObject {
     Q_PROPERTY(QString draftName READ draftName WRITE setDraftName NOTIFY draftChanged)
     Q_PROPERTY(QString draftPath READ draftPath WRITE setDraftPath NOTIFY draftChanged)
     Q_PROPERTY(bool isEditing READ isEditing NOTIFY draftChanged)
+    // The id of the installation being edited ("" while adding): its row is marked.
+    Q_PROPERTY(QString editingAppID READ editingAppID NOTIFY draftChanged)
     Q_PROPERTY(QString errorMessage READ errorMessageText NOTIFY errorMessageChanged)
     Q_PROPERTY(bool dropTargetHighlighted READ dropTargetHighlighted WRITE setDropTargetHighlighted NOTIFY
                    dropTargetHighlightedChanged)
@@ -66,6 +68,7 @@ public:
     void setDraftPath(const QString& path);
     const std::optional<QUuid>& editingID() const { return m_editingID; }
     bool isEditing() const { return m_editingID.has_value(); }
+    QString editingAppID() const { return m_editingID ? m_editingID->toString(QUuid::WithoutBraces).toUpper() : QString(); }
     // The editor's error line in the interface language of now.
     std::optional<QString> errorMessage() const;
     bool dropTargetHighlighted() const { return m_dropTargetHighlighted; }
