@@ -5,6 +5,7 @@
 #include "app/FocusLossPolicy.h"
 #include "app/LauncherPanelController.h"
 #include "app/SingleInstance.h"
+#include "model/LauncherError.h"
 #include "platform/HostPath.h"
 #include "settings/AppPreferences.h"
 #include "settings/SettingsManager.h"
@@ -232,7 +233,21 @@ TEST_F(PanelTest, DroppedProjectsShowTheBannerAndOtherFilesTheError)
     QQuickItem* message = item(QStringLiteral("messageLine"));
     EXPECT_EQ(message->property("text").toString(), L10n::text(L10n::Key::errorInvalidBundle));
     EXPECT_EQ(message->property("color").value<QColor>(), QColor(QStringLiteral("#ff5a4f"))) << "in red";
-    shot(QStringLiteral("error"), [this] { drop(QStringLiteral("/Users/tester/notes.txt")); });
+    shot(QStringLiteral("error"));
+
+    // The longest message, with its remedy, shows whole in the narrowest panel, in both
+    // languages: Rosetta removed after the cards were made.
+    mac.mac().setRosettaInstalled(false);
+    model().clickCard(model().cards()[1].id);
+    settle();
+    for (const char* language : {"ru", "en"}) {
+        LocalizationStore::shared().setLanguageCode(QString::fromLatin1(language));
+        settle();
+        EXPECT_EQ(message->property("text").toString(), LauncherError::rosettaNotInstalled().errorDescription());
+        EXPECT_TRUE(message->property("text").toString().contains(QStringLiteral("softwareupdate --install-rosetta")));
+        EXPECT_FALSE(message->property("truncated").toBool()) << language;
+    }
+    shot(QStringLiteral("error-rosetta"));
 }
 
 TEST_F(PanelTest, HidingForALaunchWaitsForTheFadeAndARevealComesBack)
