@@ -461,3 +461,26 @@ TEST_F(PanelTest, WhileOtherCopiesAreAskedToQuitADocumentWaitsAndTheEndCancelsTh
     EXPECT_EQ(exits, 1);
     EXPECT_EQ(mac.host().workspace().runningApplications().size(), 1) << "nothing was started";
 }
+
+TEST_F(PanelTest, TheShellHoldsFocusLossBackForAsLongAsEachStepNeeds)
+{
+    addCopies(1);
+    start();
+    const FocusLossPolicy& policy = delegate->focusLossPolicy();
+    // Held exactly `window` from now: ignored until just before its end, not after it.
+    auto heldFor = [&](std::chrono::milliseconds window) {
+        const bool start = policy.shouldIgnoreFocusLossClose();
+        mac.clock().advance(window - 1ms);
+        const bool almost = policy.shouldIgnoreFocusLossClose();
+        mac.clock().advance(1ms);
+        return start && almost && !policy.shouldIgnoreFocusLossClose();
+    };
+    int hidden = 0;
+    model().onHideForLaunch([&] { ++hidden; });
+    EXPECT_TRUE(heldFor(180s)) << "hiding for a launch";
+    EXPECT_EQ(hidden, 1);
+    model().onRevealAfterFailedLaunch();
+    EXPECT_TRUE(heldFor(500ms)) << "back after a failed launch";
+    model().onSuppressFocusLossClose(1.5);
+    EXPECT_TRUE(heldFor(1500ms)) << "a support action";
+}

@@ -181,8 +181,10 @@ public:
     bool open(const QUrl& url) override
     {
         journal << QStringLiteral("open %1").arg(url.isLocalFile() ? url.toLocalFile() : url.toString());
-        return true;
+        return !refusedSchemes.contains(url.scheme());
     }
+
+    QStringList refusedSchemes; // URLs of these schemes have no application to open them
 
     void activateFileViewerSelecting(const QList<QUrl>& urls) override
     {

@@ -184,6 +184,23 @@ TEST_F(LauncherModelTest, OptionClickOpensTheMenuAndAChoiceRunsIt)
     EXPECT_TRUE(shell.isEmpty());
 }
 
+TEST_F(LauncherModelTest, EverySupportActionHoldsTheLauncherOpenAndNeverHidesIt)
+{
+    const LaunchCard logic = card(QStringLiteral("Logic Pro"), LaunchArchitecture::native);
+    for (const char* action : {"openPluginsFolder", "openPreferences", "showInfo"}) {
+        model->handleCardClick(logic, Qt::AltModifier);
+        QCoreApplication::processEvents();
+        shell.clear();
+        menus.choose(QString::fromLatin1(action));
+        finishTasks();
+        EXPECT_EQ(shell, (QStringList{QStringLiteral("busy"), QStringLiteral("busy"), QStringLiteral("suppress 1.5"),
+                                      QStringLiteral("idle")}))
+            << action;
+        EXPECT_FALSE(model->isLaunching());
+    }
+    EXPECT_TRUE(workspace.journal.filter(QStringLiteral("run ")).isEmpty()) << "nothing launched";
+}
+
 TEST_F(LauncherModelTest, ReturnAndEnterOnAnUnavailableCardDoNothing)
 {
     model->handleCardClick(card(QStringLiteral("Logic Pro Intel"), LaunchArchitecture::native));

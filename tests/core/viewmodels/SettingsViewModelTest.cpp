@@ -1,4 +1,5 @@
 #include "viewmodels/SettingsViewModel.h"
+#include "installations/AppConstants.h"
 #include "installations/ArchitectureDetector.h"
 #include "installations/LogicScanner.h"
 #include "installations/VersionReader.h"
@@ -219,4 +220,11 @@ TEST_F(SettingsModelTest, TheStoreLinkOpensAndQuits)
     EXPECT_EQ(workspace.journal,
               QStringList{QStringLiteral("open macappstore://apps.apple.com/app/logic-pro/id634148309")});
     EXPECT_TRUE(quit);
+
+    // Without the App Store application, the web page.
+    workspace.journal.clear();
+    workspace.refusedSchemes = {QStringLiteral("macappstore")};
+    model->openLogicOnAppStore();
+    ASSERT_EQ(workspace.journal.size(), 2);
+    EXPECT_EQ(workspace.journal[1], QStringLiteral("open ") + AppConstants::logicProAppStoreHTTPSURL);
 }
