@@ -35,10 +35,10 @@ bool NativeFileSystem::isDirectory(const QString& path) const
     return native && NativeFiles::isDirectory(m_base, *native);
 }
 
-std::optional<QByteArray> NativeFileSystem::readAll(const QString& path) const
+std::optional<QByteArray> NativeFileSystem::readAll(const QString& path, qint64 maxBytes) const
 {
     const auto native = encoded(path);
-    return native ? NativeFiles::readAll(m_base, *native) : std::nullopt;
+    return native ? NativeFiles::readAll(m_base, *native, nullptr, maxBytes) : std::nullopt;
 }
 
 std::optional<QByteArray> NativeFileSystem::readPrefix(const QString& path, qint64 maxBytes) const

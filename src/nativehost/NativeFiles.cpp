@@ -230,21 +230,21 @@ std::optional<FileSignature> signature(const PathBase& base, const QByteArray& p
     return signatureOf(info);
 }
 
-std::optional<QByteArray> readAll(const PathBase& base, const QByteArray& path, FileSignature* signature)
+std::optional<QByteArray> readAll(const PathBase& base, const QByteArray& path, FileSignature* signature,
+                                  qint64 maxBytes)
 {
-    const Descriptor file(base.open(path, O_RDONLY));
+    // Opened without waiting (a named pipe with no writer would block the open itself), and
+    // read only when it is a regular file no larger than the limit: a pipe, a device behind a
+    // link or a huge sparse file is no file to read.
+    const Descriptor file(base.open(path, O_RDONLY | O_NONBLOCK));
     struct stat info {};
-    if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxBytes) {
         return std::nullopt;
     }
     QByteArray data;
-    // A regular file is read as long as it is now; what has no size (a pipe, a file the
-    // system makes up) to its end.
-    const bool sized = S_ISREG(info.st_mode) && info.st_size > 0;
-    if (sized) {
-        data.reserve(qsizetype(info.st_size));
-    }
-    if (!readInto(file.get(), data, sized ? qint64(info.st_size) : -1)) {
+    // Read as long as it is now, and never past the limit should it grow meanwhile.
+    data.reserve(qsizetype(info.st_size));
+    if (!readInto(file.get(), data, info.st_size)) {
         return std::nullopt;
     }
     if (signature) {
@@ -258,10 +258,11 @@ std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& pat
     if (maxBytes < 0) {
         return std::nullopt;
     }
-    const Descriptor file(base.open(path, O_RDONLY));
+    const Descriptor file(base.open(path, O_RDONLY | O_NONBLOCK));
+    struct stat info {};
     QByteArray data;
-    // A folder opens, but reading it fails (unless nothing is asked of it).
-    if (!file.isOpen() || !readInto(file.get(), data, maxBytes)) {
+    if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)
+        || !readInto(file.get(), data, maxBytes)) {
         return std::nullopt;
     }
     return data;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <limits>
 #include <optional>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -58,10 +59,12 @@ namespace NativeFiles {
 bool exists(const PathBase& base, const QByteArray& path);
 bool isDirectory(const PathBase& base, const QByteArray& path);
 std::optional<FileSignature> signature(const PathBase& base, const QByteArray& path);
-// A regular file whole (as long as it was when opened), or anything else readable to its
-// end; no value for a folder. `signature`, when given, receives what was read's.
-std::optional<QByteArray> readAll(const PathBase& base, const QByteArray& path, FileSignature* signature = nullptr);
-// Never reads past `maxBytes`.
+// A regular file of at most `maxBytes` whole (as long as it was when opened); no value for
+// anything else, and no wait: the file is opened without blocking. `signature`, when given,
+// receives what was read's.
+std::optional<QByteArray> readAll(const PathBase& base, const QByteArray& path, FileSignature* signature = nullptr,
+                                  qint64 maxBytes = std::numeric_limits<qint32>::max());
+// At most `maxBytes` of a regular file (opened without blocking); never reads past them.
 std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& path, qint64 maxBytes);
 bool write(const PathBase& base, const QByteArray& path, const QByteArray& data);
 // Only to a regular file that exists.

@@ -133,4 +133,15 @@ StateLock::StateLock(const QString& lockPath)
     m_lock.tryLock(std::chrono::seconds(2));
 }
 
+void setSwitchFile(const QString& path, bool present)
+{
+    if (!present) {
+        QFile::remove(path);
+        return;
+    }
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+}
+
 } // namespace vantrel::sim

@@ -50,6 +50,8 @@ private:
 
 // Writes a state file whole and atomically: readers see the old content or the new one.
 bool writeStateFile(const QString& path, const QByteArray& bytes);
+// A switch that is on while its (empty) file exists: makes or removes the file.
+void setSwitchFile(const QString& path, bool present);
 
 // Held around a read-modify-write of a state file shared by several processes. A writer
 // that cannot get the lock in time goes on anyway: losing a race is better than losing

@@ -205,10 +205,10 @@ std::optional<FileSignature> RootedFileSystem::signature(const QString& path) co
     return host ? NativeFiles::signature(base(), *host) : std::nullopt;
 }
 
-std::optional<QByteArray> RootedFileSystem::readAll(const QString& path) const
+std::optional<QByteArray> RootedFileSystem::readAll(const QString& path, qint64 maxBytes) const
 {
     const auto host = resolvable(path);
-    return host ? NativeFiles::readAll(base(), *host) : std::nullopt;
+    return host ? NativeFiles::readAll(base(), *host, nullptr, maxBytes) : std::nullopt;
 }
 
 std::optional<QByteArray> RootedFileSystem::readAll(const QString& path, FileSignature& signature) const

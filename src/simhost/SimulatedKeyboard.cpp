@@ -37,13 +37,7 @@ bool SimulatedKeyboard::requestPostAccess()
 
 void SimulatedKeyboard::setPostAccessGranted(const HostState& state, bool granted)
 {
-    if (granted) {
-        QFile::remove(state.accessibilityOffFile());
-    } else {
-        QDir().mkpath(state.folder());
-        QFile file(state.accessibilityOffFile());
-        file.open(QIODevice::WriteOnly);
-    }
+    setSwitchFile(state.accessibilityOffFile(), !granted);
 }
 
 bool SimulatedKeyboard::post(int keyCode, bool keyDown, quint64 flags)

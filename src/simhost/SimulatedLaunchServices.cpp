@@ -60,13 +60,7 @@ std::shared_ptr<ArchitecturePreferenceSetter> SimulatedLaunchServices::lookUpArc
 
 void SimulatedLaunchServices::setAvailable(const HostState& state, bool available)
 {
-    if (available) {
-        QFile::remove(state.launchServicesOffFile());
-    } else {
-        QDir().mkpath(state.folder());
-        QFile file(state.launchServicesOffFile());
-        file.open(QIODevice::WriteOnly);
-    }
+    setSwitchFile(state.launchServicesOffFile(), !available);
 }
 
 QString SimulatedLaunchServices::preference(const HostState& state, const QString& bundlePath)

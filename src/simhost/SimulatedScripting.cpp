@@ -86,13 +86,7 @@ bool SimulatedScripting::performService(const QString& serviceName, const QStrin
 
 void SimulatedScripting::setShowInfoServiceAvailable(const HostState& state, bool available)
 {
-    if (available) {
-        QFile::remove(state.showInfoServiceOffFile());
-    } else {
-        QDir().mkpath(state.folder());
-        QFile file(state.showInfoServiceOffFile());
-        file.open(QIODevice::WriteOnly);
-    }
+    setSwitchFile(state.showInfoServiceOffFile(), !available);
 }
 
 } // namespace vantrel::sim

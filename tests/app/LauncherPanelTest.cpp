@@ -50,6 +50,14 @@ struct PanelTest : ::testing::Test {
         LocalizationStore::shared().setLanguageCode(QStringLiteral("ru"));
     }
 
+    // A project on the simulated Mac: "/Users/tester/<name>.logicx".
+    QUrl project(const QString& name)
+    {
+        const QString path = QStringLiteral("/Users/tester/") + name + QStringLiteral(".logicx");
+        mac.writeFile(path + QStringLiteral("/Alternatives/000/ProjectData"), "x");
+        return HostPath::fileURL(path);
+    }
+
     void addCopies(int count)
     {
         for (int i = 0; i < count; ++i) {
@@ -286,8 +294,7 @@ TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
 {
     addCopies(1);
     delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = false, .exit = [this] { ++exits; }, .windowing = windowing});
-    delegate->openDocuments({HostPath::fileURL(QStringLiteral("/Users/tester/A.logicx")),
-                             HostPath::fileURL(QStringLiteral("/Users/tester/B.logicx"))});
+    delegate->openDocuments({project(QStringLiteral("A")), project(QStringLiteral("B"))});
     delegate->start();
     EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("A")) << "the first queued document";
 
@@ -295,7 +302,7 @@ TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
     QStringList received;
     ASSERT_TRUE(running.listen([&](const QStringList& paths) { delegate->openDocuments({HostPath::fileURL(paths.value(0))}); received = paths; }));
     SingleInstance second(SingleInstance::serverName(mac.root()));
-    ASSERT_TRUE(second.forward({QStringLiteral("/Users/tester/C.logicx")}));
+    ASSERT_TRUE(second.forward({project(QStringLiteral("C")).toLocalFile()}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000));
     EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("C"));
     EXPECT_NE(SingleInstance::serverName(mac.root()), SingleInstance::serverName(mac.root() + QStringLiteral("-other")));
@@ -316,7 +323,7 @@ TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
     });
     qApp->installEventFilter(&batcher);
     for (const char* name : {"D", "E", "F"}) {
-        QFileOpenEvent event(HostPath::fileURL(QStringLiteral("/Users/tester/%1.logicx").arg(QLatin1String(name))));
+        QFileOpenEvent event(project(QLatin1String(name)));
         QCoreApplication::sendEvent(qApp, &event);
     }
     EXPECT_TRUE(batches.isEmpty()) << "handed on in the next turn";
@@ -324,7 +331,7 @@ TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
     ASSERT_EQ(batches.size(), 1);
     EXPECT_EQ(batches[0].size(), 3);
     EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("D"));
-    QFileOpenEvent later(HostPath::fileURL(QStringLiteral("/Users/tester/G.logicx")));
+    QFileOpenEvent later(project(QStringLiteral("G")));
     QCoreApplication::sendEvent(qApp, &later);
     settle();
     EXPECT_EQ(batches.size(), 2);
@@ -428,12 +435,12 @@ TEST_F(PanelTest, WhileOtherCopiesAreAskedToQuitADocumentWaitsAndTheEndCancelsTh
     auto opened = mac.host().workspace().openApplication(HostPath::fileURL(stubborn), {true, std::nullopt, true});
     ASSERT_TRUE(QCoro::waitFor(opened).application);
     start();
-    model().setPendingProject(HostPath::fileURL(QStringLiteral("/Users/tester/A.logicx")));
+    model().setPendingProject(project(QStringLiteral("A")));
     model().clickCard(model().cards()[0].id);
     ASSERT_TRUE(model().isLaunching());
 
     // A project from a second start keeps the launch's own and waits for its end.
-    delegate->openDocuments({HostPath::fileURL(QStringLiteral("/Users/tester/B.logicx"))});
+    delegate->openDocuments({project(QStringLiteral("B"))});
     EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("A"));
 
     // The quit request times out: the panel comes back, refreshed, with B pending.

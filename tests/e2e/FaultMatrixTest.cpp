@@ -28,6 +28,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <qcoro/qcorotask.h>
 
 #include <functional>
@@ -228,6 +231,33 @@ QString cell(const QString& text, int width)
 
 } // namespace
 
+namespace {
+
+const QString hostileBundle = QStringLiteral("/Applications/Logic Pro Hostile.app");
+
+void hostileInfoPlist(Scene& s, const std::function<bool(const QByteArray&)>& make)
+{
+    const QString contents = s.mac.native(hostileBundle + QStringLiteral("/Contents"));
+    ASSERT_TRUE(QDir().mkpath(contents));
+    ASSERT_TRUE(make(QFile::encodeName(contents + QStringLiteral("/Info.plist"))));
+}
+
+// What Vantrel would offer, computed by another process that must end: the real copy's
+// cards, none for the hostile bundle.
+void scanPassesOverHostileBundle(Scene& s)
+{
+    QProcess cards;
+    cards.start(AppLauncher::toolPath(), {QStringLiteral("--root"), s.mac.root(), QStringLiteral("cards")});
+    ASSERT_TRUE(cards.waitForFinished(20000)) << "the scan blocked on the hostile Info.plist";
+    const QString listed = QString::fromUtf8(cards.readAllStandardOutput());
+    EXPECT_EQ(cards.exitCode(), 0);
+    EXPECT_TRUE(listed.contains(logicPath)) << listed.toStdString();
+    EXPECT_FALSE(listed.section(QStringLiteral("Cards:"), 1).contains(QStringLiteral("Hostile")))
+        << "unreadable, it offers no card: " << listed.toStdString();
+}
+
+} // namespace
+
 TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
 {
     const QString launched = QStringLiteral("launch OK as rosetta; LS pref left at x86_64 (not restored)");
@@ -355,6 +385,25 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
              EXPECT_EQ(s.mac.readFile(QFileInfo(listPath).path() + u'/' + aside[0]),
                        QByteArray("[{\"id\": 7, \"displayName\": \xff\xfe garbage"));
          }},
+        // Another bundle in the Applications folder whose Info.plist is no file to read: the
+        // scan passes over it (never blocking, never running out of memory) and the launch
+        // goes on.
+        {"an Info.plist that is a named pipe",
+         [](Scene& s) { hostileInfoPlist(s, [](const QByteArray& path) { return ::mkfifo(path, 0600) == 0; }); },
+         {{}, launched, x86}, scanPassesOverHostileBundle},
+        {"an Info.plist linked to /dev/zero",
+         [](Scene& s) {
+             hostileInfoPlist(s, [](const QByteArray& path) { return ::symlink("/dev/zero", path) == 0; });
+         },
+         {{}, launched, x86}, scanPassesOverHostileBundle},
+        {"a sparse 100 GB Info.plist",
+         [](Scene& s) {
+             hostileInfoPlist(s, [](const QByteArray& path) {
+                 QFile file(QFile::decodeName(path));
+                 return file.open(QIODevice::WriteOnly) && file.resize(100LL * 1024 * 1024 * 1024);
+             });
+         },
+         {{}, launched, x86}, scanPassesOverHostileBundle},
         {"corrupt Logic preference file",
          [=](Scene& s) {
              s.mac.writeFile(preferencesFile, QByteArray("bplist00\x01\x02\xff\xfe garbage garbage garbage garbage", 44));

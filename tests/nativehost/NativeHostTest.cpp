@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <string_view>
+
 #include <qcoro/qcorotask.h>
 
 using namespace vantrel;
@@ -46,6 +50,33 @@ TEST(NativeFileSystem, HostPathsAreTheMachinesOwnWithTheHomeBehindTheTilde)
     EXPECT_FALSE(fs.remove(QStringLiteral("/"))) << "never the whole disk";
     EXPECT_TRUE(fs.remove(QStringLiteral("~/Library")));
     EXPECT_FALSE(fs.exists(log));
+}
+
+TEST(NativeFileSystem, WhatIsNoRegularFileOrTooLargeReadsAsNothingAndNeverBlocks)
+{
+    QTemporaryDir dir;
+    NativeFileSystem fs(dir.path());
+    const QByteArray root = QFile::encodeName(dir.path());
+    // A named pipe nobody writes to (opening it for reading would wait for a writer), a
+    // link to a device that never ends, a sparse 100 GB file, one byte over a limit.
+    ASSERT_EQ(::mkfifo(QByteArray(root + "/pipe").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.path() + QStringLiteral("/zero")));
+    {
+        QFile sparse(dir.path() + QStringLiteral("/sparse"));
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(100LL * 1024 * 1024 * 1024));
+    }
+    ASSERT_TRUE(fs.write(QStringLiteral("~/small"), "12345"));
+    for (const char* name : {"pipe", "zero", "sparse"}) {
+        const QString path = QStringLiteral("~/") + QLatin1String(name);
+        EXPECT_TRUE(fs.exists(path)) << name;
+        EXPECT_EQ(fs.readAll(path), std::nullopt) << name;
+        if (std::string_view(name) != "sparse") {
+            EXPECT_EQ(fs.readPrefix(path, 4096), std::nullopt) << name;
+        }
+    }
+    EXPECT_EQ(fs.readPrefix(QStringLiteral("~/sparse"), 4096), QByteArray(4096, '\0')) << "a prefix stays a prefix";
+    EXPECT_EQ(fs.readAll(QStringLiteral("~/small"), 4), std::nullopt) << "over the caller's limit";
+    EXPECT_EQ(fs.readAll(QStringLiteral("~/small"), 5), QByteArray("12345"));
 }
 
 TEST(ProcessCommandRunner, ReportsTheExitStatusAStartFailureAndKillsAtTheTimeLimit)

@@ -21,10 +21,10 @@ public:
         return m_inner.exists(p);
     }
     bool isDirectory(const QString& p) const override { return m_inner.isDirectory(p); }
-    std::optional<QByteArray> readAll(const QString& p) const override
+    std::optional<QByteArray> readAll(const QString& p, qint64 maxBytes = defaultReadLimit) const override
     {
         readAllPaths.append(p);
-        return m_inner.readAll(p);
+        return m_inner.readAll(p, maxBytes);
     }
     std::optional<QByteArray> readPrefix(const QString& p, qint64 n) const override
     {

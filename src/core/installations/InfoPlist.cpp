@@ -7,7 +7,9 @@ namespace vantrel {
 
 std::optional<QVariantMap> readInfoPlist(const FileSystem& fileSystem, const QString& bundlePath)
 {
-    auto bytes = fileSystem.readAll(bundlePath + QStringLiteral("/Contents/Info.plist"));
+    // A bundle's Info.plist is a few kilobytes; one of megabytes is no bundle's.
+    constexpr qint64 infoPlistLimit = 8 * 1024 * 1024;
+    auto bytes = fileSystem.readAll(bundlePath + QStringLiteral("/Contents/Info.plist"), infoPlistLimit);
     if (!bytes) {
         return std::nullopt;
     }

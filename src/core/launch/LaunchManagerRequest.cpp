@@ -6,6 +6,7 @@
 #include "launch/ModifierKeyHold.h"
 #include "log/LaunchLogger.h"
 #include "platform/FileSystem.h"
+#include "platform/HostPath.h"
 #include "platform/KeyboardEvents.h"
 #include "text/L10n.h"
 
@@ -28,6 +29,13 @@ Task<> LaunchManager::launch(QUrl appURL, LaunchArchitecture architecture, Launc
     if (auto refusal = canLaunch(appURL, architecture)) {
         log(QStringLiteral("canLaunch failed: ") + refusal->errorDescription());
         throw *refusal;
+    }
+    if (documentURL && !m_c.fileSystem->exists(HostPath::fromURL(*documentURL))) {
+        // Nothing starts for a project that is not there: Logic Pro would start, the
+        // handoff fail, and the fallback start a second copy.
+        const auto refusal = LauncherError::projectNotFound(documentURL->toLocalFile());
+        log(QStringLiteral("canLaunch failed: ") + refusal.errorDescription());
+        throw refusal;
     }
     if (action == LaunchAction::launchSafeMode) {
         if (auto refusal = safeModeRefusal()) {

@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace vantrel {
 
 LaunchLogger::LaunchLogger(FileSystem& fileSystem)
@@ -25,10 +27,39 @@ LaunchLogger& LaunchLogger::shared()
         [](Host& host) { return std::unique_ptr<LaunchLogger>(new LaunchLogger(host.fileSystem())); });
 }
 
+QString LaunchLogger::escapedControlCharacters(const QString& text)
+{
+    const auto isControl = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+    };
+    if (std::none_of(text.cbegin(), text.cend(), isControl)) {
+        return text;
+    }
+    QString escaped;
+    escaped.reserve(text.size() + 16);
+    for (const QChar c : text) {
+        if (!isControl(c)) {
+            escaped += c;
+        } else if (c == u'\n') {
+            escaped += QStringLiteral("\\n");
+        } else if (c == u'\t') {
+            escaped += QStringLiteral("\\t");
+        } else if (c == u'\r') {
+            escaped += QStringLiteral("\\r");
+        } else {
+            escaped += QStringLiteral("\\u{%1}").arg(int(c.unicode()), 0, 16);
+        }
+    }
+    return escaped;
+}
+
 QString LaunchLogger::formatLine(const QString& message)
 {
     const QString stamp = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-    return stamp + QStringLiteral("  ") + message + u'\n';
+    // One record a line: a value with a line break (a project's or a bundle's name) can
+    // never start a line of its own.
+    return stamp + QStringLiteral("  ") + escapedControlCharacters(message) + u'\n';
 }
 
 void LaunchLogger::log(const QString& message)

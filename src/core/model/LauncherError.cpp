@@ -49,6 +49,10 @@ LauncherError LauncherError::operationCancelled()
 {
     return {Case::operationCancelled, {}};
 }
+LauncherError LauncherError::projectNotFound(const QString& path)
+{
+    return {Case::projectNotFound, path};
+}
 
 QString LauncherError::text() const
 {
@@ -84,6 +88,8 @@ QString LauncherError::errorDescription() const
         return L10n::string(Key::errorNotLogicPro, language);
     case Case::operationCancelled:
         return L10n::string(Key::errorCancelled, language);
+    case Case::projectNotFound:
+        return L10n::text(language, Key::errorProjectNotFound, text());
     }
     return {};
 }

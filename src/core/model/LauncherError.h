@@ -25,6 +25,7 @@ public:
         invalidBundle,
         notLogicPro,
         operationCancelled,
+        projectNotFound, // a project handed over that is not there (or is no project)
     };
 
     static LauncherError appNotFound(const QString& path);
@@ -36,6 +37,7 @@ public:
     static LauncherError invalidBundle();
     static LauncherError notLogicPro();
     static LauncherError operationCancelled();
+    static LauncherError projectNotFound(const QString& path);
 
     Case kind() const { return m_case; }
     // The string payload (path, detail or message); empty for the other cases.
@@ -101,7 +103,8 @@ struct EnumTraits<LauncherError::Case> {
                                       Case::rosettaNotInstalled,
                                       Case::invalidBundle,
                                       Case::notLogicPro,
-                                      Case::operationCancelled};
+                                      Case::operationCancelled,
+                                      Case::projectNotFound};
     static constexpr std::array names{"LauncherError.appNotFound",
                                       "LauncherError.architectureUnavailable",
                                       "LauncherError.launchFailed",
@@ -110,7 +113,8 @@ struct EnumTraits<LauncherError::Case> {
                                       "LauncherError.rosettaNotInstalled",
                                       "LauncherError.invalidBundle",
                                       "LauncherError.notLogicPro",
-                                      "LauncherError.operationCancelled"};
+                                      "LauncherError.operationCancelled",
+                                      "LauncherError.projectNotFound"};
 };
 
 } // namespace vantrel

@@ -21,9 +21,15 @@ public:
     virtual bool exists(const QString& path) const = 0;
     virtual bool isDirectory(const QString& path) const = 0;
 
-    virtual std::optional<QByteArray> readAll(const QString& path) const = 0;
-    // At most `maxBytes` from the start of the file; never reads further. No value when the
-    // file cannot be opened or read.
+    // What a whole read takes at most, unless the caller names less.
+    static constexpr qint64 defaultReadLimit = 16 * 1024 * 1024;
+
+    // The whole of a regular file of at most `maxBytes`. Anything else reads as no value and
+    // never blocks or grows without bound: no file, a folder, a named pipe, a device (also
+    // behind a link), a file larger than the limit (a sparse 100 GB one too).
+    virtual std::optional<QByteArray> readAll(const QString& path, qint64 maxBytes = defaultReadLimit) const = 0;
+    // At most `maxBytes` from the start of a regular file; never reads further. No value when
+    // the file cannot be opened or read, or is not a regular file.
     virtual std::optional<QByteArray> readPrefix(const QString& path, qint64 maxBytes) const = 0;
 
     // Creates or replaces the file in place (not atomic).

@@ -285,7 +285,8 @@ private:
     std::vector<Node> m_nodes;
 };
 
-// XML needs two checks: nesting (the parser recurses per element) and character
+// XML needs three checks: nesting (the parser recurses per element), the number of
+// elements (each becomes a node: ten million of them cost gigabytes), and character
 // references that decode to NUL.
 bool xmlAcceptable(const QByteArray& data)
 {
@@ -311,6 +312,7 @@ bool xmlAcceptable(const QByteArray& data)
         }
     }
     int depth = 0;
+    std::uint64_t elements = 0;
     const char* p = data.constData();
     const char* end = p + data.size();
     while ((p = static_cast<const char*>(std::memchr(p, '<', std::size_t(end - p)))) != nullptr) {
@@ -319,6 +321,9 @@ bool xmlAcceptable(const QByteArray& data)
             break;
         }
         const bool closing = *p == '/';
+        if (!closing && *p != '?' && *p != '!' && ++elements > maxExpandedNodes) {
+            return false;
+        }
         const char* name = closing ? p + 1 : p;
         auto startsWith = [&](const char* word) {
             std::size_t n = std::strlen(word);

@@ -22,5 +22,6 @@
     X(errorAppNotFound) X(errorArchUnavailable) X(errorRosettaNotInstalled) X(errorLaunchFailed)                  \
     X(errorPreferenceMutation) X(errorInvalidBundle) X(errorNotLogicPro) X(errorCancelled)                       \
     X(errorRequestedButGot) X(errorDidNotStartMode) X(errorNSWorkspaceWrongArch) X(errorOpenArchFailed)           \
-    X(errorLSPrefUnavailable) X(errorLSPrefSetFailed) X(errorSafeModeNeedsAccessibility)
+    X(errorLSPrefUnavailable) X(errorLSPrefSetFailed) X(errorSafeModeNeedsAccessibility)   \
+    X(errorProjectNotFound)
 // clang-format on

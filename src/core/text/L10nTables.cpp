@@ -100,6 +100,7 @@ const std::array<Entry, tableSize> englishTable{{
     {Key::errorSafeModeNeedsAccessibility,
      "Safe Mode needs Vantrel to hold the Control key. Allow Vantrel in System Settings › Privacy & Security › "
      "Accessibility, then try again."},
+    {Key::errorProjectNotFound, "Project not found: “%@”."},
 }};
 
 const std::array<Entry, tableSize> russianTable{{
@@ -199,6 +200,7 @@ const std::array<Entry, tableSize> russianTable{{
     {Key::errorSafeModeNeedsAccessibility,
      "Для безопасного режима Vantrel должен удерживать клавишу Control. Разрешите Vantrel в Системных настройках › "
      "Конфиденциальность и безопасность › Универсальный доступ и повторите попытку."},
+    {Key::errorProjectNotFound, "Проект не найден: «%@»."},
 }};
 
 } // namespace vantrel::L10n::detail

@@ -8,6 +8,7 @@
 #include "log/LaunchLogger.h"
 #include "model/CpuType.h"
 #include "model/LauncherError.h"
+#include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/HostPath.h"
 #include "platform/SecurityScope.h"
@@ -577,6 +578,10 @@ void LauncherViewModel::setPendingProject(const std::optional<QUrl>& url)
     if (url && !isProject) {
         // Refused before anything is released: the earlier project stays, with its access.
         setErrorMessage(LauncherError::invalidBundle());
+        return;
+    }
+    if (url && !Host::current().fileSystem().exists(HostPath::fromURL(*url))) {
+        setErrorMessage(LauncherError::projectNotFound(url->toLocalFile()));
         return;
     }
     releaseProjectAccess();

@@ -189,6 +189,14 @@ TEST_F(OpeningTest, TheRequestFlow)
         (QStringList{QStringLiteral("launch request mode=native action=launch path=/Applications/Gone.app doc=nil"),
                      QStringLiteral("canLaunch failed: Logic Pro was not found at “/Applications/Gone.app”.")}));
 
+    // A project that is not there: refused before anything starts.
+    const QString gone = QStringLiteral("/Users/tester/Gone.logicx");
+    auto noProject = run(manager->launch(logicURL, LaunchArchitecture::native, LaunchAction::launch, false,
+                                         HostPath::fileURL(gone)));
+    EXPECT_EQ(launcherError(noProject.error), LauncherError::projectNotFound(gone));
+    EXPECT_TRUE(workspace.journal.filter(QStringLiteral("run ")).isEmpty());
+    EXPECT_EQ(steps().last(), QStringLiteral("canLaunch failed: Project not found: “") + gone + QStringLiteral("”."));
+
     // The same copy already in the mode and no project: activated, nothing launched.
     workspace.add(1701, logicPath, CpuType::arm64);
     auto activated =

@@ -45,7 +45,7 @@ TEST(LaunchLogger, FirstRecordCreatesTheFileWithExactlyOneLine)
     EXPECT_TRUE(shape.match(QString::fromUtf8(*content)).hasMatch()) << content->toStdString();
 }
 
-TEST(LaunchLogger, AppendsAfterTheLastByteAndWritesMessagesUnchanged)
+TEST(LaunchLogger, AppendsAfterTheLastByteOneRecordALineThatNoValueCanForge)
 {
     TempSimulatedMac mac;
     mac.writeFile(logPath, "earlier record without a line feed");
@@ -53,19 +53,26 @@ TEST(LaunchLogger, AppendsAfterTheLastByteAndWritesMessagesUnchanged)
     const QString longMessage(100000, u'x');
     logger.log(QString());
     logger.log(QStringLiteral("Logic already running in native — opening document only → «Проект» 🎹"));
-    logger.log(QStringLiteral("two\nlines"));
+    // A project named to forge a back-dated record, and other control characters.
+    logger.log(QStringLiteral("launch request doc=/Song\n2020-01-01T00:00:00Z  launch OK\tas\x1b[31mnative\u2028"));
     logger.log(longMessage);
     logger.flush();
     const QByteArray content = mac.readFile(logPath).value_or(QByteArray());
     ASSERT_TRUE(content.startsWith("earlier record without a line feed2")) << "appended right after the last byte";
     const QString text = QString::fromUtf8(content);
-    static const QRegularExpression stamp(QStringLiteral("\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}Z  "));
-    const QStringList records = text.mid(34).split(stamp, Qt::SkipEmptyParts);
-    ASSERT_EQ(records.size(), 4);
-    EXPECT_EQ(records[0], QStringLiteral("\n"));
-    EXPECT_EQ(records[1], QStringLiteral("Logic already running in native — opening document only → «Проект» 🎹\n"));
-    EXPECT_EQ(records[2], QStringLiteral("two\nlines\n"));
-    EXPECT_EQ(records[3], longMessage + u'\n');
+    static const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}Z  "));
+    QStringList records = text.mid(34).split(u'\n');
+    ASSERT_EQ(records.size(), 5) << "one line a record, each ended";
+    EXPECT_TRUE(records.takeLast().isEmpty());
+    for (QString& record : records) {
+        EXPECT_TRUE(stamp.match(record).hasMatch()) << record.left(80).toStdString();
+        record.remove(stamp);
+    }
+    EXPECT_EQ(records[0], QString());
+    EXPECT_EQ(records[1], QStringLiteral("Logic already running in native — opening document only → «Проект» 🎹"));
+    EXPECT_EQ(records[2], QStringLiteral("launch request doc=/Song\\n2020-01-01T00:00:00Z  launch OK\\tas\\u{1b}[31mnative"
+                                         "\\u{2028}"));
+    EXPECT_EQ(records[3], longMessage);
     EXPECT_TRUE(content.contains("\xe2\x80\x94")) << "the em dash is stored as UTF-8";
 }
 

@@ -207,6 +207,18 @@ TEST(PropertyList, DeepNestingIsBoundedBothWays)
     EXPECT_EQ(PropertyList::parse(*binary), nested(256));
     EXPECT_FALSE(PropertyList::serialize(nested(257), Format::Binary).has_value())
         << "nothing is written that could not be read back";
+
+    // Flat but huge: XML is held to as many elements as a binary list may expand to.
+    auto flatXml = [](int elements) -> QByteArray {
+        QByteArray xml = "<?xml version=\"1.0\"?><!DOCTYPE plist><plist version=\"1.0\"><array>";
+        xml.reserve(xml.size() + qsizetype(elements) * 7 + 32);
+        for (int i = 2; i < elements; ++i) { // plist and array count too
+            xml += "<true/>";
+        }
+        return xml + "</array></plist>";
+    };
+    EXPECT_TRUE(PropertyList::parse(flatXml(1 << 20)).has_value());
+    EXPECT_FALSE(PropertyList::parse(flatXml((1 << 20) + 1)).has_value());
 }
 
 TEST(PropertyList, ValuesAPropertyListCannotCarryAreRefused)

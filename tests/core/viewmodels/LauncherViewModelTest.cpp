@@ -342,6 +342,12 @@ TEST_F(LauncherModelTest, PendingProjectsAndTheirAccess)
 {
     const QString big = QStringLiteral("/Users/tester/Music/Big Song.LOGICX");
     const QString old = QStringLiteral("/Users/tester/Old.lso");
+    // A project that is not there is refused with its own message, before anything else.
+    model->setPendingProject(HostPath::fileURL(big));
+    EXPECT_EQ(model->pendingProjectURL(), std::nullopt);
+    EXPECT_EQ(model->errorMessage(), QStringLiteral("Project not found: “") + big + QStringLiteral("”."));
+    mac.writeFile(big + QStringLiteral("/Alternatives/000/ProjectData"), "x");
+    mac.writeFile(old, "x");
     model->setPendingProject(HostPath::fileURL(QStringLiteral("/Users/tester/Music/./Big Song.LOGICX")));
     EXPECT_EQ(model->pendingProjectURL(), HostPath::fileURL(big));
     EXPECT_EQ(model->pendingProjectDisplayName(), QStringLiteral("Big Song"));
