@@ -176,29 +176,30 @@ void AppDelegate::start()
     }
 }
 
-void AppDelegate::openDocuments(const QList<QUrl>& urls)
+bool AppDelegate::openDocuments(const QList<QUrl>& urls)
 {
-    if (m_terminating) {
-        return; // the launch is done; nothing would open them
+    if (m_terminating || (m_panel && m_panel->isDismissing())) {
+        return false; // ending: nothing would open them
     }
     if (!m_viewModel) {
         if (!urls.isEmpty()) {
             m_queuedProjectURLs = urls;
         }
-        return;
+        return true;
     }
     if (!urls.isEmpty()) {
         m_viewModel->setPendingProject(urls.first());
     }
     if (m_viewModel->isLaunching()) {
-        return; // the panel stays where the launch put it; the project waits for its end
+        return true; // the panel stays where the launch put it; the project waits for its end
     }
     // A second start without documents still brings the launcher forward.
-    if (!m_panel->isDismissing() && !m_panel->isHidingForLaunch()) {
+    if (!m_panel->isHidingForLaunch()) {
         m_panel->window().show();
         m_panel->window().raise();
         m_panel->window().requestActivate();
     }
+    return true;
 }
 
 void AppDelegate::openSettings()

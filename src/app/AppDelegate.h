@@ -50,7 +50,8 @@ public:
     // Documents from the system (arguments, the file-open event, a second instance). Before
     // start() they are queued; after it the first one becomes the pending project and the
     // panel comes forward.
-    void openDocuments(const QList<QUrl>& urls);
+    // False when nothing can take them any more (the launcher is ending).
+    bool openDocuments(const QList<QUrl>& urls);
 
     // Escape, focus loss, the window system or a signal: fade out, then end.
     void fadeOutAndTerminate();

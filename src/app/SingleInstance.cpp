@@ -1,76 +1,131 @@
 #include "app/SingleInstance.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
+#include <QTimer>
+#include <QtEndian>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vantrel {
 
-QString SingleInstance::serverName(const QString& key)
+namespace {
+
+// The user at the other end of a connected local socket; no value when it cannot be told.
+std::optional<uid_t> peerUser(qintptr descriptor)
 {
-    return QStringLiteral("vantrel-%1-%2")
-        .arg(getuid())
-        .arg(QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(12)));
+    if (descriptor < 0) {
+        return std::nullopt;
+    }
+#if defined(__APPLE__)
+    uid_t uid = 0;
+    gid_t gid = 0;
+    if (::getpeereid(int(descriptor), &uid, &gid) != 0) {
+        return std::nullopt;
+    }
+    return uid;
+#else
+    struct ucred credentials {};
+    socklen_t length = sizeof credentials;
+    if (::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0) {
+        return std::nullopt;
+    }
+    return credentials.uid;
+#endif
 }
 
-SingleInstance::SingleInstance(QString name, QObject* parent)
+bool isOurs(qintptr descriptor)
+{
+    return peerUser(descriptor) == ::geteuid();
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(QString folder, const QString& key, QObject* parent)
     : QObject(parent)
-    , m_name(std::move(name))
+    , m_folder(std::move(folder))
 {
+    const QString name = QStringLiteral("vantrel-")
+                         + QString::fromLatin1(
+                             QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+    m_socketPath = m_folder + u'/' + name + QStringLiteral(".sock");
+    m_lockPath = m_folder + u'/' + name + QStringLiteral(".lock");
+    if (!QFileInfo::exists(m_folder) && QDir().mkpath(m_folder)) {
+        ::chmod(QFile::encodeName(m_folder).constData(), 0700);
+    }
 }
 
-SingleInstance::~SingleInstance() = default;
-
-bool SingleInstance::forward(const QStringList& paths) const
+SingleInstance::~SingleInstance()
 {
-    QLocalSocket socket;
-    socket.connectToServer(m_name);
-    if (!socket.waitForConnected(1000)) {
+    stopListening();
+    if (m_lock >= 0) {
+        ::close(m_lock); // the lock goes with it
+    }
+}
+
+QString SingleInstance::defaultFolder()
+{
+#if defined(__APPLE__)
+    return QDir::tempPath(); // $TMPDIR: the user's own folder under /var/folders
+#else
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
+        return runtime;
+    }
+    return QStringLiteral("/tmp/vantrel-%1").arg(::geteuid());
+#endif
+}
+
+bool SingleInstance::folderIsPrivate() const
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(m_folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
+           && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+bool SingleInstance::tryLock()
+{
+    if (m_lock >= 0) {
+        return true;
+    }
+    const int fd = ::open(QFile::encodeName(m_lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
         return false;
     }
-    // One path a line; an empty message only asks the launcher to come forward.
-    socket.write(paths.join(u'\n').toUtf8() + '\n');
-    socket.flush();
-    const bool written = socket.bytesToWrite() == 0 || socket.waitForBytesWritten(2000);
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState) {
-        socket.waitForDisconnected(1000);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
     }
-    return written;
+    m_lock = fd;
+    return true;
 }
 
-bool SingleInstance::listen(std::function<void(const QStringList&)> onDocuments)
+bool SingleInstance::listen()
 {
+    // Holding the lock, any socket there was left by a launcher that is gone.
+    QLocalServer::removeServer(m_socketPath);
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_name)) {
-        // Taken: by a launcher that started just now (it answers), or by one that died and
-        // left its socket behind (nobody answers), which is taken over.
-        QLocalSocket probe;
-        probe.connectToServer(m_name);
-        if (probe.waitForConnected(500)) {
-            probe.disconnectFromServer();
-            return false;
-        }
-        QLocalServer::removeServer(m_name);
-        if (!m_server->listen(m_name)) {
-            return false;
-        }
+    if (!m_server->listen(m_socketPath)) {
+        m_server.reset();
+        return false;
     }
-    connect(m_server.get(), &QLocalServer::newConnection, this, [this, onDocuments] {
-        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, [socket, onDocuments] {
-                QStringList paths;
-                for (const QByteArray& line : socket->readAll().split('\n')) {
-                    if (!line.isEmpty()) {
-                        paths << QString::fromUtf8(line);
-                    }
-                }
-                onDocuments(paths);
-                socket->deleteLater();
-            });
+    connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
+        while (m_server) {
+            QLocalSocket* socket = m_server->nextPendingConnection();
+            if (!socket) {
+                break;
+            }
+            serve(socket);
         }
     });
     return true;
@@ -80,6 +135,126 @@ void SingleInstance::stopListening()
 {
     if (m_server) {
         m_server->close();
+        m_server.reset();
+    }
+}
+
+void SingleInstance::serve(QLocalSocket* socket)
+{
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    if (!isOurs(socket->socketDescriptor())) {
+        socket->abort();
+        return;
+    }
+    // A peer that says nothing, or never finishes, is dropped; a partial message is no
+    // message.
+    QTimer::singleShot(peerSilenceLimit, socket, [socket] { socket->abort(); });
+    auto buffer = std::make_shared<QByteArray>();
+    connect(socket, &QLocalSocket::readyRead, socket, [this, socket, buffer] {
+        *buffer += socket->read(maxMessageBytes + 4 - buffer->size() + 1);
+        bool malformed = false;
+        const std::optional<QStringList> paths = takeMessage(*buffer, malformed);
+        if (!paths && !malformed) {
+            return; // more to come
+        }
+        const bool taken = paths && m_onDocuments && m_onDocuments(*paths);
+        socket->write(taken ? "y" : "n");
+        socket->flush();
+        socket->disconnectFromServer();
+    });
+}
+
+QByteArray SingleInstance::encode(const QStringList& paths)
+{
+    QByteArray payload;
+    for (const QString& path : paths) {
+        payload += path.toUtf8() + '\0';
+    }
+    QByteArray message(4, '\0');
+    qToBigEndian(quint32(payload.size()), message.data());
+    return message + payload;
+}
+
+std::optional<QStringList> SingleInstance::takeMessage(QByteArray& buffer, bool& malformed)
+{
+    malformed = false;
+    if (buffer.size() < 4) {
+        return std::nullopt;
+    }
+    const quint32 length = qFromBigEndian<quint32>(buffer.constData());
+    if (length > quint32(maxMessageBytes)) {
+        malformed = true;
+        return std::nullopt;
+    }
+    if (buffer.size() < 4 + qsizetype(length)) {
+        return std::nullopt;
+    }
+    const QByteArray payload = buffer.mid(4, length);
+    buffer.remove(0, 4 + length);
+    if (!payload.isEmpty() && !payload.endsWith('\0')) {
+        malformed = true;
+        return std::nullopt;
+    }
+    QStringList paths;
+    for (const QByteArray& path : payload.split('\0')) {
+        if (!path.isEmpty()) {
+            paths << QString::fromUtf8(path);
+        }
+    }
+    if (paths.size() > maxPaths) {
+        malformed = true;
+        return std::nullopt;
+    }
+    return paths;
+}
+
+SingleInstance::Answer SingleInstance::forward(const QStringList& paths) const
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(m_socketPath).constData(), &info) != 0 || !S_ISSOCK(info.st_mode)
+        || info.st_uid != ::geteuid()) {
+        return Answer::none;
+    }
+    QLocalSocket socket;
+    socket.connectToServer(m_socketPath);
+    if (!socket.waitForConnected(1000) || !isOurs(socket.socketDescriptor())) {
+        return Answer::none;
+    }
+    socket.write(encode(paths));
+    socket.flush();
+    if (!socket.waitForReadyRead(int(peerSilenceLimit.count()) + 1000)) {
+        return Answer::none;
+    }
+    const QByteArray answer = socket.read(1);
+    socket.disconnectFromServer();
+    return answer == "y" ? Answer::taken : answer == "n" ? Answer::refused : Answer::none;
+}
+
+SingleInstance::Outcome SingleInstance::start(const QStringList& paths,
+                                              std::function<bool(const QStringList&)> onDocuments,
+                                              std::chrono::milliseconds waitForEnd)
+{
+    if (!folderIsPrivate()) {
+        qWarning().noquote() << "vantrel:" << m_folder << "is not a folder of this user's alone";
+        return Outcome::failed;
+    }
+    m_onDocuments = std::move(onDocuments);
+    const QDeadlineTimer deadline(waitForEnd);
+    for (;;) {
+        if (tryLock()) {
+            if (!listen()) {
+                qWarning().noquote() << "vantrel: cannot listen at" << m_socketPath;
+            }
+            return Outcome::running;
+        }
+        if (forward(paths) == Answer::taken) {
+            return Outcome::handedOver;
+        }
+        // A launcher that is ending (or starting) holds the lock: wait for it.
+        if (deadline.hasExpired()) {
+            return Outcome::failed;
+        }
+        QThread::msleep(100);
     }
 }
 

@@ -1,42 +1,85 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
+class QLocalSocket;
 
 namespace vantrel {
 
-// One launcher per user and simulated Mac: a second start hands its documents to the
-// running one (which brings its panel forward) and ends, as a second open of an
-// application does on a Mac.
+// One launcher per user and key (the simulated Mac's folder; on a Mac the bundle
+// identifier): a second start hands its documents to the running one and ends, as a second
+// open of an application does on a Mac.
+//
+// Who runs is decided by an exclusive lock (flock) on a file beside the socket, held for
+// the launcher's life: a live launcher is never displaced, a dead one's socket is taken
+// over. Both live in a folder only the user can enter, and each side checks the other's
+// user. A message is framed (a 4-byte big-endian length, then the paths, each ended by
+// NUL), at most 64 KiB and 16 paths; the launcher answers whether it took the documents
+// ('y' or 'n'); a peer that is silent for 2 s, or sends too much, is dropped.
 class SingleInstance final : public QObject {
     Q_OBJECT
 
 public:
-    // The server's name for this user and `key`: the bundle identifier on a Mac, the
-    // simulated Mac's absolute folder elsewhere. It never depends on the working folder,
-    // which differs between a start from the Finder and one from a Terminal.
-    static QString serverName(const QString& key);
+    enum class Outcome {
+        running,    // this process is the launcher now
+        handedOver, // the running launcher took the documents
+        failed,     // no launcher took them, and none could be started
+    };
 
-    explicit SingleInstance(QString name, QObject* parent = nullptr);
+    static constexpr qsizetype maxMessageBytes = 64 * 1024;
+    static constexpr qsizetype maxPaths = 16;
+    static constexpr std::chrono::milliseconds peerSilenceLimit{2000};
+
+    // `folder`: made (mode 0700) when missing; refused when another user owns it, others
+    // may enter it, or it is a link.
+    SingleInstance(QString folder, const QString& key, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // Hands `paths` to a running launcher; false when none answers.
-    bool forward(const QStringList& paths) const;
-    // Becomes the running launcher: `onDocuments` gets what later starts hand over. False
-    // when another launcher answers under the name after all.
-    bool listen(std::function<void(const QStringList& paths)> onDocuments);
-    // No more documents: the name is given up, so that a later start finds nobody.
+    // The folder for this user: $XDG_RUNTIME_DIR, else /tmp/vantrel-<uid>; on a Mac the
+    // per-user temporary folder.
+    static QString defaultFolder();
+    QString socketPath() const { return m_socketPath; }
+
+    // Becomes the launcher, or hands `paths` to the running one. A launcher that is ending
+    // takes nothing; the start then waits up to `waitForEnd` for it to go and runs itself.
+    // `onDocuments` answers whether it took what a later start hands over.
+    Outcome start(const QStringList& paths, std::function<bool(const QStringList& paths)> onDocuments,
+                  std::chrono::milliseconds waitForEnd = std::chrono::seconds(15));
+    // No more documents: the socket goes (the lock stays until the process ends).
     void stopListening();
 
+    // The framing, for the peers and the tests.
+    static QByteArray encode(const QStringList& paths);
+    // The paths of one whole message at the start of `buffer`, taken out of it; no value
+    // while it is incomplete. `malformed` is set for a message that can never be whole
+    // or valid (too large, too many paths).
+    static std::optional<QStringList> takeMessage(QByteArray& buffer, bool& malformed);
+
 private:
-    QString m_name;
+    enum class Answer { taken, refused, none };
+
+    bool folderIsPrivate() const;
+    bool tryLock();
+    bool listen();
+    Answer forward(const QStringList& paths) const;
+    void serve(QLocalSocket* socket);
+
+    QString m_folder;
+    QString m_socketPath;
+    QString m_lockPath;
+    int m_lock = -1;
     std::unique_ptr<QLocalServer> m_server;
+    std::function<bool(const QStringList&)> m_onDocuments;
 };
 
 } // namespace vantrel

@@ -113,14 +113,16 @@ int main(int argc, char** argv)
     };
 
     // One launcher per Mac: a second start hands its documents over and ends.
-    SingleInstance instance(SingleInstance::serverName(instanceKey));
+    SingleInstance instance(SingleInstance::defaultFolder(), instanceKey);
     if (screenshot.isEmpty()) {
-        const bool running =
-            instance.forward(documents)
-            || (!instance.listen([&delegate, toURLs](const QStringList& paths) { delegate.openDocuments(toURLs(paths)); })
-                && instance.forward(documents));
-        if (running) {
+        const auto outcome = instance.start(
+            documents, [&delegate, toURLs](const QStringList& paths) { return delegate.openDocuments(toURLs(paths)); });
+        if (outcome == SingleInstance::Outcome::handedOver) {
             return 0;
+        }
+        if (outcome == SingleInstance::Outcome::failed) {
+            std::fprintf(stderr, "vantrel: another launcher runs and took nothing; it did not end in time either\n");
+            return 1;
         }
         // Ending, the launcher takes no more documents: a later start runs on its own.
         QObject::connect(&delegate, &AppDelegate::terminating, &instance, &SingleInstance::stopListening);

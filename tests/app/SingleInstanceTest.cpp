@@ -1,0 +1,155 @@
+// The single-instance channel between a running launcher and later starts: who runs, what
+// crosses, and what a hostile or broken peer gets.
+#include "app/SingleInstance.h"
+
+#include <QFile>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace vantrel;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct SingleInstanceTest : ::testing::Test {
+    QTemporaryDir folder;
+    const QString key = QStringLiteral("/Users/someone/simulated-mac");
+    std::unique_ptr<SingleInstance> launcher;
+    QList<QStringList> received;
+    bool accepting = true;
+
+    void SetUp() override { ::chmod(QFile::encodeName(folder.path()).constData(), 0700); }
+
+    void startLauncher()
+    {
+        launcher = std::make_unique<SingleInstance>(folder.path(), key);
+        ASSERT_EQ(launcher->start({}, [this](const QStringList& paths) {
+            received << paths;
+            return accepting;
+        }),
+                  SingleInstance::Outcome::running);
+    }
+
+    // A later start, in a thread of its own (the launcher answers on this one's loop).
+    SingleInstance::Outcome laterStart(const QStringList& paths, std::chrono::milliseconds wait = 0ms,
+                                       const std::function<void()>& meanwhile = {})
+    {
+        auto later = std::async(std::launch::async, [&] {
+            SingleInstance start(folder.path(), key);
+            return start.start(paths, {}, wait);
+        });
+        if (meanwhile) {
+            QTest::qWait(300);
+            meanwhile();
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return later.wait_for(0s) == std::future_status::ready; }, 20000));
+        return later.get();
+    }
+
+    // A peer that sends `bytes` as they are; what it hears back before the launcher drops
+    // it, or nothing.
+    QByteArray rawPeer(const QByteArray& bytes, bool closeAfterSending = false)
+    {
+        QLocalSocket socket;
+        socket.connectToServer(launcher->socketPath());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return socket.state() == QLocalSocket::ConnectedState; }, 2000));
+        socket.write(bytes);
+        socket.flush();
+        if (closeAfterSending) {
+            socket.disconnectFromServer();
+            QTest::qWait(200);
+            return {};
+        }
+        (void)QTest::qWaitFor(
+            [&] { return socket.bytesAvailable() > 0 || socket.state() != QLocalSocket::ConnectedState; }, 5000);
+        return socket.readAll();
+    }
+};
+
+} // namespace
+
+TEST_F(SingleInstanceTest, ALiveLauncherIsNeverDisplacedAndADeadOnesSocketIsTakenOver)
+{
+    startLauncher();
+    EXPECT_EQ(laterStart({QStringLiteral("/Users/someone/A.logicx")}), SingleInstance::Outcome::handedOver);
+    EXPECT_EQ(laterStart({QStringLiteral("/Users/someone/B.logicx")}), SingleInstance::Outcome::handedOver)
+        << "the first launcher still listens";
+    EXPECT_EQ(received, (QList<QStringList>{{QStringLiteral("/Users/someone/A.logicx")},
+                                            {QStringLiteral("/Users/someone/B.logicx")}}));
+
+    // A launcher killed outright leaves its socket behind; the next start takes it over.
+    const QString socketPath = launcher->socketPath();
+    launcher.reset();
+    const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(stale);
+    received.clear();
+    startLauncher();
+    EXPECT_EQ(laterStart({QStringLiteral("/Users/someone/C.logicx")}), SingleInstance::Outcome::handedOver);
+    EXPECT_EQ(received.size(), 1);
+}
+
+TEST_F(SingleInstanceTest, MessagesAreFramedBoundedAndAnswered)
+{
+    startLauncher();
+    // A name with a line feed stays one path; no paths at all only brings the panel forward.
+    EXPECT_EQ(rawPeer(SingleInstance::encode({QStringLiteral("/Users/someone/Two\nLines.logicx")})), "y");
+    EXPECT_EQ(rawPeer(SingleInstance::encode({})), "y");
+    EXPECT_EQ(received, (QList<QStringList>{{QStringLiteral("/Users/someone/Two\nLines.logicx")}, {}}));
+
+    // Too many paths, a length past the cap (600 MiB announced), a partial message, a
+    // silent peer: nothing reaches the launcher.
+    QStringList many;
+    for (int i = 0; i <= SingleInstance::maxPaths; ++i) {
+        many << QStringLiteral("/p%1.logicx").arg(i);
+    }
+    EXPECT_EQ(rawPeer(SingleInstance::encode(many)), "n");
+    QByteArray huge(4, '\0');
+    qToBigEndian(quint32(600u * 1024 * 1024), huge.data());
+    EXPECT_EQ(rawPeer(huge + QByteArray(1024, 'x')), "n");
+    rawPeer(SingleInstance::encode({QStringLiteral("/Users/someone/Cut.logicx")}).chopped(3), true);
+    QLocalSocket silent;
+    silent.connectToServer(launcher->socketPath());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return silent.state() == QLocalSocket::ConnectedState; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return silent.state() == QLocalSocket::UnconnectedState; }, 5000))
+        << "dropped after " << SingleInstance::peerSilenceLimit.count() << " ms";
+    EXPECT_EQ(received.size(), 2);
+
+    // The framing itself: a message arrives whole or not at all.
+    QByteArray buffer = SingleInstance::encode({QStringLiteral("/a"), QStringLiteral("/b")});
+    QByteArray part = buffer.left(7);
+    bool malformed = false;
+    EXPECT_EQ(SingleInstance::takeMessage(part, malformed), std::nullopt);
+    EXPECT_FALSE(malformed);
+    EXPECT_EQ(SingleInstance::takeMessage(buffer, malformed), (QStringList{QStringLiteral("/a"), QStringLiteral("/b")}));
+    EXPECT_TRUE(buffer.isEmpty());
+}
+
+TEST_F(SingleInstanceTest, AnEndingLauncherTakesNothingAndTheNextStartWaitsForItsEnd)
+{
+    startLauncher();
+    accepting = false; // ending: it answers no
+    const auto outcome = laterStart({QStringLiteral("/Users/someone/A.logicx")}, 10s, [this] { launcher.reset(); });
+    EXPECT_EQ(outcome, SingleInstance::Outcome::running) << "started on its own once the first had ended";
+    EXPECT_FALSE(received.isEmpty()) << "asked, and refused (as often as it tried before the end)";
+}
+
+TEST_F(SingleInstanceTest, AFolderOthersMayEnterIsRefused)
+{
+    ::chmod(QFile::encodeName(folder.path()).constData(), 0755);
+    SingleInstance open(folder.path(), key);
+    EXPECT_EQ(open.start({}, {}), SingleInstance::Outcome::failed);
+}
