@@ -9,6 +9,9 @@ namespace vantrel::native {
 class PosixProcessProbe final : public ProcessProbe {
 public:
     Result signalZero(qint32 pid) const override;
+    // Linux: the boot's id and the start time in clock ticks since boot (/proc); macOS: the
+    // start time from the kernel's process table.
+    std::optional<QString> startIdentity(qint64 pid) const override;
 
     static Result probe(qint64 pid);
     // The liveness rule: pid ≥ 1, and the probe is delivered or fails with EPERM.

@@ -281,6 +281,8 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
     const QString noRosetta = QStringLiteral("Rosetta 2 is not installed. Install it from System Settings or run "
                                              "`softwareupdate --install-rosetta`.");
     const QString preferencesFile = QStringLiteral("~/Library/Preferences/com.apple.logic10.plist");
+    const QString notRecorded = QStringLiteral("Could not adjust Logic Pro preferences: Vantrel cannot save its own "
+                                               "settings, so it could not note Logic Pro’s startup setting to put it back.");
     auto startCopy = [](Scene& s, std::optional<int> cpuType) {
         auto started = QCoro::waitFor(s.mac.host().workspace().openApplication(HostPath::fileURL(s.copyToStart),
                                                                                {true, cpuType, false}));
@@ -433,19 +435,16 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
                        std::nullopt)
                  << "a written file is trusted again";
          }},
+        // Vantrel's own domain cannot keep the record that would put Logic's startup
+        // action back after a crash: the launch changes nothing and fails.
         {"full disk: the preferences",
          [=](Scene& s) {
              s.savedPreferences = s.mac.readFile(preferencesFile);
              s.state().setFullFolders({QStringLiteral("~/Library/Preferences")});
          },
-         {{}, launched, x86},
+         {notRecorded, QStringLiteral("startupAction left alone: ") + notRecorded, QString(), 0},
          [=](Scene& s) {
              EXPECT_EQ(s.mac.readFile(preferencesFile), s.savedPreferences) << "no write reached the disk";
-             EXPECT_TRUE(EventLog(s.state()).events().contains(QStringLiteral("launch pid=")
-                         + QString::number(s.mac.host().workspace().runningApplications().value(0)->processIdentifier())
-                         + QStringLiteral(" arch=x86_64 requested=x86_64 startupAction=2 control=true bundle=")
-                         + logicPath))
-                 << "Logic started with its own startup action";
          }},
     };
 

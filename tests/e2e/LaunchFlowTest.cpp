@@ -168,6 +168,39 @@ TEST_F(LaunchFlowTest, AStartupActionLeftByAKilledLauncherIsRestoredAtTheNextSta
     EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt);
 }
 
+TEST_F(LaunchFlowTest, ARecordWhoseProcessIdWasReusedIsRestored)
+{
+    // The launcher that wrote the record died; an unrelated process now has its id.
+    QProcess unrelated;
+    unrelated.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    ASSERT_TRUE(unrelated.waitForStarted());
+    auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
+    logic->setValue(QStringLiteral("startupAction"), qint64(0));
+    const auto record = [&](const QString& started) {
+        return QVariantMap{{QStringLiteral("domain"), QStringLiteral("com.apple.logic10")},
+                           {QStringLiteral("pid"), qint64(unrelated.processId())},
+                           {QStringLiteral("started"), started},
+                           {QStringLiteral("wrote"), qint64(0)},
+                           {QStringLiteral("value"), qint64(2)}};
+    };
+    const auto identity = mac.host().processProbe().startIdentity(unrelated.processId());
+    ASSERT_TRUE(identity) << "this system tells processes apart by their start";
+
+    // Its own start: it still runs, and its override stays.
+    mac.host().standardDefaults()->setValue(QStringLiteral("startupActionOverrides"), QVariantList{record(*identity)});
+    manager->restoreAbandonedStartupActions();
+    EXPECT_EQ(logic->value(QStringLiteral("startupAction")), QVariant(qint64(0)));
+
+    // Another start under the same id: the record's process is gone.
+    mac.host().standardDefaults()->setValue(QStringLiteral("startupActionOverrides"),
+                                            QVariantList{record(*identity + QStringLiteral("0"))});
+    manager->restoreAbandonedStartupActions();
+    EXPECT_EQ(logic->value(QStringLiteral("startupAction")), QVariant(qint64(2)));
+    EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt);
+    unrelated.kill();
+    unrelated.waitForFinished();
+}
+
 TEST_F(LaunchFlowTest, ASafeModeLaunchIsSeenWithControlHeld)
 {
     auto outcome = launch(logicPath, LaunchArchitecture::native, LaunchAction::launchSafeMode);

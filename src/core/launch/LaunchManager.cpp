@@ -15,6 +15,7 @@
 #include "text/L10n.h"
 
 #include <cerrno>
+#include <limits>
 
 namespace vantrel {
 
@@ -23,7 +24,7 @@ LaunchManager::Collaborators LaunchManager::Collaborators::fromCurrentHost()
     Host& host = Host::current();
     Collaborators c;
     c.architectureDetector = std::make_shared<ArchitectureDetector>(host.fileSystem());
-    c.preferenceMutator = std::make_shared<LogicPreferenceMutator>(host.preferences());
+    c.preferenceMutator = std::make_shared<LogicPreferenceMutator>(); // over the same host
     c.architecturePreferenceMutator = std::make_shared<ArchitecturePreferenceMutator>(host.launchServices());
     c.workspace = &host.workspace();
     c.logger = &LaunchLogger::shared();
@@ -290,13 +291,30 @@ void LaunchManager::restoreStartupAction(const std::optional<LogicPreferenceMuta
 
 void LaunchManager::restoreAbandonedStartupActions()
 {
-    const auto restored =
-        m_c.preferenceMutator->restoreAbandonedOverrides([this](qint64 pid) { return isLive(qint32(pid)); });
-    for (const LogicPreferenceMutator::AbandonedOverride& record : restored) {
-        log((record.putBack ? QStringLiteral("startupAction restored after an interrupted launch: domain=")
-                            : QStringLiteral("startupAction of an interrupted launch left to the launch still running: "
-                                             "domain="))
-            + record.domain + QStringLiteral(" pid=") + QString::number(record.pid));
+    // The same id with another start is another process: the one that made the record is gone.
+    const auto isRunning = [this](qint64 pid, const std::optional<QString>& started) {
+        if (pid < 1 || pid > std::numeric_limits<qint32>::max() || !isLive(qint32(pid))) {
+            return false;
+        }
+        return !started || m_c.processProbe->startIdentity(pid) == started;
+    };
+    using Fate = LogicPreferenceMutator::AbandonedOverride::Fate;
+    for (const LogicPreferenceMutator::AbandonedOverride& record :
+         m_c.preferenceMutator->restoreAbandonedOverrides(isRunning)) {
+        const QString what = [&] {
+            switch (record.fate) {
+            case Fate::restored:
+                return QStringLiteral("startupAction restored after an interrupted launch: domain=");
+            case Fate::leftToRunningLaunch:
+                return QStringLiteral("startupAction of an interrupted launch left to the launch still running: domain=");
+            case Fate::keptUsersValue:
+                return QStringLiteral("startupAction of an interrupted launch not restored, changed since: domain=");
+            case Fate::notLogicDomain:
+                return QStringLiteral("startupAction record dropped, not a Logic Pro domain: domain=");
+            }
+            return QString();
+        }();
+        log(what + record.domain + QStringLiteral(" pid=") + QString::number(record.pid));
     }
 }
 

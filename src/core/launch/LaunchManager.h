@@ -148,6 +148,8 @@ private:
     void log(const QString& message) const;
     // The bundle's own identifier, or "com.apple.logic10".
     QString startupDomain(const QUrl& appURL) const;
+    // "startupAction" 0 in the bundle's domain; a refusal is logged and thrown.
+    LogicPreferenceMutator::OverrideToken beginStartupActionOverride(const QUrl& appURL);
     bool belongsTo(const RunningApplication& application, const QString& standardizedBundlePath) const;
 
     Collaborators m_c;

@@ -20,7 +20,7 @@ Task<> LaunchManager::openApplication(QUrl appURL, LaunchArchitecture architectu
     // 1. Keep Logic from opening anything by itself while a project is handed over.
     std::optional<LogicPreferenceMutator::OverrideToken> startupToken;
     if (documentURL) {
-        startupToken = m_c.preferenceMutator->beginStartupActionOverride(startupDomain(appURL), 0);
+        startupToken = beginStartupActionOverride(appURL);
         log(QStringLiteral("startupAction → doNothing for document open"));
     }
 

@@ -87,9 +87,19 @@ std::optional<LauncherError> LaunchManager::safeModeRefusal()
     return LauncherError::launchFailed(L10n::text(L10n::Key::errorSafeModeNeedsAccessibility));
 }
 
+LogicPreferenceMutator::OverrideToken LaunchManager::beginStartupActionOverride(const QUrl& appURL)
+{
+    try {
+        return m_c.preferenceMutator->beginStartupActionOverride(startupDomain(appURL), 0);
+    } catch (const LauncherError& refusal) {
+        log(QStringLiteral("startupAction left alone: ") + refusal.errorDescription());
+        throw;
+    }
+}
+
 Task<> LaunchManager::launchWithoutRecentProject(QUrl appURL, LaunchArchitecture architecture)
 {
-    const auto token = m_c.preferenceMutator->beginStartupActionOverride(startupDomain(appURL), 0);
+    const auto token = beginStartupActionOverride(appURL);
     std::exception_ptr failure;
     try {
         co_await openApplication(appURL, architecture, std::nullopt);

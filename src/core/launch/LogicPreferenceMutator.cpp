@@ -1,9 +1,16 @@
 #include "launch/LogicPreferenceMutator.h"
 
+#include "launch/LaunchManager.h"
+#include "model/LauncherError.h"
+#include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/PreferencesSystem.h"
+#include "platform/ProcessProbe.h"
+#include "platform/UserDefaults.h"
+#include "text/L10n.h"
 
 #include <QCoreApplication>
+#include <QLockFile>
 
 #include <algorithm>
 
@@ -14,17 +21,69 @@ namespace {
 const QString domainField = QStringLiteral("domain");
 const QString pidField = QStringLiteral("pid");
 const QString valueField = QStringLiteral("value");
+const QString startedField = QStringLiteral("started");
+const QString wroteField = QStringLiteral("wrote");
+
+// Held around a read-modify-write of the records, between launchers too. A lock that
+// cannot be had in time is gone past: losing a race beats never launching.
+class RecordsLock {
+public:
+    explicit RecordsLock(const QString& path)
+    {
+        if (!path.isEmpty()) {
+            m_file = std::make_unique<QLockFile>(path);
+            m_file->setStaleLockTime(30000);
+            m_file->tryLock(2000);
+        }
+    }
+
+private:
+    std::unique_ptr<QLockFile> m_file;
+};
+
+// A number as any property-list number type may hold it.
+std::optional<qint64> numberIn(const std::optional<QVariant>& value)
+{
+    if (!value) {
+        return std::nullopt;
+    }
+    switch (value->typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::ULongLong:
+    case QMetaType::UInt:
+        return value->toLongLong();
+    case QMetaType::Double:
+        return value->toDouble() == double(qint64(value->toDouble())) ? std::optional(qint64(value->toDouble()))
+                                                                      : std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+QString defaultLockPath()
+{
+    Host& host = Host::current();
+    FileSystem& files = host.fileSystem();
+    const QString folder = files.applicationSupportDirectory() + QStringLiteral("/Vantrel");
+    files.createDirectories(folder);
+    return files.nativePath(folder + QStringLiteral("/startup-action-overrides.lock")).value_or(QString());
+}
 
 } // namespace
 
 LogicPreferenceMutator::LogicPreferenceMutator()
-    : LogicPreferenceMutator(Host::current().preferences())
+    : LogicPreferenceMutator(Host::current().preferences(), currentProcessID(),
+                             Host::current().processProbe().startIdentity(currentProcessID()), defaultLockPath())
 {
 }
 
-LogicPreferenceMutator::LogicPreferenceMutator(PreferencesSystem& preferences, qint64 processID)
+LogicPreferenceMutator::LogicPreferenceMutator(PreferencesSystem& preferences, qint64 processID,
+                                               std::optional<QString> processStart, QString lockPath)
     : m_preferences(preferences)
     , m_processID(processID)
+    , m_processStart(std::move(processStart))
+    , m_lockPath(std::move(lockPath))
 {
 }
 
@@ -40,6 +99,7 @@ LogicPreferenceMutator::beginStartupActionOverride(const QString& bundleIdentifi
     const QString key = QString::fromLatin1(startupActionKey);
     Active& active = m_active[bundleIdentifier];
     if (active.count == 0) {
+        const RecordsLock between(m_lockPath);
         // Another process's override of this domain may be active (or left behind): what
         // the domain holds now is its 0, and the user's value is in the oldest record. A
         // record under this process's own id is one left by an earlier process that had
@@ -57,9 +117,19 @@ LogicPreferenceMutator::beginStartupActionOverride(const QString& bundleIdentifi
         recorded.removeIf([&](const AbandonedOverride& record) {
             return record.domain == bundleIdentifier && record.pid == m_processID;
         });
-        // Recorded before 0 is written, so a crash in between loses nothing.
-        recorded.append(AbandonedOverride{bundleIdentifier, m_processID, active.original});
+        // Recorded, and read back, before 0 is written: a crash in between loses nothing,
+        // and an override that could not be put back after a crash is never made.
+        recorded.append(AbandonedOverride{bundleIdentifier, m_processID, active.original, m_processStart,
+                                          qint64(temporaryValue)});
         storeRecords(recorded);
+        const QList<AbandonedOverride> kept = records();
+        const bool recordKept = std::any_of(kept.cbegin(), kept.cend(), [&](const AbandonedOverride& record) {
+            return record.domain == bundleIdentifier && record.pid == m_processID;
+        });
+        if (!recordKept) {
+            m_active.remove(bundleIdentifier);
+            throw LauncherError::preferenceMutationFailed(L10n::text(L10n::Key::errorOverrideNotRecorded));
+        }
     }
     ++active.count;
     put(bundleIdentifier, key, QVariant(qint64(temporaryValue)));
@@ -78,6 +148,7 @@ void LogicPreferenceMutator::endOverride(const OverrideToken& token)
         m_active.erase(active);
     }
     put(token.suiteName, token.key, token.hadValue ? token.previousValue : std::nullopt);
+    const RecordsLock between(m_lockPath);
     QList<AbandonedOverride> recorded = records();
     recorded.removeIf([&](const AbandonedOverride& record) {
         return record.domain == token.suiteName && record.pid == m_processID;
@@ -86,28 +157,43 @@ void LogicPreferenceMutator::endOverride(const OverrideToken& token)
 }
 
 QList<LogicPreferenceMutator::AbandonedOverride>
-LogicPreferenceMutator::restoreAbandonedOverrides(const std::function<bool(qint64)>& isRunning)
+LogicPreferenceMutator::restoreAbandonedOverrides(const IsRunning& isRunning)
 {
     std::lock_guard lock(m_lock);
+    const RecordsLock between(m_lockPath);
     const QList<AbandonedOverride> recorded = records();
     QList<AbandonedOverride> kept;
     QList<AbandonedOverride> abandoned;
     for (const AbandonedOverride& record : recorded) {
-        const bool live = record.pid == m_processID ? m_active.contains(record.domain) : isRunning(record.pid);
+        const bool live = record.pid == m_processID ? m_active.contains(record.domain)
+                                                    : isRunning(record.pid, record.started);
         (live ? kept : abandoned).append(record);
     }
     QList<AbandonedOverride> restored;
+    const QString key = QString::fromLatin1(startupActionKey);
     // Newest first: of two overlapping overrides, the older one found the user's value. A
     // domain that a running launch still overrides keeps its 0; that launch restores it.
     for (auto record = abandoned.crbegin(); record != abandoned.crend(); ++record) {
+        AbandonedOverride outcome = *record;
         const bool stillOverridden = std::any_of(kept.cbegin(), kept.cend(), [&](const AbandonedOverride& live) {
             return live.domain == record->domain;
         });
-        if (!stillOverridden) {
-            put(record->domain, QString::fromLatin1(startupActionKey), record->value);
+        if (!LaunchManager::isLogicProBundleID(record->domain.toLower())
+            || !PreferencesSystem::isPlainDomainName(record->domain)) {
+            outcome.fate = AbandonedOverride::Fate::notLogicDomain;
+        } else if (stillOverridden) {
+            outcome.fate = AbandonedOverride::Fate::leftToRunningLaunch;
+        } else {
+            std::shared_ptr<UserDefaults> store = m_preferences.suite(record->domain);
+            const std::optional<QVariant> now = (store ? store : m_preferences.standard())->value(key);
+            if (numberIn(now) == record->wrote) {
+                put(record->domain, key, record->value);
+                outcome.fate = AbandonedOverride::Fate::restored;
+            } else {
+                outcome.fate = AbandonedOverride::Fate::keptUsersValue;
+            }
         }
-        restored.append(*record);
-        restored.last().putBack = !stillOverridden;
+        restored.append(outcome);
     }
     if (!restored.isEmpty()) {
         storeRecords(kept);
@@ -150,7 +236,15 @@ QList<LogicPreferenceMutator::AbandonedOverride> LogicPreferenceMutator::records
         if (record.contains(valueField)) {
             value = record.value(valueField);
         }
-        result.append(AbandonedOverride{domain.toString(), pid.toLongLong(), value});
+        std::optional<QString> started;
+        if (record.value(startedField).typeId() == QMetaType::QString) {
+            started = record.value(startedField).toString();
+        }
+        // Records from before "wrote" was kept wrote 0.
+        const qint64 wrote = numberIn(record.contains(wroteField) ? std::optional(record.value(wroteField))
+                                                                  : std::nullopt)
+                                 .value_or(0);
+        result.append(AbandonedOverride{domain.toString(), pid.toLongLong(), value, started, wrote});
     }
     return result;
 }
@@ -164,9 +258,12 @@ void LogicPreferenceMutator::storeRecords(const QList<AbandonedOverride>& record
     } else {
         QVariantList list;
         for (const AbandonedOverride& record : records) {
-            QVariantMap map{{domainField, record.domain}, {pidField, record.pid}};
+            QVariantMap map{{domainField, record.domain}, {pidField, record.pid}, {wroteField, record.wrote}};
             if (record.value) {
                 map.insert(valueField, *record.value);
+            }
+            if (record.started) {
+                map.insert(startedField, *record.started);
             }
             list.append(map);
         }

@@ -23,9 +23,13 @@ class PreferencesSystem;
 //
 // An override must not outlive a process that dies in the middle of a launch: before 0 is
 // written, the original state is recorded in the launcher's own defaults under
-// "startupActionOverrides" (domain, pid, and the value when there was one); the record is
-// removed when the override ends, and restoreAbandonedOverrides() puts back what a process
-// that no longer runs left behind.
+// "startupActionOverrides" (domain, pid, the process's start, what is written, and the
+// value when there was one) and read back; when it cannot be kept, Logic's preference is
+// left alone and the override fails. The record is removed when the override ends, and
+// restoreAbandonedOverrides() puts back what a process that no longer runs left behind:
+// only in a Logic Pro domain, and only while the domain still holds what was written (a
+// value the user set since is theirs). The records' read-modify-write is held under a lock
+// file shared by every launcher of the user.
 class LogicPreferenceMutator {
 public:
     struct OverrideToken {
@@ -39,12 +43,21 @@ public:
 
     // An override whose process ended before restoring it.
     struct AbandonedOverride {
+        enum class Fate {
+            restored,
+            leftToRunningLaunch, // another launch still overrides the domain and will restore it
+            keptUsersValue,      // the domain no longer holds what was written: the user's value stays
+            notLogicDomain,      // not a Logic Pro domain: never written to
+        };
         QString domain;
         qint64 pid = 0;
         std::optional<QVariant> value;
-        // False when another launch still overrides the domain and will restore it.
-        bool putBack = true;
+        std::optional<QString> started; // the process's start, as its probe tells it
+        qint64 wrote = 0;
+        Fate fate = Fate::restored;
     };
+    // Whether the process of a record still runs: its id, and its start when recorded.
+    using IsRunning = std::function<bool(qint64 pid, const std::optional<QString>& started)>;
 
     static constexpr const char* startupActionKey = "startupAction";
     static constexpr const char* fallbackDomain = "com.apple.logic10";
@@ -52,15 +65,17 @@ public:
 
     // Over the current host's preference system.
     LogicPreferenceMutator();
-    // `processID` names this process in the override records.
-    explicit LogicPreferenceMutator(PreferencesSystem& preferences, qint64 processID = currentProcessID());
+    // `processID` and `processStart` name this process in the override records; `lockPath`
+    // is the lock file's native path (none: no lock between launchers).
+    explicit LogicPreferenceMutator(PreferencesSystem& preferences, qint64 processID = currentProcessID(),
+                                    std::optional<QString> processStart = std::nullopt, QString lockPath = {});
 
     LogicPreferenceMutator(const LogicPreferenceMutator&) = delete;
     LogicPreferenceMutator& operator=(const LogicPreferenceMutator&) = delete;
 
     // Records what "startupAction" holds in the bundle's domain and writes
-    // `temporaryValue`. Declared to throw, like the platform call it stands for; none of
-    // its steps fails today.
+    // `temporaryValue`. Throws preferenceMutationFailed, changing nothing, when the record
+    // cannot be kept in the launcher's own defaults.
     OverrideToken beginStartupActionOverride(const QString& bundleIdentifier, int temporaryValue);
 
     // Puts the recorded state back, unless another override of the domain is still active
@@ -71,7 +86,7 @@ public:
     // newest first, and drops those records; a domain that a running launch still
     // overrides is left to that launch. This process's own records count as abandoned
     // only while it has no active override of that domain (a pid reused after a crash).
-    QList<AbandonedOverride> restoreAbandonedOverrides(const std::function<bool(qint64)>& isRunning);
+    QList<AbandonedOverride> restoreAbandonedOverrides(const IsRunning& isRunning);
 
     static qint64 currentProcessID();
 
@@ -89,6 +104,8 @@ private:
     std::mutex m_lock;
     PreferencesSystem& m_preferences;
     qint64 m_processID;
+    std::optional<QString> m_processStart;
+    QString m_lockPath;
     QHash<QString, Active> m_active;
 };
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
+
+#include <optional>
 
 namespace vantrel {
 
@@ -15,6 +18,13 @@ public:
 
     virtual ~ProcessProbe() = default;
     virtual Result signalZero(qint32 pid) const = 0;
+    // What tells this process from a later one given the same id: its start (with the boot
+    // it started in). No value where the system cannot tell, or no such process runs.
+    virtual std::optional<QString> startIdentity(qint64 pid) const
+    {
+        Q_UNUSED(pid);
+        return std::nullopt;
+    }
 };
 
 } // namespace vantrel

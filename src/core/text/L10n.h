@@ -71,6 +71,6 @@ struct EnumTraits<L10n::Key> {
 #undef VANTREL_L10N_NAME
 };
 
-static_assert(EnumTraits<L10n::Key>::cases.size() == 90);
+static_assert(EnumTraits<L10n::Key>::cases.size() == 91);
 
 } // namespace vantrel

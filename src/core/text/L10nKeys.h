@@ -23,5 +23,5 @@
     X(errorPreferenceMutation) X(errorInvalidBundle) X(errorNotLogicPro) X(errorCancelled)                       \
     X(errorRequestedButGot) X(errorDidNotStartMode) X(errorNSWorkspaceWrongArch) X(errorOpenArchFailed)           \
     X(errorLSPrefUnavailable) X(errorLSPrefSetFailed) X(errorSafeModeNeedsAccessibility)   \
-    X(errorProjectNotFound)
+    X(errorProjectNotFound) X(errorOverrideNotRecorded)
 // clang-format on

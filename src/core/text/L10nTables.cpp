@@ -101,6 +101,8 @@ const std::array<Entry, tableSize> englishTable{{
      "Safe Mode needs Vantrel to hold the Control key. Allow Vantrel in System Settings › Privacy & Security › "
      "Accessibility, then try again."},
     {Key::errorProjectNotFound, "Project not found: “%@”."},
+    {Key::errorOverrideNotRecorded,
+     "Vantrel cannot save its own settings, so it could not note Logic Pro’s startup setting to put it back."},
 }};
 
 const std::array<Entry, tableSize> russianTable{{
@@ -201,6 +203,8 @@ const std::array<Entry, tableSize> russianTable{{
      "Для безопасного режима Vantrel должен удерживать клавишу Control. Разрешите Vantrel в Системных настройках › "
      "Конфиденциальность и безопасность › Универсальный доступ и повторите попытку."},
     {Key::errorProjectNotFound, "Проект не найден: «%@»."},
+    {Key::errorOverrideNotRecorded,
+     "Vantrel не может сохранить свои настройки, поэтому не смог запомнить настройку запуска Logic Pro, чтобы вернуть её."},
 }};
 
 } // namespace vantrel::L10n::detail

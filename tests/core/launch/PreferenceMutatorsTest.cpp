@@ -1,6 +1,7 @@
 #include "launch/ArchitecturePreferenceMutator.h"
 #include "launch/LaunchTesting.h"
 #include "launch/LogicPreferenceMutator.h"
+#include "model/LauncherError.h"
 #include "platform/LaunchServices.h"
 
 #include <QDateTime>
@@ -179,16 +180,18 @@ TEST(LogicPreferenceMutator, OverridesLeftByDeadProcessesAreRestoredNewestFirst)
     EXPECT_EQ(domain(logic10)->integer(QStringLiteral("startupAction")), 0);
 
     LogicPreferenceMutator next(preferences, 904);
-    const auto restored = next.restoreAbandonedOverrides([](qint64 pid) { return pid == 903 || pid == 904; });
+    const auto restored =
+        next.restoreAbandonedOverrides([](qint64 pid, const std::optional<QString>&) { return pid == 903 || pid == 904; });
     ASSERT_EQ(restored.size(), 3);
     EXPECT_EQ(restored[0].pid, 905);
-    EXPECT_FALSE(restored[0].putBack) << "the running launch still needs its 0, and will restore";
+    EXPECT_EQ(restored[0].fate, LogicPreferenceMutator::AbandonedOverride::Fate::leftToRunningLaunch)
+        << "the running launch still needs its 0, and will restore";
     EXPECT_EQ(restored[1].pid, 902);
     EXPECT_EQ(restored[2].pid, 901);
     EXPECT_EQ(domain(logic10)->value(QStringLiteral("startupAction")), QVariant(QStringLiteral("1")))
         << "the user's value, with its type, although the second process found 0";
     EXPECT_EQ(domain(beta)->integer(QStringLiteral("startupAction")), 0);
-    EXPECT_TRUE(next.restoreAbandonedOverrides([](qint64) { return true; }).isEmpty());
+    EXPECT_TRUE(next.restoreAbandonedOverrides([](qint64, const std::optional<QString>&) { return true; }).isEmpty());
 
     // The running one ends normally: the key was absent, so it is removed.
     running.endOverride({beta, QStringLiteral("startupAction"), std::nullopt, false});
@@ -204,6 +207,57 @@ TEST(LogicPreferenceMutator, OverridesLeftByDeadProcessesAreRestoredNewestFirst)
     reused.endOverride(token);
     EXPECT_EQ(domain(logic10)->integer(QStringLiteral("startupAction")), 3);
     EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt);
+}
+
+TEST(LogicPreferenceMutator, ARestoreNeverOverwritesTheUsersLaterValueOrAForeignDomain)
+{
+    TempSimulatedMac mac;
+    auto& preferences = mac.host().preferences();
+    const QString logic10 = QStringLiteral("com.apple.logic10");
+    auto logic = preferences.suite(logic10);
+    logic->setValue(QStringLiteral("startupAction"), qint64(1));
+    LogicPreferenceMutator(preferences, 911).beginStartupActionOverride(logic10, 0); // killed
+    logic->setValue(QStringLiteral("startupAction"), qint64(3)); // the user, before the next start
+
+    // A record planted for another application's domain.
+    QVariantList records = mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides"))->toList();
+    records.append(QVariantMap{{QStringLiteral("domain"), QStringLiteral("com.apple.finder")},
+                               {QStringLiteral("pid"), qint64(912)},
+                               {QStringLiteral("wrote"), qint64(0)},
+                               {QStringLiteral("value"), qint64(7)}});
+    mac.host().standardDefaults()->setValue(QStringLiteral("startupActionOverrides"), records);
+    preferences.suite(QStringLiteral("com.apple.finder"))->setValue(QStringLiteral("startupAction"), qint64(0));
+
+    using Fate = LogicPreferenceMutator::AbandonedOverride::Fate;
+    const auto restored = LogicPreferenceMutator(preferences, 913).restoreAbandonedOverrides(
+        [](qint64, const std::optional<QString>&) { return false; });
+    ASSERT_EQ(restored.size(), 2);
+    EXPECT_EQ(restored[0].fate, Fate::notLogicDomain);
+    EXPECT_EQ(restored[1].fate, Fate::keptUsersValue);
+    EXPECT_EQ(logic->value(QStringLiteral("startupAction")), QVariant(qint64(3))) << "the user's own value";
+    EXPECT_EQ(preferences.suite(QStringLiteral("com.apple.finder"))->value(QStringLiteral("startupAction")),
+              QVariant(qint64(0)))
+        << "never written";
+    EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt)
+        << "both records dropped";
+}
+
+TEST(LogicPreferenceMutator, AnOverrideThatCannotBeRecordedChangesNothing)
+{
+    TempSimulatedMac mac;
+    auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
+    logic->setValue(QStringLiteral("startupAction"), qint64(2));
+    LogicPreferenceMutator mutator;
+    // The launcher's own domain cannot be written (its file a folder now).
+    mac.fs().remove(QStringLiteral("~/Library/Preferences/com.vantrel.app.plist"));
+    mac.fs().createDirectories(QStringLiteral("~/Library/Preferences/com.vantrel.app.plist"));
+    try {
+        mutator.beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
+        ADD_FAILURE() << "the override went ahead without its record";
+    } catch (const LauncherError& error) {
+        EXPECT_EQ(error.kind(), LauncherError::Case::preferenceMutationFailed);
+    }
+    EXPECT_EQ(logic->value(QStringLiteral("startupAction")), QVariant(qint64(2)));
 }
 
 TEST(LogicPreferenceMutator, AnUnopenableDomainFallsBackToTheStandardDefaults)
