@@ -112,6 +112,9 @@ std::shared_ptr<UserDefaults> MacPreferences::suite(const QString& name)
 void MacPreferences::setAppValue(const QString& key, const std::optional<QVariant>& value,
                                  const QString& applicationID)
 {
+    if (!isPlainDomainName(applicationID)) {
+        return; // as the simulated Mac: no domain named by a path or another user's
+    }
     @autoreleasepool {
         id object = value ? toObject(*value) : nil;
         if (value && !object) {
@@ -125,6 +128,9 @@ void MacPreferences::setAppValue(const QString& key, const std::optional<QVarian
 
 bool MacPreferences::appSynchronize(const QString& applicationID)
 {
+    if (!isPlainDomainName(applicationID)) {
+        return false;
+    }
     @autoreleasepool {
         return CFPreferencesAppSynchronize(reinterpret_cast<CFStringRef>(toNSString(applicationID)));
     }

@@ -7,6 +7,7 @@
 #include "support/TempSimulatedMac.h"
 #include "support/Waiting.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QPoint>
 #include <QProcess>
@@ -94,6 +95,20 @@ struct LauncherE2E : ::testing::Test {
     }
 
     QStringList events() { return sim::EventLog(mac.mac().state()).events(); }
+
+    // What a process's descriptors past the standard three lead to ("pipe:[123]",
+    // "socket:[456]", paths).
+    static QStringList descriptorTargets(qint64 pid)
+    {
+        QStringList targets;
+        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+        for (const QString& fd : fds.entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System)) {
+            if (fd.toInt() > 2) {
+                targets << QFile::symLinkTarget(fds.filePath(fd)).section(u'/', -1);
+            }
+        }
+        return targets;
+    }
     QStringList log() { return launchLogMessages(mac.native(QStringLiteral("~/Library/Logs/Vantrel/launch.log"))); }
 
     QString m_window;
@@ -105,6 +120,17 @@ TEST_F(LauncherE2E, AClickOnTheRosettaCardLaunchesThatCopyWithTheHandedOverProje
 {
     mac.writeFile(QStringLiteral("~/Music/Song.logicx/Resources/ProjectInformation.plist"), "x");
     const QPoint origin = startLauncher();
+    // The launcher's own pipes and sockets (not those it was handed by whoever started
+    // it, as this test was), which no child may inherit.
+    QStringList ours;
+    const QStringList inherited = descriptorTargets(QCoreApplication::applicationPid());
+    for (const QString& target : descriptorTargets(launcher.processId())) {
+        if ((target.startsWith(QStringLiteral("pipe:")) || target.startsWith(QStringLiteral("socket:")))
+            && !inherited.contains(target)) {
+            ours << target;
+        }
+    }
+    ASSERT_FALSE(ours.isEmpty());
     // A second start with a project hands it to the running launcher and ends at once.
     QProcess second;
     second.start(QStringLiteral(VANTREL_APP_PATH),
@@ -129,6 +155,9 @@ TEST_F(LauncherE2E, AClickOnTheRosettaCardLaunchesThatCopyWithTheHandedOverProje
     const QString pid = QString::number(running[0].pid);
     EXPECT_TRUE(events().contains(QStringLiteral("document-open pid=") + pid
                                   + QStringLiteral(" path=/Users/tester/Music/Song.logicx")));
+    for (const QString& target : descriptorTargets(running[0].pid)) {
+        EXPECT_FALSE(ours.contains(target)) << "Logic Pro inherited the launcher's " << target.toStdString();
+    }
     const QStringList lines = log();
     EXPECT_TRUE(lines.contains(QStringLiteral("verified stable rosetta pid=") + pid));
     EXPECT_EQ(lines.last(), QStringLiteral("startupAction restored after document open"))

@@ -309,9 +309,14 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
          {QStringLiteral("Operation cancelled."),
           QStringLiteral("Logic still running after quit request — treating as user cancel"), QString(), 1,
           QVariant(QStringLiteral("2")), true, 0}},
+        // The copy started and was verified; only the project did not arrive: one copy
+        // runs, never a second one started through the workspace.
         {"refuses documents",
          [](Scene& s) { s.behavior.insert(QStringLiteral("refusesDocuments"), true); },
-         {documentRefused, failed(documentRefused), restored, 2}},
+         {documentRefused,
+          QStringLiteral("document handoff failed: ") + documentRefused
+              + QStringLiteral(" — Logic runs as rosetta, not started again; LS pref left at x86_64"),
+          x86, 1}},
         {"refuses documents, the copy already running",
          [&](Scene& s) {
              s.behavior.insert(QStringLiteral("refusesDocuments"), true);

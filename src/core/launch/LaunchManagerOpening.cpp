@@ -69,9 +69,11 @@ Task<> LaunchManager::openApplication(QUrl appURL, LaunchArchitecture architectu
 
     // 7. The open command, then verification, then the project.
     std::exception_ptr primaryError;
+    bool running = false;
     try {
         co_await launchViaOpenCommand(appURL, architecture, std::nullopt);
         co_await verifyArchitecture(appURL, architecture, beforePIDs, documentURL.has_value());
+        running = true;
         if (documentURL) {
             co_await openDocumentReliably(*documentURL, appURL, architecture, true);
         }
@@ -83,6 +85,16 @@ Task<> LaunchManager::openApplication(QUrl appURL, LaunchArchitecture architectu
             + QStringLiteral(" (not restored)"));
         restoreStartupAction(startupToken, 6);
         co_return;
+    }
+
+    // Only the handoff failed: the copy runs, verified, in the mode asked for. The
+    // workspace would start a second one; the failure is the handoff's.
+    if (running) {
+        restoreStartupAction(startupToken, 0);
+        log(QStringLiteral("document handoff failed: ") + LauncherError::localizedDescription(primaryError)
+            + QStringLiteral(" — Logic runs as ") + mode + QStringLiteral(", not started again; LS pref left at ")
+            + preference());
+        std::rethrow_exception(primaryError);
     }
 
     // 8. The same chain once more through the workspace.
