@@ -41,26 +41,6 @@ private:
     std::unique_ptr<QLockFile> m_file;
 };
 
-// A number as any property-list number type may hold it.
-std::optional<qint64> numberIn(const std::optional<QVariant>& value)
-{
-    if (!value) {
-        return std::nullopt;
-    }
-    switch (value->typeId()) {
-    case QMetaType::LongLong:
-    case QMetaType::Int:
-    case QMetaType::ULongLong:
-    case QMetaType::UInt:
-        return value->toLongLong();
-    case QMetaType::Double:
-        return value->toDouble() == double(qint64(value->toDouble())) ? std::optional(qint64(value->toDouble()))
-                                                                      : std::nullopt;
-    default:
-        return std::nullopt;
-    }
-}
-
 QString defaultLockPath()
 {
     Host& host = Host::current();
@@ -185,8 +165,7 @@ LogicPreferenceMutator::restoreAbandonedOverrides(const IsRunning& isRunning)
             outcome.fate = AbandonedOverride::Fate::leftToRunningLaunch;
         } else {
             std::shared_ptr<UserDefaults> store = m_preferences.suite(record->domain);
-            const std::optional<QVariant> now = (store ? store : m_preferences.standard())->value(key);
-            if (numberIn(now) == record->wrote) {
+            if ((store ? store : m_preferences.standard())->integer(key) == record->wrote) {
                 put(record->domain, key, record->value);
                 outcome.fate = AbandonedOverride::Fate::restored;
             } else {
@@ -241,9 +220,9 @@ QList<LogicPreferenceMutator::AbandonedOverride> LogicPreferenceMutator::records
             started = record.value(startedField).toString();
         }
         // Records from before "wrote" was kept wrote 0.
-        const qint64 wrote = numberIn(record.contains(wroteField) ? std::optional(record.value(wroteField))
-                                                                  : std::nullopt)
-                                 .value_or(0);
+        const QVariant wroteValue = record.value(wroteField);
+        const bool wroteIsNumber = wroteValue.typeId() == QMetaType::LongLong || wroteValue.typeId() == QMetaType::Int;
+        const qint64 wrote = wroteIsNumber ? wroteValue.toLongLong() : 0;
         result.append(AbandonedOverride{domain.toString(), pid.toLongLong(), value, started, wrote});
     }
     return result;
