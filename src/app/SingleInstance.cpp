@@ -12,6 +12,8 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+
+#include <algorithm>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,9 +61,9 @@ SingleInstance::SingleInstance(QString folder, const QString& key, QObject* pare
                              QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
     m_socketPath = m_folder + u'/' + name + QStringLiteral(".sock");
     m_lockPath = m_folder + u'/' + name + QStringLiteral(".lock");
-    if (!QFileInfo::exists(m_folder) && QDir().mkpath(m_folder)) {
-        ::chmod(QFile::encodeName(m_folder).constData(), 0700);
-    }
+    // Made private from the start and never changed by path: whatever is there already
+    // (a link, another user's folder) is judged by folderIsPrivate() and refused.
+    ::mkdir(QFile::encodeName(m_folder).constData(), 0700);
 }
 
 SingleInstance::~SingleInstance()
@@ -75,7 +77,12 @@ SingleInstance::~SingleInstance()
 QString SingleInstance::defaultFolder()
 {
 #if defined(__APPLE__)
-    return QDir::tempPath(); // $TMPDIR: the user's own folder under /var/folders
+    // The user's own folder under /var/folders, also when $TMPDIR is not set.
+    char folder[1024] = {};
+    if (::confstr(_CS_DARWIN_USER_TEMP_DIR, folder, sizeof folder) > 0) {
+        return QFile::decodeName(folder).chopped(QFile::decodeName(folder).endsWith(u'/') ? 1 : 0);
+    }
+    return QDir::tempPath();
 #else
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
@@ -208,7 +215,7 @@ std::optional<QStringList> SingleInstance::takeMessage(QByteArray& buffer, bool&
     return paths;
 }
 
-SingleInstance::Answer SingleInstance::forward(const QStringList& paths) const
+SingleInstance::Answer SingleInstance::forward(const QStringList& paths, const QDeadlineTimer& deadline) const
 {
     struct stat info {};
     if (::lstat(QFile::encodeName(m_socketPath).constData(), &info) != 0 || !S_ISSOCK(info.st_mode)
@@ -222,8 +229,11 @@ SingleInstance::Answer SingleInstance::forward(const QStringList& paths) const
     }
     socket.write(encode(paths));
     socket.flush();
-    if (!socket.waitForReadyRead(int(peerSilenceLimit.count()) + 1000)) {
-        return Answer::none;
+    // Sent once: the answer is waited for (a launcher still starting answers once its loop
+    // runs), never asked again, so nothing is handed over twice.
+    const int wait = int(std::max<qint64>(deadline.remainingTime(), peerSilenceLimit.count() + 1000));
+    if (!socket.waitForReadyRead(wait)) {
+        return Answer::unanswered;
     }
     const QByteArray answer = socket.read(1);
     socket.disconnectFromServer();
@@ -235,20 +245,29 @@ SingleInstance::Outcome SingleInstance::start(const QStringList& paths,
                                               std::chrono::milliseconds waitForEnd)
 {
     if (!folderIsPrivate()) {
-        qWarning().noquote() << "vantrel:" << m_folder << "is not a folder of this user's alone";
-        return Outcome::failed;
+        return Outcome::folderRefused;
     }
     m_onDocuments = std::move(onDocuments);
     const QDeadlineTimer deadline(waitForEnd);
     for (;;) {
         if (tryLock()) {
             if (!listen()) {
+                // Running without the channel rather than holding the lock for nothing,
+                // which would keep every later start waiting.
                 qWarning().noquote() << "vantrel: cannot listen at" << m_socketPath;
+                ::close(m_lock);
+                m_lock = -1;
             }
             return Outcome::running;
         }
-        if (forward(paths) == Answer::taken) {
+        switch (forward(paths, deadline)) {
+        case Answer::taken:
             return Outcome::handedOver;
+        case Answer::unanswered:
+            return Outcome::failed; // sent, and never answered: not sent again
+        case Answer::refused:
+        case Answer::none:
+            break;
         }
         // A launcher that is ending (or starting) holds the lock: wait for it.
         if (deadline.hasExpired()) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class QDeadlineTimer;
 class QLocalServer;
 class QLocalSocket;
 
@@ -32,8 +33,9 @@ class SingleInstance final : public QObject {
 public:
     enum class Outcome {
         running,    // this process is the launcher now
-        handedOver, // the running launcher took the documents
-        failed,     // no launcher took them, and none could be started
+        handedOver,    // the running launcher took the documents
+        failed,        // no launcher took them, and none could be started
+        folderRefused, // the folder is not this user's alone (another user's, open to others, a link)
     };
 
     static constexpr qsizetype maxMessageBytes = 64 * 1024;
@@ -66,12 +68,17 @@ public:
     static std::optional<QStringList> takeMessage(QByteArray& buffer, bool& malformed);
 
 private:
-    enum class Answer { taken, refused, none };
+    enum class Answer {
+        taken,
+        refused,
+        none,       // nobody to ask: no socket, or no connection
+        unanswered, // asked, and no answer came
+    };
 
     bool folderIsPrivate() const;
     bool tryLock();
     bool listen();
-    Answer forward(const QStringList& paths) const;
+    Answer forward(const QStringList& paths, const QDeadlineTimer& deadline) const;
     void serve(QLocalSocket* socket);
 
     QString m_folder;

@@ -124,6 +124,12 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "vantrel: another launcher runs and took nothing; it did not end in time either\n");
             return 1;
         }
+        if (outcome == SingleInstance::Outcome::folderRefused) {
+            std::fprintf(stderr, "vantrel: %s is not this user's own folder (another user's, or open to others); "
+                                 "not started\n",
+                         qPrintable(SingleInstance::defaultFolder()));
+            return 1;
+        }
         // Ending, the launcher takes no more documents: a later start runs on its own.
         QObject::connect(&delegate, &AppDelegate::terminating, &instance, &SingleInstance::stopListening);
 #if !defined(Q_OS_MACOS)

@@ -236,7 +236,7 @@ std::optional<QByteArray> readAll(const PathBase& base, const QByteArray& path, 
     // Opened without waiting (a named pipe with no writer would block the open itself), and
     // read only when it is a regular file no larger than the limit: a pipe, a device behind a
     // link or a huge sparse file is no file to read.
-    const Descriptor file(base.open(path, O_RDONLY | O_NONBLOCK));
+    const Descriptor file(base.open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
     struct stat info {};
     if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxBytes) {
         return std::nullopt;
@@ -258,7 +258,7 @@ std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& pat
     if (maxBytes < 0) {
         return std::nullopt;
     }
-    const Descriptor file(base.open(path, O_RDONLY | O_NONBLOCK));
+    const Descriptor file(base.open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
     struct stat info {};
     QByteArray data;
     if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)

@@ -151,5 +151,5 @@ TEST_F(SingleInstanceTest, AFolderOthersMayEnterIsRefused)
 {
     ::chmod(QFile::encodeName(folder.path()).constData(), 0755);
     SingleInstance open(folder.path(), key);
-    EXPECT_EQ(open.start({}, {}), SingleInstance::Outcome::failed);
+    EXPECT_EQ(open.start({}, {}), SingleInstance::Outcome::folderRefused);
 }

@@ -88,11 +88,16 @@ LogicPreferenceMutator::beginStartupActionOverride(const QString& bundleIdentifi
         const auto earlier = std::find_if(recorded.cbegin(), recorded.cend(), [&](const AbandonedOverride& record) {
             return record.domain == bundleIdentifier;
         });
-        if (earlier != recorded.cend()) {
+        std::shared_ptr<UserDefaults> store = m_preferences.suite(bundleIdentifier);
+        if (!store) {
+            store = m_preferences.standard();
+        }
+        // The record's value is the user's only while the domain still holds what that
+        // override wrote; otherwise what the domain holds now is.
+        if (earlier != recorded.cend() && store->integer(key) == earlier->wrote) {
             active.original = earlier->value;
         } else {
-            std::shared_ptr<UserDefaults> store = m_preferences.suite(bundleIdentifier);
-            active.original = (store ? store : m_preferences.standard())->value(key);
+            active.original = store->value(key);
         }
         recorded.removeIf([&](const AbandonedOverride& record) {
             return record.domain == bundleIdentifier && record.pid == m_processID;
@@ -127,12 +132,19 @@ void LogicPreferenceMutator::endOverride(const OverrideToken& token)
     if (active != m_active.end()) {
         m_active.erase(active);
     }
-    put(token.suiteName, token.key, token.hadValue ? token.previousValue : std::nullopt);
     const RecordsLock between(m_lockPath);
     QList<AbandonedOverride> recorded = records();
     recorded.removeIf([&](const AbandonedOverride& record) {
         return record.domain == token.suiteName && record.pid == m_processID;
     });
+    // Another launcher's override of the domain still needs the 0: the last one out
+    // restores (its record carries the same original).
+    const bool othersOverride = std::any_of(recorded.cbegin(), recorded.cend(), [&](const AbandonedOverride& record) {
+        return record.domain == token.suiteName;
+    });
+    if (!othersOverride) {
+        put(token.suiteName, token.key, token.hadValue ? token.previousValue : std::nullopt);
+    }
     storeRecords(recorded);
 }
 
@@ -158,7 +170,7 @@ LogicPreferenceMutator::restoreAbandonedOverrides(const IsRunning& isRunning)
         const bool stillOverridden = std::any_of(kept.cbegin(), kept.cend(), [&](const AbandonedOverride& live) {
             return live.domain == record->domain;
         });
-        if (!LaunchManager::isLogicProBundleID(record->domain.toLower())
+        if (!LaunchManager::isLogicProBundleID(record->domain)
             || !PreferencesSystem::isPlainDomainName(record->domain)) {
             outcome.fate = AbandonedOverride::Fate::notLogicDomain;
         } else if (stillOverridden) {

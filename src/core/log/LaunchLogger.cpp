@@ -29,9 +29,13 @@ LaunchLogger& LaunchLogger::shared()
 
 QString LaunchLogger::escapedControlCharacters(const QString& text)
 {
+    // Line breaks and other controls, and what reorders or hides text on screen (bidi
+    // controls, zero-width characters); the escape character itself, so that a name
+    // spelling "\n" never reads like an escaped line break.
     const auto isControl = [](QChar c) {
         const char16_t u = c.unicode();
-        return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+        return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == u'\\' || (u >= 0x200B && u <= 0x200F)
+               || (u >= 0x2028 && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069) || u == 0xFEFF;
     };
     if (std::none_of(text.cbegin(), text.cend(), isControl)) {
         return text;
@@ -47,6 +51,8 @@ QString LaunchLogger::escapedControlCharacters(const QString& text)
             escaped += QStringLiteral("\\t");
         } else if (c == u'\r') {
             escaped += QStringLiteral("\\r");
+        } else if (c == u'\\') {
+            escaped += QStringLiteral("\\\\");
         } else {
             escaped += QStringLiteral("\\u{%1}").arg(int(c.unicode()), 0, 16);
         }

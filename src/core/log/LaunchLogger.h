@@ -40,7 +40,8 @@ public:
 
     // "2026-03-14T09:26:53Z  message\n" for the current moment.
     static QString formatLine(const QString& message);
-    // Line breaks, tabs and other control characters as "\n", "\t", "\u{1b}".
+    // Line breaks, tabs and other control characters as "\n", "\t", "\u{1b}" (bidi and
+    // zero-width characters too), and "\" as "\\".
     static QString escapedControlCharacters(const QString& text);
 
 private:

@@ -242,6 +242,30 @@ TEST(LogicPreferenceMutator, ARestoreNeverOverwritesTheUsersLaterValueOrAForeign
         << "both records dropped";
 }
 
+TEST(LogicPreferenceMutator, TwoLaunchersOverlapAndTheLastOneOutRestores)
+{
+    TempSimulatedMac mac;
+    auto& preferences = mac.host().preferences();
+    const QString logic10 = QStringLiteral("com.apple.logic10");
+    auto logic = preferences.suite(logic10);
+    logic->setValue(QStringLiteral("startupAction"), qint64(2));
+    LogicPreferenceMutator first(preferences, 921);
+    LogicPreferenceMutator second(preferences, 922);
+    const auto a = first.beginStartupActionOverride(logic10, 0);
+    const auto b = second.beginStartupActionOverride(logic10, 0);
+    EXPECT_EQ(b.previousValue, QVariant(qint64(2))) << "the first one's record holds the user's value";
+    first.endOverride(a);
+    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 0) << "the second launch still needs its 0";
+    second.endOverride(b);
+    EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 2);
+
+    // A record left behind while the user has changed the value since: not the original.
+    LogicPreferenceMutator(preferences, 923).beginStartupActionOverride(logic10, 0); // killed
+    logic->setValue(QStringLiteral("startupAction"), qint64(3));
+    const auto c = second.beginStartupActionOverride(logic10, 0);
+    EXPECT_EQ(c.previousValue, QVariant(qint64(3)));
+}
+
 TEST(LogicPreferenceMutator, AnOverrideThatCannotBeRecordedChangesNothing)
 {
     TempSimulatedMac mac;
