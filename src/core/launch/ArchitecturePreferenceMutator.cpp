@@ -2,17 +2,11 @@
 
 #include "model/CpuType.h"
 #include "model/LauncherError.h"
-#include "platform/Host.h"
 #include "platform/HostPath.h"
 #include "platform/LaunchServices.h"
 #include "text/L10n.h"
 
 namespace vantrel {
-
-ArchitecturePreferenceMutator::ArchitecturePreferenceMutator()
-    : ArchitecturePreferenceMutator(Host::current().launchServices())
-{
-}
 
 ArchitecturePreferenceMutator::ArchitecturePreferenceMutator(LaunchServices& launchServices)
     : m_setPreference(launchServices.lookUpArchitecturePreferenceSetter())

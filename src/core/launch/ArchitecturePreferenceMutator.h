@@ -28,8 +28,6 @@ public:
         friend bool operator==(const Token&, const Token&) = default;
     };
 
-    // Looks the setter up now, on the current host's Launch Services.
-    ArchitecturePreferenceMutator();
     explicit ArchitecturePreferenceMutator(LaunchServices& launchServices);
     ~ArchitecturePreferenceMutator();
 

@@ -1,6 +1,6 @@
 #include "launch/LogicPreferenceMutator.h"
 
-#include "launch/LaunchManager.h"
+#include "launch/RunningInstances.h"
 #include "model/LauncherError.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -41,9 +41,8 @@ private:
     std::unique_ptr<QLockFile> m_file;
 };
 
-QString defaultLockPath()
+QString lockPathOn(Host& host)
 {
-    Host& host = Host::current();
     FileSystem& files = host.fileSystem();
     const QString folder = files.applicationSupportDirectory() + QStringLiteral("/Vantrel");
     files.createDirectories(folder);
@@ -52,10 +51,11 @@ QString defaultLockPath()
 
 } // namespace
 
-LogicPreferenceMutator::LogicPreferenceMutator()
-    : LogicPreferenceMutator(Host::current().preferences(), currentProcessID(),
-                             Host::current().processProbe().startIdentity(currentProcessID()), defaultLockPath())
+std::shared_ptr<LogicPreferenceMutator> LogicPreferenceMutator::forHost(Host& host)
 {
+    const qint64 pid = currentProcessID();
+    return std::make_shared<LogicPreferenceMutator>(host.preferences(), pid, host.processProbe().startIdentity(pid),
+                                                    lockPathOn(host));
 }
 
 LogicPreferenceMutator::LogicPreferenceMutator(PreferencesSystem& preferences, qint64 processID,
@@ -170,7 +170,7 @@ LogicPreferenceMutator::restoreAbandonedOverrides(const IsRunning& isRunning)
         const bool stillOverridden = std::any_of(kept.cbegin(), kept.cend(), [&](const AbandonedOverride& live) {
             return live.domain == record->domain;
         });
-        if (!LaunchManager::isLogicProBundleID(record->domain)
+        if (!RunningInstances::isLogicProBundleID(record->domain)
             || !PreferencesSystem::isPlainDomainName(record->domain)) {
             outcome.fate = AbandonedOverride::Fate::notLogicDomain;
         } else if (stillOverridden) {

@@ -6,10 +6,13 @@
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 
 namespace vantrel {
+
+class Host;
 
 class PreferencesSystem;
 
@@ -63,8 +66,9 @@ public:
     static constexpr const char* fallbackDomain = "com.apple.logic10";
     static constexpr const char* overrideRecordsKey = "startupActionOverrides";
 
-    // Over the current host's preference system.
-    LogicPreferenceMutator();
+    // Over the host's preference system, naming this process, with the lock file in the
+    // launcher's Application Support folder.
+    static std::shared_ptr<LogicPreferenceMutator> forHost(Host& host);
     // `processID` and `processStart` name this process in the override records; `lockPath`
     // is the lock file's native path (none: no lock between launchers).
     explicit LogicPreferenceMutator(PreferencesSystem& preferences, qint64 processID = currentProcessID(),

@@ -11,14 +11,14 @@
 
 namespace vantrel {
 
-// Races `operation` against a timer of `seconds`. Whichever finishes first decides: the
+// Races `operation` against a timer of `timeout`. Whichever finishes first decides: the
 // operation's value or error, or launchFailed("timed out") when the timer was first. The
 // operation is never abandoned: a timeout is reported only once the operation has ended,
 // and its late result is dropped. (Nothing here can stop an operation early; the launch
 // engine's operations end on their own.) When the operation wins, its timer is cancelled:
 // no sleeper outlives the call.
 template <typename Operation>
-auto withTimeout(Clock& clock, double seconds, Operation operation)
+auto withTimeout(Clock& clock, Duration timeout, Operation operation)
     -> Task<typename std::invoke_result_t<Operation>::value_type>
 {
     using T = typename std::invoke_result_t<Operation>::value_type;
@@ -33,7 +33,7 @@ auto withTimeout(Clock& clock, double seconds, Operation operation)
             *timedOut = true;
         }
     };
-    timer(clock, vantrel::seconds(seconds), cancellation, timedOut, finished);
+    timer(clock, timeout, cancellation, timedOut, finished);
 
     std::exception_ptr error;
     // Whichever finished first decides; the operation has ended either way.

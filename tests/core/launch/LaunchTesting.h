@@ -5,7 +5,8 @@
 #include "async/Spawner.h"
 #include "launch/LaunchManager.h"
 #include "log/LaunchLogger.h"
-#include "simhost/BundleWriter.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "support/HostObjects.h"
 #include "support/FakeWorkspace.h"
 #include "support/LaunchLogReader.h"
 #include "support/TaskTesting.h"
@@ -44,7 +45,7 @@ struct LaunchTest : ::testing::Test {
     // Makes a new manager (and with it new mutators) over the current state of the Mac.
     void rebuildManager()
     {
-        auto collaborators = LaunchManager::Collaborators::fromCurrentHost();
+        auto collaborators = test::launchCollaborators();
         collaborators.workspace = &workspace;
         collaborators.processProbe = &workspace.probe;
         collaborators.commandRunner = &commands;

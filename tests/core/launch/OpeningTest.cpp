@@ -1,5 +1,5 @@
 #include "launch/LaunchTesting.h"
-#include "simhost/SimulatedLaunchServices.h"
+#include "simhost/adapters/SimulatedLaunchServices.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -42,6 +42,8 @@ struct OpeningTest : LaunchTest {
         };
     }
 
+    ApplicationOpener& opener() { return manager->applicationOpener(); }
+
     QString lsPreference() { return sim::SimulatedLaunchServices::preference(mac.mac().state(), logicPath); }
 };
 
@@ -51,7 +53,7 @@ TEST_F(OpeningTest, PrimaryWaySucceedsAndLeavesThePreferenceForced)
 {
     openStarts(1001, CpuType::x86_64);
     const auto start = mac.clock().now();
-    auto outcome = run(manager->openApplication(logicURL, LaunchArchitecture::rosetta, std::nullopt));
+    auto outcome = run(opener().openApplication(logicURL, LaunchArchitecture::rosetta, std::nullopt));
     ASSERT_FALSE(outcome.error);
     EXPECT_EQ(steps(),
               (QStringList{
@@ -70,7 +72,7 @@ TEST_F(OpeningTest, AFailingOpenCommandFallsBackToTheWorkspace)
 {
     openStarts(0, CpuType::x86_64, 1);
     workspaceStarts(1101, CpuType::x86_64);
-    auto outcome = run(manager->openApplication(logicURL, LaunchArchitecture::rosetta, std::nullopt));
+    auto outcome = run(opener().openApplication(logicURL, LaunchArchitecture::rosetta, std::nullopt));
     ASSERT_FALSE(outcome.error);
     const QStringList lines = steps();
     EXPECT_TRUE(lines.contains(QStringLiteral(
@@ -84,7 +86,7 @@ TEST_F(OpeningTest, TheWorkspaceStartingTheWrongArchitectureFailsTheLaunchAndRes
 {
     openStarts(0, CpuType::x86_64, 1);
     workspaceStarts(1201, CpuType::arm64);
-    auto outcome = run(manager->openApplication(logicURL, LaunchArchitecture::rosetta, std::nullopt));
+    auto outcome = run(opener().openApplication(logicURL, LaunchArchitecture::rosetta, std::nullopt));
     const auto error = launcherError(outcome.error);
     EXPECT_EQ(error,
               LauncherError::launchFailed(QStringLiteral("NSWorkspace returned arm64 (Native) instead of Rosetta.")));
@@ -102,7 +104,7 @@ TEST_F(OpeningTest, VerificationFailureAfterTheOpenCommandAlsoFallsBack)
         co_return OpenResult{nullptr, QStringLiteral("The application cannot be opened.")};
     };
     const auto start = mac.clock().now();
-    auto outcome = run(manager->openApplication(logicURL, LaunchArchitecture::rosetta, std::nullopt));
+    auto outcome = run(opener().openApplication(logicURL, LaunchArchitecture::rosetta, std::nullopt));
     EXPECT_EQ(launcherError(outcome.error),
               LauncherError::launchFailed(QStringLiteral("The application cannot be opened.")));
     const QStringList lines = steps();
@@ -118,7 +120,7 @@ TEST_F(OpeningTest, ADocumentForACopyAlreadyRunningInTheModeIsOnlyHandedOver)
     logic->setValue(QStringLiteral("startupAction"), 1);
     workspace.add(1401, logicPath, CpuType::arm64);
     workspace.add(1402, logicPath, CpuType::x86_64);
-    auto outcome = run(manager->openApplication(logicURL, LaunchArchitecture::native, songURL));
+    auto outcome = run(opener().openApplication(logicURL, LaunchArchitecture::native, songURL));
     ASSERT_FALSE(outcome.error);
     const QStringList lines = steps();
     EXPECT_EQ(lines.first(), QStringLiteral("startupAction → doNothing for document open"));
@@ -136,7 +138,7 @@ TEST_F(OpeningTest, AColdStartWithADocumentSettlesLongerAndRestoresLater)
 {
     auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
     openStarts(1501, CpuType::arm64);
-    auto outcome = run(manager->openApplication(logicURL, LaunchArchitecture::native, songURL));
+    auto outcome = run(opener().openApplication(logicURL, LaunchArchitecture::native, songURL));
     ASSERT_FALSE(outcome.error);
     const QStringList lines = steps();
     EXPECT_EQ(lines.filter(QStringLiteral("verify matches=[1501]")).size(), 6) << "1.25 s of settling";
@@ -155,7 +157,7 @@ TEST_F(OpeningTest, AMissingLaunchServicesSetterUndoesTheDocumentsOverride)
     rebuildManager();
     auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
     logic->setValue(QStringLiteral("startupAction"), 1);
-    auto outcome = run(manager->openApplication(logicURL, LaunchArchitecture::rosetta, songURL));
+    auto outcome = run(opener().openApplication(logicURL, LaunchArchitecture::rosetta, songURL));
     EXPECT_EQ(launcherError(outcome.error),
               LauncherError::preferenceMutationFailed(
                   QStringLiteral("Cannot force Rosetta: Launch Services architecture preference is unavailable.")));
@@ -170,7 +172,7 @@ TEST_F(OpeningTest, ABundleWithoutIdentifierOverridesLogicsDefaultDomain)
         mac.fs(), {.path = QStringLiteral("/Applications/Logic Pro Anon.app"), .shortVersion = QStringLiteral("1")}));
     openStarts(1601, CpuType::arm64);
     auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
-    auto outcome = run(manager->openApplication(HostPath::fileURL(QStringLiteral("/Applications/Logic Pro Anon.app")),
+    auto outcome = run(opener().openApplication(HostPath::fileURL(QStringLiteral("/Applications/Logic Pro Anon.app")),
                                                 LaunchArchitecture::native, songURL));
     ASSERT_FALSE(outcome.error);
     EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 0);
@@ -234,7 +236,7 @@ TEST_F(OpeningTest, TheRequestFlow)
 TEST_F(OpeningTest, SafeModeReleasesControlExactlyOnceEvenWhenTheLaunchFails)
 {
     openStarts(0, CpuType::arm64, 1);
-    auto outcome = run(manager->launchSafeMode(logicURL, LaunchArchitecture::native, std::nullopt));
+    auto outcome = run(opener().launchSafeMode(logicURL, LaunchArchitecture::native, std::nullopt));
     EXPECT_TRUE(outcome.error);
     EXPECT_EQ(workspace.journal.filter(QStringLiteral("key-")),
               (QStringList{QStringLiteral("key-down 59 flags=262144"), QStringLiteral("key-up 59 flags=0")}));
@@ -242,7 +244,7 @@ TEST_F(OpeningTest, SafeModeReleasesControlExactlyOnceEvenWhenTheLaunchFails)
     workspace.journal.clear();
     openStarts(1801, CpuType::arm64);
     const auto start = mac.clock().now();
-    auto good = run(manager->launchSafeMode(logicURL, LaunchArchitecture::native, std::nullopt));
+    auto good = run(opener().launchSafeMode(logicURL, LaunchArchitecture::native, std::nullopt));
     ASSERT_FALSE(good.error);
     const QStringList keys = workspace.journal.filter(QStringLiteral("key-"));
     EXPECT_EQ(keys, (QStringList{QStringLiteral("key-down 59 flags=262144"), QStringLiteral("key-up 59 flags=0")}));
@@ -256,13 +258,13 @@ TEST_F(OpeningTest, WithoutRecentProjectRestoresBeforeAFailureReturns)
     auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
     logic->setValue(QStringLiteral("startupAction"), 1);
     openStarts(0, CpuType::arm64, 1);
-    auto failed = run(manager->launchWithoutRecentProject(logicURL, LaunchArchitecture::native));
+    auto failed = run(opener().launchWithoutRecentProject(logicURL, LaunchArchitecture::native));
     EXPECT_TRUE(failed.error);
     EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 1) << "restored at once, before the error";
 
     openStarts(1901, CpuType::arm64);
     TaskOutcome<void> outcome;
-    auto observer = observe(manager->launchWithoutRecentProject(logicURL, LaunchArchitecture::native), outcome);
+    auto observer = observe(opener().launchWithoutRecentProject(logicURL, LaunchArchitecture::native), outcome);
     mac.clock().advance(1s); // verified at 0.5 s, then the 1.5 s wait
     EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 0);
     mac.clock().advance(1s);

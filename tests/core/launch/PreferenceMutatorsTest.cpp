@@ -3,6 +3,7 @@
 #include "launch/LogicPreferenceMutator.h"
 #include "model/LauncherError.h"
 #include "platform/LaunchServices.h"
+#include "support/HostObjects.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -122,7 +123,8 @@ TEST(ArchitecturePreferenceMutator, MissingSetterOrBundleURLFails)
 TEST(LogicPreferenceMutator, RestoresExactlyWhatWasThere)
 {
     TempSimulatedMac mac;
-    LogicPreferenceMutator mutator;
+    const auto ownMutator = test::preferenceMutator();
+    LogicPreferenceMutator& mutator = *ownMutator;
     auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
 
     // Absent: 0 during, gone again afterwards.
@@ -271,7 +273,8 @@ TEST(LogicPreferenceMutator, AnOverrideThatCannotBeRecordedChangesNothing)
     TempSimulatedMac mac;
     auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
     logic->setValue(QStringLiteral("startupAction"), qint64(2));
-    LogicPreferenceMutator mutator;
+    const auto ownMutator = test::preferenceMutator();
+    LogicPreferenceMutator& mutator = *ownMutator;
     // The launcher's own domain cannot be written (its file a folder now).
     mac.fs().remove(QStringLiteral("~/Library/Preferences/com.vantrel.app.plist"));
     mac.fs().createDirectories(QStringLiteral("~/Library/Preferences/com.vantrel.app.plist"));
@@ -287,7 +290,8 @@ TEST(LogicPreferenceMutator, AnOverrideThatCannotBeRecordedChangesNothing)
 TEST(LogicPreferenceMutator, AnUnopenableDomainFallsBackToTheStandardDefaults)
 {
     TempSimulatedMac mac;
-    LogicPreferenceMutator mutator;
+    const auto ownMutator = test::preferenceMutator();
+    LogicPreferenceMutator& mutator = *ownMutator;
     auto token = mutator.beginStartupActionOverride(QStringLiteral("bad/domain"), 0);
     EXPECT_EQ(token.suiteName, QStringLiteral("bad/domain"));
     EXPECT_EQ(mac.host().standardDefaults()->integer(QStringLiteral("startupAction")), 0);
@@ -302,19 +306,20 @@ TEST_F(RestoreTest, DelayedRestoresRunAfterTheCallerAndArePendingWork)
     auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
     logic->setValue(QStringLiteral("startupAction"), 1);
     auto mutator = manager->collaborators().preferenceMutator;
+    StartupActionRestorer& restorer = manager->startupActionRestorer();
 
-    manager->restoreStartupAction(std::nullopt, 6);
+    restorer.restoreStartupAction(std::nullopt, 6s);
     EXPECT_EQ(manager->pendingWork().pendingCount(), 0u);
 
     auto token = mutator->beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
-    manager->restoreStartupAction(token, 0);
+    restorer.restoreStartupAction(token, 0s);
     EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 0) << "not restored inside the call";
     mac.clock().advance(0ms);
     EXPECT_EQ(logic->integer(QStringLiteral("startupAction")), 1);
     EXPECT_EQ(log().last(), QStringLiteral("startupAction restored after document open"));
 
     token = mutator->beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
-    manager->restoreStartupAction(token, 6);
+    restorer.restoreStartupAction(token, 6s);
     EXPECT_EQ(manager->pendingWork().pendingCount(), 1u);
     // The shell awaits pending work before the process ends: that runs the restore.
     auto outcome = run(manager->pendingWork().waitForPending());

@@ -1,5 +1,5 @@
 #include "launch/LaunchTesting.h"
-#include "simhost/SimulatedLaunchServices.h"
+#include "simhost/adapters/SimulatedLaunchServices.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;

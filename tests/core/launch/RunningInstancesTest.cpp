@@ -6,7 +6,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct RunningInstancesTest : LaunchTest {};
+struct RunningInstancesTest : LaunchTest {
+    RunningInstances& instances() { return manager->runningInstances(); }
+    OtherCopiesQuitter& quitter() { return manager->otherCopiesQuitter(); }
+};
 
 } // namespace
 
@@ -34,7 +37,7 @@ TEST_F(RunningInstancesTest, OnlyLiveLogicProcessesCountAndEachEntryIsLogged)
     auto noURL = workspace.add(511, logicPath);
     noURL->url.reset();
 
-    const auto running = manager->runningLogicInstances();
+    const auto running = instances().runningLogicInstances();
     QList<qint32> pids;
     for (const auto& application : running) {
         pids << application->processIdentifier();
@@ -59,35 +62,35 @@ TEST_F(RunningInstancesTest, OnlyLiveLogicProcessesCountAndEachEntryIsLogged)
                            "id=com.apple.logic10.extension path=/Applications/Logic Pro.app"),
             QStringLiteral("detected running Logic: pid=511 path=? id=com.apple.logic10"),
         }));
-    EXPECT_FALSE(manager->isLive(0));
-    EXPECT_FALSE(manager->isLive(-4));
-    EXPECT_TRUE(LaunchManager::isLogicProBundleID(QStringLiteral("com.apple.logicpro.beta")));
-    EXPECT_FALSE(LaunchManager::isLogicProBundleID(QStringLiteral("com.apple.logic10.extensionkit")));
-    EXPECT_FALSE(LaunchManager::isLogicProBundleID(QStringLiteral("com.apple.mainstage3")));
+    EXPECT_FALSE(instances().isLive(0));
+    EXPECT_FALSE(instances().isLive(-4));
+    EXPECT_TRUE(RunningInstances::isLogicProBundleID(QStringLiteral("com.apple.logicpro.beta")));
+    EXPECT_FALSE(RunningInstances::isLogicProBundleID(QStringLiteral("com.apple.logic10.extensionkit")));
+    EXPECT_FALSE(RunningInstances::isLogicProBundleID(QStringLiteral("com.apple.mainstage3")));
 }
 
 TEST_F(RunningInstancesTest, ParallelStatusForEachSituation)
 {
-    EXPECT_EQ(manager->parallelLaunchStatus(logicURL, LaunchArchitecture::native),
+    EXPECT_EQ(instances().parallelLaunchStatus(logicURL, LaunchArchitecture::native),
               ParallelLaunchStatus::allowed(QStringLiteral("No other Logic Pro instances are running.")));
     workspace.add(601, otherPath);
-    EXPECT_EQ(manager->parallelLaunchStatus(logicURL, LaunchArchitecture::native),
+    EXPECT_EQ(instances().parallelLaunchStatus(logicURL, LaunchArchitecture::native),
               ParallelLaunchStatus::allowed(QStringLiteral("Different Logic installations can run side by side.")));
     workspace.add(602, logicPath + QStringLiteral("/"), CpuType::arm64);
-    EXPECT_EQ(manager->parallelLaunchStatus(logicURL, LaunchArchitecture::rosetta).kind,
+    EXPECT_EQ(instances().parallelLaunchStatus(logicURL, LaunchArchitecture::rosetta).kind,
               ParallelLaunchStatus::Case::tentative);
-    EXPECT_EQ(manager->parallelLaunchStatus(HostPath::fileURL(QStringLiteral("/Applications/./Logic Pro.app")),
-                                            LaunchArchitecture::native),
+    EXPECT_EQ(instances().parallelLaunchStatus(HostPath::fileURL(QStringLiteral("/Applications/./Logic Pro.app")),
+                                               LaunchArchitecture::native),
               ParallelLaunchStatus::unsupported(QStringLiteral("This Logic Pro is already running in Native mode.")));
     mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("ru"));
-    EXPECT_EQ(manager->parallelLaunchStatus(logicURL, LaunchArchitecture::rosetta).message,
+    EXPECT_EQ(instances().parallelLaunchStatus(logicURL, LaunchArchitecture::rosetta).message,
               QStringLiteral(
                   "Уже запущена другая архитектура этой копии Logic Pro. Будет запрошен второй экземпляр; Logic может "
                   "отказать из\u2011за общих ресурсов."));
 
-    manager->activateExisting(logicURL, LaunchArchitecture::rosetta);
+    instances().activateExisting(logicURL, LaunchArchitecture::rosetta);
     EXPECT_TRUE(workspace.journal.isEmpty()) << "no instance in that mode";
-    manager->activateExisting(logicURL, LaunchArchitecture::native);
+    instances().activateExisting(logicURL, LaunchArchitecture::native);
     EXPECT_EQ(workspace.journal, QStringList{QStringLiteral("activate 602 options=1")});
 }
 
@@ -101,7 +104,7 @@ TEST_F(RunningInstancesTest, QuitsOtherInstallationsAndTheOtherModeButNeverTheKe
     workspace.probe.setDead(705);
     (void)gone;
     const auto start = mac.clock().now();
-    auto outcome = run(manager->quitOtherLogicIfNeeded(logicURL, LaunchArchitecture::native));
+    auto outcome = run(quitter().quitOtherLogicIfNeeded(logicURL, LaunchArchitecture::native));
     EXPECT_FALSE(outcome.error);
     EXPECT_EQ(workspace.journal,
               (QStringList{QStringLiteral("activate 701 options=1"), QStringLiteral("terminate 701"),
@@ -118,15 +121,15 @@ TEST_F(RunningInstancesTest, QuitsOtherInstallationsAndTheOtherModeButNeverTheKe
 TEST_F(RunningInstancesTest, NothingToQuitOrPreferenceOff)
 {
     workspace.add(801, logicPath, CpuType::arm64);
-    auto outcome = run(manager->quitOtherLogicIfNeeded(logicURL, LaunchArchitecture::native));
+    auto outcome = run(quitter().quitOtherLogicIfNeeded(logicURL, LaunchArchitecture::native));
     EXPECT_FALSE(outcome.error);
     EXPECT_TRUE(workspace.journal.isEmpty());
     EXPECT_TRUE(log().filter(QStringLiteral("graceful quit")).isEmpty());
 
     workspace.add(802, otherPath);
     mac.host().standardDefaults()->setValue(QStringLiteral("closeOtherLogicOnLaunch"), false);
-    EXPECT_FALSE(manager->shouldCloseOtherLogicOnLaunch());
-    run(manager->quitOtherLogicIfNeeded(logicURL, LaunchArchitecture::native));
+    EXPECT_FALSE(quitter().shouldCloseOtherLogicOnLaunch());
+    run(quitter().quitOtherLogicIfNeeded(logicURL, LaunchArchitecture::native));
     EXPECT_TRUE(workspace.journal.isEmpty());
     EXPECT_EQ(log().last(), QStringLiteral("skipping quit of other Logic (preference off)"));
 }
@@ -139,7 +142,7 @@ TEST_F(RunningInstancesTest, ARefusalBecomesACancelAtExactlyTheDeadline)
     slow->quitsAfter = 30s;
     slow->terminateResult = false; // the request could not be sent, yet the poll decides
     const auto start = mac.clock().now();
-    auto outcome = run(manager->quitOtherLogicInstances(logicURL, CpuType::arm64));
+    auto outcome = run(quitter().quitOtherLogicInstances(logicURL, LaunchArchitecture::native));
     EXPECT_EQ(launcherError(outcome.error), LauncherError::operationCancelled());
     // 0.4 s of pauses before the requests, then the 120 s deadline.
     EXPECT_EQ(mac.clock().now() - start, 120s + 400ms);
@@ -153,7 +156,7 @@ TEST_F(RunningInstancesTest, AQuitThatEndsDuringTheWaitIsNoticedAtTheNextPoll)
     auto slow = workspace.add(951, otherPath);
     slow->quitsAfter = 1s;
     const auto start = mac.clock().now();
-    auto outcome = run(manager->quitOtherLogicInstances(logicURL, CpuType::arm64));
+    auto outcome = run(quitter().quitOtherLogicInstances(logicURL, LaunchArchitecture::native));
     EXPECT_FALSE(outcome.error);
     // Requested at 0.2 s, gone at 1.2 s, seen at the poll of 1.4 s, then 0.3 s.
     EXPECT_EQ(mac.clock().now() - start, 1700ms);

@@ -1,9 +1,13 @@
 // Handing a project to the launched (or already running) copy.
-#include "launch/LaunchManager.h"
+#include "launch/DocumentHandoff.h"
 
 #include "async/Clock.h"
+#include "async/Timings.h"
+#include "launch/LaunchVerifier.h"
+#include "launch/RunningInstances.h"
 #include "launch/WithTimeout.h"
 #include "log/LaunchLogger.h"
+#include "model/LauncherError.h"
 #include "platform/CommandRunner.h"
 #include "platform/FileSystem.h"
 #include "platform/HostPath.h"
@@ -12,11 +16,30 @@
 
 namespace vantrel {
 
-Task<> LaunchManager::openDocumentReliably(QUrl documentURL, QUrl appURL, LaunchArchitecture architecture,
-                                           bool coldStart)
+DocumentHandoff::DocumentHandoff(LaunchVerifier& verifier, RunningInstances& running, Workspace& workspace,
+                                 CommandRunner& commandRunner, FileSystem& fileSystem, SecurityScope& securityScope,
+                                 Clock& clock, LaunchLogger& logger)
+    : m_verifier(verifier)
+    , m_running(running)
+    , m_workspace(workspace)
+    , m_commandRunner(commandRunner)
+    , m_fileSystem(fileSystem)
+    , m_securityScope(securityScope)
+    , m_clock(clock)
+    , m_logger(logger)
+{
+}
+
+void DocumentHandoff::log(const QString& message) const
+{
+    m_logger.log(message);
+}
+
+Task<> DocumentHandoff::openDocumentReliably(QUrl documentURL, QUrl appURL, LaunchArchitecture architecture,
+                                             bool coldStart)
 {
     const QString documentPath = documentURL.toLocalFile();
-    if (!m_c.fileSystem->exists(HostPath::fromURL(documentURL))) {
+    if (!m_fileSystem.exists(HostPath::fromURL(documentURL))) {
         throw LauncherError::launchFailed(QStringLiteral("Project not found: ") + documentPath);
     }
     // Access to a project handed over from outside the sandbox, held for the whole handoff
@@ -32,9 +55,9 @@ Task<> LaunchManager::openDocumentReliably(QUrl documentURL, QUrl appURL, Launch
             }
         }
     };
-    const ScopedAccess access{*m_c.securityScope, documentURL, m_c.securityScope->startAccessing(documentURL)};
+    const ScopedAccess access{m_securityScope, documentURL, m_securityScope.startAccessing(documentURL)};
 
-    co_await waitUntilLogicReady(appURL, architecture, coldStart);
+    co_await m_verifier.waitUntilLogicReady(appURL, architecture, coldStart);
 
     const int attempts = coldStart ? 4 : 2;
     bool opened = false;
@@ -43,7 +66,8 @@ Task<> LaunchManager::openDocumentReliably(QUrl documentURL, QUrl appURL, Launch
             + QStringLiteral(": ") + documentPath);
         std::exception_ptr failure;
         try {
-            co_await withTimeout(*m_c.clock, 4.0, [&]() { return openDocument(documentURL, appURL); });
+            co_await withTimeout(m_clock, timings::documentOpenAttemptTimeout,
+                                 [&]() { return openDocument(documentURL, appURL); });
             opened = true;
         } catch (...) {
             failure = std::current_exception();
@@ -52,9 +76,9 @@ Task<> LaunchManager::openDocumentReliably(QUrl documentURL, QUrl appURL, Launch
             log(QStringLiteral("document open attempt ") + QString::number(attempt) + QStringLiteral(" failed: ")
                 + LauncherError::localizedDescription(failure));
         }
-        activateExisting(appURL, architecture);
+        m_running.activateExisting(appURL, architecture);
         if (attempt < attempts) {
-            co_await m_c.clock->sleep(seconds(0.8));
+            co_await m_clock.sleep(timings::documentOpenRetryPause);
         }
     }
     if (!opened) {
@@ -63,7 +87,7 @@ Task<> LaunchManager::openDocumentReliably(QUrl documentURL, QUrl appURL, Launch
     log(QStringLiteral("document handoff sequence finished: ") + documentPath);
 }
 
-Task<> LaunchManager::openDocument(QUrl documentURL, QUrl appURL)
+Task<> DocumentHandoff::openDocument(QUrl documentURL, QUrl appURL)
 {
     const QString documentPath = documentURL.toLocalFile();
     const QString appPath = appURL.toLocalFile();
@@ -71,7 +95,7 @@ Task<> LaunchManager::openDocument(QUrl documentURL, QUrl appURL)
     // Named lists, not braced ones: GCC 12 cannot keep an initializer list across co_await.
     const QList<QUrl> documents{documentURL};
     const OpenResult result =
-        co_await m_c.workspace->openDocuments(documents, appURL, OpenConfiguration{false, std::nullopt, true});
+        co_await m_workspace.openDocuments(documents, appURL, OpenConfiguration{false, std::nullopt, true});
     if (!result.error) {
         co_return;
     }
@@ -79,7 +103,7 @@ Task<> LaunchManager::openDocument(QUrl documentURL, QUrl appURL)
     log(QStringLiteral("NSWorkspace document open failed: ") + workspaceError.errorDescription()
         + QStringLiteral(" — falling back to /usr/bin/open"));
     const QStringList arguments{QStringLiteral("-a"), appPath, documentPath};
-    const CommandRunner::Result fallback = co_await m_c.commandRunner->run(QStringLiteral("/usr/bin/open"), arguments);
+    const CommandRunner::Result fallback = co_await m_commandRunner.run(QStringLiteral("/usr/bin/open"), arguments);
     if (!fallback.exitStatus) {
         throw LauncherError::launchFailed(fallback.startError);
     }

@@ -1,37 +1,51 @@
 // Watching a started copy: readiness before a document, verification of the architecture
 // that really runs.
-#include "launch/LaunchManager.h"
+#include "launch/LaunchVerifier.h"
 
 #include "async/Clock.h"
+#include "async/Timings.h"
+#include "launch/RunningInstances.h"
 #include "log/LaunchLogger.h"
 #include "model/CpuType.h"
+#include "model/LauncherError.h"
 #include "model/ModeNames.h"
 #include "platform/HostPath.h"
 #include "text/L10n.h"
 
+#include <QList>
+#include <QStringList>
+
+#include <optional>
+
 namespace vantrel {
 
-namespace {
+LaunchVerifier::LaunchVerifier(RunningInstances& running, Clock& clock, LaunchLogger& logger)
+    : m_running(running)
+    , m_clock(clock)
+    , m_logger(logger)
+{
+}
 
-constexpr double probePause = 0.25;
+void LaunchVerifier::log(const QString& message) const
+{
+    m_logger.log(message);
+}
 
-} // namespace
-
-Task<> LaunchManager::verifyArchitecture(QUrl appURL, LaunchArchitecture expected, QSet<qint32> beforePIDs,
-                                         bool requireLongerSettle)
+Task<> LaunchVerifier::verifyArchitecture(QUrl appURL, LaunchArchitecture expected, QSet<qint32> beforePIDs,
+                                          bool requireLongerSettle)
 {
     const int expectedType = modeCpuType(expected);
     const QString path = HostPath::fromURL(appURL);
-    const Duration settle = seconds(requireLongerSettle ? 1.25 : 0.45);
-    const Clock::TimePoint deadline = m_c.clock->now() + seconds(requireLongerSettle ? 18.0 : 12.0);
+    const Duration settle = requireLongerSettle ? timings::verifySettleBeforeProject : timings::verifySettle;
+    const Clock::TimePoint deadline =
+        m_clock.now() + (requireLongerSettle ? timings::verifyDeadlineBeforeProject : timings::verifyDeadline);
     std::optional<Clock::TimePoint> stableSince;
     QList<RunningApplicationPtr> candidates;
 
-    while (m_c.clock->now() < deadline) {
+    while (m_clock.now() < deadline) {
         candidates.clear();
-        for (const RunningApplicationPtr& application : runningLogicInstances()) {
-            const auto url = application->bundleURL();
-            if (url && HostPath::fromURL(*url) == path) {
+        for (const RunningApplicationPtr& application : m_running.runningLogicInstances()) {
+            if (RunningInstances::belongsTo(*application, path)) {
                 candidates.append(application);
             }
         }
@@ -55,7 +69,7 @@ Task<> LaunchManager::verifyArchitecture(QUrl appURL, LaunchArchitecture expecte
 
         if (matches.isEmpty()) {
             stableSince.reset();
-            co_await m_c.clock->sleep(seconds(probePause));
+            co_await m_clock.sleep(timings::processProbePause);
             continue;
         }
         // The new process when there is one; otherwise the first that ran before.
@@ -67,15 +81,15 @@ Task<> LaunchManager::verifyArchitecture(QUrl appURL, LaunchArchitecture expecte
             }
         }
         if (!stableSince) {
-            stableSince = m_c.clock->now();
+            stableSince = m_clock.now();
         }
-        if (m_c.clock->now() - *stableSince >= settle && wrongTexts.isEmpty()) {
+        if (m_clock.now() - *stableSince >= settle && wrongTexts.isEmpty()) {
             log(QStringLiteral("verified stable ") + rawValue(expected) + QStringLiteral(" pid=")
                 + QString::number(chosen->processIdentifier()));
             chosen->activate(RunningApplication::activateAllWindows);
             co_return;
         }
-        co_await m_c.clock->sleep(seconds(probePause));
+        co_await m_clock.sleep(timings::processProbePause);
     }
 
     for (const RunningApplicationPtr& candidate : candidates) {
@@ -88,22 +102,21 @@ Task<> LaunchManager::verifyArchitecture(QUrl appURL, LaunchArchitecture expecte
     throw LauncherError::launchFailed(L10n::text(L10n::Key::errorDidNotStartMode, modeDisplayName(expected)));
 }
 
-Task<> LaunchManager::waitUntilLogicReady(QUrl appURL, LaunchArchitecture architecture, bool coldStart)
+Task<> LaunchVerifier::waitUntilLogicReady(QUrl appURL, LaunchArchitecture architecture, bool coldStart)
 {
-    const int expectedType = modeCpuType(architecture);
     const QString path = HostPath::fromURL(appURL);
-    const Duration settle = seconds(coldStart ? 1.2 : 0.35);
-    const Clock::TimePoint deadline = m_c.clock->now() + seconds(coldStart ? 25.0 : 8.0);
+    const Duration settle = coldStart ? timings::readySettleColdStart : timings::readySettle;
+    const Clock::TimePoint deadline =
+        m_clock.now() + (coldStart ? timings::readyDeadlineColdStart : timings::readyDeadline);
     std::optional<Clock::TimePoint> readySince;
     std::optional<qint32> lastPID;
     log(QStringLiteral("waiting for Logic ready (coldStart=")
         + (coldStart ? QStringLiteral("true") : QStringLiteral("false")) + u')');
 
-    while (m_c.clock->now() < deadline) {
+    while (m_clock.now() < deadline) {
         RunningApplicationPtr candidate;
-        for (const RunningApplicationPtr& application : runningLogicInstances()) {
-            const auto url = application->bundleURL();
-            if (url && HostPath::fromURL(*url) == path && application->executableArchitecture() == expectedType
+        for (const RunningApplicationPtr& application : m_running.runningLogicInstances()) {
+            if (RunningInstances::belongsTo(*application, path) && RunningInstances::runsIn(*application, architecture)
                 && !application->isTerminated()) {
                 candidate = application;
                 break;
@@ -112,20 +125,20 @@ Task<> LaunchManager::waitUntilLogicReady(QUrl appURL, LaunchArchitecture archit
         if (!candidate) {
             lastPID.reset();
             readySince.reset();
-            co_await m_c.clock->sleep(seconds(probePause));
+            co_await m_clock.sleep(timings::processProbePause);
             continue;
         }
         // A different process restarts the settle time.
         if (lastPID != candidate->processIdentifier()) {
             lastPID = candidate->processIdentifier();
-            readySince = m_c.clock->now();
+            readySince = m_clock.now();
         }
-        if (m_c.clock->now() - *readySince >= settle && candidate->isFinishedLaunching()) {
+        if (m_clock.now() - *readySince >= settle && candidate->isFinishedLaunching()) {
             log(QStringLiteral("Logic ready pid=") + QString::number(candidate->processIdentifier())
                 + QStringLiteral(" finishedLaunching=true"));
             co_return;
         }
-        co_await m_c.clock->sleep(seconds(probePause));
+        co_await m_clock.sleep(timings::processProbePause);
     }
     log(QStringLiteral("Logic ready wait timed out — proceeding with document open anyway"));
 }
