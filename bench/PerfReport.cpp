@@ -10,11 +10,12 @@
 #include "installations/VersionReader.h"
 #include "log/LaunchLogger.h"
 #include "nativehost/NativeFileSystem.h"
+#include "platform/Host.h"
 #include "platform/HostPath.h"
-#include "simhost/BundleWriter.h"
-#include "simhost/RootedFileSystem.h"
-#include "simhost/SimulatedMac.h"
-#include "simhost/SimulatedPreferences.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "simhost/adapters/RootedFileSystem.h"
+#include "simhost/machine/SimulatedMac.h"
+#include "simhost/adapters/SimulatedPreferences.h"
 #include "text/L10n.h"
 
 #include <QCoreApplication>
@@ -173,7 +174,7 @@ struct Comparison {
 // that both see the same machine: the medians of nine rounds of three scans each.
 Comparison compareScans(FileSystem& disk, const QString& scanFloor, const QString& folder)
 {
-    const LogicScanner scanner(disk, VersionReader(disk), std::make_shared<ArchitectureDetector>(disk));
+    const LogicScanner scanner(disk, VersionReader(disk), std::make_shared<ArchitectureDetector>(disk), QString());
     std::vector<double> ours, floors, ratios;
     for (int round = 0; round < 9; ++round) {
         const double floor = floorScan(scanFloor, folder);
@@ -278,7 +279,7 @@ int main(int argc, char** argv)
     }
 
     // Caller-side costs on the launch path.
-    auto& logger = LaunchLogger::shared();
+    auto& logger = LaunchLogger::of(host.host());
     const QString message =
         QStringLiteral("launch request mode=rosetta action=launch path=/Applications/Logic Pro X.app doc=nil");
     const double logCall = timePerCall(20000, [&] { logger.log(message); });

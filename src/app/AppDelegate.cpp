@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "Services.h"
 #include "app/FocusLossPolicy.h"
 #include "app/LauncherPanelController.h"
 #include "app/PlatformWindowing.h"
@@ -7,9 +8,6 @@
 #include "app/SettingsWindowController.h"
 #include "async/Clock.h"
 #include "async/Spawner.h"
-#include "installations/ArchitectureDetector.h"
-#include "installations/LogicScanner.h"
-#include "installations/VersionReader.h"
 #include "launch/LaunchManager.h"
 #include "log/LaunchLogger.h"
 #include "platform/Host.h"
@@ -19,19 +17,20 @@
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QWindow>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QQuickItem>
 #include <QScreen>
+#include <QWindow>
 
 namespace vantrel {
 
-AppDelegate::AppDelegate(Clock& clock, Options options, QObject* parent)
+AppDelegate::AppDelegate(Services& services, Options options, QObject* parent)
     : QObject(parent)
-    , m_clock(clock)
+    , m_services(services)
+    , m_clock(services.host.clock())
     , m_options(std::move(options))
-    , m_preferences(std::make_unique<AppPreferences>(Host::current().standardDefaults(), &LocalizationStore::shared()))
+    , m_preferences(std::make_unique<AppPreferences>(services.host.standardDefaults(), &services.localization))
     , m_windowing(m_options.windowing ? m_options.windowing : PlatformWindowing::make())
     , m_menus(std::make_unique<QtMenuPresenter>())
 {
@@ -48,7 +47,7 @@ AppDelegate::AppDelegate(Clock& clock, Options options, QObject* parent)
         .isInsideOurWindows = [](QPoint point) { return isInsideOurWindows(point); },
         .isMouseButtonDown = [this] { return m_windowing->isMouseButtonDown(); },
     };
-    m_focusLoss = std::make_unique<FocusLossPolicy>(clock, env, [this] { fadeOutAndTerminate(); });
+    m_focusLoss = std::make_unique<FocusLossPolicy>(m_clock, env, [this] { fadeOutAndTerminate(); });
     m_menus->onTrackingChanged = [policy = QPointer(m_focusLoss.get())](bool tracking) {
         if (policy) {
             tracking ? policy->menuTrackingBegan() : policy->menuTrackingEnded();
@@ -70,19 +69,14 @@ bool AppDelegate::isMenuBarPoint(QPoint point)
 bool AppDelegate::isInsideOurWindows(QPoint point)
 {
     const QWindowList windows = QGuiApplication::topLevelWindows();
-    return std::any_of(windows.cbegin(), windows.cend(),
-                       [&](const QWindow* window) { return window->isVisible() && window->frameGeometry().contains(point); });
+    return std::any_of(windows.cbegin(), windows.cend(), [&](const QWindow* window) {
+        return window->isVisible() && window->frameGeometry().contains(point);
+    });
 }
 
 void AppDelegate::start()
 {
-    FileSystem& fileSystem = Host::current().fileSystem();
-    LauncherViewModel::Collaborators collaborators;
-    collaborators.scanner = std::make_shared<LogicScanner>(std::make_shared<ArchitectureDetector>(fileSystem));
-    collaborators.architectureDetector = std::make_shared<ArchitectureDetector>(fileSystem);
-    collaborators.versionReader = std::make_shared<VersionReader>(fileSystem);
-    collaborators.menus = m_menus.get();
-    m_viewModel = std::make_unique<LauncherViewModel>(collaborators);
+    m_viewModel = std::make_unique<LauncherViewModel>(m_services.launcherCollaborators(m_menus.get()));
     // What a launch that was killed half-way left in Logic's preferences goes back first.
     m_viewModel->launchManager().restoreAbandonedStartupActions();
 
@@ -134,9 +128,11 @@ void AppDelegate::start()
         }
     };
 
-    m_panel = std::make_unique<LauncherPanelController>(model, LocalizationStore::shared(), m_clock, *m_windowing,
+    m_panel = std::make_unique<LauncherPanelController>(model, m_services.localization, m_clock, *m_windowing,
                                                         m_options.animate);
-    model.actionMenuAnchorView = [self]() -> QObject* { return self ? self->m_panel->window().contentItem() : nullptr; };
+    model.actionMenuAnchorView = [self]() -> QObject* {
+        return self ? self->m_panel->window().contentItem() : nullptr;
+    };
     connect(m_panel.get(), &LauncherPanelController::closeRequested, this, &AppDelegate::fadeOutAndTerminate);
     // A drag from another application reaches the launcher: no close for the press that
     // started it; after the drop the launcher comes forward, the project pending.
@@ -148,7 +144,7 @@ void AppDelegate::start()
         m_panel->window().requestActivate();
     });
     // Cards and the error line carry texts of the interface language: a new one rewords them.
-    connect(&LocalizationStore::shared(), &LocalizationStore::languageChanged, &model, &LauncherViewModel::retranslate);
+    connect(&m_services.localization, &LocalizationStore::languageChanged, &model, &LauncherViewModel::retranslate);
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive) {
             m_focusLoss->applicationBecameActive();
@@ -211,7 +207,7 @@ void AppDelegate::openSettings()
     if (!m_settings) {
         QPointer<AppDelegate> self(this);
         m_settings = std::make_unique<SettingsWindowController>(
-            m_viewModel->sharedSettingsManager(), *m_preferences, LocalizationStore::shared(),
+            m_services, *m_preferences,
             [self] {
                 if (self) {
                     self->handleSettingsClosed();
@@ -290,19 +286,20 @@ void AppDelegate::terminate()
         // Other copies still being asked to quit: the launch stops there.
         m_viewModel->cancelLaunchInQuitStep();
     }
-    auto finish = [](QPointer<AppDelegate> self, LauncherViewModel* model) -> Task<> {
+    auto finish = [](QPointer<AppDelegate> self, LauncherViewModel* model, LaunchLogger& logger) -> Task<> {
         if (model) {
             // A launch under way ends first (it puts back what it changed), then a delayed
             // restore of Logic's startup action runs.
             co_await model->tasks().waitForPending();
             co_await model->launchManager().pendingWork().waitForPending();
         }
-        LaunchLogger::shared().flush();
+        logger.flush();
         if (self) {
             self->m_options.exit();
         }
     };
-    m_tasks.spawn(finish(QPointer<AppDelegate>(this), m_viewModel.get()), QStringLiteral("termination"));
+    m_tasks.spawn(finish(QPointer<AppDelegate>(this), m_viewModel.get(), m_services.logger),
+                  QStringLiteral("termination"));
 }
 
 } // namespace vantrel

@@ -20,9 +20,11 @@ class LauncherPanelController;
 class LauncherViewModel;
 class PlatformWindowing;
 class QtMenuPresenter;
+class Services;
 class SettingsWindowController;
 
-// Builds the launcher once, in the start-up order, wires the view model's callbacks to the
+// The composition root: builds the launcher once, in the start-up order, from the
+// process's long-lived objects (`Services`, built by main over the host it chose), wires the view model's callbacks to the
 // panel and the focus-loss rules, takes documents handed over by the system, and ends the
 // application — only after pending restores of Logic's startup action have run and the
 // launch log is flushed, whatever ends it.
@@ -40,7 +42,7 @@ public:
         std::shared_ptr<PlatformWindowing> windowing;
     };
 
-    AppDelegate(Clock& clock, Options options, QObject* parent = nullptr);
+    AppDelegate(Services& services, Options options, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     // Restores what an interrupted launch left behind, builds the view model and the
@@ -78,6 +80,7 @@ private:
     static bool isMenuBarPoint(QPoint point);
     static bool isInsideOurWindows(QPoint point);
 
+    Services& m_services;
     Clock& m_clock;
     Options m_options;
     std::unique_ptr<AppPreferences> m_preferences;

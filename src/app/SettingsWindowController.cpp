@@ -1,9 +1,7 @@
 #include "app/SettingsWindowController.h"
 
+#include "Services.h"
 #include "app/QtOpenPanel.h"
-#include "installations/ArchitectureDetector.h"
-#include "installations/LogicScanner.h"
-#include "installations/VersionReader.h"
 #include "platform/Host.h"
 #include "settings/AppPreferences.h"
 #include "text/LocalizationStore.h"
@@ -14,23 +12,16 @@
 
 namespace vantrel {
 
-SettingsWindowController::SettingsWindowController(std::shared_ptr<SettingsManager> settingsManager,
-                                                   AppPreferences& preferences, LocalizationStore& localization,
+SettingsWindowController::SettingsWindowController(Services& services, AppPreferences& preferences,
                                                    std::function<void()> onClose, std::function<void()> onQuit,
                                                    QObject* parent)
     : QObject(parent)
-    , m_localization(localization)
+    , m_localization(services.localization)
     , m_onClose(std::move(onClose))
-    , m_openPanel(std::make_unique<QtOpenPanel>(Host::current().fileSystem()))
+    , m_openPanel(std::make_unique<QtOpenPanel>(services.host.fileSystem()))
 {
-    FileSystem& fileSystem = Host::current().fileSystem();
-    SettingsViewModel::Collaborators collaborators;
-    collaborators.settingsManager = std::move(settingsManager);
-    collaborators.scanner = std::make_shared<LogicScanner>(std::make_shared<ArchitectureDetector>(fileSystem));
-    collaborators.versionReader = std::make_shared<VersionReader>(fileSystem);
-    collaborators.architectureDetector = std::make_shared<ArchitectureDetector>(fileSystem);
-    collaborators.openPanel = m_openPanel.get();
-    m_viewModel = std::make_unique<SettingsViewModel>(collaborators);
+    LocalizationStore& localization = services.localization;
+    m_viewModel = std::make_unique<SettingsViewModel>(services.settingsCollaborators(m_openPanel.get()));
     m_viewModel->onOpenExternalLinkAndQuit = std::move(onQuit);
 
     m_window = std::make_unique<QQuickView>();
@@ -93,11 +84,14 @@ bool SettingsWindowController::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_window.get() && event->type() == QEvent::Close && m_window->isVisible()) {
         // The window goes; the launcher comes back once it has.
-        QMetaObject::invokeMethod(this, [this] {
-            if (m_onClose) {
-                m_onClose();
-            }
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_onClose) {
+                    m_onClose();
+                }
+            },
+            Qt::QueuedConnection);
     }
     return QObject::eventFilter(watched, event);
 }

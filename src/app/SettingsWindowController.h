@@ -11,19 +11,19 @@ namespace vantrel {
 class AppPreferences;
 class LocalizationStore;
 class OpenPanel;
-class SettingsManager;
+class Services;
 class SettingsViewModel;
 
 // The settings window: an ordinary titled window (520 × 540) showing SettingsView.qml over
-// its own SettingsViewModel. Made once and kept, so a later opening finds the editor as it
+// its own SettingsViewModel, over the launcher's scanner, detector and settings manager
+// (the process's `Services`). Made once and kept, so a later opening finds the editor as it
 // was left. Its title follows the interface language. Closing it (Done, Return, the close
 // button) calls `onClose`; following an outward link calls `onQuit`.
 class SettingsWindowController final : public QObject {
     Q_OBJECT
 
 public:
-    SettingsWindowController(std::shared_ptr<SettingsManager> settingsManager, AppPreferences& preferences,
-                             LocalizationStore& localization, std::function<void()> onClose,
+    SettingsWindowController(Services& services, AppPreferences& preferences, std::function<void()> onClose,
                              std::function<void()> onQuit, QObject* parent = nullptr);
     ~SettingsWindowController() override;
 

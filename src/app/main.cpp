@@ -1,5 +1,6 @@
 // vantrel: the launcher. On a Mac it runs on the Mac; elsewhere on the simulated Mac
 // (--root, or $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac).
+#include "Services.h"
 #include "app/AppDelegate.h"
 #include "app/FileOpenBatcher.h"
 #include "app/LauncherPanelController.h"
@@ -10,9 +11,9 @@
 #if defined(Q_OS_MACOS)
 #include "machost/MacHost.h"
 #else
-#include "simhost/RootedFileSystem.h"
-#include "simhost/SimulatedMac.h"
-#include "simhost/SimulatedWorkspace.h"
+#include "simhost/adapters/RootedFileSystem.h"
+#include "simhost/adapters/SimulatedWorkspace.h"
+#include "simhost/machine/SimulatedMac.h"
 #endif
 
 #include <QApplication>
@@ -27,6 +28,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 using namespace vantrel;
@@ -103,7 +105,6 @@ int main(int argc, char** argv)
     }
 
     CurrentHostGuard host(madeHost);
-    AppDelegate delegate(*clock, {.animate = screenshot.isEmpty(), .closesOnFocusLoss = screenshot.isEmpty(), .exit = {}, .windowing = {}});
     auto toURLs = [&fileSystem](const QStringList& paths) {
         QList<QUrl> urls;
         for (const QString& path : paths) {
@@ -112,11 +113,15 @@ int main(int argc, char** argv)
         return urls;
     };
 
-    // One launcher per Mac: a second start hands its documents over and ends.
+    // One launcher per Mac: a second start hands its documents over and ends, having built
+    // nothing. Handovers to this one arrive from the event loop, once the delegate exists.
+    std::optional<Services> services;
+    std::optional<AppDelegate> delegate;
     SingleInstance instance(SingleInstance::defaultFolder(), instanceKey);
     if (screenshot.isEmpty()) {
-        const auto outcome = instance.start(
-            documents, [&delegate, toURLs](const QStringList& paths) { return delegate.openDocuments(toURLs(paths)); });
+        const auto outcome = instance.start(documents, [&delegate, toURLs](const QStringList& paths) {
+            return delegate && delegate->openDocuments(toURLs(paths));
+        });
         if (outcome == SingleInstance::Outcome::handedOver) {
             return 0;
         }
@@ -125,26 +130,33 @@ int main(int argc, char** argv)
             return 1;
         }
         if (outcome == SingleInstance::Outcome::folderRefused) {
-            std::fprintf(stderr, "vantrel: %s is not this user's own folder (another user's, or open to others); "
-                                 "not started\n",
+            std::fprintf(stderr,
+                         "vantrel: %s is not this user's own folder (another user's, or open to others); "
+                         "not started\n",
                          qPrintable(SingleInstance::defaultFolder()));
             return 1;
         }
-        // Ending, the launcher takes no more documents: a later start runs on its own.
-        QObject::connect(&delegate, &AppDelegate::terminating, &instance, &SingleInstance::stopListening);
 #if !defined(Q_OS_MACOS)
         // The Finder's reveal and open show the simulated Mac's folders in the real file manager.
         mac.workspace()->setDesktopHook([](const QString& nativePathOrURL, bool) {
-            const QUrl url = nativePathOrURL.startsWith(u'/') ? QUrl::fromLocalFile(nativePathOrURL)
-                                                               : QUrl(nativePathOrURL);
+            const QUrl url =
+                nativePathOrURL.startsWith(u'/') ? QUrl::fromLocalFile(nativePathOrURL) : QUrl(nativePathOrURL);
             QDesktopServices::openUrl(url);
         });
 #endif
     }
 
-    delegate.openDocuments(toURLs(documents));
+    // The composition root: the process's long-lived objects, once, over the chosen host.
+    services.emplace(host.host());
+    delegate.emplace(*services, AppDelegate::Options{.animate = screenshot.isEmpty(),
+                                                     .closesOnFocusLoss = screenshot.isEmpty(),
+                                                     .exit = {},
+                                                     .windowing = {}});
+    // Ending, the launcher takes no more documents: a later start runs on its own.
+    QObject::connect(&*delegate, &AppDelegate::terminating, &instance, &SingleInstance::stopListening);
+    delegate->openDocuments(toURLs(documents));
     // A batch of documents from the system: the first becomes the pending project.
-    FileOpenBatcher fileOpen([&delegate](const QList<QUrl>& urls) { delegate.openDocuments(urls); });
+    FileOpenBatcher fileOpen([&delegate](const QList<QUrl>& urls) { delegate->openDocuments(urls); });
     app.installEventFilter(&fileOpen);
 
     // SIGTERM and SIGINT end the launcher the ordinary way, restores and log included.
@@ -155,37 +167,38 @@ int main(int argc, char** argv)
         std::signal(SIGINT, onTerminationSignal);
     }
     QSocketNotifier signals(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signals, &QSocketNotifier::activated, &delegate, [&delegate] {
+    QObject::connect(&signals, &QSocketNotifier::activated, &*delegate, [&delegate] {
         char byte = 0;
         [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
         // Already fading out (Escape, a click elsewhere): end without waiting for it.
-        if (delegate.panel() && delegate.panel()->isDismissing()) {
-            delegate.terminate();
+        if (delegate->panel() && delegate->panel()->isDismissing()) {
+            delegate->terminate();
         } else {
-            delegate.fadeOutAndTerminate();
+            delegate->fadeOutAndTerminate();
         }
     });
 
-    delegate.start();
+    delegate->start();
 
     int status = 0;
     if (!screenshot.isEmpty()) {
-        QQuickView& window = delegate.panel()->window();
+        QQuickView& window = delegate->panel()->window();
         auto save = [&window, &delegate, &status, screenshot] {
-            if (delegate.isTerminating()) {
+            if (delegate->isTerminating()) {
                 return;
             }
             if (!window.grabWindow().save(screenshot)) {
                 std::fprintf(stderr, "vantrel: could not write %s\n", qPrintable(screenshot));
                 status = 1;
             }
-            delegate.terminate();
+            delegate->terminate();
         };
         // The first frame drawn with the cards in place; a frame that never comes is
         // grabbed anyway after a while.
-        QObject::connect(&window, &QQuickWindow::frameSwapped, &delegate, [save] { QTimer::singleShot(0, save); },
-                         Qt::SingleShotConnection);
-        QTimer::singleShot(5000, &delegate, save);
+        QObject::connect(
+            &window, &QQuickWindow::frameSwapped, &*delegate, [save] { QTimer::singleShot(0, save); },
+            Qt::SingleShotConnection);
+        QTimer::singleShot(5000, &*delegate, save);
     }
     const int exitCode = app.exec();
     return status != 0 ? status : exitCode;

@@ -1,8 +1,8 @@
 // End to end under a real X display: the `vantrel` program on a temporary simulated Mac,
 // driven by real pointer and keyboard input (xdotool), launching real stand-in copies.
 #include "launch/LogicPreferenceMutator.h"
-#include "simhost/EventLog.h"
-#include "simhost/ProcessRegistry.h"
+#include "simhost/machine/EventLog.h"
+#include "simhost/machine/ProcessRegistry.h"
 #include "support/LaunchLogReader.h"
 #include "support/TempSimulatedMac.h"
 #include "support/Waiting.h"

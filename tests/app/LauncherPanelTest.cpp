@@ -1,5 +1,6 @@
 // The launcher's panel and views, drawn offscreen over a temporary simulated Mac.
 // With VANTREL_SCREENSHOT_DIR set, each state is also saved there in both languages.
+#include "Services.h"
 #include "app/AppDelegate.h"
 #include "app/FileOpenBatcher.h"
 #include "app/FocusLossPolicy.h"
@@ -10,6 +11,7 @@
 #include "settings/AppPreferences.h"
 #include "settings/SettingsManager.h"
 #include "app/QuickTesting.h"
+#include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
 #include "text/L10n.h"
 #include "text/LocalizationStore.h"
@@ -44,6 +46,7 @@ namespace {
 
 struct PanelTest : ::testing::Test {
     TempSimulatedMac mac;
+    std::unique_ptr<Services> services;
     std::unique_ptr<AppDelegate> delegate;
     std::shared_ptr<RecordingWindowing> windowing = std::make_shared<RecordingWindowing>();
     int exits = 0;
@@ -51,7 +54,7 @@ struct PanelTest : ::testing::Test {
     void SetUp() override
     {
         mac.mac().setRosettaInstalled(true);
-        LocalizationStore::shared().setLanguageCode(QStringLiteral("ru"));
+        test::localization().setLanguageCode(QStringLiteral("ru"));
     }
 
     // A project on the simulated Mac: "/Users/tester/<name>.logicx".
@@ -72,7 +75,8 @@ struct PanelTest : ::testing::Test {
 
     void start(bool animate = false)
     {
-        delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = animate, .exit = [this] { ++exits; }, .windowing = windowing});
+        services = std::make_unique<Services>(mac.host());
+        delegate = std::make_unique<AppDelegate>(*services, AppDelegate::Options{.animate = animate, .exit = [this] { ++exits; }, .windowing = windowing});
         delegate->start();
         settle();
     }
@@ -121,7 +125,7 @@ TEST_F(PanelTest, CardsShowTheirTextsInBothLanguages)
     EXPECT_EQ(blockedCard->property("toolTip").toString(), *blocked.unavailabilityReason);
     shot(QStringLiteral("panel"));
 
-    LocalizationStore::shared().setLanguageCode(QStringLiteral("en"));
+    test::localization().setLanguageCode(QStringLiteral("en"));
     settle();
     shown = texts();
     for (const char* text : {"Version 11.0", "Native", "Rosetta"}) {
@@ -253,7 +257,7 @@ TEST_F(PanelTest, DroppedProjectsShowTheBannerAndOtherFilesTheError)
     model().clickCard(model().cards()[1].id);
     settle();
     for (const char* language : {"ru", "en"}) {
-        LocalizationStore::shared().setLanguageCode(QString::fromLatin1(language));
+        test::localization().setLanguageCode(QString::fromLatin1(language));
         settle();
         EXPECT_EQ(message->property("text").toString(), LauncherError::rosettaNotInstalled().errorDescription());
         EXPECT_TRUE(message->property("text").toString().contains(QStringLiteral("softwareupdate --install-rosetta")));
@@ -297,7 +301,8 @@ TEST_F(PanelTest, HidingForALaunchWaitsForTheFadeAndARevealComesBack)
 TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
 {
     addCopies(1);
-    delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = false, .exit = [this] { ++exits; }, .windowing = windowing});
+    services = std::make_unique<Services>(mac.host());
+    delegate = std::make_unique<AppDelegate>(*services, AppDelegate::Options{.animate = false, .exit = [this] { ++exits; }, .windowing = windowing});
     delegate->openDocuments({project(QStringLiteral("A")), project(QStringLiteral("B"))});
     delegate->start();
     EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("A")) << "the first queued document";

@@ -3,6 +3,7 @@
 // Reading what a Qt Quick window shows, for the shell's offscreen tests.
 #include "app/PlatformWindowing.h"
 #include "text/LocalizationStore.h"
+#include "support/HostObjects.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -127,7 +128,7 @@ inline void shotInBothLanguages(QQuickWindow& window, const QString& stem, const
         return;
     }
     QDir().mkpath(folder);
-    LocalizationStore& store = LocalizationStore::shared();
+    LocalizationStore& store = test::localization();
     const QString language = store.languageCode();
     for (const QString& code : {QStringLiteral("ru"), QStringLiteral("en")}) {
         store.setLanguageCode(code);

@@ -1,10 +1,12 @@
 // The settings window offscreen, opened from a running launcher over a temporary
 // simulated Mac. With VANTREL_SCREENSHOT_DIR set, its states are also kept as pictures.
+#include "Services.h"
 #include "app/AppDelegate.h"
 #include "app/LauncherPanelController.h"
 #include "app/QuickTesting.h"
 #include "app/SettingsWindowController.h"
 #include "settings/SettingsManager.h"
+#include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
 #include "text/LocalizationStore.h"
 #include "viewmodels/LauncherViewModel.h"
@@ -23,6 +25,7 @@ namespace {
 
 struct SettingsWindowTest : ::testing::Test {
     TempSimulatedMac mac;
+    std::unique_ptr<Services> services;
     std::unique_ptr<AppDelegate> delegate;
     std::shared_ptr<RecordingWindowing> windowing = std::make_shared<RecordingWindowing>();
     const QString universal = QStringLiteral("/Applications/Logic Pro.app");
@@ -32,7 +35,7 @@ struct SettingsWindowTest : ::testing::Test {
     void SetUp() override
     {
         mac.mac().setRosettaInstalled(true);
-        LocalizationStore::shared().setLanguageCode(QStringLiteral("ru"));
+        test::localization().setLanguageCode(QStringLiteral("ru"));
     }
 
     void TearDown() override { mac.clock().advance(std::chrono::seconds(1)); } // the waits after a close
@@ -49,7 +52,8 @@ struct SettingsWindowTest : ::testing::Test {
     void open()
     {
         if (!delegate) {
-            delegate = std::make_unique<AppDelegate>(mac.clock(), AppDelegate::Options{.animate = false, .exit = [] {}, .windowing = windowing});
+            services = std::make_unique<Services>(mac.host());
+            delegate = std::make_unique<AppDelegate>(*services, AppDelegate::Options{.animate = false, .exit = [] {}, .windowing = windowing});
             delegate->start();
         }
         delegate->openSettings();
@@ -103,7 +107,7 @@ TEST_F(SettingsWindowTest, ALanguageSwitchRewordsBothWindowsAtOnce)
     EXPECT_FALSE(delegate->panel()->window().flags().testFlag(Qt::WindowStaysOnTopHint));
 
     click(item(QStringLiteral("language-en")));
-    EXPECT_EQ(LocalizationStore::shared().languageCode(), QStringLiteral("en"));
+    EXPECT_EQ(test::localization().languageCode(), QStringLiteral("en"));
     EXPECT_EQ(window().title(), L10n::text(AppLanguage::english, L10n::Key::settingsWindowTitle));
     const QStringList shown = texts();
     for (L10n::Key key : {L10n::Key::done, L10n::Key::behavior, L10n::Key::logicInstallations, L10n::Key::addLogicPro,

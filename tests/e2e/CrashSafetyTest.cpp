@@ -5,7 +5,8 @@
 #include "helpers/BurstLists.h"
 #include "launch/LaunchManager.h"
 #include "settings/PersistenceStore.h"
-#include "simhost/AppLauncher.h"
+#include "simhost/machine/AppLauncher.h"
+#include "support/HostObjects.h"
 #include "support/LaunchLogReader.h"
 #include "support/TempSimulatedMac.h"
 
@@ -71,7 +72,7 @@ TEST(CrashSafety, SavesKilledAtRandomNeverTearTheList)
             ASSERT_TRUE(fromCopy && (*fromCopy == candidates[0] || *fromCopy == candidates[1]))
                 << "kill " << kill << ": the defaults copy must be a whole list";
         }
-        const auto loaded = PersistenceStore().loadApps();
+        const auto loaded = test::store()->loadApps();
         ASSERT_TRUE(loaded == candidates[0] || loaded == candidates[1] || (!file && !copy && loaded.isEmpty()));
     }
     std::cout << kills << " kills: the file held the first list " << held[0] << " times, the second " << held[1]
@@ -107,7 +108,7 @@ TEST(CrashSafety, LaunchesKilledAtRandomLeaveTheStartupActionAsItWasAfterTheNext
 
         // The next start.
         const qsizetype before = launchLogMessages(logPath).size();
-        LaunchManager().restoreAbandonedStartupActions();
+        test::launchManager()->restoreAbandonedStartupActions();
         const QStringList restored =
             launchLogMessages(logPath).mid(before).filter(QStringLiteral("startupAction restored after an interrupted"));
         restoredAtStart += int(restored.size());

@@ -10,13 +10,14 @@
 #include "model/LauncherError.h"
 #include "platform/HostPath.h"
 #include "settings/PersistenceStore.h"
-#include "simhost/AppLauncher.h"
-#include "simhost/EventLog.h"
-#include "simhost/ProcessRegistry.h"
-#include "simhost/SimulatedCommandRunner.h"
-#include "simhost/SimulatedKeyboard.h"
-#include "simhost/SimulatedLaunchServices.h"
-#include "simhost/StandInBehavior.h"
+#include "simhost/machine/AppLauncher.h"
+#include "simhost/machine/EventLog.h"
+#include "simhost/machine/ProcessRegistry.h"
+#include "simhost/adapters/SimulatedCommandRunner.h"
+#include "simhost/adapters/SimulatedKeyboard.h"
+#include "simhost/adapters/SimulatedLaunchServices.h"
+#include "simhost/standin/StandInBehavior.h"
+#include "support/HostObjects.h"
 #include "support/HybridDriver.h"
 #include "support/LaunchLogReader.h"
 #include "support/TaskTesting.h"
@@ -144,7 +145,7 @@ Observed runRow(const Row& row)
     scene.mac.addLogicBundle(logicPath, scene.behavior);
 
     SimulatedCommandRunner runner(scene.mac.root(), scene.openLimit);
-    auto collaborators = LaunchManager::Collaborators::fromCurrentHost();
+    auto collaborators = test::launchCollaborators();
     collaborators.commandRunner = &runner;
     LaunchManager manager(collaborators);
     if (scene.afterManager) {
@@ -381,7 +382,7 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
         {"corrupt installation list",
          [](Scene& s) {
              s.mac.writeFile(listPath, "[{\"id\": 7, \"displayName\": \xff\xfe garbage");
-             PersistenceStore store;
+             PersistenceStore store(test::host().standardDefaults(), test::host().fileSystem(), test::logger());
              store.saveApps(store.loadApps());
          },
          {{}, launched, x86},
@@ -418,7 +419,7 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
          {{}, launched, x86, 1, std::nullopt}},
         {"full disk: the installation list",
          [](Scene& s) {
-             PersistenceStore store;
+             PersistenceStore store(test::host().standardDefaults(), test::host().fileSystem(), test::logger());
              const LogicApp first = LogicApp::make(QStringLiteral("Logic Pro"), logicPath, false);
              store.saveApps({first});
              store.loadApps();
@@ -429,7 +430,7 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
          [](Scene& s) {
              EXPECT_EQ(LogicApp::decodeList(s.mac.readFile(listPath).value_or(QByteArray()))->size(), 1)
                  << "the old file stays whole";
-             PersistenceStore store;
+             PersistenceStore store(test::host().standardDefaults(), test::host().fileSystem(), test::logger());
              const auto apps = store.loadApps();
              EXPECT_EQ(apps.size(), 2) << "the next start sees the last saved list";
              s.state().setFullFolders({});

@@ -4,11 +4,12 @@
 #include "launch/LaunchManager.h"
 #include "model/CpuType.h"
 #include "platform/HostPath.h"
-#include "simhost/AppLauncher.h"
-#include "simhost/BundleWriter.h"
-#include "simhost/EventLog.h"
-#include "simhost/SimulatedLaunchServices.h"
-#include "simhost/StandInBehavior.h"
+#include "simhost/machine/AppLauncher.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "simhost/machine/EventLog.h"
+#include "simhost/adapters/SimulatedLaunchServices.h"
+#include "simhost/standin/StandInBehavior.h"
+#include "support/HostObjects.h"
 #include "support/HybridDriver.h"
 #include "support/LaunchLogReader.h"
 #include "support/TaskTesting.h"
@@ -40,7 +41,7 @@ struct LaunchFlowTest : ::testing::Test {
         mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
         mac.addLogicBundle(logicPath, {});
         mac.writeFile(QStringLiteral("~/Music/Song.logicx/Alternatives/000/ProjectData"), "x");
-        manager = std::make_unique<LaunchManager>();
+        manager = std::make_unique<LaunchManager>(test::launchCollaborators());
     }
 
     TaskOutcome<void> launch(const QString& path, LaunchArchitecture mode, LaunchAction action,

@@ -5,9 +5,10 @@
 #include "installations/VersionReader.h"
 #include "model/CpuType.h"
 #include "platform/HostPath.h"
-#include "simhost/DemoMac.h"
-#include "simhost/EventLog.h"
+#include "simhost/fixtures/DemoMac.h"
+#include "simhost/machine/EventLog.h"
 #include "log/LaunchLogger.h"
+#include "support/HostObjects.h"
 #include "support/HybridDriver.h"
 #include "support/LaunchLogReader.h"
 #include "support/TempSimulatedMac.h"
@@ -22,8 +23,8 @@ TEST(LauncherViewModelE2E, ACardClickLaunchesThatCopyInThatModeThenTerminates)
 {
     TempSimulatedMac mac;
     ASSERT_TRUE(sim::populateDemo(mac.mac()));
-    auto detector = std::make_shared<ArchitectureDetector>();
-    LauncherViewModel model({std::make_shared<LogicScanner>(detector), detector, std::make_shared<VersionReader>()});
+    Services services(test::host());
+    LauncherViewModel model(services.launcherCollaborators(nullptr));
     QStringList shell;
     model.onBusyLaunchingChanged = [&](bool busy) {
         shell << (busy ? QStringLiteral("busy") : QStringLiteral("idle"));
@@ -68,7 +69,7 @@ TEST(LauncherViewModelE2E, ACardClickLaunchesThatCopyInThatModeThenTerminates)
     EXPECT_EQ(running[0]->bundleURL(), HostPath::fileURL(QStringLiteral("/Applications/Logic Pro X.app")));
     EXPECT_EQ(running[0]->executableArchitecture(), CpuType::x86_64);
     EXPECT_FALSE(sim::EventLog(mac.mac().state()).events().filter(QStringLiteral("document-open")).size());
-    LaunchLogger::shared().flush();
+    test::logger().flush();
     EXPECT_TRUE(launchLogMessages(mac.native(QStringLiteral("~/Library/Logs/Vantrel/launch.log")))
                     .contains(QStringLiteral("project handed over during the launch was not opened: "
                                              "/Users/tester/Music/Late.logicx")));

@@ -5,9 +5,10 @@
 #include "launch/LaunchManager.h"
 #include "model/CpuType.h"
 #include "platform/HostPath.h"
-#include "simhost/BundleWriter.h"
-#include "simhost/EventLog.h"
-#include "simhost/StandInBehavior.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "simhost/machine/EventLog.h"
+#include "simhost/standin/StandInBehavior.h"
+#include "support/HostObjects.h"
 #include "support/LaunchLogReader.h"
 #include "support/TaskTesting.h"
 #include "support/TempSimulatedMac.h"
@@ -51,7 +52,7 @@ struct EngineE2ETest : ::testing::Test {
 TEST_F(EngineE2ETest, OtherInstallationsAndTheOtherModeQuitGracefully)
 {
     QtClock realTime;
-    auto collaborators = LaunchManager::Collaborators::fromCurrentHost();
+    auto collaborators = test::launchCollaborators();
     collaborators.clock = &realTime;
     LaunchManager manager(collaborators);
 
@@ -59,10 +60,12 @@ TEST_F(EngineE2ETest, OtherInstallationsAndTheOtherModeQuitGracefully)
     auto otherMode = start(logicPath, CpuType::x86_64);
     auto kept = start(logicPath, CpuType::arm64);
     ASSERT_TRUE(other && otherMode && kept);
-    EXPECT_EQ(manager.parallelLaunchStatus(HostPath::fileURL(logicPath), LaunchArchitecture::native).kind,
-              ParallelLaunchStatus::Case::unsupported);
+    EXPECT_EQ(
+        manager.runningInstances().parallelLaunchStatus(HostPath::fileURL(logicPath), LaunchArchitecture::native).kind,
+        ParallelLaunchStatus::Case::unsupported);
 
-    auto quitting = manager.quitOtherLogicIfNeeded(HostPath::fileURL(logicPath), LaunchArchitecture::native);
+    auto quitting =
+        manager.otherCopiesQuitter().quitOtherLogicIfNeeded(HostPath::fileURL(logicPath), LaunchArchitecture::native);
     QCoro::waitFor(quitting);
     EXPECT_TRUE(other->isTerminated());
     EXPECT_TRUE(otherMode->isTerminated());
@@ -74,6 +77,6 @@ TEST_F(EngineE2ETest, OtherInstallationsAndTheOtherModeQuitGracefully)
     EXPECT_TRUE(
         log.contains(QStringLiteral("graceful quit of 2 other Logic instance(s) before switching version/mode")));
     EXPECT_EQ(log.last(), QStringLiteral("other Logic instance(s) quit"));
-    EXPECT_EQ(manager.runningLogicInstances().size(), 1);
+    EXPECT_EQ(manager.runningInstances().runningLogicInstances().size(), 1);
 }
 

@@ -3,7 +3,8 @@
 #include "async/ManualClock.h"
 #include "helpers/BurstLists.h"
 #include "settings/PersistenceStore.h"
-#include "simhost/SimulatedMac.h"
+#include "simhost/machine/SimulatedMac.h"
+#include "support/HostObjects.h"
 
 #include <QCoreApplication>
 
@@ -19,7 +20,7 @@ int main(int argc, char** argv)
     }
     sim::SimulatedMac mac(QString::fromLocal8Bit(argv[1]));
     CurrentHostGuard guard(mac.makeHost(std::make_shared<ManualClock>()));
-    PersistenceStore store;
+    PersistenceStore store(test::host().standardDefaults(), test::host().fileSystem(), test::logger());
     const QList<LogicApp> lists[2] = {burstList(0), burstList(1)};
     std::puts("saving");
     std::fflush(stdout);

@@ -2,6 +2,7 @@
 // frameworks, and the launcher panel on the window server. Built on Apple systems with
 // -DVANTREL_BUILD_MAC_CHECKS=ON (the macOS CI job); it prints one line a check and
 // "N passed, N failed" last, and exits non-zero when any check failed.
+#include "Services.h"
 #include "app/AppDelegate.h"
 #include "app/LauncherPanelController.h"
 #include "app/SettingsWindowController.h"
@@ -95,8 +96,8 @@ void frameworks()
 
 void panelOnTheWindowServer()
 {
-    QtClock clock;
-    AppDelegate delegate(clock, {.animate = false, .closesOnFocusLoss = false, .exit = [] {}, .windowing = nullptr});
+    Services services(Host::current());
+    AppDelegate delegate(services, {.animate = false, .closesOnFocusLoss = false, .exit = [] {}, .windowing = nullptr});
     delegate.start();
     QQuickView& view = delegate.panel()->window();
     NSWindow* panel = nativeWindow(view);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "log/LaunchLogger.h"
+#include "support/HostObjects.h"
 
 #include <QFile>
 #include <QStringList>
@@ -10,7 +11,7 @@ namespace vantrel::testing {
 // The launch log's messages (time stamps cut off), after everything logged is written.
 inline QStringList launchLogMessages(const QString& nativeLogPath)
 {
-    LaunchLogger::shared().flush();
+    test::logger().flush();
     QFile file(nativeLogPath);
     QStringList messages;
     if (file.open(QIODevice::ReadOnly)) {

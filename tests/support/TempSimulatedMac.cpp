@@ -1,9 +1,9 @@
 #include "support/TempSimulatedMac.h"
 
 #include "platform/HostPath.h"
-#include "simhost/EventLog.h"
-#include "simhost/ProcessRegistry.h"
-#include "simhost/StandInBehavior.h"
+#include "simhost/machine/EventLog.h"
+#include "simhost/machine/ProcessRegistry.h"
+#include "simhost/standin/StandInBehavior.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,17 +1,11 @@
 #include "installations/AppConstants.h"
 
 #include "installations/VersionReader.h"
-#include "platform/Host.h"
 #include "platform/HostPath.h"
 
 namespace vantrel::AppConstants {
 
 namespace {
-
-bool isOwnBundlePath(const QString& path)
-{
-    return path == HostPath::standardized(Host::current().ownBundlePath());
-}
 
 bool hasOwnName(const QString& path)
 {
@@ -26,10 +20,10 @@ bool hasOwnName(const QString& path)
 
 } // namespace
 
-bool isOwnApplication(const QUrl& appURL, const VersionReader& versionReader)
+bool isOwnApplication(const QUrl& appURL, const VersionReader& versionReader, const QString& ownBundlePath)
 {
     const QString path = HostPath::fromURL(appURL);
-    if (isOwnBundlePath(path)) {
+    if (path == HostPath::standardized(ownBundlePath)) {
         return true;
     }
     if (versionReader.bundleIdentifier(HostPath::fileURL(path)) == bundleIdentifier) {
@@ -38,20 +32,10 @@ bool isOwnApplication(const QUrl& appURL, const VersionReader& versionReader)
     return hasOwnName(path);
 }
 
-bool isOwnApplication(const QUrl& appURL, const std::optional<QString>& identifier)
-{
-    return isOwnBundle(HostPath::fromURL(appURL), identifier);
-}
-
-bool isOwnBundle(const QString& bundlePath, const std::optional<QString>& identifier)
+bool isOwnBundle(const QString& bundlePath, const std::optional<QString>& identifier, const QString& ownBundlePath)
 {
     const QString path = HostPath::standardized(bundlePath);
-    return isOwnBundlePath(path) || identifier == bundleIdentifier || hasOwnName(path);
-}
-
-bool isOwnApplication(const QUrl& appURL)
-{
-    return isOwnApplication(appURL, VersionReader());
+    return path == HostPath::standardized(ownBundlePath) || identifier == bundleIdentifier || hasOwnName(path);
 }
 
 } // namespace vantrel::AppConstants

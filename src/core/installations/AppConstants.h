@@ -23,15 +23,13 @@ inline const QString logicProAppStoreHTTPSURL = QStringLiteral("https://apps.app
 inline const QString contactURL = QStringLiteral("https://t.me/vantrel_app");
 inline const QString previousVersionsURL = QStringLiteral("https://support.apple.com/en-us/HT203718");
 
-// Whether a bundle is the launcher itself: the running launcher's own bundle, any bundle
-// whose identifier is "com.vantrel.app", or any bundle named Vantrel.app (in any case).
-// The launcher never lists or accepts itself.
-bool isOwnApplication(const QUrl& appURL, const VersionReader& versionReader);
-// The same test for a caller that has already read the bundle's identifier.
-bool isOwnApplication(const QUrl& appURL, const std::optional<QString>& bundleIdentifier);
-// The same for a bundle at a host path.
-bool isOwnBundle(const QString& bundlePath, const std::optional<QString>& bundleIdentifier);
-bool isOwnApplication(const QUrl& appURL);
+// Whether a bundle is the launcher itself: the running launcher's own bundle (at
+// `ownBundlePath`), any bundle whose identifier is "com.vantrel.app", or any bundle named
+// Vantrel.app (in any case). The launcher never lists or accepts itself.
+bool isOwnApplication(const QUrl& appURL, const VersionReader& versionReader, const QString& ownBundlePath);
+// The same for a bundle at a host path whose identifier the caller has already read.
+bool isOwnBundle(const QString& bundlePath, const std::optional<QString>& bundleIdentifier,
+                 const QString& ownBundlePath);
 
 } // namespace AppConstants
 

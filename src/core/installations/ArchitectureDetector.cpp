@@ -4,10 +4,11 @@
 
 #include "model/CpuType.h"
 #include "platform/FileSystem.h"
-#include "platform/Host.h"
 #include "platform/HostPath.h"
 
 #include <QtEndian>
+
+#include <algorithm>
 
 namespace vantrel {
 
@@ -41,11 +42,6 @@ const char* const rosettaPaths[] = {
 };
 
 } // namespace
-
-ArchitectureDetector::ArchitectureDetector()
-    : ArchitectureDetector(Host::current().fileSystem())
-{
-}
 
 ArchitectureDetector::ArchitectureDetector(FileSystem& fileSystem)
     : m_fileSystem(fileSystem)
@@ -143,16 +139,22 @@ bool ArchitectureDetector::isRosettaInstalled()
 {
     std::lock_guard lock(m_lock);
     if (!m_cachedRosettaInstalled) {
-        bool installed = false;
-        for (const char* path : rosettaPaths) {
-            if (m_fileSystem.exists(QString::fromLatin1(path))) {
-                installed = true;
-                break;
-            }
-        }
-        m_cachedRosettaInstalled = installed;
+        m_cachedRosettaInstalled = rosettaOnDisk();
     }
     return *m_cachedRosettaInstalled;
+}
+
+bool ArchitectureDetector::recheckRosettaInstalled()
+{
+    std::lock_guard lock(m_lock);
+    m_cachedRosettaInstalled = rosettaOnDisk();
+    return *m_cachedRosettaInstalled;
+}
+
+bool ArchitectureDetector::rosettaOnDisk() const
+{
+    return std::any_of(std::begin(rosettaPaths), std::end(rosettaPaths),
+                       [this](const char* path) { return m_fileSystem.exists(QString::fromLatin1(path)); });
 }
 
 } // namespace vantrel

@@ -15,14 +15,12 @@ namespace vantrel {
 class FileSystem;
 
 // Which CPU architectures a bundle's main executable holds, read from its Mach-O header,
-// and whether Rosetta 2 is installed. Each owner makes its own detector; the Rosetta
-// answer is cached per detector, for good.
+// and whether Rosetta 2 is installed. One detector serves the whole process; the Rosetta
+// answer is cached until a launch asks the disk again.
 class ArchitectureDetector {
 public:
     static constexpr qint64 maxHeaderBytes = 4096;
 
-    // Over the current host's disk.
-    ArchitectureDetector();
     explicit ArchitectureDetector(FileSystem& fileSystem);
 
     ArchitectureDetector(const ArchitectureDetector&) = delete;
@@ -37,14 +35,18 @@ public:
     // The same for the bundle at a host path whose info dictionary is already read.
     SliceSet architectures(const QString& bundlePath, const QVariantMap& info) const;
 
-    // Thread-safe; the file system is asked at most once per detector.
+    // Thread-safe; the file system is asked once, then the answer is kept.
     bool isRosettaInstalled();
+    // Asks the file system again and keeps the new answer (a launch's preflight: Rosetta
+    // may have been removed since the cards were made).
+    bool recheckRosettaInstalled();
 
     // The slices named by a Mach-O header (thin or universal, either byte order).
     static SliceSet architecturesFromMachOHeader(const QByteArray& header);
 
 private:
     static std::optional<QString> executablePath(const QString& bundlePath, const QVariantMap& info);
+    bool rosettaOnDisk() const;
     std::optional<QByteArray> readHeader(const QString& path, qint64 maxBytes) const;
 
     FileSystem& m_fileSystem;

@@ -4,7 +4,6 @@
 #include "installations/ArchitectureDetector.h"
 #include "installations/InfoPlist.h"
 #include "platform/FileSystem.h"
-#include "platform/Host.h"
 #include "platform/HostPath.h"
 
 #include <QCollator>
@@ -28,18 +27,18 @@ const QStringList LogicScanner::nameHints = {
     QStringLiteral("Logic Beta"),
 };
 
-LogicScanner::LogicScanner(std::shared_ptr<ArchitectureDetector> architectureDetector)
-    : LogicScanner(Host::current().fileSystem(), VersionReader(Host::current().fileSystem()),
-                   std::move(architectureDetector))
-{
-}
-
 LogicScanner::LogicScanner(FileSystem& fileSystem, VersionReader versionReader,
-                           std::shared_ptr<ArchitectureDetector> architectureDetector)
+                           std::shared_ptr<ArchitectureDetector> architectureDetector, QString ownBundlePath)
     : m_fileSystem(fileSystem)
     , m_versionReader(versionReader)
     , m_architectureDetector(std::move(architectureDetector))
+    , m_ownBundlePath(std::move(ownBundlePath))
 {
+}
+
+bool LogicScanner::isOwnApplication(const QUrl& appURL) const
+{
+    return AppConstants::isOwnApplication(appURL, m_versionReader, m_ownBundlePath);
 }
 
 QStringList LogicScanner::searchDirectories() const
@@ -100,7 +99,7 @@ bool LogicScanner::isLogicProApp(const QString& path, const std::optional<QStrin
         return false;
     }
     // The identifier serves both the own-application test and this one.
-    if (AppConstants::isOwnBundle(path, identifier)) {
+    if (AppConstants::isOwnBundle(path, identifier, m_ownBundlePath)) {
         return false;
     }
     if (identifier) {
@@ -141,7 +140,7 @@ QList<ResolvedLogicApp> LogicScanner::scan(const QList<LogicApp>& persistedApps)
     InfoDictionaries infos(m_fileSystem);
     auto keyOf = [](const LogicApp& app) { return HostPath::standardized(app.bundlePath); };
     auto isOwn = [&](const LogicApp& app) {
-        return AppConstants::isOwnBundle(app.bundlePath, infos.identifierOf(app.bundlePath));
+        return AppConstants::isOwnBundle(app.bundlePath, infos.identifierOf(app.bundlePath), m_ownBundlePath);
     };
 
     QHash<QString, LogicApp> byKey;

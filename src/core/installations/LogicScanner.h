@@ -21,10 +21,9 @@ class FileSystem;
 // list and resolves every entry against the disk.
 class LogicScanner {
 public:
-    // Over the current host's disk, with a new version reader.
-    explicit LogicScanner(std::shared_ptr<ArchitectureDetector> architectureDetector);
+    // `ownBundlePath`: the running launcher's own bundle, which is never listed.
     LogicScanner(FileSystem& fileSystem, VersionReader versionReader,
-                 std::shared_ptr<ArchitectureDetector> architectureDetector);
+                 std::shared_ptr<ArchitectureDetector> architectureDetector, QString ownBundlePath);
 
     // Stored entries first, in the user's order, keeping their identity, name, flags and
     // hidden modes; copies found on disk that are not stored follow, sorted by name. One
@@ -33,6 +32,10 @@ public:
 
     // Whether a bundle is a Logic Pro application (and not the launcher).
     bool isLogicProApp(const QUrl& appURL) const;
+    // Whether a bundle is the launcher itself (see AppConstants::isOwnApplication).
+    bool isOwnApplication(const QUrl& appURL) const;
+
+    FileSystem& fileSystem() const { return m_fileSystem; }
 
     static const QStringList knownBundleIdentifiers;
     static const QStringList nameHints;
@@ -47,6 +50,7 @@ private:
     FileSystem& m_fileSystem;
     VersionReader m_versionReader;
     std::shared_ptr<ArchitectureDetector> m_architectureDetector;
+    QString m_ownBundlePath;
 };
 
 } // namespace vantrel

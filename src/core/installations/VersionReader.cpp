@@ -3,7 +3,6 @@
 #include "installations/ArchitectureDetector.h"
 #include "installations/InfoPlist.h"
 #include "platform/FileSystem.h"
-#include "platform/Host.h"
 #include "platform/HostPath.h"
 
 namespace vantrel {
@@ -20,11 +19,6 @@ std::optional<QString> stringValue(const QVariantMap& info, const QString& key)
 }
 
 } // namespace
-
-VersionReader::VersionReader()
-    : VersionReader(Host::current().fileSystem())
-{
-}
 
 VersionReader::VersionReader(FileSystem& fileSystem)
     : m_fileSystem(fileSystem)

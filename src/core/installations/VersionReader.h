@@ -17,7 +17,6 @@ class FileSystem;
 class VersionReader {
 public:
     // Over the current host's disk.
-    VersionReader();
     explicit VersionReader(FileSystem& fileSystem);
 
     // "CFBundleIdentifier", when the info dictionary has it as a string.

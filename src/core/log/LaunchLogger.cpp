@@ -21,10 +21,10 @@ LaunchLogger::LaunchLogger(FileSystem& fileSystem)
 
 LaunchLogger::~LaunchLogger() = default; // the queue writes what is pending before it stops
 
-LaunchLogger& LaunchLogger::shared()
+LaunchLogger& LaunchLogger::of(Host& host)
 {
-    return Host::current().shared<LaunchLogger>(
-        [](Host& host) { return std::unique_ptr<LaunchLogger>(new LaunchLogger(host.fileSystem())); });
+    return host.shared<LaunchLogger>(
+        [](Host& owner) { return std::unique_ptr<LaunchLogger>(new LaunchLogger(owner.fileSystem())); });
 }
 
 QString LaunchLogger::escapedControlCharacters(const QString& text)

@@ -19,6 +19,8 @@ class Host;
 //
 // Records are never lost at a normal end: flush() waits until everything logged so far is
 // on disk, and the logger flushes when it is destroyed with its host.
+class Host;
+
 class LaunchLogger {
 public:
     ~LaunchLogger();
@@ -26,8 +28,8 @@ public:
     LaunchLogger(const LaunchLogger&) = delete;
     LaunchLogger& operator=(const LaunchLogger&) = delete;
 
-    // The current host's logger, made on first use.
-    static LaunchLogger& shared();
+    // The host's logger, made on first use: one per host, whatever asks for it.
+    static LaunchLogger& of(Host& host);
 
     // Appends one record; returns at once and never fails.
     void log(const QString& message);

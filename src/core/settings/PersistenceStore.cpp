@@ -2,7 +2,6 @@
 
 #include "log/LaunchLogger.h"
 #include "platform/FileSystem.h"
-#include "platform/Host.h"
 #include "platform/UserDefaults.h"
 
 #include <QDateTime>
@@ -11,14 +10,11 @@
 
 namespace vantrel {
 
-PersistenceStore::PersistenceStore()
-    : PersistenceStore(Host::current().standardDefaults(), Host::current().fileSystem())
-{
-}
-
-PersistenceStore::PersistenceStore(std::shared_ptr<UserDefaults> defaults, FileSystem& fileSystem)
+PersistenceStore::PersistenceStore(std::shared_ptr<UserDefaults> defaults, FileSystem& fileSystem,
+                                   LaunchLogger& logger)
     : m_defaults(std::move(defaults))
     , m_fileSystem(fileSystem)
+    , m_logger(logger)
 {
 }
 
@@ -76,11 +72,11 @@ bool PersistenceStore::keepUnreadableCopies(const QString& path)
             aside = path + QStringLiteral(".unreadable-") + stamp + u'-' + QString::number(n);
         }
         if (!m_fileSystem.writeAtomically(aside, m_unreadable.first())) {
-            LaunchLogger::shared().log(QStringLiteral("stored installation list could not be read nor kept aside as ")
+            m_logger.log(QStringLiteral("stored installation list could not be read nor kept aside as ")
                                        + aside + QStringLiteral(" — not overwriting it"));
             return false;
         }
-        LaunchLogger::shared().log(QStringLiteral("stored installation list could not be read — kept aside as ")
+        m_logger.log(QStringLiteral("stored installation list could not be read — kept aside as ")
                                    + aside);
         m_unreadable.removeFirst();
     }

@@ -11,6 +11,7 @@
 namespace vantrel {
 
 class FileSystem;
+class LaunchLogger;
 class UserDefaults;
 
 // The installation list, kept twice: "~/Library/Application Support/Vantrel/logic-apps.json"
@@ -33,9 +34,8 @@ public:
     static constexpr const char* defaultsKey = "logicApps";
     static constexpr const char* staleFileKey = "logicAppsFileIsStale";
 
-    // Over the current host's standard defaults and disk.
-    PersistenceStore();
-    PersistenceStore(std::shared_ptr<UserDefaults> defaults, FileSystem& fileSystem);
+    // Over the standard defaults and the disk; what it sets aside is said in `logger`.
+    PersistenceStore(std::shared_ptr<UserDefaults> defaults, FileSystem& fileSystem, LaunchLogger& logger);
     ~PersistenceStore() override;
 
     QList<LogicApp> loadApps() override;
@@ -54,6 +54,7 @@ private:
 
     std::shared_ptr<UserDefaults> m_defaults;
     FileSystem& m_fileSystem;
+    LaunchLogger& m_logger;
     SerialQueue m_ioQueue;
     QList<QByteArray> m_unreadable; // the last load's undecodable copies, not yet kept
 };

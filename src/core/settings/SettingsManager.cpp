@@ -4,7 +4,6 @@
 #include "installations/LogicScanner.h"
 #include "model/LauncherError.h"
 #include "platform/FileSystem.h"
-#include "platform/Host.h"
 #include "platform/HostPath.h"
 #include "settings/LogicAppStoring.h"
 
@@ -41,7 +40,7 @@ void SettingsManager::reload()
     QSet<QUuid> ids;
     bool changed = false;
     for (LogicApp app : stored) {
-        if (AppConstants::isOwnApplication(HostPath::fileURL(app.bundlePath))) {
+        if (m_scanner->isOwnApplication(HostPath::fileURL(app.bundlePath))) {
             changed = true;
             continue;
         }
@@ -77,14 +76,14 @@ QString SettingsManager::validatedPath(const QString& path) const
 {
     // A typed "~/…" is stored as the absolute path the scan finds, so one bundle is never
     // listed twice under two spellings; anything still relative names no bundle.
-    FileSystem& fileSystem = Host::current().fileSystem();
+    FileSystem& fileSystem = m_scanner->fileSystem();
     const QString standardized = fileSystem.expandTilde(path);
     if (!standardized.startsWith(u'/') || HostPath::extension(standardized).toLower() != u"app"
         || !fileSystem.exists(standardized)) {
         throw LauncherError::invalidBundle();
     }
     const QUrl url = HostPath::fileURL(standardized);
-    if (AppConstants::isOwnApplication(url) || !m_scanner->isLogicProApp(url)) {
+    if (m_scanner->isOwnApplication(url) || !m_scanner->isLogicProApp(url)) {
         throw LauncherError::notLogicPro();
     }
     return standardized;

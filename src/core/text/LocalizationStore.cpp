@@ -16,10 +16,10 @@ LocalizationStore::LocalizationStore(std::shared_ptr<UserDefaults> defaults, QOb
 {
 }
 
-LocalizationStore& LocalizationStore::shared()
+LocalizationStore& LocalizationStore::of(Host& host)
 {
-    return Host::current().shared<LocalizationStore>(
-        [](Host& host) { return std::make_unique<LocalizationStore>(host.standardDefaults()); });
+    return host.shared<LocalizationStore>(
+        [](Host& owner) { return std::make_unique<LocalizationStore>(owner.standardDefaults()); });
 }
 
 void LocalizationStore::setLanguage(AppLanguage language)

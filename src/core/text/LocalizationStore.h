@@ -15,6 +15,8 @@ class UserDefaults;
 // The interface language as the windows observe it. Setting `language` (even to the value
 // it has) stores its raw value under "appLanguage" and raises `revision`, so every view
 // that reads texts through the store redraws at once. Construction writes nothing.
+class Host;
+
 class LocalizationStore final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString languageCode READ languageCode WRITE setLanguageCode NOTIFY languageChanged)
@@ -23,8 +25,8 @@ class LocalizationStore final : public QObject {
 public:
     explicit LocalizationStore(std::shared_ptr<UserDefaults> defaults, QObject* parent = nullptr);
 
-    // The current host's store over its standard defaults, made on first use.
-    static LocalizationStore& shared();
+    // The host's store over its standard defaults, made on first use: one per host.
+    static LocalizationStore& of(Host& host);
 
     AppLanguage language() const { return m_language; }
     void setLanguage(AppLanguage language);

@@ -9,7 +9,6 @@
 #include "model/CpuType.h"
 #include "model/LauncherError.h"
 #include "platform/FileSystem.h"
-#include "platform/Host.h"
 #include "platform/HostPath.h"
 #include "platform/SecurityScope.h"
 #include "platform/Workspace.h"
@@ -97,24 +96,6 @@ LauncherViewModel::LauncherViewModel(Collaborators collaborators, QObject* paren
     for (auto changed : {&LauncherViewModel::messageChanged, &LauncherViewModel::cardsChanged,
                          &LauncherViewModel::pendingProjectURLChanged}) {
         connect(this, changed, this, &LauncherViewModel::dropHintChanged);
-    }
-    Host& host = Host::current();
-    if (!m_c.launchManager) {
-        m_c.launchManager = std::make_shared<LaunchManager>();
-    }
-    if (!m_c.supportActions) {
-        m_c.supportActions = std::make_shared<LogicSupportActions>();
-    }
-    if (!m_c.settingsManager) {
-        // Its own scanner, with its own reader and detector, for the Logic Pro test.
-        auto scanner = std::make_shared<LogicScanner>(std::make_shared<ArchitectureDetector>(host.fileSystem()));
-        m_c.settingsManager = std::make_shared<SettingsManager>(std::make_shared<PersistenceStore>(), scanner);
-    }
-    if (!m_c.workspace) {
-        m_c.workspace = &host.workspace();
-    }
-    if (!m_c.securityScope) {
-        m_c.securityScope = &host.securityScope();
     }
 }
 
@@ -501,7 +482,7 @@ Task<> LauncherViewModel::perform(LaunchAction action)
         m_quitStepCancelled = false;
         std::exception_ptr quitFailure;
         try {
-            co_await m_c.launchManager->quitOtherLogicIfNeeded(bundleURL, mode);
+            co_await m_c.launchManager->otherCopiesQuitter().quitOtherLogicIfNeeded(bundleURL, mode);
         } catch (...) {
             quitFailure = std::current_exception();
         }
@@ -515,7 +496,7 @@ Task<> LauncherViewModel::perform(LaunchAction action)
         if (!co_await hideForLaunch()) {
             co_return; // the model is going away
         }
-        const ParallelLaunchStatus status = m_c.launchManager->parallelLaunchStatus(bundleURL, mode);
+        const ParallelLaunchStatus status = m_c.launchManager->runningInstances().parallelLaunchStatus(bundleURL, mode);
         if (status.kind != ParallelLaunchStatus::Case::allowed) {
             setStatusMessage(status.message);
         }
@@ -525,7 +506,7 @@ Task<> LauncherViewModel::perform(LaunchAction action)
     }
     if (!failure) {
         if (const auto late = std::exchange(m_projectAfterLaunch, std::nullopt)) {
-            LaunchLogger::shared().log(QStringLiteral("project handed over during the launch was not opened: ")
+            m_c.logger->log(QStringLiteral("project handed over during the launch was not opened: ")
                                        + late->toLocalFile());
         }
         if (onTerminateAfterLaunch) {
@@ -580,7 +561,7 @@ void LauncherViewModel::setPendingProject(const std::optional<QUrl>& url)
         setErrorMessage(LauncherError::invalidBundle());
         return;
     }
-    if (url && !Host::current().fileSystem().exists(HostPath::fromURL(*url))) {
+    if (url && !m_c.fileSystem->exists(HostPath::fromURL(*url))) {
         setErrorMessage(LauncherError::projectNotFound(url->toLocalFile()));
         return;
     }
@@ -601,7 +582,7 @@ void LauncherViewModel::setPendingProject(const std::optional<QUrl>& url)
 
 void LauncherViewModel::dropProject(const QUrl& url)
 {
-    setPendingProject(HostPath::fileURL(Host::current().fileSystem().fromPlatformPath(url.toLocalFile())));
+    setPendingProject(HostPath::fileURL(m_c.fileSystem->fromPlatformPath(url.toLocalFile())));
 }
 
 void LauncherViewModel::clearPendingProject()

@@ -22,6 +22,8 @@
 namespace vantrel {
 
 class ArchitectureDetector;
+class FileSystem;
+class LaunchLogger;
 class LaunchManager;
 class LogicScanner;
 class LogicSupportActions;
@@ -58,13 +60,14 @@ public:
         std::shared_ptr<LogicScanner> scanner;
         std::shared_ptr<ArchitectureDetector> architectureDetector;
         std::shared_ptr<VersionReader> versionReader;
-        // Built from the current host when empty.
-        std::shared_ptr<LaunchManager> launchManager = {};
-        std::shared_ptr<LogicSupportActions> supportActions = {};
-        std::shared_ptr<SettingsManager> settingsManager = {};
-        Workspace* workspace = nullptr;         // current host's when empty
-        SecurityScope* securityScope = nullptr; // current host's when empty
-        MenuPresenter* menus = nullptr;         // the shell's; none: menus are not shown
+        std::shared_ptr<LaunchManager> launchManager;
+        std::shared_ptr<LogicSupportActions> supportActions;
+        std::shared_ptr<SettingsManager> settingsManager;
+        Workspace* workspace = nullptr;
+        SecurityScope* securityScope = nullptr;
+        FileSystem* fileSystem = nullptr;
+        LaunchLogger* logger = nullptr;
+        MenuPresenter* menus = nullptr; // the shell's; none: menus are not shown
     };
 
     explicit LauncherViewModel(Collaborators collaborators, QObject* parent = nullptr);

@@ -1,7 +1,6 @@
 #include "viewmodels/LogicSupportActions.h"
 
 #include "platform/FileSystem.h"
-#include "platform/Host.h"
 #include "platform/HostPath.h"
 #include "platform/Scripting.h"
 #include "platform/Workspace.h"
@@ -9,11 +8,6 @@
 #include <QUuid>
 
 namespace vantrel {
-
-LogicSupportActions::LogicSupportActions()
-    : LogicSupportActions(Host::current().workspace(), Host::current().fileSystem(), Host::current().scripting())
-{
-}
 
 LogicSupportActions::LogicSupportActions(Workspace& workspace, FileSystem& fileSystem, Scripting& scripting)
     : m_workspace(workspace)

@@ -15,7 +15,6 @@ class Workspace;
 // window, and a bundle's Finder information window. None reports a failure.
 class LogicSupportActions {
 public:
-    LogicSupportActions(); // over the current host
     LogicSupportActions(Workspace& workspace, FileSystem& fileSystem, Scripting& scripting);
 
     // Opens the existing ones of the four plug-in folders; with none, creates and opens

@@ -5,7 +5,6 @@
 #include "installations/VersionReader.h"
 #include "model/LauncherError.h"
 #include "platform/FileSystem.h"
-#include "platform/Host.h"
 #include "platform/HostPath.h"
 #include "platform/OpenPanel.h"
 #include "platform/SecurityScope.h"
@@ -23,16 +22,6 @@ SettingsViewModel::SettingsViewModel(Collaborators collaborators, QObject* paren
     : QObject(parent)
     , m_c(std::move(collaborators))
 {
-    Host& host = Host::current();
-    if (!m_c.workspace) {
-        m_c.workspace = &host.workspace();
-    }
-    if (!m_c.fileSystem) {
-        m_c.fileSystem = &host.fileSystem();
-    }
-    if (!m_c.securityScope) {
-        m_c.securityScope = &host.securityScope();
-    }
     connect(this, &SettingsViewModel::metadataCacheChanged, this, &SettingsViewModel::rebuildRows);
     connect(m_c.settingsManager.get(), &SettingsManager::appsChanged, this, [this] {
         rebuildRows();
@@ -271,7 +260,7 @@ void SettingsViewModel::openPreviousVersions()
 
 QString SettingsViewModel::appVersion() const
 {
-    const QString own = Host::current().ownBundlePath();
+    const QString& own = m_c.ownBundlePath;
     if (auto info = m_c.versionReader->metadata(HostPath::fileURL(own), *m_c.architectureDetector)) {
         return info->shortVersion;
     }

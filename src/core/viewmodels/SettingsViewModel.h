@@ -51,10 +51,11 @@ public:
         std::shared_ptr<LogicScanner> scanner;
         std::shared_ptr<VersionReader> versionReader;
         std::shared_ptr<ArchitectureDetector> architectureDetector;
-        OpenPanel* openPanel = nullptr;         // the shell's; none: browsing does nothing
-        Workspace* workspace = nullptr;         // current host's when empty
-        FileSystem* fileSystem = nullptr;       // current host's when empty
-        SecurityScope* securityScope = nullptr; // current host's when empty
+        Workspace* workspace = nullptr;
+        FileSystem* fileSystem = nullptr;
+        SecurityScope* securityScope = nullptr;
+        QString ownBundlePath;          // the launcher's own bundle, for its version
+        OpenPanel* openPanel = nullptr; // the shell's; none: browsing does nothing
     };
 
     explicit SettingsViewModel(Collaborators collaborators, QObject* parent = nullptr);

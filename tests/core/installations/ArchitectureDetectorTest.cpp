@@ -1,7 +1,7 @@
 #include "installations/ArchitectureDetector.h"
 #include "platform/HostPath.h"
 #include "plist/PropertyList.h"
-#include "simhost/BundleWriter.h"
+#include "simhost/fixtures/BundleWriter.h"
 #include "support/RecordingFileSystem.h"
 #include "support/TempSimulatedMac.h"
 
@@ -154,6 +154,9 @@ TEST(ArchitectureDetector, RosettaIsTestedOncePerDetector)
     mac.writeFile(QStringLiteral("/usr/libexec/rosetta/runtime"), "x");
     EXPECT_FALSE(detector.isRosettaInstalled()) << "a negative answer is cached too";
     EXPECT_EQ(recording.existsCalls, 3);
+    EXPECT_TRUE(detector.recheckRosettaInstalled()) << "a launch asks the disk again";
+    EXPECT_TRUE(detector.isRosettaInstalled()) << "and the new answer is kept";
+    EXPECT_EQ(recording.existsCalls, 4);
 
     ArchitectureDetector fresh(recording);
     recording.existsCalls = 0;

@@ -1,5 +1,6 @@
 #include "installations/LaunchCardBuilder.h"
 #include "installations/ArchitectureDetector.h"
+#include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
 
 #include <gtest/gtest.h>
@@ -52,7 +53,7 @@ struct CardsTest : ::testing::Test {
 TEST_F(CardsTest, AvailabilityBySlicesWithRosettaInstalled)
 {
     installRosetta();
-    ArchitectureDetector detector;
+    ArchitectureDetector detector(test::host().fileSystem());
     const auto universal = installation(QStringLiteral("Universal"), {A::arm64, A::x86_64});
     const auto armOnly = installation(QStringLiteral("Arm"), {A::arm64});
     const auto intelOnly = installation(QStringLiteral("Intel"), {A::x86_64});
@@ -89,7 +90,7 @@ TEST_F(CardsTest, AvailabilityBySlicesWithRosettaInstalled)
 
 TEST_F(CardsTest, WithoutRosettaEveryRosettaCardIsUnavailableForGood)
 {
-    ArchitectureDetector detector;
+    ArchitectureDetector detector(test::host().fileSystem());
     const auto universal = installation(QStringLiteral("Universal"), {A::arm64, A::x86_64});
     const auto intelOnly = installation(QStringLiteral("Intel"), {A::x86_64});
     const QString reason = QStringLiteral("Rosetta 2 is not installed.");
@@ -114,7 +115,7 @@ TEST_F(CardsTest, WithoutRosettaEveryRosettaCardIsUnavailableForGood)
 TEST_F(CardsTest, HiddenModesMissingInstallationsAndSelectionRepair)
 {
     installRosetta();
-    ArchitectureDetector detector;
+    ArchitectureDetector detector(test::host().fileSystem());
     auto universal = installation(QStringLiteral("Universal"), {A::arm64, A::x86_64});
     const auto nativeHidden = installation(QStringLiteral("NoNative"), {A::arm64, A::x86_64}, {M::native});
     const auto bothHidden = installation(QStringLiteral("None"), {A::arm64, A::x86_64}, {M::native, M::rosetta});

@@ -2,7 +2,8 @@
 #include "installations/AppConstants.h"
 #include "installations/ArchitectureDetector.h"
 #include "platform/HostPath.h"
-#include "simhost/BundleWriter.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "support/HostObjects.h"
 #include "support/RecordingFileSystem.h"
 #include "support/TempSimulatedMac.h"
 
@@ -34,7 +35,8 @@ QStringList names(const QList<ResolvedLogicApp>& apps)
 
 struct ScannerTest : ::testing::Test {
     TempSimulatedMac mac;
-    LogicScanner scanner{std::make_shared<ArchitectureDetector>()};
+    std::shared_ptr<LogicScanner> scannerObject = test::scanner();
+    LogicScanner& scanner = *scannerObject;
 
     bool isLogic(const char* path) const { return scanner.isLogicProApp(HostPath::fileURL(QString::fromUtf8(path))); }
 };
@@ -119,7 +121,8 @@ TEST_F(ScannerTest, StoredEntriesKeepTheirOrderAndIdentity)
     // Over a disk that records its reads: every Info.plist is read once in the whole scan
     // (discovery, the own-application test, metadata, slices).
     RecordingFileSystem recording(mac.fs());
-    const LogicScanner recorded(recording, VersionReader(recording), std::make_shared<ArchitectureDetector>(recording));
+    const LogicScanner recorded(recording, VersionReader(recording), std::make_shared<ArchitectureDetector>(recording),
+                                mac.host().ownBundlePath());
     const auto result = recorded.scan({gone, first, dotted, second, own, broken});
     QStringList reads = recording.readAllPaths;
     reads.removeDuplicates();
@@ -175,9 +178,9 @@ TEST(AppConstants, TheLaunchersOwnBundleUnderAnyName)
     TempSimulatedMac mac;
     writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Tools/Launcher Copy.app"),
                            .identifier = QStringLiteral("com.vantrel.app")});
-    EXPECT_TRUE(AppConstants::isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/./Vantrel.app"))));
+    EXPECT_TRUE(test::scanner()->isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/./Vantrel.app"))));
     EXPECT_TRUE(
-        AppConstants::isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/Tools/Launcher Copy.app"))));
-    EXPECT_TRUE(AppConstants::isOwnApplication(HostPath::fileURL(QStringLiteral("/Volumes/X/vantrel.APP"))));
-    EXPECT_FALSE(AppConstants::isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/Vantrel Helper.app"))));
+        test::scanner()->isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/Tools/Launcher Copy.app"))));
+    EXPECT_TRUE(test::scanner()->isOwnApplication(HostPath::fileURL(QStringLiteral("/Volumes/X/vantrel.APP"))));
+    EXPECT_FALSE(test::scanner()->isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/Vantrel Helper.app"))));
 }

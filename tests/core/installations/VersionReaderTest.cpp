@@ -1,7 +1,8 @@
 #include "installations/VersionReader.h"
 #include "installations/ArchitectureDetector.h"
 #include "platform/HostPath.h"
-#include "simhost/BundleWriter.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +23,8 @@ QUrl url(const QString& path)
 TEST(VersionReader, ReadsMetadataInOrderWithTrimmingAndFallbacks)
 {
     TempSimulatedMac mac;
-    VersionReader reader;
-    ArchitectureDetector detector;
+    VersionReader reader = test::versionReader();
+    ArchitectureDetector detector(test::host().fileSystem());
     const QString path = QStringLiteral("/Applications/Logic Pro X.app");
     writeBundle(mac.fs(), {.path = path,
                            .identifier = QStringLiteral("com.apple.logic10"),
@@ -65,8 +66,8 @@ TEST(VersionReader, ReadsMetadataInOrderWithTrimmingAndFallbacks)
 TEST(VersionReader, NoUsableShortVersionMeansNoMetadata)
 {
     TempSimulatedMac mac;
-    VersionReader reader;
-    ArchitectureDetector detector;
+    VersionReader reader = test::versionReader();
+    ArchitectureDetector detector(test::host().fileSystem());
     writeBundle(mac.fs(),
                 {.path = QStringLiteral("/Applications/Blank.app"), .shortVersion = QStringLiteral(" \t\n\u00a0")});
     writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/None.app")});
@@ -84,8 +85,8 @@ TEST(VersionReader, NoUsableShortVersionMeansNoMetadata)
 TEST(VersionReader, AMissingExecutableStillGivesMetadataWithoutSlices)
 {
     TempSimulatedMac mac;
-    VersionReader reader;
-    ArchitectureDetector detector;
+    VersionReader reader = test::versionReader();
+    ArchitectureDetector detector(test::host().fileSystem());
     const QString path = QStringLiteral("/Applications/Логик «Про» 🎹 \"x\".app");
     writeBundle(mac.fs(), {.path = path, .shortVersion = QStringLiteral("11.2"), .writeExecutable = false});
     auto metadata = reader.metadata(url(path), detector);

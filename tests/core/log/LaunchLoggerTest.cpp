@@ -1,4 +1,5 @@
 #include "log/LaunchLogger.h"
+#include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
 
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <vector>
 
 using vantrel::LaunchLogger;
+namespace test = vantrel::test;
 using vantrel::testing::TempSimulatedMac;
 
 namespace {
@@ -32,7 +34,7 @@ QStringList messagesOf(const QByteArray& content)
 TEST(LaunchLogger, FirstRecordCreatesTheFileWithExactlyOneLine)
 {
     TempSimulatedMac mac;
-    LaunchLogger& logger = LaunchLogger::shared();
+    LaunchLogger& logger = test::logger();
     EXPECT_TRUE(mac.fs().isDirectory(QStringLiteral("~/Library/Logs/Vantrel"))) << "the folder is made with the logger";
     EXPECT_EQ(logger.filePath(), QStringLiteral("/Users/tester/Library/Logs/Vantrel/launch.log"));
     logger.log(QStringLiteral("launch request mode=native action=launch path=/Applications/Logic Pro.app doc=nil"));
@@ -49,7 +51,7 @@ TEST(LaunchLogger, AppendsAfterTheLastByteOneRecordALineThatNoValueCanForge)
 {
     TempSimulatedMac mac;
     mac.writeFile(logPath, "earlier record without a line feed");
-    LaunchLogger& logger = LaunchLogger::shared();
+    LaunchLogger& logger = test::logger();
     const QString longMessage(100000, u'x');
     logger.log(QString());
     logger.log(QStringLiteral("Logic already running in native — opening document only → «Проект» 🎹"));
@@ -80,7 +82,7 @@ TEST(LaunchLogger, AppendsAfterTheLastByteOneRecordALineThatNoValueCanForge)
 TEST(LaunchLogger, KeepsCallOrderAcrossThreadsAndLosesNothingAtFlush)
 {
     TempSimulatedMac mac;
-    LaunchLogger& logger = LaunchLogger::shared();
+    LaunchLogger& logger = test::logger();
     constexpr int threads = 4;
     constexpr int perThread = 500;
     std::vector<std::thread> writers;
@@ -118,7 +120,7 @@ TEST(LaunchLogger, RecordsLoggedJustBeforeTheHostEndsReachTheDisk)
         ASSERT_TRUE(mac.initialize());
         vantrel::CurrentHostGuard guard(mac.makeHost(std::make_shared<vantrel::ManualClock>()));
         for (int i = 0; i < 200; ++i) {
-            LaunchLogger::shared().log(QStringLiteral("record %1").arg(i));
+            test::logger().log(QStringLiteral("record %1").arg(i));
         }
         // No flush: ending the host (as the process end does) writes what is queued.
     }
@@ -130,7 +132,7 @@ TEST(LaunchLogger, RecordsLoggedJustBeforeTheHostEndsReachTheDisk)
 TEST(LaunchLogger, FailuresAreSilentAndLaterRecordsStillWork)
 {
     TempSimulatedMac mac;
-    LaunchLogger& logger = LaunchLogger::shared();
+    LaunchLogger& logger = test::logger();
     // The folder removed while running: records are lost, nothing is recreated.
     ASSERT_TRUE(QDir(mac.native(QStringLiteral("~/Library/Logs/Vantrel"))).removeRecursively());
     logger.log(QStringLiteral("lost"));

@@ -1,4 +1,5 @@
 #include "settings/AppPreferences.h"
+#include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@ TEST(AppPreferences, DefaultToTrueAndSurviveARestart)
     TempSimulatedMac mac;
     auto defaults = mac.host().standardDefaults();
     {
-        AppPreferences preferences(defaults, &LocalizationStore::shared());
+        AppPreferences preferences(defaults, &test::localization());
         EXPECT_TRUE(preferences.closeOnFocusLoss());
         EXPECT_TRUE(preferences.closeOtherLogicOnLaunch());
         EXPECT_EQ(defaults->value(QStringLiteral("closeOnFocusLoss")), std::nullopt) << "construction writes nothing";
@@ -21,10 +22,10 @@ TEST(AppPreferences, DefaultToTrueAndSurviveARestart)
         EXPECT_EQ(changes, 1);
         EXPECT_EQ(defaults->boolean(QStringLiteral("closeOnFocusLoss")), false);
     }
-    AppPreferences restarted(mac.host().standardDefaults(), &LocalizationStore::shared());
+    AppPreferences restarted(mac.host().standardDefaults(), &test::localization());
     EXPECT_FALSE(restarted.closeOnFocusLoss());
     EXPECT_TRUE(restarted.closeOtherLogicOnLaunch());
-    EXPECT_EQ(restarted.localization(), &LocalizationStore::shared());
+    EXPECT_EQ(restarted.localization(), &test::localization());
 }
 
 TEST(AppPreferences, StoredValuesReadAsThePlatformReadsABoolean)
@@ -60,8 +61,8 @@ TEST(AppPreferences, StoredValuesReadAsThePlatformReadsABoolean)
         defaults->setValue(key, value);
         EXPECT_EQ(flag(), expected) << value.toString().toStdString() << " (" << value.typeName() << ")";
         // The settings window and the launch engine read the same way.
-        EXPECT_EQ(AppPreferences(defaults, &LocalizationStore::shared()).closeOtherLogicOnLaunch(), expected);
+        EXPECT_EQ(AppPreferences(defaults, &test::localization()).closeOtherLogicOnLaunch(), expected);
     }
     defaults->setValue(QStringLiteral("closeOnFocusLoss"), qint64(0));
-    EXPECT_FALSE(AppPreferences(defaults, &LocalizationStore::shared()).closeOnFocusLoss());
+    EXPECT_FALSE(AppPreferences(defaults, &test::localization()).closeOnFocusLoss());
 }

@@ -3,6 +3,7 @@
 #include "installations/LogicScanner.h"
 #include "log/LaunchLogger.h"
 #include "settings/SettingsManager.h"
+#include "support/HostObjects.h"
 #include "support/LaunchLogReader.h"
 #include "support/TempSimulatedMac.h"
 
@@ -74,7 +75,7 @@ TEST(PersistenceStore, ALoadRightAfterASaveWaitsForTheQueuedWrite)
 {
     TempSimulatedMac mac;
     GatedFileSystem disk(mac.fs());
-    PersistenceStore store(mac.host().standardDefaults(), disk);
+    PersistenceStore store(mac.host().standardDefaults(), disk, test::logger());
     const auto apps = twoApps();
     disk.open.release(); // the first write goes through
     store.saveApps(apps);
@@ -106,8 +107,8 @@ TEST(PersistenceStore, AnUnreadableListIsKeptAsideBeforeAStartReplacesIt)
     mac.host().standardDefaults()->setValue(QStringLiteral("logicApps"), stored);
 
     // A start: load, scan, seed from the scan (which saves).
-    auto store = std::make_shared<PersistenceStore>();
-    auto scanner = std::make_shared<LogicScanner>(std::make_shared<ArchitectureDetector>());
+    auto store = test::store();
+    auto scanner = test::scanner(test::detector());
     SettingsManager settings(store, scanner);
     EXPECT_TRUE(settings.apps().isEmpty());
     settings.seedFromScanIfNeeded(scanner->scan(settings.apps()));
@@ -123,7 +124,7 @@ TEST(PersistenceStore, AnUnreadableListIsKeptAsideBeforeAStartReplacesIt)
         << aside[0].toStdString();
     const QString asidePath = QStringLiteral("~/Library/Application Support/Vantrel/") + aside[0];
     EXPECT_EQ(mac.readFile(asidePath), stored) << "byte for byte";
-    LaunchLogger::shared().flush();
+    test::logger().flush();
     const QStringList lines = launchLogMessages(mac.native(QStringLiteral("~/Library/Logs/Vantrel/launch.log")));
     EXPECT_EQ(lines, QStringList{QStringLiteral("stored installation list could not be read — kept aside as ")
                                  + mac.fs().expandTilde(asidePath)});
@@ -142,7 +143,7 @@ TEST(PersistenceStore, AnUnreadableListIsKeptAsideBeforeAStartReplacesIt)
 TEST(PersistenceStore, FirstStartLoadsNothingAndLeavesTheFolder)
 {
     TempSimulatedMac mac;
-    PersistenceStore store;
+    PersistenceStore store(test::host().standardDefaults(), test::host().fileSystem(), test::logger());
     EXPECT_TRUE(store.loadApps().isEmpty());
     EXPECT_TRUE(mac.fs().isDirectory(QStringLiteral("~/Library/Application Support/Vantrel")));
     EXPECT_FALSE(mac.fs().exists(filePath));
@@ -151,7 +152,7 @@ TEST(PersistenceStore, FirstStartLoadsNothingAndLeavesTheFolder)
 TEST(PersistenceStore, WritesTheFileAndAnIdenticalDefaultsCopy)
 {
     TempSimulatedMac mac;
-    PersistenceStore store;
+    PersistenceStore store(test::host().standardDefaults(), test::host().fileSystem(), test::logger());
     const auto apps = twoApps();
     store.saveApps(apps);
     EXPECT_EQ(store.loadApps(), apps) << "a load right after a save sees the new list";
@@ -175,7 +176,7 @@ TEST(PersistenceStore, WritesTheFileAndAnIdenticalDefaultsCopy)
 TEST(PersistenceStore, FallsBackToTheDefaultsCopyAndTheNextSaveRepairsTheFile)
 {
     TempSimulatedMac mac;
-    PersistenceStore store;
+    PersistenceStore store(test::host().standardDefaults(), test::host().fileSystem(), test::logger());
     const auto apps = twoApps();
     store.saveApps(apps);
     store.loadApps();
@@ -217,12 +218,12 @@ TEST(PersistenceStore, QuickSavesEndWithTheLastList)
     TempSimulatedMac mac;
     const auto apps = twoApps();
     {
-        PersistenceStore store;
+        PersistenceStore store(test::host().standardDefaults(), test::host().fileSystem(), test::logger());
         for (int i = 0; i < 20; ++i) {
             store.saveApps(i % 2 ? apps : QList<LogicApp>{});
         }
         store.saveApps({apps[0]});
     } // the store finishes its queued writes before it goes
     EXPECT_EQ(LogicApp::decodeList(mac.readFile(filePath).value_or(QByteArray())), QList<LogicApp>{apps[0]});
-    EXPECT_EQ(PersistenceStore().loadApps(), QList<LogicApp>{apps[0]});
+    EXPECT_EQ(test::store()->loadApps(), QList<LogicApp>{apps[0]});
 }

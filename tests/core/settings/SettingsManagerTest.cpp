@@ -4,7 +4,8 @@
 #include "model/LauncherError.h"
 #include "settings/LogicAppStoring.h"
 #include "settings/PersistenceStore.h"
-#include "simhost/BundleWriter.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +31,7 @@ public:
 struct SettingsTest : ::testing::Test {
     TempSimulatedMac mac;
     std::shared_ptr<MemoryStore> store = std::make_shared<MemoryStore>();
-    std::shared_ptr<LogicScanner> scanner = std::make_shared<LogicScanner>(std::make_shared<ArchitectureDetector>());
+    std::shared_ptr<LogicScanner> scanner = test::scanner(test::detector());
 
     void SetUp() override
     {

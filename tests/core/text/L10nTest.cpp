@@ -1,4 +1,5 @@
 #include "text/L10n.h"
+#include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
 #include "text/LocalizationStore.h"
 
@@ -118,8 +119,8 @@ TEST(LocalizationStore, ConstructionReadsAndWritesNothingUntilTheLanguageIsSet)
 TEST(LocalizationStore, EverySetWritesAndRaisesTheRevision)
 {
     TempSimulatedMac mac;
-    LocalizationStore& store = LocalizationStore::shared();
-    EXPECT_EQ(&store, &LocalizationStore::shared());
+    LocalizationStore& store = test::localization();
+    EXPECT_EQ(&store, &test::localization());
     int languageSignals = 0;
     int revisionSignals = 0;
     QObject::connect(&store, &LocalizationStore::languageChanged, [&] { ++languageSignals; });

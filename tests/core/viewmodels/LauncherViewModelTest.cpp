@@ -5,6 +5,7 @@
 #include "launch/LaunchTesting.h"
 #include "settings/SettingsManager.h"
 #include "viewmodels/LogicSupportActions.h"
+#include "support/HostObjects.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -36,16 +37,19 @@ struct LauncherModelTest : LaunchTest {
                                     .identifier = QStringLiteral("com.apple.logic10"),
                                     .shortVersion = QStringLiteral("10.4"),
                                     .slices = {{sim::MachO::cpuTypeX86_64}}});
-        detector = std::make_shared<ArchitectureDetector>();
+        detector = test::detector();
         auto manager = std::shared_ptr<LaunchManager>(this->manager.release());
         LauncherViewModel::Collaborators c;
-        c.scanner = std::make_shared<LogicScanner>(detector);
+        c.scanner = test::scanner(detector);
         c.architectureDetector = detector;
-        c.versionReader = std::make_shared<VersionReader>();
+        c.versionReader = std::make_shared<VersionReader>(test::versionReader());
         c.launchManager = manager;
         c.supportActions = std::make_shared<LogicSupportActions>(workspace, mac.fs(), mac.host().scripting());
+        c.settingsManager = std::make_shared<SettingsManager>(test::store(), c.scanner);
         c.workspace = &workspace;
         c.securityScope = &scope;
+        c.fileSystem = &mac.fs();
+        c.logger = &test::logger();
         c.menus = &menus;
         model = std::make_unique<LauncherViewModel>(c);
         model->onBusyLaunchingChanged = [this](bool busy) {

@@ -6,7 +6,8 @@
 #include "platform/OpenPanel.h"
 #include "settings/LogicAppStoring.h"
 #include "settings/SettingsManager.h"
-#include "simhost/BundleWriter.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "support/HostObjects.h"
 #include "support/FakeWorkspace.h"
 #include "support/TempSimulatedMac.h"
 
@@ -56,11 +57,19 @@ struct SettingsModelTest : ::testing::Test {
         sim::writeBundle(mac.fs(), {.path = QStringLiteral("/Applications/Notes.app"),
                                     .identifier = QStringLiteral("com.apple.Notes"),
                                     .shortVersion = QStringLiteral("4.0")});
-        auto detector = std::make_shared<ArchitectureDetector>();
-        auto scanner = std::make_shared<LogicScanner>(detector);
+        auto detector = test::detector();
+        auto scanner = test::scanner(detector);
         settings = std::make_shared<SettingsManager>(std::make_shared<MemoryStore>(), scanner);
-        SettingsViewModel::Collaborators c{settings, scanner, std::make_shared<VersionReader>(),
-                                           detector, &panel,  &workspace};
+        SettingsViewModel::Collaborators c;
+        c.settingsManager = settings;
+        c.scanner = scanner;
+        c.versionReader = std::make_shared<VersionReader>(test::versionReader());
+        c.architectureDetector = detector;
+        c.workspace = &workspace;
+        c.fileSystem = &mac.fs();
+        c.securityScope = &mac.host().securityScope();
+        c.ownBundlePath = mac.host().ownBundlePath();
+        c.openPanel = &panel;
         model = std::make_unique<SettingsViewModel>(c);
     }
 
