@@ -8,6 +8,7 @@
 #include "app/SettingsWindowController.h"
 #include "async/Clock.h"
 #include "async/Spawner.h"
+#include "async/Timings.h"
 #include "launch/LaunchManager.h"
 #include "log/LaunchLogger.h"
 #include "platform/Host.h"
@@ -97,7 +98,7 @@ void AppDelegate::start()
         if (!self) {
             return;
         }
-        self->m_focusLoss->suppressFocusLossClose(180);
+        self->m_focusLoss->suppressFocusLossClose(timings::suppressWhileHiddenForLaunch);
         self->m_panel->hideForLaunch(std::move(completion));
     };
     model.onTerminateAfterLaunch = [self] {
@@ -109,7 +110,7 @@ void AppDelegate::start()
         if (!self) {
             return;
         }
-        self->m_focusLoss->suppressFocusLossClose(0.5);
+        self->m_focusLoss->suppressFocusLossClose(timings::suppressAfterFailedLaunch);
         if (self->m_panel->isDismissing()) {
             return;
         }
@@ -122,9 +123,9 @@ void AppDelegate::start()
             self->m_focusLoss->setBusyLaunching(busy);
         }
     };
-    model.onSuppressFocusLossClose = [self](double seconds) {
+    model.onSuppressFocusLossClose = [self](Duration duration) {
         if (self) {
-            self->m_focusLoss->suppressFocusLossClose(seconds);
+            self->m_focusLoss->suppressFocusLossClose(duration);
         }
     };
 
@@ -203,7 +204,7 @@ void AppDelegate::openSettings()
     if (!m_viewModel) {
         return;
     }
-    m_focusLoss->suppressFocusLossClose(0.25);
+    m_focusLoss->suppressFocusLossClose(timings::suppressOpeningSettings);
     if (!m_settings) {
         QPointer<AppDelegate> self(this);
         m_settings = std::make_unique<SettingsWindowController>(
@@ -215,7 +216,7 @@ void AppDelegate::openSettings()
             },
             [self] {
                 if (self) {
-                    self->m_focusLoss->suppressFocusLossClose(30);
+                    self->m_focusLoss->suppressFocusLossClose(timings::suppressLeavingThroughLink);
                     self->fadeOutAndTerminate();
                 }
             });
@@ -232,7 +233,7 @@ void AppDelegate::handleSettingsClosed()
         m_panel->setFloating(true);
         return;
     }
-    m_focusLoss->suppressFocusLossClose(0.2);
+    m_focusLoss->suppressFocusLossClose(timings::suppressSettingsClosed);
     m_viewModel->refresh();
     QPointer<AppDelegate> self(this);
     QMetaObject::invokeMethod(
@@ -246,7 +247,7 @@ void AppDelegate::handleSettingsClosed()
             self->m_panel->window().raise();
             self->m_panel->window().requestActivate();
             auto settle = [](QPointer<AppDelegate> self, Clock& clock) -> Task<> {
-                co_await clock.sleep(seconds(0.25));
+                co_await clock.sleep(timings::settingsClosedSettle);
                 if (self) {
                     self->m_focusLoss->resetSuppression();
                 }

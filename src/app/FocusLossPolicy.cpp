@@ -1,5 +1,7 @@
 #include "app/FocusLossPolicy.h"
 
+#include "async/Timings.h"
+
 namespace vantrel {
 
 FocusLossPolicy::FocusLossPolicy(Clock& clock, Environment environment, std::function<void()> close,
@@ -16,9 +18,9 @@ FocusLossPolicy::~FocusLossPolicy()
     cancelPendingClose();
 }
 
-void FocusLossPolicy::suppressFocusLossClose(double seconds)
+void FocusLossPolicy::suppressFocusLossClose(Duration duration)
 {
-    m_suppressUntil = m_clock.now() + vantrel::seconds(seconds);
+    m_suppressUntil = m_clock.now() + duration;
     cancelPendingClose();
 }
 
@@ -79,13 +81,13 @@ void FocusLossPolicy::windowMoveStarted()
     m_isWindowMoving = true;
     auto watch = [](FocusLossPolicy* self, std::weak_ptr<bool> alive, Clock& clock) -> Task<> {
         do {
-            co_await clock.sleep(vantrel::seconds(buttonPollSeconds));
+            co_await clock.sleep(timings::mouseButtonPoll);
             if (alive.expired()) {
                 co_return;
             }
         } while (self->m_env.isMouseButtonDown());
         self->m_isWindowMoving = false;
-        self->suppressFocusLossClose(0.3);
+        self->suppressFocusLossClose(timings::suppressAfterPanelMove);
     };
     m_tasks.spawn(watch(this, m_alive, m_clock), QStringLiteral("panel move"));
 }
@@ -103,7 +105,7 @@ void FocusLossPolicy::scheduleFocusLossClose()
     m_pendingClose = std::make_shared<Clock::Cancellation>();
     auto wait = [](FocusLossPolicy* self, std::weak_ptr<bool> alive, Clock& clock,
                    std::shared_ptr<Clock::Cancellation> cancellation) -> Task<> {
-        const bool elapsed = co_await clock.sleep(vantrel::seconds(0.15), cancellation);
+        const bool elapsed = co_await clock.sleep(timings::focusLossCloseDelay, cancellation);
         if (!elapsed || alive.expired()) {
             co_return;
         }
@@ -131,7 +133,7 @@ void FocusLossPolicy::closeOnceButtonReleased(std::function<bool()> stillWanted)
     auto wait = [](FocusLossPolicy* self, std::weak_ptr<bool> alive, Clock& clock,
                    std::shared_ptr<Clock::Cancellation> cancellation, std::function<bool()> stillWanted) -> Task<> {
         do {
-            if (!co_await clock.sleep(vantrel::seconds(buttonPollSeconds), cancellation) || alive.expired()) {
+            if (!co_await clock.sleep(timings::mouseButtonPoll, cancellation) || alive.expired()) {
                 co_return; // re-activated, suppressed, a drag entered, or gone
             }
         } while (self->m_env.isMouseButtonDown());

@@ -40,9 +40,9 @@ public:
     FocusLossPolicy(Clock& clock, Environment environment, std::function<void()> close, QObject* parent = nullptr);
     ~FocusLossPolicy() override;
 
-    // No focus-loss close for `seconds` from now (replacing any later deadline); cancels a
+    // No focus-loss close for `duration` from now (replacing any later deadline); cancels a
     // pending close.
-    void suppressFocusLossClose(double seconds);
+    void suppressFocusLossClose(Duration duration);
     // Forgets any suppression window.
     void resetSuppression();
     bool shouldIgnoreFocusLossClose() const;
@@ -62,10 +62,10 @@ public:
     void dragEntered();
     // The panel is being moved by its background: the window manager may hold the focus
     // while it moves a window, so no close until the button is released and a moment more
-    // (0.3 s) for the focus to come back.
+    // (timings::suppressAfterPanelMove) for the focus to come back.
     void windowMoveStarted();
     bool isWindowMoving() const { return m_isWindowMoving; }
-    // A focus-loss close is waiting out its 0.15 s or for the mouse button.
+    // A focus-loss close is waiting out its delay or for the mouse button.
     bool hasPendingClose() const { return m_pendingClose != nullptr; }
     void cancelPendingClose();
 
@@ -75,7 +75,6 @@ public:
     static bool isMenuBarPoint(QPoint point, const QList<std::pair<QRect, QRect>>& screens);
 
     // How often a close waiting for the mouse button looks at it.
-    static constexpr double buttonPollSeconds = 0.05;
 
 private:
     void scheduleFocusLossClose();

@@ -1,6 +1,7 @@
 #include "app/LauncherPanelController.h"
 
 #include "app/PlatformWindowing.h"
+#include "app/QmlTypes.h"
 #include "async/Clock.h"
 #include "text/LocalizationStore.h"
 #include "viewmodels/LauncherViewModel.h"
@@ -23,6 +24,7 @@ LauncherPanelController::LauncherPanelController(LauncherViewModel& viewModel, L
     , m_animate(animate)
     , m_window(std::make_unique<QQuickView>())
 {
+    qml::linkQmlTypes();
     QQuickView& window = *m_window;
     window.setTitle(QStringLiteral("Vantrel"));
     windowing.configurePanel(window, cornerRadius);
@@ -120,19 +122,19 @@ void LauncherPanelController::show()
 void LauncherPanelController::appear()
 {
     m_contentShown = true;
-    m_windowing.fadeBackdrop(*m_window, true, m_animate ? appearOpacityDuration : 0);
+    m_windowing.fadeBackdrop(*m_window, true, m_animate ? timings::panelAppearOpacity : Duration::zero());
     Q_EMIT appearRequested(m_animate);
 }
 
 void LauncherPanelController::fadeOut(std::function<void()> completion)
 {
     m_contentShown = false;
-    m_windowing.fadeBackdrop(*m_window, false, m_animate ? fadeOutDuration : 0);
+    m_windowing.fadeBackdrop(*m_window, false, m_animate ? timings::panelFadeOut : Duration::zero());
     Q_EMIT fadeOutRequested(m_animate);
     auto wait = [](Clock& clock, std::weak_ptr<bool> alive, bool animate,
                    std::function<void()> completion) -> Task<> {
         if (animate) {
-            co_await clock.sleep(seconds(fadeOutDuration));
+            co_await clock.sleep(timings::panelFadeOut);
         }
         if (!alive.expired()) {
             completion();

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "async/Spawner.h"
+#include "async/Timings.h"
 
 #include <QObject>
+#include <QtQml/qqmlregistration.h>
 #include <QPointer>
 #include <QQuickView>
 
@@ -22,16 +24,16 @@ class PlatformWindowing;
 // timed by the Clock), and hides for a launch or comes back after a failed one.
 class LauncherPanelController final : public QObject {
     Q_OBJECT
-    Q_PROPERTY(double appearScaleSeconds READ appearScaleSeconds CONSTANT)
-    Q_PROPERTY(double appearOpacitySeconds READ appearOpacitySeconds CONSTANT)
-    Q_PROPERTY(double fadeOutSeconds READ fadeOutSeconds CONSTANT)
+    QML_NAMED_ELEMENT(LauncherPanel)
+    QML_UNCREATABLE("made by the application")
+    // The animations' durations (timings::panel…), in the milliseconds QML animates in.
+    Q_PROPERTY(int appearScaleMilliseconds READ appearScaleMilliseconds CONSTANT)
+    Q_PROPERTY(int appearOpacityMilliseconds READ appearOpacityMilliseconds CONSTANT)
+    Q_PROPERTY(int fadeOutMilliseconds READ fadeOutMilliseconds CONSTANT)
     // The platform blurs what lies behind the panel: the views draw their base translucent.
     Q_PROPERTY(bool hasBlurBehindWindow READ hasBlurBehindWindow CONSTANT)
 
 public:
-    static constexpr double appearScaleDuration = 0.22;
-    static constexpr double appearOpacityDuration = 0.2;
-    static constexpr double fadeOutDuration = 0.18;
     static constexpr int cornerRadius = 22;
 
     // `animate` false shows every state at once (screenshots, tests of the final look).
@@ -63,9 +65,9 @@ public:
     void setFloating(bool floating);
     bool hasBlurBehindWindow() const;
 
-    double appearScaleSeconds() const { return appearScaleDuration; }
-    double appearOpacitySeconds() const { return appearOpacityDuration; }
-    double fadeOutSeconds() const { return fadeOutDuration; }
+    static int appearScaleMilliseconds() { return inMilliseconds(timings::panelAppearScale); }
+    static int appearOpacityMilliseconds() { return inMilliseconds(timings::panelAppearOpacity); }
+    static int fadeOutMilliseconds() { return inMilliseconds(timings::panelFadeOut); }
 
     // For views: drag the panel by its background.
     Q_INVOKABLE void startMove();

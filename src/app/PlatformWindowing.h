@@ -1,5 +1,7 @@
 #pragma once
 
+#include "async/Clock.h"
+
 #include <QPoint>
 
 #include <functional>
@@ -30,9 +32,9 @@ public:
     // Whether the platform blurs what lies behind the panel; the views then draw their
     // base translucent.
     virtual bool hasBlurBehindWindow() const = 0;
-    // The blur fades in or out with the views, over `seconds` (0: at once). Nothing to do
+    // The blur fades in or out with the views, over `duration` (zero: at once). Nothing to do
     // where there is no blur.
-    virtual void fadeBackdrop(QWindow& window, bool visible, double seconds) = 0;
+    virtual void fadeBackdrop(QWindow& window, bool visible, Duration duration) = 0;
     // Whether a mouse button is held down now, wherever the pointer is (in another
     // application too); false where that cannot be known.
     virtual bool isMouseButtonDown() const = 0;

@@ -31,7 +31,7 @@ public:
         window.setFlag(Qt::WindowStaysOnTopHint, level == WindowLevel::floating);
     }
     bool hasBlurBehindWindow() const override { return false; }
-    void fadeBackdrop(QWindow&, bool, double) override {}
+    void fadeBackdrop(QWindow&, bool, Duration) override {}
     bool isMouseButtonDown() const override
     {
 #if VANTREL_HAS_XCB

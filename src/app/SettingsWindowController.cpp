@@ -1,6 +1,7 @@
 #include "app/SettingsWindowController.h"
 
 #include "Services.h"
+#include "app/QmlTypes.h"
 #include "app/QtOpenPanel.h"
 #include "platform/Host.h"
 #include "settings/AppPreferences.h"
@@ -20,6 +21,7 @@ SettingsWindowController::SettingsWindowController(Services& services, AppPrefer
     , m_onClose(std::move(onClose))
     , m_openPanel(std::make_unique<QtOpenPanel>(services.host.fileSystem()))
 {
+    qml::linkQmlTypes();
     LocalizationStore& localization = services.localization;
     m_viewModel = std::make_unique<SettingsViewModel>(services.settingsCollaborators(m_openPanel.get()));
     m_viewModel->onOpenExternalLinkAndQuit = std::move(onQuit);

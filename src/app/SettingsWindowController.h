@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QtQml/qqmlregistration.h>
 #include <QQuickView>
 
 #include <functional>
@@ -21,6 +22,8 @@ class SettingsViewModel;
 // button) calls `onClose`; following an outward link calls `onQuit`.
 class SettingsWindowController final : public QObject {
     Q_OBJECT
+    QML_NAMED_ELEMENT(SettingsWindow)
+    QML_UNCREATABLE("made by the application")
 
 public:
     SettingsWindowController(Services& services, AppPreferences& preferences, std::function<void()> onClose,

@@ -1,5 +1,6 @@
 #include "app/FocusLossPolicy.h"
 #include "async/ManualClock.h"
+#include "async/Timings.h"
 
 #include <gtest/gtest.h>
 
@@ -74,12 +75,12 @@ TEST_F(FocusLossTest, LosingActivationClosesAfterAShortDelayUnlessActiveAgain)
 TEST_F(FocusLossTest, SuppressionWindowsAndBusyStatesKeepTheLauncherOpen)
 {
     // Each window of the shell, from its start to just before its end.
-    for (double seconds : {0.25, 0.2, 0.35, 1.5, 180.0, 0.5, 30.0}) {
-        policy.suppressFocusLossClose(seconds);
-        EXPECT_EQ(resignAndWait(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                      std::chrono::duration<double>(seconds) - 1ms)),
-                  0)
-            << seconds;
+    using namespace vantrel::timings;
+    for (Duration window : {suppressOpeningSettings, suppressSettingsClosed, suppressAfterPanelMove,
+                            suppressAfterFailedLaunch, suppressWhileHiddenForLaunch, suppressLeavingThroughLink,
+                            Duration(350ms), Duration(1500ms)}) {
+        policy.suppressFocusLossClose(window);
+        EXPECT_EQ(resignAndWait(window - 1ms), 0) << window.count();
         clock.advance(1s);
         EXPECT_EQ(closes, 0) << "the resign came inside the window: no close is scheduled";
         EXPECT_EQ(resignAndWait(), 1) << "once the window is over, losing the focus closes again";
@@ -90,7 +91,7 @@ TEST_F(FocusLossTest, SuppressionWindowsAndBusyStatesKeepTheLauncherOpen)
     active = false;
     policy.applicationResignedActive();
     clock.advance(100ms);
-    policy.suppressFocusLossClose(0.35);
+    policy.suppressFocusLossClose(350ms);
     clock.advance(1s);
     EXPECT_EQ(closes, 0);
     policy.resetSuppression();
@@ -132,7 +133,7 @@ TEST_F(FocusLossTest, AClickInAnotherApplicationClosesByItsOwnLocation)
     pointerOnMenuBar = true; // where the pointer is now does not matter
     policy.outsideClick({100, 500});
     EXPECT_EQ(closes, 1);
-    policy.suppressFocusLossClose(0.35);
+    policy.suppressFocusLossClose(350ms);
     policy.outsideClick({100, 500});
     closeOnFocusLoss = false;
     clock.advance(1s);
@@ -159,7 +160,7 @@ TEST_F(FocusLossTest, AHeldButtonPostponesTheCloseAndADragThatEntersCancelsIt)
     clock.advance(2s);
     EXPECT_EQ(closes, 0);
     buttonDown = false;
-    clock.advance(std::chrono::milliseconds(int(FocusLossPolicy::buttonPollSeconds * 1000)));
+    clock.advance(vantrel::timings::mouseButtonPoll);
     EXPECT_EQ(closes, 1);
 
     // Back to the launcher before the release: nothing.

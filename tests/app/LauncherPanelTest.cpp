@@ -502,6 +502,6 @@ TEST_F(PanelTest, TheShellHoldsFocusLossBackForAsLongAsEachStepNeeds)
     EXPECT_EQ(hidden, 1);
     model().onRevealAfterFailedLaunch();
     EXPECT_TRUE(heldFor(500ms)) << "back after a failed launch";
-    model().onSuppressFocusLossClose(1.5);
+    model().onSuppressFocusLossClose(1500ms);
     EXPECT_TRUE(heldFor(1500ms)) << "a support action";
 }

@@ -34,10 +34,10 @@ public:
         m_real->setLevel(window, level);
     }
     bool hasBlurBehindWindow() const override { return m_real->hasBlurBehindWindow(); }
-    void fadeBackdrop(QWindow& window, bool visible, double seconds) override
+    void fadeBackdrop(QWindow& window, bool visible, Duration duration) override
     {
-        journal << QStringLiteral("backdrop %1 %2").arg(visible ? QStringLiteral("in") : QStringLiteral("out")).arg(seconds);
-        m_real->fadeBackdrop(window, visible, seconds);
+        journal << QStringLiteral("backdrop %1 %2").arg(visible ? QStringLiteral("in") : QStringLiteral("out")).arg(inSeconds(duration));
+        m_real->fadeBackdrop(window, visible, duration);
     }
     bool isMouseButtonDown() const override { return buttonDown; }
     bool installOutsideClickMonitor(std::function<void(QPoint)> onClick) override

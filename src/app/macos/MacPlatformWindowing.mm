@@ -153,20 +153,20 @@ public:
 
     bool hasBlurBehindWindow() const override { return true; }
 
-    void fadeBackdrop(QWindow&, bool visible, double seconds) override
+    void fadeBackdrop(QWindow&, bool visible, Duration duration) override
     {
         if (!m_backdrop) {
             return;
         }
         const CGFloat alpha = visible ? 1 : 0;
-        if (seconds <= 0) {
+        if (duration <= Duration::zero()) {
             [m_backdrop setAlphaValue:alpha];
             return;
         }
         NSWindow* backdrop = m_backdrop;
         [NSAnimationContext
             runAnimationGroup:^(NSAnimationContext* context) {
-                [context setDuration:seconds];
+                [context setDuration:inSeconds(duration)];
                 [[backdrop animator] setAlphaValue:alpha];
             }
             completionHandler:nil];

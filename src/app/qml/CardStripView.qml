@@ -1,4 +1,5 @@
 import QtQuick
+import Vantrel
 
 // The cards in a row, 10 apart: centred when they fit, scrolling sideways (without
 // indicators) when they do not. While it scrolls, a card cut by an edge fades with the
@@ -7,8 +8,8 @@ import QtQuick
 // wheel of either direction scrolls it, and the selected card is kept whole in view.
 Item {
     id: stripView
-    required property var viewModel
-    property var tip: null
+    required property LauncherViewModel viewModel
+    property HoverTip tip: null
 
     ListView {
         id: strip

@@ -1,9 +1,10 @@
 import QtQuick
+import Vantrel
 
 // No Logic Pro known yet: what to do about it, and the way to the settings.
 Item {
     id: empty
-    required property var l10n
+    required property LocalizationStore l10n
     signal openSettings()
 
     objectName: "emptyLauncher"

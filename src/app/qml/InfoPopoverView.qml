@@ -1,4 +1,5 @@
 import QtQuick
+import Vantrel
 
 // The selected card's details over the cards: name, version, build, mode, identifier,
 // path and architectures, each value selectable; the reason it cannot launch in orange.
@@ -6,7 +7,7 @@ Item {
     id: overlay
     property bool shown: false
     property var card: ({})
-    required property var l10n
+    required property LocalizationStore l10n
 
     objectName: "infoPopover"
     visible: shown || opacity > 0

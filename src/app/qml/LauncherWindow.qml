@@ -1,13 +1,14 @@
 import QtQuick
+import Vantrel
 
 // The launcher panel's content: glass background, project banner, cards (or the
 // placeholder), the information overlay, the settings button and the message line.
 Item {
     id: root
 
-    required property var viewModel
-    required property var l10n
-    required property var panel
+    required property LauncherViewModel viewModel
+    required property LocalizationStore l10n
+    required property LauncherPanel panel
     property int cornerRadius: 22
     property bool dropTargeted: false
     property bool infoMade: false // the overlay, once made, stays for its fades
@@ -53,22 +54,22 @@ Item {
         id: appear
         NumberAnimation {
             target: content; property: "scale"; from: 0.95; to: 1.0
-            duration: root.panel.appearScaleSeconds * 1000; easing.type: Easing.OutQuad
+            duration: root.panel.appearScaleMilliseconds; easing.type: Easing.OutQuad
         }
         NumberAnimation {
             target: content; property: "opacity"; to: 1.0
-            duration: root.panel.appearOpacitySeconds * 1000; easing.type: Easing.OutQuad
+            duration: root.panel.appearOpacityMilliseconds; easing.type: Easing.OutQuad
         }
     }
     ParallelAnimation {
         id: fadeOut
         NumberAnimation {
             target: content; property: "scale"; from: 1.0; to: 0.95
-            duration: root.panel.fadeOutSeconds * 1000; easing.type: Easing.InQuad
+            duration: root.panel.fadeOutMilliseconds; easing.type: Easing.InQuad
         }
         NumberAnimation {
             target: content; property: "opacity"; to: 0.0
-            duration: root.panel.fadeOutSeconds * 1000; easing.type: Easing.InQuad
+            duration: root.panel.fadeOutMilliseconds; easing.type: Easing.InQuad
         }
     }
 

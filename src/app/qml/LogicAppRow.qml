@@ -1,14 +1,15 @@
 import QtQuick
 import QtQuick.Controls.Fusion
 import QtQuick.Layouts
+import Vantrel
 
 // One installation in the settings: move up/down, name and path (with a note when the
 // bundle is missing or unreadable), which modes the launcher shows, Edit and Remove. Drag
 // the row to reorder: the rows it passes step aside, so a gap opens where it will land.
 Rectangle {
     id: row
-    required property var viewModel
-    required property var l10n
+    required property SettingsViewModel viewModel
+    required property LocalizationStore l10n
     required property int index
     required property string appID
     required property string displayName

@@ -1,14 +1,15 @@
 import QtQuick
+import Vantrel
 
 // One launch card: the mode's icon (dimmed with a warning badge when the card cannot
 // launch), the name, the version and the mode. It grows a little when hovered or selected.
 Item {
     id: card
-    required property var viewModel
-    property var tip: null
+    required property LauncherViewModel viewModel
+    property HoverTip tip: null
     required property string cardID
     required property string displayName
-    required property string architecture
+    required property bool isRosetta
     required property string modeText
     required property bool isAvailable
     required property string unavailabilityReason
@@ -77,7 +78,7 @@ Item {
                 width: 68
                 height: 68
                 sourceSize: Qt.size(136, 136)
-                source: card.architecture === "rosetta" ? "icons/LogicIconRosetta.svg" : "icons/LogicIconNative.svg"
+                source: card.isRosetta ? "icons/LogicIconRosetta.svg" : "icons/LogicIconNative.svg"
                 opacity: card.isAvailable ? 1.0 : 0.35
             }
             Image {
@@ -114,7 +115,7 @@ Item {
             width: parent.width
             height: 14
             text: card.modeText
-            color: card.architecture === "rosetta" ? Theme.rosettaMode : Theme.nativeMode
+            color: card.isRosetta ? Theme.rosettaMode : Theme.nativeMode
             font.pixelSize: 11
             font.weight: Font.Medium
             horizontalAlignment: Text.AlignHCenter

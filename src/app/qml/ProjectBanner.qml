@@ -1,11 +1,12 @@
 import QtQuick
+import Vantrel
 
 // "Open project: Song" with a button that clears it, above the cards. The light strip is
 // inset so that it follows the window's rounded corners.
 Item {
     id: banner
-    required property var viewModel
-    required property var l10n
+    required property LauncherViewModel viewModel
+    required property LocalizationStore l10n
     property int cornerRadius: 22
 
     height: 34

@@ -1,10 +1,11 @@
 import QtQuick
+import Vantrel
 
 // "⚙︎" in the corner: opens the settings.
 Item {
     id: button
-    required property var l10n
-    property var tip: null
+    required property LocalizationStore l10n
+    property HoverTip tip: null
     signal clicked()
 
     objectName: "settingsButton"

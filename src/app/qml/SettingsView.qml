@@ -1,15 +1,16 @@
 import QtQuick
 import QtQuick.Controls.Fusion
 import QtQuick.Layouts
+import Vantrel
 
 // The settings window's content: behaviour, the installations, the editor, the drop zone
 // and the about section, under a header with Done. A language change rebuilds it whole.
 FocusScope {
     id: settings
-    required property var viewModel
-    required property var preferences
-    required property var l10n
-    required property var window
+    required property SettingsViewModel viewModel
+    required property AppPreferences preferences
+    required property LocalizationStore l10n
+    required property SettingsWindow window
 
     width: 520
     height: 540

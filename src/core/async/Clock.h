@@ -56,10 +56,16 @@ inline void Clock::Cancellation::cancel()
     }
 }
 
-// Seconds as written in the launcher's timing tables (0.15 s, 1.25 s, 120 s …).
-constexpr Duration seconds(double value)
+// Seconds as a fraction, for a platform interface that takes them (an animation's
+// duration); milliseconds, for QML's animations.
+constexpr double inSeconds(Duration duration)
 {
-    return std::chrono::duration_cast<Duration>(std::chrono::duration<double>(value));
+    return std::chrono::duration<double>(duration).count();
+}
+
+constexpr int inMilliseconds(Duration duration)
+{
+    return int(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
 }
 
 } // namespace vantrel

@@ -50,4 +50,44 @@ inline constexpr Duration withoutRecentProjectHold = 1500ms;
 inline constexpr Duration safeModeControlLead = 150ms;
 inline constexpr Duration safeModeControlTail = 2s;
 
+// ---- the panel ------------------------------------------------------------------------
+
+// The panel's animations: scaling and fading in as it appears, fading out as it ends (the
+// window system's blur behind it follows the same durations).
+inline constexpr Duration panelAppearScale = 220ms;
+inline constexpr Duration panelAppearOpacity = 200ms;
+inline constexpr Duration panelFadeOut = 180ms;
+
+// ---- focus loss ---------------------------------------------------------------------------
+
+// Losing the focus closes the panel after this pause (a click that comes straight back
+// keeps it); a held mouse button is polled this often.
+inline constexpr Duration focusLossCloseDelay = 150ms;
+inline constexpr Duration mouseButtonPoll = 50ms;
+
+// No focus-loss close for a while after each of these: the panel hiding for a launch
+// (until the launch ends), the panel back after a failed launch, the settings opening,
+// the settings closing, an outward link leaving for the browser, the panel moved by a
+// drag. After the settings have closed, the suppression ends once the panel is forward
+// again.
+inline constexpr Duration suppressWhileHiddenForLaunch = 180s;
+inline constexpr Duration suppressAfterFailedLaunch = 500ms;
+inline constexpr Duration suppressOpeningSettings = 250ms;
+inline constexpr Duration suppressSettingsClosed = 200ms;
+inline constexpr Duration suppressLeavingThroughLink = 30s;
+inline constexpr Duration suppressAfterPanelMove = 300ms;
+inline constexpr Duration settingsClosedSettle = 250ms;
+
+// ---- launcher view model ------------------------------------------------------------------
+
+// No focus-loss close for a while after each of these, where something else takes the
+// focus on purpose: an action menu shown from a card, a support action (the Finder or
+// Logic Pro comes forward).
+inline constexpr Duration suppressForActionMenu = 350ms;
+inline constexpr Duration suppressAfterSupportAction = 1500ms;
+
+// Opening Logic's settings: the pause between bringing Logic Pro to the front and typing
+// its shortcut.
+inline constexpr Duration preferencesShortcutPause = 350ms;
+
 } // namespace vantrel::timings

@@ -27,8 +27,8 @@ QVariant LaunchCardListModel::data(const QModelIndex& index, int role) const
         return card.id;
     case DisplayNameRole:
         return card.app.displayName;
-    case ArchitectureRole:
-        return rawValue(card.architecture);
+    case IsRosettaRole:
+        return card.architecture == LaunchArchitecture::rosetta;
     case ModeTextRole:
         return card.modeText();
     case IsAvailableRole:
@@ -55,7 +55,7 @@ QHash<int, QByteArray> LaunchCardListModel::roleNames() const
     return {
         {CardIDRole, "cardID"},
         {DisplayNameRole, "displayName"},
-        {ArchitectureRole, "architecture"},
+        {IsRosettaRole, "isRosetta"},
         {ModeTextRole, "modeText"},
         {IsAvailableRole, "isAvailable"},
         {UnavailabilityReasonRole, "unavailabilityReason"},

@@ -14,7 +14,7 @@ public:
     enum Role {
         CardIDRole = Qt::UserRole + 1,
         DisplayNameRole,
-        ArchitectureRole, // "native" or "rosetta"
+        IsRosettaRole, // the card runs its copy under Rosetta
         ModeTextRole,
         IsAvailableRole,
         UnavailabilityReasonRole,

@@ -1,17 +1,15 @@
 #include "viewmodels/LauncherViewModel.h"
 
+#include "async/Timings.h"
 #include "installations/ArchitectureDetector.h"
 #include "installations/LaunchCardBuilder.h"
 #include "installations/LogicScanner.h"
 #include "installations/VersionReader.h"
 #include "launch/LaunchManager.h"
-#include "log/LaunchLogger.h"
 #include "model/CpuType.h"
 #include "model/LauncherError.h"
 #include "platform/FileSystem.h"
 #include "platform/HostPath.h"
-#include "platform/SecurityScope.h"
-#include "platform/Workspace.h"
 #include "settings/PersistenceStore.h"
 #include "settings/SettingsManager.h"
 #include "text/L10n.h"
@@ -19,41 +17,7 @@
 
 #include <QPointer>
 
-#include <coroutine>
-
 namespace vantrel {
-
-namespace {
-
-// Resumes the awaiting coroutine when the shell calls the completion it was given,
-// which may happen before, during or after the wait begins. The wait reports false when
-// it was abandoned instead (the model went away first).
-struct Completion {
-    struct State {
-        bool done = false;
-        bool abandoned = false;
-        std::coroutine_handle<> waiter;
-
-        void finish(bool abandon)
-        {
-            if (done) {
-                return; // called twice: the first call counts
-            }
-            done = true;
-            abandoned = abandon;
-            if (auto handle = std::exchange(waiter, {})) {
-                handle.resume();
-            }
-        }
-    };
-    std::shared_ptr<State> state = std::make_shared<State>();
-
-    bool await_ready() const noexcept { return state->done; }
-    void await_suspend(std::coroutine_handle<> handle) const noexcept { state->waiter = handle; }
-    bool await_resume() const noexcept { return !state->abandoned; }
-};
-
-} // namespace
 
 QVariantMap cardToVariant(const LaunchCard& card)
 {
@@ -87,6 +51,13 @@ LauncherViewModel::LauncherViewModel(Collaborators collaborators, QObject* paren
     : QObject(parent)
     , m_c(std::move(collaborators))
     , m_actionMenuPresenter(m_c.menus)
+    , m_launch({.launchManager = *m_c.launchManager,
+                .supportActions = *m_c.supportActions,
+                .workspace = *m_c.workspace,
+                .securityScope = *m_c.securityScope,
+                .fileSystem = *m_c.fileSystem,
+                .logger = *m_c.logger},
+               *this, *this)
 {
     connect(this, &LauncherViewModel::cardsChanged, this, &LauncherViewModel::layoutChanged);
     connect(this, &LauncherViewModel::showInfoPopoverChanged, this, &LauncherViewModel::layoutChanged);
@@ -99,14 +70,9 @@ LauncherViewModel::LauncherViewModel(Collaborators collaborators, QObject* paren
     }
 }
 
-LauncherViewModel::~LauncherViewModel()
-{
-    releaseProjectAccess();
-    // A launch still waiting for the hide ends here, touching nothing of the model.
-    if (const auto hide = std::static_pointer_cast<Completion::State>(m_pendingHide.lock())) {
-        hide->finish(true);
-    }
-}
+// A launch still waiting for the hide ends with the interaction, touching nothing of the
+// model; the pending project's access ends there too.
+LauncherViewModel::~LauncherViewModel() = default;
 
 // ---- state -------------------------------------------------------------------------------
 
@@ -138,10 +104,10 @@ std::optional<qsizetype> LauncherViewModel::selectedIndex() const
 
 std::optional<QString> LauncherViewModel::pendingProjectDisplayName() const
 {
-    if (!m_pendingProjectURL) {
+    if (!pendingProjectURL()) {
         return std::nullopt;
     }
-    return HostPath::baseName(m_pendingProjectURL->toLocalFile());
+    return HostPath::baseName(pendingProjectURL()->toLocalFile());
 }
 
 void LauncherViewModel::setSelectedCardID(std::optional<QString> id)
@@ -191,30 +157,6 @@ void LauncherViewModel::retranslate()
     }
 }
 
-void LauncherViewModel::setLaunching(bool launching)
-{
-    if (m_isLaunching != launching) {
-        m_isLaunching = launching;
-        Q_EMIT isLaunchingChanged();
-    }
-}
-
-void LauncherViewModel::busy(bool value)
-{
-    if (onBusyLaunchingChanged) {
-        onBusyLaunchingChanged(value);
-    }
-}
-
-QVariantList LauncherViewModel::cardList() const
-{
-    QVariantList list;
-    for (const LaunchCard& card : m_cards) {
-        list.append(cardToVariant(card));
-    }
-    return list;
-}
-
 QVariantMap LauncherViewModel::selectedCardMap() const
 {
     const auto card = selectedCard();
@@ -230,7 +172,7 @@ QSize LauncherViewModel::windowSize(qsizetype cards, bool showsInfo, bool hasPro
 
 QSize LauncherViewModel::windowSize() const
 {
-    return windowSize(m_cards.size(), m_showInfoPopover, m_pendingProjectURL.has_value());
+    return windowSize(m_cards.size(), m_showInfoPopover, pendingProjectURL().has_value());
 }
 
 bool LauncherViewModel::stripScrolls(qsizetype cards)
@@ -245,7 +187,7 @@ QString LauncherViewModel::messageText() const
 
 bool LauncherViewModel::offersDropHint() const
 {
-    return !m_cards.isEmpty() && !m_pendingProjectURL && messageText().isEmpty();
+    return !m_cards.isEmpty() && !pendingProjectURL() && messageText().isEmpty();
 }
 
 // ---- refresh -----------------------------------------------------------------------------
@@ -284,8 +226,7 @@ void LauncherViewModel::rebuildCards()
 
 void LauncherViewModel::startPerform(LaunchAction action)
 {
-    busy(true);
-    m_tasks.spawn(perform(action), QStringLiteral("perform ") + rawValue(action));
+    m_launch.start(selectedCard(), action);
 }
 
 void LauncherViewModel::handleCardClick(const LaunchCard& card, Qt::KeyboardModifiers modifiers)
@@ -367,7 +308,7 @@ void LauncherViewModel::presentActionMenu(const LaunchCard& card, bool atCard)
     setSelectedCardID(card.id);
     setShowInfoPopover(false);
     if (onSuppressFocusLossClose) {
-        onSuppressFocusLossClose(0.35);
+        onSuppressFocusLossClose(timings::suppressForActionMenu);
     }
     QObject* anchor = actionMenuAnchorView ? actionMenuAnchorView() : nullptr;
     QPointer<LauncherViewModel> self(this);
@@ -415,183 +356,16 @@ void LauncherViewModel::openSettings()
 
 // ---- performing --------------------------------------------------------------------------
 
-Task<bool> LauncherViewModel::hideForLaunch()
-{
-    if (!onHideForLaunch) {
-        co_return true;
-    }
-    Completion completion;
-    m_pendingHide = completion.state;
-    // The shell may call the completion after the model is gone: then it does nothing.
-    QPointer<LauncherViewModel> self(this);
-    onHideForLaunch([self, state = completion.state] {
-        if (self) {
-            state->finish(false);
-        }
-    });
-    co_return co_await completion;
-}
-
 Task<> LauncherViewModel::perform(LaunchAction action)
 {
-    const std::optional<LaunchCard> card = selectedCard();
-    if (!card) {
-        busy(false);
-        co_return;
-    }
-    setErrorMessage(std::nullopt);
-    setStatusMessage(std::nullopt);
-    busy(true);
-
-    const QUrl bundleURL = HostPath::fileURL(card->app.bundlePath);
-    if (!isLaunchRequest(action)) {
-        if (onSuppressFocusLossClose) {
-            onSuppressFocusLossClose(1.5); // the Finder or Logic Pro takes the focus
-        }
-        switch (action) {
-        case LaunchAction::openPluginsFolder:
-            m_c.supportActions->openPluginsFolders();
-            break;
-        case LaunchAction::openPreferences:
-            m_c.supportActions->openLogicPreferences(card->metadata.bundleIdentifier);
-            break;
-        case LaunchAction::revealInFinder:
-            m_c.workspace->activateFileViewerSelecting({bundleURL});
-            break;
-        case LaunchAction::showInfo:
-            m_c.supportActions->showGetInfo(bundleURL);
-            break;
-        default:
-            break;
-        }
-        busy(false);
-        co_return;
-    }
-
-    setLaunching(true);
-    const LaunchArchitecture mode = card->architecture;
-    std::exception_ptr failure;
-    try {
-        if (action == LaunchAction::launchSafeMode) {
-            // Refused before other copies are asked to quit.
-            if (auto refusal = m_c.launchManager->safeModeRefusal()) {
-                throw *refusal;
-            }
-        }
-        m_inQuitStep = true;
-        m_quitStepCancelled = false;
-        std::exception_ptr quitFailure;
-        try {
-            co_await m_c.launchManager->otherCopiesQuitter().quitOtherLogicIfNeeded(bundleURL, mode);
-        } catch (...) {
-            quitFailure = std::current_exception();
-        }
-        m_inQuitStep = false;
-        if (quitFailure) {
-            std::rethrow_exception(quitFailure);
-        }
-        if (m_quitStepCancelled) {
-            throw LauncherError::operationCancelled();
-        }
-        if (!co_await hideForLaunch()) {
-            co_return; // the model is going away
-        }
-        const ParallelLaunchStatus status = m_c.launchManager->runningInstances().parallelLaunchStatus(bundleURL, mode);
-        if (status.kind != ParallelLaunchStatus::Case::allowed) {
-            setStatusMessage(status.message);
-        }
-        co_await m_c.launchManager->launch(bundleURL, mode, action, false, m_pendingProjectURL);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (!failure) {
-        if (const auto late = std::exchange(m_projectAfterLaunch, std::nullopt)) {
-            m_c.logger->log(QStringLiteral("project handed over during the launch was not opened: ")
-                                       + late->toLocalFile());
-        }
-        if (onTerminateAfterLaunch) {
-            onTerminateAfterLaunch();
-        }
-        setLaunching(false);
-        busy(false);
-        co_return;
-    }
-    setLaunching(false);
-    busy(false);
-    if (const auto late = std::exchange(m_projectAfterLaunch, std::nullopt)) {
-        setPendingProject(*late); // pending for the next try
-    }
-    setErrorMessage(ShownError::of(failure));
-    if (onRevealAfterFailedLaunch) {
-        onRevealAfterFailedLaunch();
-    }
-}
-
-void LauncherViewModel::cancelLaunchInQuitStep()
-{
-    if (m_inQuitStep) {
-        m_quitStepCancelled = true;
-        m_c.launchManager->cancelQuitting();
-    }
+    return m_launch.perform(selectedCard(), action);
 }
 
 // ---- pending project ---------------------------------------------------------------------
 
-void LauncherViewModel::releaseProjectAccess()
-{
-    if (m_pendingProjectURL && m_pendingProjectSecurityScoped) {
-        m_c.securityScope->stopAccessing(*m_pendingProjectURL);
-        m_pendingProjectSecurityScoped = false;
-    }
-}
-
-void LauncherViewModel::setPendingProject(const std::optional<QUrl>& url)
-{
-    if (m_isLaunching && url) {
-        // The launch keeps the project it started with; this one waits for its end.
-        m_projectAfterLaunch = url;
-        return;
-    }
-    const bool isProject = [&] {
-        const QString extension = url ? HostPath::extension(url->toLocalFile()).toLower() : QString();
-        return extension == u"logicx" || extension == u"logic" || extension == u"lso";
-    }();
-    if (url && !isProject) {
-        // Refused before anything is released: the earlier project stays, with its access.
-        setErrorMessage(LauncherError::invalidBundle());
-        return;
-    }
-    if (url && !m_c.fileSystem->exists(HostPath::fromURL(*url))) {
-        setErrorMessage(LauncherError::projectNotFound(url->toLocalFile()));
-        return;
-    }
-    releaseProjectAccess();
-    if (!url) {
-        if (m_pendingProjectURL) {
-            m_pendingProjectURL.reset();
-            Q_EMIT pendingProjectURLChanged();
-        }
-        return;
-    }
-    const QUrl standardized = HostPath::fileURL(HostPath::fromURL(*url));
-    m_pendingProjectSecurityScoped = m_c.securityScope->startAccessing(standardized);
-    m_pendingProjectURL = standardized;
-    Q_EMIT pendingProjectURLChanged();
-    setErrorMessage(std::nullopt);
-}
-
 void LauncherViewModel::dropProject(const QUrl& url)
 {
     setPendingProject(HostPath::fileURL(m_c.fileSystem->fromPlatformPath(url.toLocalFile())));
-}
-
-void LauncherViewModel::clearPendingProject()
-{
-    releaseProjectAccess();
-    if (m_pendingProjectURL) {
-        m_pendingProjectURL.reset();
-        Q_EMIT pendingProjectURLChanged();
-    }
 }
 
 } // namespace vantrel

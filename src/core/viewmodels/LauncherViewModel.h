@@ -1,6 +1,5 @@
 #pragma once
 
-#include "async/Spawner.h"
 #include "async/Task.h"
 #include "model/LaunchAction.h"
 #include "model/LaunchCard.h"
@@ -8,12 +7,13 @@
 #include "model/ResolvedLogicApp.h"
 #include "viewmodels/ActionMenuPresenter.h"
 #include "viewmodels/LaunchCardListModel.h"
+#include "viewmodels/LaunchInteraction.h"
 
 #include <QList>
 #include <QObject>
 #include <QSize>
 #include <QUrl>
-#include <QVariantList>
+#include <QVariantMap>
 
 #include <functional>
 #include <memory>
@@ -33,11 +33,11 @@ class VersionReader;
 class Workspace;
 
 // The model behind the launcher panel: cards, selection, the info popover, the status and
-// error lines, the pending project, and the whole launch interaction framed by the shell's
-// callbacks. Main thread only.
-class LauncherViewModel final : public QObject {
+// error lines and the pending project. What is chosen on a card is carried out by its
+// LaunchInteraction, framed by the shell's callbacks (the LaunchShell part). Main thread
+// only.
+class LauncherViewModel final : public QObject, public LaunchShell, private LaunchInteraction::View {
     Q_OBJECT
-    Q_PROPERTY(QVariantList cards READ cardList NOTIFY cardsChanged)
     Q_PROPERTY(int cardCount READ cardCount NOTIFY cardsChanged)
     Q_PROPERTY(QString selectedCardID READ selectedCardIDText WRITE setSelectedCardIDText NOTIFY selectedCardIDChanged)
     Q_PROPERTY(QVariantMap selectedCard READ selectedCardMap NOTIFY selectedCardChanged)
@@ -74,13 +74,9 @@ public:
     ~LauncherViewModel() override;
 
     // ---- the shell's callbacks (set once by the application delegate) -----------------
+    // Those of a launch come from LaunchShell.
     std::function<void()> onOpenSettings;
     std::function<void()> onCloseRequested;
-    std::function<void(std::function<void()> completion)> onHideForLaunch;
-    std::function<void()> onTerminateAfterLaunch;
-    std::function<void()> onRevealAfterFailedLaunch;
-    std::function<void(bool busy)> onBusyLaunchingChanged;
-    std::function<void(double seconds)> onSuppressFocusLossClose;
     std::function<QObject*()> actionMenuAnchorView;
 
     // ---- state --------------------------------------------------------------------------
@@ -92,8 +88,8 @@ public:
     const std::optional<QString>& statusMessage() const { return m_statusMessage; }
     // The error line in the interface language of now.
     std::optional<QString> errorMessage() const;
-    bool isLaunching() const { return m_isLaunching; }
-    const std::optional<QUrl>& pendingProjectURL() const { return m_pendingProjectURL; }
+    bool isLaunching() const { return m_launch.isLaunching(); }
+    const std::optional<QUrl>& pendingProjectURL() const { return m_launch.pendingProject(); }
     std::optional<QString> pendingProjectDisplayName() const;
     const QList<ResolvedLogicApp>& resolvedApps() const { return m_resolvedApps; }
 
@@ -134,16 +130,16 @@ public:
     Q_INVOKABLE void toggleInfo();
     // At the pointer, or at the card when asked for from the keyboard.
     void presentActionMenu(const LaunchCard& card, bool atCard = false);
-    // The one place where actions are carried out.
+    // The one place where actions are carried out: on the selected card.
     Task<> perform(LaunchAction action);
     // The launcher is ending: a launch still in its quit step (other copies asked to quit,
     // nothing of its own started) stops there with operationCancelled. A launch past that
     // step runs to its end.
-    void cancelLaunchInQuitStep();
+    void cancelLaunchInQuitStep() { m_launch.cancelInQuitStep(); }
     // While a launch runs, a project waits for its end: pending again when it fails,
     // logged as not opened when it succeeds.
-    void setPendingProject(const std::optional<QUrl>& url);
-    Q_INVOKABLE void clearPendingProject();
+    void setPendingProject(const std::optional<QUrl>& url) { m_launch.setPendingProject(url); }
+    Q_INVOKABLE void clearPendingProject() { m_launch.clearPendingProject(); }
 
     // For views: the same actions by card id.
     Q_INVOKABLE void clickCard(const QString& cardID, bool optionHeld = false);
@@ -155,7 +151,7 @@ public:
     Q_INVOKABLE void openSettings();
 
     // Launches and menu choices started from clicks and keys run here.
-    Spawner& tasks() { return m_tasks; }
+    Spawner& tasks() { return m_launch.tasks(); }
 
 Q_SIGNALS:
     // Emitted once the selection fits the new cards.
@@ -176,17 +172,15 @@ Q_SIGNALS:
 private:
     void setSelectedCardID(std::optional<QString> id);
     void setShowInfoPopover(bool show);
-    void setStatusMessage(std::optional<QString> text);
-    void setErrorMessage(std::optional<ShownError> error);
-    void setLaunching(bool launching);
-    void busy(bool value);
+    // ---- LaunchInteraction::View
+    void setStatusMessage(std::optional<QString> text) override;
+    void setErrorMessage(std::optional<ShownError> error) override;
+    void launchingChanged() override { Q_EMIT isLaunchingChanged(); }
+    void pendingProjectChanged() override { Q_EMIT pendingProjectURLChanged(); }
+
     void startPerform(LaunchAction action);
-    void releaseProjectAccess();
-    // False when the model was destroyed before the shell finished the hide.
-    Task<bool> hideForLaunch();
     std::optional<qsizetype> selectedIndex() const;
 
-    QVariantList cardList() const;
     QString selectedCardIDText() const { return m_selectedCardID.value_or(QString()); }
     void setSelectedCardIDText(const QString& id)
     {
@@ -195,26 +189,19 @@ private:
     QVariantMap selectedCardMap() const;
     QString statusMessageText() const { return m_statusMessage.value_or(QString()); }
     QString errorMessageText() const { return errorMessage().value_or(QString()); }
-    QUrl pendingProjectURLValue() const { return m_pendingProjectURL.value_or(QUrl()); }
+    QUrl pendingProjectURLValue() const { return pendingProjectURL().value_or(QUrl()); }
     QString pendingProjectDisplayNameText() const { return pendingProjectDisplayName().value_or(QString()); }
 
     Collaborators m_c;
     ActionMenuPresenter m_actionMenuPresenter;
     LaunchCardListModel m_cardModel;
-    Spawner m_tasks;
     QList<ResolvedLogicApp> m_resolvedApps;
     QList<LaunchCard> m_cards;
     std::optional<QString> m_selectedCardID;
     bool m_showInfoPopover = false;
     std::optional<QString> m_statusMessage;
     std::optional<ShownError> m_errorMessage;
-    bool m_isLaunching = false;
-    bool m_inQuitStep = false;
-    bool m_quitStepCancelled = false;
-    std::optional<QUrl> m_pendingProjectURL;
-    std::optional<QUrl> m_projectAfterLaunch; // handed over while a launch ran
-    bool m_pendingProjectSecurityScoped = false;
-    std::weak_ptr<void> m_pendingHide; // the hide a launch waits for, if any
+    LaunchInteraction m_launch; // last: it ends first, with the view state still there
 };
 
 // The view-facing form of a card.

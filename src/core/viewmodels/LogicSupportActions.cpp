@@ -1,5 +1,6 @@
 #include "viewmodels/LogicSupportActions.h"
 
+#include "async/Timings.h"
 #include "platform/FileSystem.h"
 #include "platform/HostPath.h"
 #include "platform/Scripting.h"
@@ -48,7 +49,7 @@ QString LogicSupportActions::preferencesScript()
         QStringLiteral("    end if"),
         QStringLiteral("end tell"),
         QStringLiteral("tell application \"") + application + QStringLiteral("\" to activate"),
-        QStringLiteral("delay 0.35"),
+        QStringLiteral("delay ") + QString::number(inSeconds(timings::preferencesShortcutPause)),
         QStringLiteral("tell application \"System Events\""),
         QStringLiteral("    keystroke \",\" using command down"),
         QStringLiteral("end tell"),

@@ -108,10 +108,10 @@ std::optional<AppLauncher::Started> AppLauncher::start(const QString& bundlePath
     return Started{pid, *arch};
 }
 
-bool AppLauncher::waitForRegistration(qint64 pid, int timeoutMs) const
+bool AppLauncher::waitForRegistration(qint64 pid, Duration timeout) const
 {
     ProcessRegistry registry(m_state);
-    for (int waited = 0; waited <= timeoutMs; waited += 10) {
+    for (Duration waited{}; waited <= timeout; waited += std::chrono::milliseconds(10)) {
         if (registry.entry(pid)) {
             return true;
         }

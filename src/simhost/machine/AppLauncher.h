@@ -1,5 +1,6 @@
 #pragma once
 
+#include "async/Clock.h"
 #include "simhost/machine/HostState.h"
 
 #include <QString>
@@ -34,8 +35,9 @@ public:
     std::optional<Started> start(const QString& bundlePath, const std::optional<QString>& requested,
                                  const QStringList& documents, QString* error) const;
 
-    // Blocks until the process has registered (true), died or `timeoutMs` passed (false).
-    bool waitForRegistration(qint64 pid, int timeoutMs) const;
+    // Blocks (in real time: a command-line tool's wait) until the process has registered
+    // (true), died or `timeout` passed (false).
+    bool waitForRegistration(qint64 pid, Duration timeout) const;
 
     // The vantrel-sim executable: $VANTREL_SIM_TOOL, beside the running program, or the
     // one this build made.

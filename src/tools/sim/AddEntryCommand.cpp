@@ -74,7 +74,7 @@ int addEntryCommand(SimulatedMac& mac, const QStringList& arguments)
                                  QString(), &pid)) {
         return fail(QStringLiteral("add-entry: cannot start the helper process"));
     }
-    AppLauncher(mac.fileSystem(), mac.state()).waitForRegistration(pid, 5000);
+    AppLauncher(mac.fileSystem(), mac.state()).waitForRegistration(pid, std::chrono::seconds(5));
     out() << pid << Qt::endl;
     return 0;
 }

@@ -4,8 +4,8 @@
 #include "installations/VersionReader.h"
 #include "launch/LaunchTesting.h"
 #include "settings/SettingsManager.h"
-#include "viewmodels/LogicSupportActions.h"
 #include "support/HostObjects.h"
+#include "viewmodels/LogicSupportActions.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -62,7 +62,9 @@ struct LauncherModelTest : LaunchTest {
         model->onTerminateAfterLaunch = [this] { shell << QStringLiteral("terminate"); };
         model->onRevealAfterFailedLaunch = [this] { shell << QStringLiteral("reveal"); };
         model->onCloseRequested = [this] { shell << QStringLiteral("close"); };
-        model->onSuppressFocusLossClose = [this](double s) { shell << QStringLiteral("suppress %1").arg(s); };
+        model->onSuppressFocusLossClose = [this](Duration d) {
+            shell << QStringLiteral("suppress %1").arg(inSeconds(d));
+        };
         model->refresh();
     }
 
@@ -103,7 +105,7 @@ TEST_F(LauncherModelTest, RefreshSeedsTheListAndBuildsTheCards)
 {
     EXPECT_EQ(model->settingsManager().apps().size(), 3) << "the first refresh persists what the scan found";
     EXPECT_EQ(model->cards().size(), 6);
-    EXPECT_EQ(model->property("cards").toList().size(), 6);
+    EXPECT_EQ(model->cardModel()->rowCount(), 6);
     EXPECT_EQ(model->cards()[0].id, model->settingsManager().apps()[0].idText() + QStringLiteral("-native"));
     const QUuid firstID = model->settingsManager().apps()[0].id;
     model->refresh();
