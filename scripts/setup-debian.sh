@@ -14,6 +14,7 @@ packages=(
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-templates
   qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtqml-workerscript
   qml6-module-qtquick-dialogs
+  qml6-module-qtqml qml6-module-qtqml-models
   qcoro-qt6-dev
   libplist-dev libplist-utils
   libqt6svg6

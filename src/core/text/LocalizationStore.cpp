@@ -3,6 +3,8 @@
 #include "platform/Host.h"
 #include "platform/UserDefaults.h"
 
+#include <limits>
+
 namespace vantrel {
 
 namespace {
@@ -27,7 +29,7 @@ void LocalizationStore::setLanguage(AppLanguage language)
     const bool changed = language != m_language;
     m_language = language;
     m_defaults->setValue(languageKey, rawValue(language));
-    ++m_revision;
+    m_revision = m_revision == std::numeric_limits<int>::max() ? 0 : m_revision + 1;
     if (changed) {
         Q_EMIT languageChanged();
     }

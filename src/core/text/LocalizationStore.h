@@ -20,7 +20,7 @@ class Host;
 class LocalizationStore final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString languageCode READ languageCode WRITE setLanguageCode NOTIFY languageChanged)
-    Q_PROPERTY(quint64 revision READ revision NOTIFY revisionChanged)
+    Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
 
 public:
     explicit LocalizationStore(std::shared_ptr<UserDefaults> defaults, QObject* parent = nullptr);
@@ -35,7 +35,7 @@ public:
     QString languageCode() const { return rawValue(m_language); }
     void setLanguageCode(const QString& code);
 
-    quint64 revision() const { return m_revision; }
+    int revision() const { return m_revision; }
 
     // The text of `key` in the store's language.
     template <typename... Args>
@@ -54,7 +54,7 @@ Q_SIGNALS:
 private:
     std::shared_ptr<UserDefaults> m_defaults;
     AppLanguage m_language;
-    quint64 m_revision = 0;
+    int m_revision = 0;
 };
 
 } // namespace vantrel

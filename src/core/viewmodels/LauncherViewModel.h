@@ -48,7 +48,8 @@ class LauncherViewModel final : public QObject, public LaunchShell, private Laun
     Q_PROPERTY(QUrl pendingProjectURL READ pendingProjectURLValue NOTIFY pendingProjectURLChanged)
     Q_PROPERTY(QString pendingProjectDisplayName READ pendingProjectDisplayNameText NOTIFY pendingProjectURLChanged)
     Q_PROPERTY(QObject* cardModel READ cardModel CONSTANT)
-    Q_PROPERTY(QSize windowSize READ windowSize NOTIFY layoutChanged)
+    Q_PROPERTY(int windowWidth READ windowWidth NOTIFY layoutChanged)
+    Q_PROPERTY(int windowHeight READ windowHeight NOTIFY layoutChanged)
     Q_PROPERTY(bool stripScrolls READ stripScrolls NOTIFY layoutChanged)
     Q_PROPERTY(QString messageText READ messageText NOTIFY messageChanged)
     Q_PROPERTY(bool messageIsError READ messageIsError NOTIFY messageChanged)
@@ -101,6 +102,8 @@ public:
     // more while a project is pending.
     static QSize windowSize(qsizetype cards, bool showsInfo, bool hasProject);
     QSize windowSize() const;
+    int windowWidth() const { return windowSize().width(); }
+    int windowHeight() const { return windowSize().height(); }
     // Past 720 points the card strip scrolls.
     static bool stripScrolls(qsizetype cards);
     bool stripScrolls() const { return stripScrolls(m_cards.size()); }

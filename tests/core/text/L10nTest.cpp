@@ -102,7 +102,7 @@ TEST(LocalizationStore, ConstructionReadsAndWritesNothingUntilTheLanguageIsSet)
     TempSimulatedMac mac;
     LocalizationStore store(mac.host().standardDefaults());
     EXPECT_EQ(store.language(), AppLanguage::russian);
-    EXPECT_EQ(store.revision(), 0u);
+    EXPECT_EQ(store.revision(), 0);
     EXPECT_FALSE(mac.readFile(QStringLiteral("~/Library/Preferences/com.vantrel.app.plist")).has_value())
         << "construction must not write the defaults";
 
@@ -127,7 +127,7 @@ TEST(LocalizationStore, EverySetWritesAndRaisesTheRevision)
     QObject::connect(&store, &LocalizationStore::revisionChanged, [&] { ++revisionSignals; });
 
     store.setLanguage(AppLanguage::english);
-    EXPECT_EQ(store.revision(), 1u);
+    EXPECT_EQ(store.revision(), 1);
     EXPECT_EQ(mac.host().standardDefaults()->string(QStringLiteral("appLanguage")), QStringLiteral("en"));
     EXPECT_EQ(L10n::currentLanguage(), AppLanguage::english) << "L10n follows the store at once";
     EXPECT_EQ(store.t(Key::settingsWindowTitle), QStringLiteral("Vantrel Settings"));
@@ -135,7 +135,7 @@ TEST(LocalizationStore, EverySetWritesAndRaisesTheRevision)
 
     mac.host().standardDefaults()->removeValue(QStringLiteral("appLanguage"));
     store.setLanguage(AppLanguage::english);
-    EXPECT_EQ(store.revision(), 2u);
+    EXPECT_EQ(store.revision(), 2);
     EXPECT_EQ(mac.host().standardDefaults()->string(QStringLiteral("appLanguage")), QStringLiteral("en"))
         << "setting the same language writes again";
     EXPECT_EQ(languageSignals, 1);
@@ -146,6 +146,6 @@ TEST(LocalizationStore, EverySetWritesAndRaisesTheRevision)
     EXPECT_EQ(store.text(QStringLiteral("openProjectBanner"), {QStringLiteral("A.logicx")}),
               QStringLiteral("Открыть проект: A.logicx"));
     store.setLanguageCode(QStringLiteral("de"));
-    EXPECT_EQ(store.revision(), 3u) << "an unknown code is ignored";
+    EXPECT_EQ(store.revision(), 3) << "an unknown code is ignored";
     EXPECT_EQ(store.text(QStringLiteral("noSuchKey")), QStringLiteral("noSuchKey"));
 }
