@@ -12,10 +12,10 @@
 #include "nativehost/NativeFileSystem.h"
 #include "platform/Host.h"
 #include "platform/HostPath.h"
-#include "simhost/fixtures/BundleWriter.h"
 #include "simhost/adapters/RootedFileSystem.h"
-#include "simhost/machine/SimulatedMac.h"
 #include "simhost/adapters/SimulatedPreferences.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "simhost/machine/SimulatedMac.h"
 #include "text/L10n.h"
 
 #include <QCoreApplication>
@@ -70,11 +70,12 @@ double timeOnce(int runs, const std::function<void()>& work)
 // The median cost of one call in batches of `batch` calls, in seconds.
 double timePerCall(int batch, const std::function<void()>& work)
 {
-    return timeOnce(9, [&] {
-               for (int i = 0; i < batch; ++i) {
-                   work();
-               }
-           })
+    return timeOnce(9,
+                    [&] {
+                        for (int i = 0; i < batch; ++i) {
+                            work();
+                        }
+                    })
            / batch;
 }
 
@@ -271,9 +272,10 @@ int main(int argc, char** argv)
         if (output(lipo, {QStringLiteral("-archs"), executable}).simplified() != QStringLiteral("arm64 x86_64")) {
             fail(QStringLiteral("llvm-lipo disagrees on the slices"));
         }
-        const double peer = median(std::vector<double>{runProgram({lipo, QStringLiteral("-archs"), executable}).seconds,
-                                                       runProgram({lipo, QStringLiteral("-archs"), executable}).seconds,
-                                                       runProgram({lipo, QStringLiteral("-archs"), executable}).seconds});
+        const double peer =
+            median(std::vector<double>{runProgram({lipo, QStringLiteral("-archs"), executable}).seconds,
+                                       runProgram({lipo, QStringLiteral("-archs"), executable}).seconds,
+                                       runProgram({lipo, QStringLiteral("-archs"), executable}).seconds});
         rows.push_back({"Slices of one bundle (Info.plist + header)", us(slices),
                         QStringLiteral("`llvm-lipo -archs` ") + ms(peer), slices / peer, "—"});
     }
@@ -287,7 +289,8 @@ int main(int argc, char** argv)
     const QByteArray line = LaunchLogger::formatLine(message).toUtf8();
     const int plainLog = ::open(QFile::encodeName(dir.path() + QStringLiteral("/plain.log")).constData(),
                                 O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    const double writeCall = timePerCall(20000, [&] { [[maybe_unused]] auto n = ::write(plainLog, line.data(), line.size()); });
+    const double writeCall =
+        timePerCall(20000, [&] { [[maybe_unused]] auto n = ::write(plainLog, line.data(), line.size()); });
     ::close(plainLog);
     rows.push_back({"`LaunchLogger::log`, per call", us(logCall), QStringLiteral("one `write(2)` ") + us(writeCall),
                     logCall / writeCall, "≤ 2 µs"});
@@ -297,8 +300,8 @@ int main(int argc, char** argv)
     const double text = timePerCall(20000, [&] { L10n::text(L10n::Key::errorAppNotFound, path); });
     const QString pattern = L10n::string(L10n::Key::errorAppNotFound, AppLanguage::russian);
     const double format = timePerCall(20000, [&] { L10n::format(pattern, {path}); });
-    rows.push_back({"`L10n::text`, per call", us(text), QStringLiteral("formatting alone ") + us(format),
-                    text / format, "≤ 1 µs"});
+    rows.push_back({"`L10n::text`, per call", us(text), QStringLiteral("formatting alone ") + us(format), text / format,
+                    "≤ 1 µs"});
 
     // A whole launch beside the open command it runs plus the settle time.
     const QString launchRoot = dir.path() + QStringLiteral("/launch");

@@ -4,8 +4,7 @@
 
 namespace vantrel {
 
-FocusLossPolicy::FocusLossPolicy(Clock& clock, Environment environment, std::function<void()> close,
-                                 QObject* parent)
+FocusLossPolicy::FocusLossPolicy(Clock& clock, Environment environment, std::function<void()> close, QObject* parent)
     : QObject(parent)
     , m_clock(clock)
     , m_env(std::move(environment))

@@ -19,7 +19,8 @@ bool writeIconset(const QString& svgPath, const QString& iconsetFolder)
             if (image.isNull()) {
                 return false;
             }
-            const QString name = QStringLiteral("icon_%1x%1%2.png").arg(points).arg(scale == 2 ? QStringLiteral("@2x") : QString());
+            const QString name =
+                QStringLiteral("icon_%1x%1%2.png").arg(points).arg(scale == 2 ? QStringLiteral("@2x") : QString());
             if (!image.save(iconsetFolder + u'/' + name, "PNG")) {
                 return false;
             }

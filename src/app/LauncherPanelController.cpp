@@ -131,8 +131,7 @@ void LauncherPanelController::fadeOut(std::function<void()> completion)
     m_contentShown = false;
     m_windowing.fadeBackdrop(*m_window, false, m_animate ? timings::panelFadeOut : Duration::zero());
     Q_EMIT fadeOutRequested(m_animate);
-    auto wait = [](Clock& clock, std::weak_ptr<bool> alive, bool animate,
-                   std::function<void()> completion) -> Task<> {
+    auto wait = [](Clock& clock, std::weak_ptr<bool> alive, bool animate, std::function<void()> completion) -> Task<> {
         if (animate) {
             co_await clock.sleep(timings::panelFadeOut);
         }

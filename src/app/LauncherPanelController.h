@@ -4,9 +4,9 @@
 #include "async/Timings.h"
 
 #include <QObject>
-#include <QtQml/qqmlregistration.h>
 #include <QPointer>
 #include <QQuickView>
+#include <QtQml/qqmlregistration.h>
 
 #include <functional>
 #include <memory>

@@ -49,7 +49,8 @@ void QtMenuPresenter::popUp(const Menu& menu, QObject* anchorView, std::function
             }
             if (item.kind == MenuItem::Kind::action) {
                 const QVariant represented = item.representedObject;
-                QObject::connect(action, &QAction::triggered, qmenu, [onChoose, represented] { onChoose(represented); });
+                QObject::connect(action, &QAction::triggered, qmenu,
+                                 [onChoose, represented] { onChoose(represented); });
             }
             break;
         }

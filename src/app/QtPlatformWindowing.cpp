@@ -55,8 +55,14 @@ public:
         return false;
 #endif
     }
-    bool installOutsideClickMonitor(std::function<void(QPoint)>) override { return false; }
-    bool installMenuTrackingObservers(std::function<void(bool)>) override { return false; }
+    bool installOutsideClickMonitor(std::function<void(QPoint)>) override
+    {
+        return false;
+    }
+    bool installMenuTrackingObservers(std::function<void(bool)>) override
+    {
+        return false;
+    }
 };
 
 } // namespace

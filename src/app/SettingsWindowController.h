@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QObject>
-#include <QtQml/qqmlregistration.h>
 #include <QQuickView>
+#include <QtQml/qqmlregistration.h>
 
 #include <functional>
 #include <memory>

@@ -56,9 +56,9 @@ SingleInstance::SingleInstance(QString folder, const QString& key, QObject* pare
     : QObject(parent)
     , m_folder(std::move(folder))
 {
-    const QString name = QStringLiteral("vantrel-")
-                         + QString::fromLatin1(
-                             QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+    const QString name =
+        QStringLiteral("vantrel-")
+        + QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
     m_socketPath = m_folder + u'/' + name + QStringLiteral(".sock");
     m_lockPath = m_folder + u'/' + name + QStringLiteral(".lock");
     // Made private from the start and never changed by path: whatever is there already

@@ -32,7 +32,7 @@ class SingleInstance final : public QObject {
 
 public:
     enum class Outcome {
-        running,    // this process is the launcher now
+        running,       // this process is the launcher now
         handedOver,    // the running launcher took the documents
         failed,        // no launcher took them, and none could be started
         folderRefused, // the folder is not this user's alone (another user's, open to others, a link)

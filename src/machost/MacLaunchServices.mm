@@ -47,7 +47,8 @@ public:
             return;
         }
         const QByteArray name = architectureName.toUtf8();
-        CFStringRef architecture = CFStringCreateWithCString(kCFAllocatorDefault, name.constData(), kCFStringEncodingUTF8);
+        CFStringRef architecture =
+            CFStringCreateWithCString(kCFAllocatorDefault, name.constData(), kCFStringEncodingUTF8);
         if (architecture) {
             m_function(url, architecture);
             CFRelease(architecture);

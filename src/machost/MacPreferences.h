@@ -12,8 +12,7 @@ class MacPreferences final : public PreferencesSystem {
 public:
     std::shared_ptr<UserDefaults> standard() override;
     std::shared_ptr<UserDefaults> suite(const QString& name) override;
-    void setAppValue(const QString& key, const std::optional<QVariant>& value,
-                     const QString& applicationID) override;
+    void setAppValue(const QString& key, const std::optional<QVariant>& value, const QString& applicationID) override;
     bool appSynchronize(const QString& applicationID) override;
 };
 

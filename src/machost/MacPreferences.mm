@@ -109,8 +109,7 @@ std::shared_ptr<UserDefaults> MacPreferences::suite(const QString& name)
     }
 }
 
-void MacPreferences::setAppValue(const QString& key, const std::optional<QVariant>& value,
-                                 const QString& applicationID)
+void MacPreferences::setAppValue(const QString& key, const std::optional<QVariant>& value, const QString& applicationID)
 {
     if (!isPlainDomainName(applicationID)) {
         return; // as the simulated Mac: no domain named by a path or another user's

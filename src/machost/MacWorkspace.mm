@@ -14,8 +14,9 @@ class MacRunningApplication final : public RunningApplication {
 public:
     explicit MacRunningApplication(NSRunningApplication* application)
         : m_application([application retain])
-        , m_bundleIdentifier([application bundleIdentifier] ? std::optional(fromNSString([application bundleIdentifier]))
-                                                             : std::nullopt)
+        , m_bundleIdentifier([application bundleIdentifier]
+                                 ? std::optional(fromNSString([application bundleIdentifier]))
+                                 : std::nullopt)
         , m_bundleURL([application bundleURL] ? std::optional(QUrl::fromLocalFile(pathOf([application bundleURL])))
                                               : std::nullopt)
         , m_pid(qint32([application processIdentifier]))
@@ -116,7 +117,7 @@ Task<OpenResult> MacWorkspace::openApplication(QUrl appURL, OpenConfiguration co
             [[NSWorkspace sharedWorkspace] openApplicationAtURL:fileURL(appURL.toLocalFile())
                                                   configuration:makeConfiguration(configuration)
                                               completionHandler:^(NSRunningApplication* application, NSError* error) {
-                                                  deliver(resultOf(application, error));
+                                                deliver(resultOf(application, error));
                                               }];
         }
     });
@@ -130,7 +131,7 @@ Task<OpenResult> MacWorkspace::openDocuments(QList<QUrl> documentURLs, QUrl appU
                                withApplicationAtURL:fileURL(appURL.toLocalFile())
                                       configuration:makeConfiguration(configuration)
                                   completionHandler:^(NSRunningApplication* application, NSError* error) {
-                                      deliver(resultOf(application, error));
+                                    deliver(resultOf(application, error));
                                   }];
         }
     });

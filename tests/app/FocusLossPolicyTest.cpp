@@ -76,9 +76,9 @@ TEST_F(FocusLossTest, SuppressionWindowsAndBusyStatesKeepTheLauncherOpen)
 {
     // Each window of the shell, from its start to just before its end.
     using namespace vantrel::timings;
-    for (Duration window : {suppressOpeningSettings, suppressSettingsClosed, suppressAfterPanelMove,
-                            suppressAfterFailedLaunch, suppressWhileHiddenForLaunch, suppressLeavingThroughLink,
-                            Duration(350ms), Duration(1500ms)}) {
+    for (Duration window :
+         {suppressOpeningSettings, suppressSettingsClosed, suppressAfterPanelMove, suppressAfterFailedLaunch,
+          suppressWhileHiddenForLaunch, suppressLeavingThroughLink, Duration(350ms), Duration(1500ms)}) {
         policy.suppressFocusLossClose(window);
         EXPECT_EQ(resignAndWait(window - 1ms), 0) << window.count();
         clock.advance(1s);

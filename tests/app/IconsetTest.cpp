@@ -13,7 +13,8 @@ TEST(Iconset, EverySizeAndScaleIsDrawnFromTheSvg)
     ASSERT_TRUE(vantrel::writeIconset(QStringLiteral(VANTREL_APP_ICON_SVG), folder));
     for (const int points : {16, 32, 128, 256, 512}) {
         for (const int scale : {1, 2}) {
-            const QString name = QStringLiteral("icon_%1x%1%2.png").arg(points).arg(scale == 2 ? QStringLiteral("@2x") : QString());
+            const QString name =
+                QStringLiteral("icon_%1x%1%2.png").arg(points).arg(scale == 2 ? QStringLiteral("@2x") : QString());
             const QImage image(folder + u'/' + name);
             ASSERT_FALSE(image.isNull()) << name.toStdString();
             EXPECT_EQ(image.size(), QSize(points * scale, points * scale)) << name.toStdString();

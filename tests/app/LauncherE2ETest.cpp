@@ -200,11 +200,12 @@ TEST_F(LauncherE2E, AnInstallationAddedInTheSettingsBecomesCardsThatLaunch)
 
     // The gear, 8 from the right and 6 from the bottom of the empty 360 × 200 panel.
     const QPoint gear = origin + QPoint(360 - 8 - 11, 200 - 6 - 11);
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(gear.x()), QString::number(gear.y())});
+    xdotool(
+        {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(gear.x()), QString::number(gear.y())});
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
-    const QString settings = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
-                                                             QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                                                             QStringLiteral("^Vantrel Settings$")})
+    const QString settings = run(QStringLiteral("xdotool"),
+                                 {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                                  QStringLiteral("--name"), QStringLiteral("^Vantrel Settings$")})
                                  .split(u'\n')
                                  .value(0);
     ASSERT_FALSE(settings.isEmpty()) << "the settings window did not open";
@@ -219,13 +220,15 @@ TEST_F(LauncherE2E, AnInstallationAddedInTheSettingsBecomesCardsThatLaunch)
     // The settings close; the panel, two cards wide now (372 points, centred), comes back.
     int x = 0;
     int y = 0;
-    const bool grew = waitUntil([&] {
-        const QString geometry =
-            run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), m_window});
-        x = QRegularExpression(QStringLiteral("X=(-?\\d+)")).match(geometry).captured(1).toInt();
-        y = QRegularExpression(QStringLiteral("Y=(-?\\d+)")).match(geometry).captured(1).toInt();
-        return QRegularExpression(QStringLiteral("WIDTH=(\\d+)")).match(geometry).captured(1).toInt() == 372;
-    }, 5000);
+    const bool grew = waitUntil(
+        [&] {
+            const QString geometry = run(QStringLiteral("xdotool"),
+                                         {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), m_window});
+            x = QRegularExpression(QStringLiteral("X=(-?\\d+)")).match(geometry).captured(1).toInt();
+            y = QRegularExpression(QStringLiteral("Y=(-?\\d+)")).match(geometry).captured(1).toInt();
+            return QRegularExpression(QStringLiteral("WIDTH=(\\d+)")).match(geometry).captured(1).toInt() == 372;
+        },
+        5000);
     ASSERT_TRUE(grew) << "the panel did not grow to two cards";
     waitUntil([] { return false; }, 300); // re-centred on the next turn
     const QString geometry =
@@ -259,8 +262,9 @@ struct DisplayWithWindowManager {
 
     bool start()
     {
-        server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                              QStringLiteral("0"), QStringLiteral("1280x800x24")});
+        server.start(QStringLiteral("Xvfb"),
+                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                      QStringLiteral("1280x800x24")});
         if (!server.waitForStarted() || !waitUntil([&] { return server.canReadLine(); }, 10000)) {
             return false;
         }
@@ -269,13 +273,17 @@ struct DisplayWithWindowManager {
         manager.start(QStringLiteral("openbox"), {});
         // Ready once it has taken the root window's substructure (it sets the supporting
         // window property).
-        return manager.waitForStarted() && waitUntil([&] {
-                      QProcess probe;
-                      probe.setProcessEnvironment(environment());
-                      probe.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
-                      probe.waitForFinished(2000);
-                      return probe.readAllStandardOutput().contains("window id");
-                  }, 10000);
+        return manager.waitForStarted()
+               && waitUntil(
+                   [&] {
+                       QProcess probe;
+                       probe.setProcessEnvironment(environment());
+                       probe.start(QStringLiteral("xprop"),
+                                   {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+                       probe.waitForFinished(2000);
+                       return probe.readAllStandardOutput().contains("window id");
+                   },
+                   10000);
     }
 
     ~DisplayWithWindowManager()
@@ -325,10 +333,12 @@ TEST(LauncherUnderAWindowManager, AProjectDraggedFromAnotherProgramArrivesAndLau
     launcher.setProcessEnvironment(desktop.environment());
     launcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     launcher.start(QStringLiteral(VANTREL_APP_PATH), {QStringLiteral("--root"), mac.root()});
-    const QString sourceWindow = desktop.run({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                                              QStringLiteral("--name"), QStringLiteral("^drag source$")});
-    const QString panel = desktop.run({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                                       QStringLiteral("--pid"), QString::number(launcher.processId())})
+    const QString sourceWindow =
+        desktop.run({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--name"), QStringLiteral("^drag source$")});
+    const QString panel = desktop
+                              .run({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                                    QStringLiteral("--pid"), QString::number(launcher.processId())})
                               .split(u'\n')
                               .value(0);
     ASSERT_FALSE(sourceWindow.isEmpty() || panel.isEmpty());
@@ -340,19 +350,20 @@ TEST(LauncherUnderAWindowManager, AProjectDraggedFromAnotherProgramArrivesAndLau
     // Press in the other program (it takes the focus and starts the drag), carry the file
     // over the launcher and let go there.
     const QPoint target = origin + QPoint(180, 100);
-    desktop.run({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("120"), QStringLiteral("600"),
-                 QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.5"),
-                 QStringLiteral("mousemove"), QStringLiteral("300"), QStringLiteral("500"), QStringLiteral("sleep"),
-                 QStringLiteral("0.3"), QStringLiteral("mousemove"), QString::number(target.x()),
-                 QString::number(target.y()), QStringLiteral("sleep"), QStringLiteral("0.5"), QStringLiteral("mouseup"),
-                 QStringLiteral("1")});
+    desktop.run({QStringLiteral("mousemove"), QStringLiteral("--sync"),    QStringLiteral("120"),
+                 QStringLiteral("600"),       QStringLiteral("mousedown"), QStringLiteral("1"),
+                 QStringLiteral("sleep"),     QStringLiteral("0.5"),       QStringLiteral("mousemove"),
+                 QStringLiteral("300"),       QStringLiteral("500"),       QStringLiteral("sleep"),
+                 QStringLiteral("0.3"),       QStringLiteral("mousemove"), QString::number(target.x()),
+                 QString::number(target.y()), QStringLiteral("sleep"),     QStringLiteral("0.5"),
+                 QStringLiteral("mouseup"),   QStringLiteral("1")});
     waitUntil([] { return false; }, 800);
     ASSERT_EQ(launcher.state(), QProcess::Running) << "the launcher ended before the drag reached it";
 
     // The one card (native), below the project banner: a click launches with the project.
     const QPoint card = origin + QPoint(180, 34 + 16 + 66);
-    desktop.run({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(card.x()), QString::number(card.y()),
-                 QStringLiteral("click"), QStringLiteral("1")});
+    desktop.run({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(card.x()),
+                 QString::number(card.y()), QStringLiteral("click"), QStringLiteral("1")});
     ASSERT_TRUE(waitUntil([&] { return launcher.state() == QProcess::NotRunning; }, 30000));
     const QList<sim::RegistryEntry> running = sim::ProcessRegistry(mac.mac().state()).entries();
     ASSERT_EQ(running.size(), 1);

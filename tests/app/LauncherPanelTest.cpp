@@ -5,31 +5,31 @@
 #include "app/FileOpenBatcher.h"
 #include "app/FocusLossPolicy.h"
 #include "app/LauncherPanelController.h"
+#include "app/QuickTesting.h"
 #include "app/SingleInstance.h"
 #include "model/LauncherError.h"
 #include "platform/HostPath.h"
 #include "settings/AppPreferences.h"
 #include "settings/SettingsManager.h"
-#include "app/QuickTesting.h"
 #include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
 #include "text/L10n.h"
 #include "text/LocalizationStore.h"
 #include "viewmodels/LauncherViewModel.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDir>
+#include <QFileOpenEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QQuickItem>
 #include <QQuickView>
-#include <QApplication>
-#include <QCursor>
-#include <QMenu>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
-#include <QFileOpenEvent>
-#include <QTemporaryDir>
 
 #include <future>
 #include <sys/stat.h>
@@ -76,7 +76,8 @@ struct PanelTest : ::testing::Test {
     void start(bool animate = false)
     {
         services = std::make_unique<Services>(mac.host());
-        delegate = std::make_unique<AppDelegate>(*services, AppDelegate::Options{.animate = animate, .exit = [this] { ++exits; }, .windowing = windowing});
+        delegate = std::make_unique<AppDelegate>(
+            *services, AppDelegate::Options{.animate = animate, .exit = [this] { ++exits; }, .windowing = windowing});
         delegate->start();
         settle();
     }
@@ -149,7 +150,8 @@ TEST_F(PanelTest, OneCardFiveCardsAndNone)
 
     addCopies(3); // "Logic Pro 2" and "Logic Pro 3" join
     model().settingsManager().setModeHidden(model().cards()[0].app.id, LaunchArchitecture::rosetta, false);
-    for (const QString& path : {QStringLiteral("/Applications/Logic Pro 2.app"), QStringLiteral("/Applications/Logic Pro 3.app")}) {
+    for (const QString& path :
+         {QStringLiteral("/Applications/Logic Pro 2.app"), QStringLiteral("/Applications/Logic Pro 3.app")}) {
         model().settingsManager().addApp({}, path);
     }
     const QUuid third = model().settingsManager().apps().last().id;
@@ -294,15 +296,17 @@ TEST_F(PanelTest, HidingForALaunchWaitsForTheFadeAndARevealComesBack)
     settle();
     EXPECT_EQ(exits, 1);
     // The blur behind the window comes and goes with the views.
-    EXPECT_EQ(windowing->journal, (QStringList{QStringLiteral("backdrop in 0.2"), QStringLiteral("backdrop out 0.18"),
-                                               QStringLiteral("backdrop in 0.2"), QStringLiteral("backdrop out 0.18")}));
+    EXPECT_EQ(windowing->journal,
+              (QStringList{QStringLiteral("backdrop in 0.2"), QStringLiteral("backdrop out 0.18"),
+                           QStringLiteral("backdrop in 0.2"), QStringLiteral("backdrop out 0.18")}));
 }
 
 TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
 {
     addCopies(1);
     services = std::make_unique<Services>(mac.host());
-    delegate = std::make_unique<AppDelegate>(*services, AppDelegate::Options{.animate = false, .exit = [this] { ++exits; }, .windowing = windowing});
+    delegate = std::make_unique<AppDelegate>(
+        *services, AppDelegate::Options{.animate = false, .exit = [this] { ++exits; }, .windowing = windowing});
     delegate->openDocuments({project(QStringLiteral("A")), project(QStringLiteral("B"))});
     delegate->start();
     EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("A")) << "the first queued document";
@@ -311,20 +315,22 @@ TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
     QTemporaryDir folder;
     ::chmod(QFile::encodeName(folder.path()).constData(), 0700);
     SingleInstance running(folder.path(), mac.root());
-    ASSERT_EQ(running.start({}, [&](const QStringList& paths) {
-        QList<QUrl> urls;
-        for (const QString& path : paths) {
-            urls << HostPath::fileURL(path);
-        }
-        return delegate->openDocuments(urls);
-    }),
+    ASSERT_EQ(running.start({},
+                            [&](const QStringList& paths) {
+                                QList<QUrl> urls;
+                                for (const QString& path : paths) {
+                                    urls << HostPath::fileURL(path);
+                                }
+                                return delegate->openDocuments(urls);
+                            }),
               SingleInstance::Outcome::running);
     const QString song = project(QStringLiteral("C")).toLocalFile();
     auto second = std::async(std::launch::async, [&] {
         SingleInstance start(folder.path(), mac.root());
         return start.start({song}, {}, std::chrono::milliseconds(0));
     });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return second.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return second.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
     EXPECT_EQ(second.get(), SingleInstance::Outcome::handedOver);
     EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("C"));
 
@@ -464,9 +470,9 @@ TEST_F(PanelTest, WhileOtherCopiesAreAskedToQuitADocumentWaitsAndTheEndCancelsTh
     ASSERT_FALSE(model().isLaunching());
     EXPECT_EQ(model().errorMessage(), L10n::text(L10n::Key::errorCancelled));
     EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("B"));
-    EXPECT_TRUE(std::any_of(model().cards().cbegin(), model().cards().cend(),
-                            [](const LaunchCard& card) { return card.app.displayName == u"Logic Pro Added"; }))
-        << "back on screen, the installations are read again";
+    EXPECT_TRUE(std::any_of(model().cards().cbegin(), model().cards().cend(), [](const LaunchCard& card) {
+        return card.app.displayName == u"Logic Pro Added";
+    })) << "back on screen, the installations are read again";
     EXPECT_TRUE(window().isVisible());
 
     // Escape in the quit step ends at once: the wait for the stubborn copy is cancelled.

@@ -2,8 +2,8 @@
 
 // Reading what a Qt Quick window shows, for the shell's offscreen tests.
 #include "app/PlatformWindowing.h"
-#include "text/LocalizationStore.h"
 #include "support/HostObjects.h"
+#include "text/LocalizationStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,7 +36,9 @@ public:
     bool hasBlurBehindWindow() const override { return m_real->hasBlurBehindWindow(); }
     void fadeBackdrop(QWindow& window, bool visible, Duration duration) override
     {
-        journal << QStringLiteral("backdrop %1 %2").arg(visible ? QStringLiteral("in") : QStringLiteral("out")).arg(inSeconds(duration));
+        journal << QStringLiteral("backdrop %1 %2")
+                       .arg(visible ? QStringLiteral("in") : QStringLiteral("out"))
+                       .arg(inSeconds(duration));
         m_real->fadeBackdrop(window, visible, duration);
     }
     bool isMouseButtonDown() const override { return buttonDown; }

@@ -53,7 +53,8 @@ struct SettingsWindowTest : ::testing::Test {
     {
         if (!delegate) {
             services = std::make_unique<Services>(mac.host());
-            delegate = std::make_unique<AppDelegate>(*services, AppDelegate::Options{.animate = false, .exit = [] {}, .windowing = windowing});
+            delegate = std::make_unique<AppDelegate>(
+                *services, AppDelegate::Options{.animate = false, .exit = [] {}, .windowing = windowing});
             delegate->start();
         }
         delegate->openSettings();
@@ -132,7 +133,8 @@ TEST_F(SettingsWindowTest, RowsShowWhatIsMissingAndWhichModesExist)
     ASSERT_EQ(launcher().settingsManager().apps().size(), 3);
 
     QQuickItem* missing = row(gone);
-    EXPECT_EQ(item(QStringLiteral("rowNote"), missing)->property("text").toString(), L10n::text(AppLanguage::russian, L10n::Key::missingOnDisk));
+    EXPECT_EQ(item(QStringLiteral("rowNote"), missing)->property("text").toString(),
+              L10n::text(AppLanguage::russian, L10n::Key::missingOnDisk));
     EXPECT_TRUE(item(QStringLiteral("nativeToggle"), missing)->isVisible());
     EXPECT_TRUE(item(QStringLiteral("rosettaToggle"), missing)->isVisible()) << "unknown slices: both offered";
 

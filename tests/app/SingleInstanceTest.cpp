@@ -33,10 +33,11 @@ struct SingleInstanceTest : ::testing::Test {
     void startLauncher()
     {
         launcher = std::make_unique<SingleInstance>(folder.path(), key);
-        ASSERT_EQ(launcher->start({}, [this](const QStringList& paths) {
-            received << paths;
-            return accepting;
-        }),
+        ASSERT_EQ(launcher->start({},
+                                  [this](const QStringList& paths) {
+                                      received << paths;
+                                      return accepting;
+                                  }),
                   SingleInstance::Outcome::running);
     }
 
@@ -134,7 +135,8 @@ TEST_F(SingleInstanceTest, MessagesAreFramedBoundedAndAnswered)
     bool malformed = false;
     EXPECT_EQ(SingleInstance::takeMessage(part, malformed), std::nullopt);
     EXPECT_FALSE(malformed);
-    EXPECT_EQ(SingleInstance::takeMessage(buffer, malformed), (QStringList{QStringLiteral("/a"), QStringLiteral("/b")}));
+    EXPECT_EQ(SingleInstance::takeMessage(buffer, malformed),
+              (QStringList{QStringLiteral("/a"), QStringLiteral("/b")}));
     EXPECT_TRUE(buffer.isEmpty());
 }
 

@@ -109,8 +109,8 @@ TEST(CrashSafety, LaunchesKilledAtRandomLeaveTheStartupActionAsItWasAfterTheNext
         // The next start.
         const qsizetype before = launchLogMessages(logPath).size();
         test::launchManager()->restoreAbandonedStartupActions();
-        const QStringList restored =
-            launchLogMessages(logPath).mid(before).filter(QStringLiteral("startupAction restored after an interrupted"));
+        const QStringList restored = launchLogMessages(logPath).mid(before).filter(
+            QStringLiteral("startupAction restored after an interrupted"));
         restoredAtStart += int(restored.size());
         ASSERT_EQ(logic->value(QStringLiteral("startupAction")), QVariant(QStringLiteral("2")))
             << "kill " << kill << ": value and type";

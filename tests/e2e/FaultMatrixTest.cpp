@@ -10,12 +10,12 @@
 #include "model/LauncherError.h"
 #include "platform/HostPath.h"
 #include "settings/PersistenceStore.h"
-#include "simhost/machine/AppLauncher.h"
-#include "simhost/machine/EventLog.h"
-#include "simhost/machine/ProcessRegistry.h"
 #include "simhost/adapters/SimulatedCommandRunner.h"
 #include "simhost/adapters/SimulatedKeyboard.h"
 #include "simhost/adapters/SimulatedLaunchServices.h"
+#include "simhost/machine/AppLauncher.h"
+#include "simhost/machine/EventLog.h"
+#include "simhost/machine/ProcessRegistry.h"
 #include "simhost/standin/StandInBehavior.h"
 #include "support/HostObjects.h"
 #include "support/HybridDriver.h"
@@ -34,8 +34,8 @@
 
 #include <qcoro/qcorotask.h>
 
-#include <functional>
 #include <csignal>
+#include <functional>
 #include <iostream>
 
 using namespace vantrel;
@@ -55,7 +55,7 @@ const QString logicDomain = QStringLiteral("com.apple.logic10");
 // stored as the string "2" (as a script may leave it), the project on disk.
 struct Scene {
     TempSimulatedMac mac;
-    QVariantMap behavior;                      // of the launched copy's stand-in
+    QVariantMap behavior; // of the launched copy's stand-in
     LaunchArchitecture mode = LaunchArchitecture::rosetta;
     std::chrono::milliseconds openLimit{60000}; // the open command's time limit
     std::function<void(Scene&)> afterManager;   // faults that need the launch manager made
@@ -171,14 +171,17 @@ Observed runRow(const Row& row)
     const auto startupAction = scene.logic()->value(QStringLiteral("startupAction"));
     seen.startupAction = describe(startupAction);
     const QStringList keys = EventLog(scene.state()).events().filter(QStringLiteral("key-"));
-    seen.controlReleased = SimulatedKeyboard::heldKeys(scene.state()).isEmpty()
-                           && keys.filter(QStringLiteral("key-down")).size() == keys.filter(QStringLiteral("key-up")).size();
+    seen.controlReleased =
+        SimulatedKeyboard::heldKeys(scene.state()).isEmpty()
+        && keys.filter(QStringLiteral("key-down")).size() == keys.filter(QStringLiteral("key-up")).size();
     seen.processes = scene.liveStandIns();
     // Safe Mode keeps Control down for 2 s after a successful opening, so a restore due 6 s
     // after the opening comes 4 s after the launch has ended.
-    const bool overridden = EventLog(scene.state()).events().contains(
-        QStringLiteral("preference-write domain=") + logicDomain + QStringLiteral(" key=startupAction value=0"));
-    seen.restored = !overridden ? QStringLiteral("untouched")
+    const bool overridden = EventLog(scene.state())
+                                .events()
+                                .contains(QStringLiteral("preference-write domain=") + logicDomain
+                                          + QStringLiteral(" key=startupAction value=0"));
+    seen.restored = !overridden                               ? QStringLiteral("untouched")
                     : restoreDelay == std::chrono::seconds(4) ? QStringLiteral("after 6 s")
                     : restoreDelay == std::chrono::seconds(0) ? QStringLiteral("at once")
                                                               : QString::number(restoreDelay.count() / 1e9) + u's';
@@ -282,11 +285,12 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
     const QString noRosetta = QStringLiteral("Rosetta 2 is not installed. Install it from System Settings or run "
                                              "`softwareupdate --install-rosetta`.");
     const QString preferencesFile = QStringLiteral("~/Library/Preferences/com.apple.logic10.plist");
-    const QString notRecorded = QStringLiteral("Could not adjust Logic Pro preferences: Vantrel cannot save its own "
-                                               "settings, so it could not note Logic Pro’s startup setting to put it back.");
+    const QString notRecorded =
+        QStringLiteral("Could not adjust Logic Pro preferences: Vantrel cannot save its own "
+                       "settings, so it could not note Logic Pro’s startup setting to put it back.");
     auto startCopy = [](Scene& s, std::optional<int> cpuType) {
-        auto started = QCoro::waitFor(s.mac.host().workspace().openApplication(HostPath::fileURL(s.copyToStart),
-                                                                               {true, cpuType, false}));
+        auto started = QCoro::waitFor(
+            s.mac.host().workspace().openApplication(HostPath::fileURL(s.copyToStart), {true, cpuType, false}));
         ASSERT_TRUE(started.application) << started.error.value_or(QString()).toStdString();
     };
 
@@ -299,7 +303,13 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
           2}},
         {"never finishes launching",
          [](Scene& s) { s.behavior.insert(QStringLiteral("neverFinishesLaunching"), true); },
-         {{}, launched, x86, 1, QVariant(QStringLiteral("2")), true, 1,
+         {{},
+          launched,
+          x86,
+          1,
+          QVariant(QStringLiteral("2")),
+          true,
+          1,
           QStringLiteral("Logic ready wait timed out — proceeding with document open anyway")}},
         {"another copy refuses to quit",
          [&](Scene& s) {
@@ -331,7 +341,8 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
         {"crashes after start",
          [](Scene& s) { s.behavior.insert(QStringLiteral("crashAfter"), 0.0); },
          {didNotStart, failed(didNotStart), restored, 0}},
-        {"open exits non-zero", [](Scene& s) { s.state().setFault(HostFault::openFails, true); },
+        {"open exits non-zero",
+         [](Scene& s) { s.state().setFault(HostFault::openFails, true); },
          {{}, viaWorkspace, x86, 1, QVariant(QStringLiteral("2")), true, 1, primaryFailed(1)}},
         {"open hangs",
          [](Scene& s) {
@@ -348,16 +359,17 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
           primaryFailed(1)}},
         {"Launch Services setter absent",
          [](Scene& s) { SimulatedLaunchServices::setAvailable(s.state(), false); },
-         {noSetter, QStringLiteral("canLaunch failed: ") + noSetter, QString(), 0, QVariant(QStringLiteral("2")),
-          true, 0}},
+         {noSetter, QStringLiteral("canLaunch failed: ") + noSetter, QString(), 0, QVariant(QStringLiteral("2")), true,
+          0}},
         {"setter absent, native: override refused",
          [](Scene& s) {
              SimulatedLaunchServices::setAvailable(s.state(), false);
              s.mode = LaunchArchitecture::native;
          },
-         {noSetter, QStringLiteral("LS pref before=nil → native"), QString(), 0, QVariant(QStringLiteral("2")),
-          true, 1}},
-        {"Rosetta absent", [](Scene& s) { s.mac.mac().setRosettaInstalled(false); },
+         {noSetter, QStringLiteral("LS pref before=nil → native"), QString(), 0, QVariant(QStringLiteral("2")), true,
+          1}},
+        {"Rosetta absent",
+         [](Scene& s) { s.mac.mac().setRosettaInstalled(false); },
          {noRosetta, QStringLiteral("canLaunch failed: ") + noRosetta, QString(), 0, QVariant(QStringLiteral("2")),
           true, 0}},
         {"helper and stale entries",
@@ -398,12 +410,14 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
         // goes on.
         {"an Info.plist that is a named pipe",
          [](Scene& s) { hostileInfoPlist(s, [](const QByteArray& path) { return ::mkfifo(path, 0600) == 0; }); },
-         {{}, launched, x86}, scanPassesOverHostileBundle},
+         {{}, launched, x86},
+         scanPassesOverHostileBundle},
         {"an Info.plist linked to /dev/zero",
          [](Scene& s) {
              hostileInfoPlist(s, [](const QByteArray& path) { return ::symlink("/dev/zero", path) == 0; });
          },
-         {{}, launched, x86}, scanPassesOverHostileBundle},
+         {{}, launched, x86},
+         scanPassesOverHostileBundle},
         {"a sparse 100 GB Info.plist",
          [](Scene& s) {
              hostileInfoPlist(s, [](const QByteArray& path) {
@@ -411,10 +425,12 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
                  return file.open(QIODevice::WriteOnly) && file.resize(100LL * 1024 * 1024 * 1024);
              });
          },
-         {{}, launched, x86}, scanPassesOverHostileBundle},
+         {{}, launched, x86},
+         scanPassesOverHostileBundle},
         {"corrupt Logic preference file",
          [=](Scene& s) {
-             s.mac.writeFile(preferencesFile, QByteArray("bplist00\x01\x02\xff\xfe garbage garbage garbage garbage", 44));
+             s.mac.writeFile(preferencesFile,
+                             QByteArray("bplist00\x01\x02\xff\xfe garbage garbage garbage garbage", 44));
          },
          {{}, launched, x86, 1, std::nullopt}},
         {"full disk: the installation list",
@@ -456,8 +472,8 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
 
     std::cout << '\n'
               << cell(QStringLiteral("fault"), 44).toStdString() << cell(QStringLiteral("LS pref"), 9).toStdString()
-              << cell(QStringLiteral("startupAction"), 16).toStdString() << cell(QStringLiteral("restored"), 10).toStdString()
-              << cell(QStringLiteral("Control"), 10).toStdString()
+              << cell(QStringLiteral("startupAction"), 16).toStdString()
+              << cell(QStringLiteral("restored"), 10).toStdString() << cell(QStringLiteral("Control"), 10).toStdString()
               << cell(QStringLiteral("running"), 9).toStdString() << cell(QStringLiteral("log"), 11).toStdString()
               << "outcome\n"
               << std::string(180, '-') << '\n';

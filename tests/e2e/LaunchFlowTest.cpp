@@ -4,10 +4,10 @@
 #include "launch/LaunchManager.h"
 #include "model/CpuType.h"
 #include "platform/HostPath.h"
-#include "simhost/machine/AppLauncher.h"
-#include "simhost/fixtures/BundleWriter.h"
-#include "simhost/machine/EventLog.h"
 #include "simhost/adapters/SimulatedLaunchServices.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "simhost/machine/AppLauncher.h"
+#include "simhost/machine/EventLog.h"
 #include "simhost/standin/StandInBehavior.h"
 #include "support/HostObjects.h"
 #include "support/HybridDriver.h"
@@ -119,8 +119,8 @@ TEST_F(LaunchFlowTest, AColdLaunchWithAProjectHandsItOverAndRestoresTheStartupAc
 TEST_F(LaunchFlowTest, ASecondInstanceBesideTheOtherModeIsVerifiedAtOnce)
 {
     mac.host().standardDefaults()->setValue(QStringLiteral("closeOtherLogicOnLaunch"), false);
-    auto rosetta =
-        QCoro::waitFor(mac.host().workspace().openApplication(HostPath::fileURL(logicPath), {true, CpuType::x86_64, false}));
+    auto rosetta = QCoro::waitFor(
+        mac.host().workspace().openApplication(HostPath::fileURL(logicPath), {true, CpuType::x86_64, false}));
     ASSERT_TRUE(rosetta.application);
     const qint32 oldPid = rosetta.application->processIdentifier();
 
@@ -244,8 +244,8 @@ TEST_F(LaunchFlowTest, SafeModeWithoutThePermissionToPostKeysStartsAndQuitsNothi
 
     // Granted again, the same launch holds Control.
     ASSERT_EQ(tool({QStringLiteral("accessibility"), QStringLiteral("on")}).first, 0);
-    EXPECT_EQ(tool({QStringLiteral("launch"), QStringLiteral("--action"), QStringLiteral("launchSafeMode"), logicPath})
-                  .first,
-              0);
+    EXPECT_EQ(
+        tool({QStringLiteral("launch"), QStringLiteral("--action"), QStringLiteral("launchSafeMode"), logicPath}).first,
+        0);
     EXPECT_EQ(events().filter(QStringLiteral("key-down")).size(), 1);
 }

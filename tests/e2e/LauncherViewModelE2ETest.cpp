@@ -3,11 +3,11 @@
 #include "installations/ArchitectureDetector.h"
 #include "installations/LogicScanner.h"
 #include "installations/VersionReader.h"
+#include "log/LaunchLogger.h"
 #include "model/CpuType.h"
 #include "platform/HostPath.h"
 #include "simhost/fixtures/DemoMac.h"
 #include "simhost/machine/EventLog.h"
-#include "log/LaunchLogger.h"
 #include "support/HostObjects.h"
 #include "support/HybridDriver.h"
 #include "support/LaunchLogReader.h"
@@ -74,4 +74,3 @@ TEST(LauncherViewModelE2E, ACardClickLaunchesThatCopyInThatModeThenTerminates)
                     .contains(QStringLiteral("project handed over during the launch was not opened: "
                                              "/Users/tester/Music/Late.logicx")));
 }
-

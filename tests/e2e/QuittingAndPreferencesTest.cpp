@@ -79,4 +79,3 @@ TEST_F(EngineE2ETest, OtherInstallationsAndTheOtherModeQuitGracefully)
     EXPECT_EQ(log.last(), QStringLiteral("other Logic instance(s) quit"));
     EXPECT_EQ(manager.runningInstances().runningLogicInstances().size(), 1);
 }
-

@@ -6,16 +6,16 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstdint>
 
-#define FUZZ_CHECK(condition)                                                                            \
-    do {                                                                                                 \
-        if (!(condition)) {                                                                              \
-            std::fprintf(stderr, "invariant broken at %s:%d: %s\n", __FILE__, __LINE__, #condition);     \
-            std::abort();                                                                                \
-        }                                                                                                \
+#define FUZZ_CHECK(condition)                                                                                          \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "invariant broken at %s:%d: %s\n", __FILE__, __LINE__, #condition);                   \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (false)
 
 namespace vantrel::fuzz {

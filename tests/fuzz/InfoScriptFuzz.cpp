@@ -35,7 +35,10 @@ ReadScript readScript(const QString& script)
         if (c == u'\\') {
             FUZZ_CHECK(i + 1 < script.size()); // an escape cut by the end of the script
             const QChar next = script[++i];
-            literal.append(next == u'n' ? QChar(u'\n') : next == u'r' ? QChar(u'\r') : next == u't' ? QChar(u'\t') : next);
+            literal.append(next == u'n'   ? QChar(u'\n')
+                           : next == u'r' ? QChar(u'\r')
+                           : next == u't' ? QChar(u'\t')
+                                          : next);
         } else if (c == u'"') {
             read.code.append(c);
             read.literals.append(literal);

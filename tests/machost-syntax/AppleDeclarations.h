@@ -115,7 +115,8 @@ enum : NSVisualEffectMaterial { NSVisualEffectMaterialHUDWindow = 13 };
 typedef NSInteger NSImageResizingMode;
 enum : NSImageResizingMode { NSImageResizingModeTile = 0, NSImageResizingModeStretch = 1 };
 @interface NSImage (AppleDocumented)
-+ (NSImage*)imageWithSize:(NSSize)size flipped:(BOOL)drawingHandlerShouldBeCalledWithFlippedContext
++ (NSImage*)imageWithSize:(NSSize)size
+                  flipped:(BOOL)drawingHandlerShouldBeCalledWithFlippedContext
            drawingHandler:(BOOL (^)(NSRect dstRect))drawingHandler;
 @property NSEdgeInsets capInsets;
 @property NSImageResizingMode resizingMode;

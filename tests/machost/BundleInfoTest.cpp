@@ -34,9 +34,9 @@ TEST(BundleInfo, IdentifiesTheLauncherAndTakesLogicDocumentsAsAViewer)
             packages.insert(extension.toString(), type.value(QStringLiteral("LSTypeIsPackage")).toBool());
         }
     }
-    EXPECT_EQ(packages, (QMap<QString, bool>{{QStringLiteral("logicx"), true},
-                                             {QStringLiteral("logic"), false},
-                                             {QStringLiteral("lso"), false}}));
+    EXPECT_EQ(packages,
+              (QMap<QString, bool>{
+                  {QStringLiteral("logicx"), true}, {QStringLiteral("logic"), false}, {QStringLiteral("lso"), false}}));
 }
 
 TEST(BundleInfo, TheEntitlementsLetAHardenedBuildSendAppleEventsAndRunQml)

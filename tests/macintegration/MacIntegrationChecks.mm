@@ -65,16 +65,19 @@ void preferencesRoundTrip()
     if (!suite) {
         return;
     }
-    const QVariantMap nested{{QStringLiteral("name"), QStringLiteral("Logic Pro «тест»")},
-                             {QStringLiteral("slices"), QVariantList{QStringLiteral("arm64"), QStringLiteral("x86_64")}}};
+    const QVariantMap nested{
+        {QStringLiteral("name"), QStringLiteral("Logic Pro «тест»")},
+        {QStringLiteral("slices"), QVariantList{QStringLiteral("arm64"), QStringLiteral("x86_64")}}};
     suite->setValue(QStringLiteral("number"), qint64(42));
     suite->setValue(QStringLiteral("nested"), nested);
     suite->setValue(QStringLiteral("data"), QByteArray("\x00\x01\xfe", 3));
     check(suite->synchronize(), "the domain synchronizes");
     auto reread = preferences.suite(domain);
     check(reread->value(QStringLiteral("number")) == QVariant(qint64(42)), "an integer comes back as written");
-    check(reread->value(QStringLiteral("nested")) == QVariant(nested), "a dictionary with an array and Cyrillic text comes back");
-    check(reread->value(QStringLiteral("data")) == QVariant(QByteArray("\x00\x01\xfe", 3)), "data comes back byte for byte");
+    check(reread->value(QStringLiteral("nested")) == QVariant(nested),
+          "a dictionary with an array and Cyrillic text comes back");
+    check(reread->value(QStringLiteral("data")) == QVariant(QByteArray("\x00\x01\xfe", 3)),
+          "data comes back byte for byte");
     for (const char* key : {"number", "nested", "data"}) {
         reread->removeValue(QString::fromLatin1(key));
     }
@@ -120,8 +123,8 @@ void panelOnTheWindowServer()
     // disturb them: the first show, a hide and show (a failed launch), the settings.
     auto backdropBelow = [&] {
         NSWindow* backdrop = [[panel childWindows] firstObject];
-        return backdrop != nil && [backdrop isVisible] && NSEqualRects([backdrop frame], [panel frame])
-               && [backdrop orderedIndex] > [panel orderedIndex];
+        return backdrop != nil && [backdrop isVisible] && NSEqualRects([backdrop frame], [panel frame]) &&
+               [backdrop orderedIndex] > [panel orderedIndex];
     };
     auto floating = [&](const char* when) {
         std::printf("%s:\n", when);
@@ -139,7 +142,8 @@ void panelOnTheWindowServer()
     delegate.openSettings();
     check(waitFor([&] { return delegate.settingsWindow() && delegate.settingsWindow()->isVisible(); }),
           "the settings window opens");
-    check(waitFor([&] { return [panel level] == 0; }), "the panel steps down to the normal level while the settings show");
+    check(waitFor([&] { return [panel level] == 0; }),
+          "the panel steps down to the normal level while the settings show");
     check([panel collectionBehavior] == 258, "the collection behaviour stays 258");
     check(waitFor(backdropBelow), "the blur window stays below the panel");
     delegate.settingsWindow()->close();

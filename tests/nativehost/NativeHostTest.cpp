@@ -25,7 +25,8 @@ TEST(NativeFileSystem, HostPathsAreTheMachinesOwnWithTheHomeBehindTheTilde)
     const QString home = dir.path() + QStringLiteral("/home/me");
     NativeFileSystem fs(home);
     EXPECT_EQ(fs.nativePath(QStringLiteral("~/Music/../Library/x.plist")), home + QStringLiteral("/Library/x.plist"));
-    EXPECT_EQ(fs.nativePath(QStringLiteral("/Applications/Logic Pro.app/")), QStringLiteral("/Applications/Logic Pro.app"));
+    EXPECT_EQ(fs.nativePath(QStringLiteral("/Applications/Logic Pro.app/")),
+              QStringLiteral("/Applications/Logic Pro.app"));
     EXPECT_EQ(fs.nativePath(QStringLiteral("relative/x")), std::nullopt);
     EXPECT_EQ(fs.nativePath(QStringLiteral("/tmp/a") + QChar(u'\0') + QStringLiteral("b")), std::nullopt);
     EXPECT_EQ(fs.logsDirectory(), home + QStringLiteral("/Library/Logs"));
@@ -44,7 +45,8 @@ TEST(NativeFileSystem, HostPathsAreTheMachinesOwnWithTheHomeBehindTheTilde)
     ASSERT_TRUE(fs.write(QStringLiteral("~/Library/Logs/.hidden"), "h"));
     ASSERT_TRUE(fs.createDirectories(QStringLiteral("~/Library/Logs/Vantrel")));
     EXPECT_EQ(fs.listDirectory(QStringLiteral("~/Library/Logs")),
-              (QStringList{home + QStringLiteral("/Library/Logs/Vantrel"), home + QStringLiteral("/Library/Logs/launch.log")}));
+              (QStringList{home + QStringLiteral("/Library/Logs/Vantrel"),
+                           home + QStringLiteral("/Library/Logs/launch.log")}));
     EXPECT_EQ(fs.listDirectory(QStringLiteral("~/Nowhere")), std::nullopt);
 
     EXPECT_FALSE(fs.remove(QStringLiteral("/"))) << "never the whole disk";

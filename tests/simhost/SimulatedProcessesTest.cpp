@@ -1,12 +1,12 @@
 // End to end: real stand-in processes on a temporary simulated Mac.
 #include "model/CpuType.h"
 #include "platform/HostPath.h"
-#include "simhost/fixtures/BundleWriter.h"
-#include "simhost/machine/EventLog.h"
-#include "simhost/machine/ProcessRegistry.h"
 #include "simhost/adapters/SimulatedLaunchServices.h"
 #include "simhost/adapters/SimulatedScripting.h"
 #include "simhost/adapters/SimulatedWorkspace.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "simhost/machine/EventLog.h"
+#include "simhost/machine/ProcessRegistry.h"
 #include "simhost/standin/StandInBehavior.h"
 #include "support/TempSimulatedMac.h"
 #include "support/Waiting.h"
@@ -300,4 +300,3 @@ TEST_F(ProcessesTest, ScriptsServicesAndTheFileViewer)
     EXPECT_EQ(shown, (QStringList{QStringLiteral("open ") + mac.root() + QStringLiteral("/Library/Audio/Plug-Ins"),
                                   QStringLiteral("reveal ") + mac.root() + logicPath}));
 }
-

@@ -238,7 +238,8 @@ public:
     }
     bool requestPostAccess() override
     {
-        m_journal << QStringLiteral("post-access %1").arg(postAccess ? QStringLiteral("granted") : QStringLiteral("refused"));
+        m_journal
+            << QStringLiteral("post-access %1").arg(postAccess ? QStringLiteral("granted") : QStringLiteral("refused"));
         return postAccess;
     }
 

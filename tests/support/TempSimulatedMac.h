@@ -2,10 +2,10 @@
 
 #include "async/ManualClock.h"
 #include "platform/Host.h"
-#include "simhost/fixtures/BundleWriter.h"
 #include "simhost/adapters/RootedFileSystem.h"
-#include "simhost/machine/SimulatedMac.h"
 #include "simhost/adapters/SimulatedPreferences.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "simhost/machine/SimulatedMac.h"
 
 #include <QByteArray>
 #include <QString>

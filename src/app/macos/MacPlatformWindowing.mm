@@ -41,9 +41,9 @@ NSImage* roundedMask(CGFloat radius)
     NSImage* mask = [NSImage imageWithSize:NSMakeSize(side, side)
                                    flipped:NO
                             drawingHandler:^BOOL(NSRect rect) {
-                                [[NSColor blackColor] setFill];
-                                [[NSBezierPath bezierPathWithRoundedRect:rect xRadius:radius yRadius:radius] fill];
-                                return YES;
+                              [[NSColor blackColor] setFill];
+                              [[NSBezierPath bezierPathWithRoundedRect:rect xRadius:radius yRadius:radius] fill];
+                              return YES;
                             }];
     [mask setCapInsets:NSEdgeInsetsMake(radius, radius, radius, radius)];
     [mask setResizingMode:NSImageResizingModeStretch];
@@ -120,7 +120,8 @@ public:
         // blur is attached on the next turn, once the panel is on screen.
         QObject::connect(&window, &QWindow::visibleChanged, &m_context, [this, &window](bool visible) {
             if (visible) {
-                QMetaObject::invokeMethod(&m_context, [this, &window] { attachBackdrop(window); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    &m_context, [this, &window] { attachBackdrop(window); }, Qt::QueuedConnection);
             } else {
                 NSWindow* panel = nativeWindow(window);
                 [panel removeChildWindow:m_backdrop];
@@ -166,8 +167,8 @@ public:
         NSWindow* backdrop = m_backdrop;
         [NSAnimationContext
             runAnimationGroup:^(NSAnimationContext* context) {
-                [context setDuration:inSeconds(duration)];
-                [[backdrop animator] setAlphaValue:alpha];
+              [context setDuration:inSeconds(duration)];
+              [[backdrop animator] setAlphaValue:alpha];
             }
             completionHandler:nil];
     }
@@ -180,10 +181,11 @@ public:
             [NSEvent removeMonitor:m_monitor];
         }
         // Global monitors see events sent to other applications only, on the main thread.
-        m_monitor = [NSEvent addGlobalMonitorForEventsMatchingMask:(NSEventMaskLeftMouseDown | NSEventMaskRightMouseDown)
-                                                           handler:^(NSEvent*) {
-                                                               onClick(screenPosition([NSEvent mouseLocation]));
-                                                           }];
+        m_monitor =
+            [NSEvent addGlobalMonitorForEventsMatchingMask:(NSEventMaskLeftMouseDown | NSEventMaskRightMouseDown)
+                                                   handler:^(NSEvent*) {
+                                                     onClick(screenPosition([NSEvent mouseLocation]));
+                                                   }];
         return m_monitor != nil;
     }
 
@@ -198,7 +200,7 @@ public:
                                                                       object:nil
                                                                        queue:[NSOperationQueue mainQueue]
                                                                   usingBlock:^(NSNotification*) {
-                                                                      report(tracking);
+                                                                    report(tracking);
                                                                   }] retain];
         };
         m_menuBegan = observe(NSMenuDidBeginTrackingNotification, true);

@@ -36,7 +36,6 @@ public:
     static std::optional<QString> bundleIdentifier(const QVariantMap& info);
 
 private:
-
     FileSystem& m_fileSystem;
 };
 

@@ -104,8 +104,8 @@ LogicPreferenceMutator::beginStartupActionOverride(const QString& bundleIdentifi
         });
         // Recorded, and read back, before 0 is written: a crash in between loses nothing,
         // and an override that could not be put back after a crash is never made.
-        recorded.append(AbandonedOverride{bundleIdentifier, m_processID, active.original, m_processStart,
-                                          qint64(temporaryValue)});
+        recorded.append(
+            AbandonedOverride{bundleIdentifier, m_processID, active.original, m_processStart, qint64(temporaryValue)});
         storeRecords(recorded);
         const QList<AbandonedOverride> kept = records();
         const bool recordKept = std::any_of(kept.cbegin(), kept.cend(), [&](const AbandonedOverride& record) {
@@ -134,9 +134,8 @@ void LogicPreferenceMutator::endOverride(const OverrideToken& token)
     }
     const RecordsLock between(m_lockPath);
     QList<AbandonedOverride> recorded = records();
-    recorded.removeIf([&](const AbandonedOverride& record) {
-        return record.domain == token.suiteName && record.pid == m_processID;
-    });
+    recorded.removeIf(
+        [&](const AbandonedOverride& record) { return record.domain == token.suiteName && record.pid == m_processID; });
     // Another launcher's override of the domain still needs the 0: the last one out
     // restores (its record carries the same original).
     const bool othersOverride = std::any_of(recorded.cbegin(), recorded.cend(), [&](const AbandonedOverride& record) {
@@ -157,8 +156,8 @@ LogicPreferenceMutator::restoreAbandonedOverrides(const IsRunning& isRunning)
     QList<AbandonedOverride> kept;
     QList<AbandonedOverride> abandoned;
     for (const AbandonedOverride& record : recorded) {
-        const bool live = record.pid == m_processID ? m_active.contains(record.domain)
-                                                    : isRunning(record.pid, record.started);
+        const bool live =
+            record.pid == m_processID ? m_active.contains(record.domain) : isRunning(record.pid, record.started);
         (live ? kept : abandoned).append(record);
     }
     QList<AbandonedOverride> restored;
@@ -167,9 +166,8 @@ LogicPreferenceMutator::restoreAbandonedOverrides(const IsRunning& isRunning)
     // domain that a running launch still overrides keeps its 0; that launch restores it.
     for (auto record = abandoned.crbegin(); record != abandoned.crend(); ++record) {
         AbandonedOverride outcome = *record;
-        const bool stillOverridden = std::any_of(kept.cbegin(), kept.cend(), [&](const AbandonedOverride& live) {
-            return live.domain == record->domain;
-        });
+        const bool stillOverridden = std::any_of(
+            kept.cbegin(), kept.cend(), [&](const AbandonedOverride& live) { return live.domain == record->domain; });
         if (!RunningInstances::isLogicProBundleID(record->domain)
             || !PreferencesSystem::isPlainDomainName(record->domain)) {
             outcome.fate = AbandonedOverride::Fate::notLogicDomain;

@@ -55,9 +55,9 @@ private:
     QString m_folderPath;
     QString m_filePath;
     std::mutex m_pendingLock;
-    QString m_pending;           // lines logged and not yet taken by the writer
-    bool m_writeQueued = false;  // a writePending is posted and has not taken them yet
-    SerialQueue m_queue; // last: it drains, and stops, before the paths it uses go away
+    QString m_pending;          // lines logged and not yet taken by the writer
+    bool m_writeQueued = false; // a writePending is posted and has not taken them yet
+    SerialQueue m_queue;        // last: it drains, and stops, before the paths it uses go away
 };
 
 } // namespace vantrel

@@ -10,8 +10,7 @@
 
 namespace vantrel {
 
-PersistenceStore::PersistenceStore(std::shared_ptr<UserDefaults> defaults, FileSystem& fileSystem,
-                                   LaunchLogger& logger)
+PersistenceStore::PersistenceStore(std::shared_ptr<UserDefaults> defaults, FileSystem& fileSystem, LaunchLogger& logger)
     : m_defaults(std::move(defaults))
     , m_fileSystem(fileSystem)
     , m_logger(logger)
@@ -72,12 +71,11 @@ bool PersistenceStore::keepUnreadableCopies(const QString& path)
             aside = path + QStringLiteral(".unreadable-") + stamp + u'-' + QString::number(n);
         }
         if (!m_fileSystem.writeAtomically(aside, m_unreadable.first())) {
-            m_logger.log(QStringLiteral("stored installation list could not be read nor kept aside as ")
-                                       + aside + QStringLiteral(" — not overwriting it"));
+            m_logger.log(QStringLiteral("stored installation list could not be read nor kept aside as ") + aside
+                         + QStringLiteral(" — not overwriting it"));
             return false;
         }
-        m_logger.log(QStringLiteral("stored installation list could not be read — kept aside as ")
-                                   + aside);
+        m_logger.log(QStringLiteral("stored installation list could not be read — kept aside as ") + aside);
         m_unreadable.removeFirst();
     }
     return true;

@@ -203,8 +203,8 @@ const std::array<Entry, tableSize> russianTable{{
      "Для безопасного режима Vantrel должен удерживать клавишу Control. Разрешите Vantrel в Системных настройках › "
      "Конфиденциальность и безопасность › Универсальный доступ и повторите попытку."},
     {Key::errorProjectNotFound, "Проект не найден: «%@»."},
-    {Key::errorOverrideNotRecorded,
-     "Vantrel не может сохранить свои настройки, поэтому не смог запомнить настройку запуска Logic Pro, чтобы вернуть её."},
+    {Key::errorOverrideNotRecorded, "Vantrel не может сохранить свои настройки, поэтому не смог запомнить настройку "
+                                    "запуска Logic Pro, чтобы вернуть её."},
 }};
 
 } // namespace vantrel::L10n::detail

@@ -204,8 +204,8 @@ QVariantList SettingsViewModel::languageChoices() const
 {
     QVariantList choices;
     for (AppLanguage language : allCases<AppLanguage>()) {
-        choices.append(QVariantMap{{QStringLiteral("code"), rawValue(language)},
-                                   {QStringLiteral("name"), pickerName(language)}});
+        choices.append(
+            QVariantMap{{QStringLiteral("code"), rawValue(language)}, {QStringLiteral("name"), pickerName(language)}});
     }
     return choices;
 }

@@ -5,9 +5,9 @@
 #include "model/LogicAppMetadata.h"
 #include "viewmodels/SettingsRowModel.h"
 
+#include "model/LauncherError.h"
 #include <QHash>
 #include <QList>
-#include "model/LauncherError.h"
 
 #include <QObject>
 #include <QUrl>
@@ -69,7 +69,10 @@ public:
     void setDraftPath(const QString& path);
     const std::optional<QUuid>& editingID() const { return m_editingID; }
     bool isEditing() const { return m_editingID.has_value(); }
-    QString editingAppID() const { return m_editingID ? m_editingID->toString(QUuid::WithoutBraces).toUpper() : QString(); }
+    QString editingAppID() const
+    {
+        return m_editingID ? m_editingID->toString(QUuid::WithoutBraces).toUpper() : QString();
+    }
     // The editor's error line in the interface language of now.
     std::optional<QString> errorMessage() const;
     bool dropTargetHighlighted() const { return m_dropTargetHighlighted; }

@@ -1,9 +1,9 @@
 // launch [--mode native|rosetta] [--action ACTION] [--project PATH] APP: a whole launch by
 // Vantrel's launch engine, as the launcher would run it. Usage mistakes exit with 2, a
 // failed launch with 1 and the engine's message.
+#include "Services.h"
 #include "async/QtClock.h"
 #include "async/Spawner.h"
-#include "Services.h"
 #include "launch/LaunchManager.h"
 #include "log/LaunchLogger.h"
 #include "model/ModeNames.h"

@@ -182,5 +182,6 @@ TEST(AppConstants, TheLaunchersOwnBundleUnderAnyName)
     EXPECT_TRUE(
         test::scanner()->isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/Tools/Launcher Copy.app"))));
     EXPECT_TRUE(test::scanner()->isOwnApplication(HostPath::fileURL(QStringLiteral("/Volumes/X/vantrel.APP"))));
-    EXPECT_FALSE(test::scanner()->isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/Vantrel Helper.app"))));
+    EXPECT_FALSE(
+        test::scanner()->isOwnApplication(HostPath::fileURL(QStringLiteral("/Applications/Vantrel Helper.app"))));
 }

@@ -193,8 +193,8 @@ TEST_F(OpeningTest, TheRequestFlow)
 
     // A project that is not there: refused before anything starts.
     const QString gone = QStringLiteral("/Users/tester/Gone.logicx");
-    auto noProject = run(manager->launch(logicURL, LaunchArchitecture::native, LaunchAction::launch, false,
-                                         HostPath::fileURL(gone)));
+    auto noProject = run(
+        manager->launch(logicURL, LaunchArchitecture::native, LaunchAction::launch, false, HostPath::fileURL(gone)));
     EXPECT_EQ(launcherError(noProject.error), LauncherError::projectNotFound(gone));
     EXPECT_TRUE(workspace.journal.filter(QStringLiteral("run ")).isEmpty());
     EXPECT_EQ(steps().last(), QStringLiteral("canLaunch failed: Project not found: “") + gone + QStringLiteral("”."));

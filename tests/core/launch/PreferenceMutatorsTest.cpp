@@ -182,8 +182,8 @@ TEST(LogicPreferenceMutator, OverridesLeftByDeadProcessesAreRestoredNewestFirst)
     EXPECT_EQ(domain(logic10)->integer(QStringLiteral("startupAction")), 0);
 
     LogicPreferenceMutator next(preferences, 904);
-    const auto restored =
-        next.restoreAbandonedOverrides([](qint64 pid, const std::optional<QString>&) { return pid == 903 || pid == 904; });
+    const auto restored = next.restoreAbandonedOverrides(
+        [](qint64 pid, const std::optional<QString>&) { return pid == 903 || pid == 904; });
     ASSERT_EQ(restored.size(), 3);
     EXPECT_EQ(restored[0].pid, 905);
     EXPECT_EQ(restored[0].fate, LogicPreferenceMutator::AbandonedOverride::Fate::leftToRunningLaunch)
@@ -219,7 +219,7 @@ TEST(LogicPreferenceMutator, ARestoreNeverOverwritesTheUsersLaterValueOrAForeign
     auto logic = preferences.suite(logic10);
     logic->setValue(QStringLiteral("startupAction"), qint64(1));
     LogicPreferenceMutator(preferences, 911).beginStartupActionOverride(logic10, 0); // killed
-    logic->setValue(QStringLiteral("startupAction"), qint64(3)); // the user, before the next start
+    logic->setValue(QStringLiteral("startupAction"), qint64(3));                     // the user, before the next start
 
     // A record planted for another application's domain.
     QVariantList records = mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides"))->toList();
@@ -231,8 +231,10 @@ TEST(LogicPreferenceMutator, ARestoreNeverOverwritesTheUsersLaterValueOrAForeign
     preferences.suite(QStringLiteral("com.apple.finder"))->setValue(QStringLiteral("startupAction"), qint64(0));
 
     using Fate = LogicPreferenceMutator::AbandonedOverride::Fate;
-    const auto restored = LogicPreferenceMutator(preferences, 913).restoreAbandonedOverrides(
-        [](qint64, const std::optional<QString>&) { return false; });
+    const auto restored =
+        LogicPreferenceMutator(preferences, 913).restoreAbandonedOverrides([](qint64, const std::optional<QString>&) {
+            return false;
+        });
     ASSERT_EQ(restored.size(), 2);
     EXPECT_EQ(restored[0].fate, Fate::notLogicDomain);
     EXPECT_EQ(restored[1].fate, Fate::keptUsersValue);

@@ -159,8 +159,10 @@ TEST_F(VerificationTest, HandoffMakesEveryAttemptAndSucceedsIfAnyDid)
         4);
     // Access to the project is held from before the first attempt to after the last.
     const QStringList scoped = workspace.journal.filter(QStringLiteral("scope "));
-    ASSERT_EQ(scoped, (QStringList{QStringLiteral("scope start ") + songPath, QStringLiteral("scope stop ") + songPath}));
-    EXPECT_LT(workspace.journal.indexOf(scoped.first()), workspace.journal.indexOf(QStringLiteral("activate 2401 options=1")));
+    ASSERT_EQ(scoped,
+              (QStringList{QStringLiteral("scope start ") + songPath, QStringLiteral("scope stop ") + songPath}));
+    EXPECT_LT(workspace.journal.indexOf(scoped.first()),
+              workspace.journal.indexOf(QStringLiteral("activate 2401 options=1")));
     EXPECT_EQ(workspace.journal.last(), scoped.last());
 
     // A failed handoff gives access back too; access that was not granted is not.

@@ -56,7 +56,8 @@ TEST(LaunchLogger, AppendsAfterTheLastByteOneRecordALineThatNoValueCanForge)
     logger.log(QString());
     logger.log(QStringLiteral("Logic already running in native — opening document only → «Проект» 🎹"));
     // A project named to forge a back-dated record, and other control characters.
-    logger.log(QStringLiteral("launch request doc=/Song\n2020-01-01T00:00:00Z  launch OK\tas\x1b[31mnative\u2028\\n\u202e"));
+    logger.log(
+        QStringLiteral("launch request doc=/Song\n2020-01-01T00:00:00Z  launch OK\tas\x1b[31mnative\u2028\\n\u202e"));
     logger.log(longMessage);
     logger.flush();
     const QByteArray content = mac.readFile(logPath).value_or(QByteArray());
@@ -72,8 +73,9 @@ TEST(LaunchLogger, AppendsAfterTheLastByteOneRecordALineThatNoValueCanForge)
     }
     EXPECT_EQ(records[0], QString());
     EXPECT_EQ(records[1], QStringLiteral("Logic already running in native — opening document only → «Проект» 🎹"));
-    EXPECT_EQ(records[2], QStringLiteral("launch request doc=/Song\\n2020-01-01T00:00:00Z  launch OK\\tas\\u{1b}[31mnative"
-                                         "\\u{2028}\\\\n\\u{202e}"))
+    EXPECT_EQ(records[2],
+              QStringLiteral("launch request doc=/Song\\n2020-01-01T00:00:00Z  launch OK\\tas\\u{1b}[31mnative"
+                             "\\u{2028}\\\\n\\u{202e}"))
         << "a name spelling \\n stays apart from a real line break";
     EXPECT_EQ(records[3], longMessage);
     EXPECT_TRUE(content.contains("\xe2\x80\x94")) << "the em dash is stored as UTF-8";

@@ -78,4 +78,3 @@ TEST(LogicApp, OneBadRecordFailsTheWholeList)
     EXPECT_EQ(LogicApp::decodeList(list(validRecord).chopped(1)), std::nullopt) << "truncated";
     EXPECT_EQ(LogicApp::decodeList(QByteArray()), std::nullopt);
 }
-

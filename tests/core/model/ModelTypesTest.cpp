@@ -56,4 +56,3 @@ TEST(ModelTypes, ModeCpuTypesAndArchitectureNames)
     EXPECT_EQ(archName(-1), QStringLiteral("unknown (-1)"));
     EXPECT_EQ(archName(7), QStringLiteral("unknown (7)"));
 }
-

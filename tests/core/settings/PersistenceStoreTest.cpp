@@ -19,8 +19,8 @@
 #include <thread>
 
 using namespace vantrel;
-using vantrel::testing::TempSimulatedMac;
 using vantrel::testing::launchLogMessages;
+using vantrel::testing::TempSimulatedMac;
 
 namespace {
 
@@ -50,7 +50,10 @@ public:
 
     bool exists(const QString& p) const override { return m_disk.exists(p); }
     bool isDirectory(const QString& p) const override { return m_disk.isDirectory(p); }
-    std::optional<QByteArray> readAll(const QString& p, qint64 maxBytes = defaultReadLimit) const override { return m_disk.readAll(p, maxBytes); }
+    std::optional<QByteArray> readAll(const QString& p, qint64 maxBytes = defaultReadLimit) const override
+    {
+        return m_disk.readAll(p, maxBytes);
+    }
     std::optional<QByteArray> readPrefix(const QString& p, qint64 n) const override { return m_disk.readPrefix(p, n); }
     bool write(const QString& p, const QByteArray& d) override { return m_disk.write(p, d); }
     bool append(const QString& p, const QByteArray& d) override { return m_disk.append(p, d); }

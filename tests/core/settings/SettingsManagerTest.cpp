@@ -181,7 +181,8 @@ TEST_F(SettingsTest, RecordsSharingAnIdGetIdsOfTheirOwnOnLoad)
     EXPECT_EQ(settings->apps()[0], first) << "the first keeps its id";
     const QSet<QUuid> ids{settings->apps()[0].id, settings->apps()[1].id, settings->apps()[2].id};
     EXPECT_EQ(ids.size(), 3);
-    EXPECT_EQ(names(settings->apps()), (QStringList{QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")}));
+    EXPECT_EQ(names(settings->apps()),
+              (QStringList{QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")}));
     EXPECT_EQ(store->saves, 1);
     EXPECT_EQ(store->stored, settings->apps());
     settings->reload();
@@ -248,4 +249,3 @@ TEST_F(SettingsTest, MovesFollowListMoveOffsets)
         << "offsets outside the list are ignored";
     EXPECT_EQ(names(store->stored), names(settings->apps()));
 }
-

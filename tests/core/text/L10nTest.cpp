@@ -7,7 +7,6 @@
 
 #include <QSet>
 
-
 using namespace vantrel;
 using L10n::Key;
 using vantrel::testing::TempSimulatedMac;

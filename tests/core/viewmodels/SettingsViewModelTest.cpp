@@ -7,8 +7,8 @@
 #include "settings/LogicAppStoring.h"
 #include "settings/SettingsManager.h"
 #include "simhost/fixtures/BundleWriter.h"
-#include "support/HostObjects.h"
 #include "support/FakeWorkspace.h"
+#include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
 
 #include <QCoreApplication>

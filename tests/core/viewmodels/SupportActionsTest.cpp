@@ -1,7 +1,7 @@
 #include "model/LaunchCard.h"
 #include "platform/HostPath.h"
-#include "simhost/machine/EventLog.h"
 #include "simhost/adapters/SimulatedScripting.h"
+#include "simhost/machine/EventLog.h"
 #include "support/FakeWorkspace.h"
 #include "support/TempSimulatedMac.h"
 #include "viewmodels/ActionMenuPresenter.h"
@@ -73,9 +73,10 @@ TEST(ActionMenu, EnglishTitlesAndTheSevenSymbols)
                                    QStringLiteral("Launch in Safe Mode"), QStringLiteral("Open Plug-ins Folder"),
                                    QStringLiteral("Open Preferences"), QStringLiteral("Reveal in Finder"),
                                    QStringLiteral("Show Info")}));
-    EXPECT_EQ(symbols, (QStringList{QStringLiteral("play.fill"), QStringLiteral("doc.badge.plus"),
-                                    QStringLiteral("shield.lefthalf.filled"), QStringLiteral("folder"),
-                                    QStringLiteral("gearshape"), QStringLiteral("eye"), QStringLiteral("info.circle")}));
+    EXPECT_EQ(symbols,
+              (QStringList{QStringLiteral("play.fill"), QStringLiteral("doc.badge.plus"),
+                           QStringLiteral("shield.lefthalf.filled"), QStringLiteral("folder"),
+                           QStringLiteral("gearshape"), QStringLiteral("eye"), QStringLiteral("info.circle")}));
     EXPECT_EQ(ActionMenuPresenter::menu(armOnlyCard()).items[0].title,
               QStringLiteral("Logic Pro Beta — 11.2 · arm64 only"));
 }
@@ -133,17 +134,18 @@ TEST(SupportActions, PreferencesWithLogicNotRunning)
     TempSimulatedMac mac;
     FakeWorkspace workspace(mac.clock());
     LogicSupportActions actions(workspace, mac.fs(), mac.host().scripting());
-    EXPECT_EQ(LogicSupportActions::preferencesScript(), QStringLiteral("tell application \"System Events\"\n"
-                                                                       "    if not (exists process \"Logic Pro\") then\n"
-                                                                       "        return \"not-running\"\n"
-                                                                       "    end if\n"
-                                                                       "end tell\n"
-                                                                       "tell application \"Logic Pro\" to activate\n"
-                                                                       "delay 0.35\n"
-                                                                       "tell application \"System Events\"\n"
-                                                                       "    keystroke \",\" using command down\n"
-                                                                       "end tell\n"
-                                                                       "return \"ok\""));
+    EXPECT_EQ(LogicSupportActions::preferencesScript(),
+              QStringLiteral("tell application \"System Events\"\n"
+                             "    if not (exists process \"Logic Pro\") then\n"
+                             "        return \"not-running\"\n"
+                             "    end if\n"
+                             "end tell\n"
+                             "tell application \"Logic Pro\" to activate\n"
+                             "delay 0.35\n"
+                             "tell application \"System Events\"\n"
+                             "    keystroke \",\" using command down\n"
+                             "end tell\n"
+                             "return \"ok\""));
     EXPECT_EQ(LogicSupportActions::infoWindowScript(QStringLiteral("/Applications/A \"B\".app")),
               QStringLiteral("tell application \"Finder\"\n"
                              "    activate\n"
