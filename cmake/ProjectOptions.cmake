@@ -1,6 +1,11 @@
 # Warnings and sanitizers shared by every target of the project.
 add_library(vantrel_options INTERFACE)
 target_compile_options(vantrel_options INTERFACE -Wall -Wextra -Wpedantic)
+# CI builds with every warning an error (scripts/test.sh under VANTREL_WERROR=ON).
+option(VANTREL_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
+if(VANTREL_WARNINGS_AS_ERRORS)
+  target_compile_options(vantrel_options INTERFACE -Werror)
+endif()
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   # Qt's logging macros pass empty variadic arguments.
   target_compile_options(vantrel_options INTERFACE -Wno-gnu-zero-variadic-macro-arguments)

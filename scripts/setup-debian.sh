@@ -27,6 +27,8 @@ elif [[ ${1:-} == --mac-check ]]; then
   packages+=(clang libobjc-12-dev libgnustep-base-dev libgnustep-gui-dev)
 elif [[ ${1:-} == --bench ]]; then
   packages+=(llvm-14)
+elif [[ ${1:-} == --format ]]; then
+  packages=(clang-format-14 git)
 fi
 
 missing=()

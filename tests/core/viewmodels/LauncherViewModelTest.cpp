@@ -7,6 +7,8 @@
 #include "support/HostObjects.h"
 #include "viewmodels/LogicSupportActions.h"
 
+#include <QAbstractItemModelTester>
+
 using namespace vantrel;
 using namespace vantrel::testing;
 using namespace std::chrono_literals;
@@ -28,6 +30,7 @@ struct LauncherModelTest : LaunchTest {
     RecordingMenus menus;
     QStringList shell; // the shell callbacks, in the order they were called
     std::unique_ptr<LauncherViewModel> model;
+    std::unique_ptr<QAbstractItemModelTester> cardModelTester;
     std::shared_ptr<ArchitectureDetector> detector;
 
     void SetUp() override
@@ -52,6 +55,10 @@ struct LauncherModelTest : LaunchTest {
         c.logger = &test::logger();
         c.menus = &menus;
         model = std::make_unique<LauncherViewModel>(c);
+        // Every change of the cards' list model, in every test, checked against the
+        // item-model contract.
+        cardModelTester = std::make_unique<QAbstractItemModelTester>(
+            model->cardModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         model->onBusyLaunchingChanged = [this](bool busy) {
             shell << (busy ? QStringLiteral("busy") : QStringLiteral("idle"));
         };

@@ -13,6 +13,8 @@
 
 #include <QCoreApplication>
 
+#include <QAbstractItemModelTester>
+
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -44,6 +46,7 @@ struct SettingsModelTest : ::testing::Test {
     ScriptedPanel panel;
     std::shared_ptr<SettingsManager> settings;
     std::unique_ptr<SettingsViewModel> model;
+    std::unique_ptr<QAbstractItemModelTester> rowsTester;
 
     void SetUp() override
     {
@@ -71,6 +74,10 @@ struct SettingsModelTest : ::testing::Test {
         c.ownBundlePath = mac.host().ownBundlePath();
         c.openPanel = &panel;
         model = std::make_unique<SettingsViewModel>(c);
+        // Every change of the rows' list model, in every test, checked against the
+        // item-model contract.
+        rowsTester = std::make_unique<QAbstractItemModelTester>(model->rows(),
+                                                                QAbstractItemModelTester::FailureReportingMode::Fatal);
     }
 
     QStringList names() const
