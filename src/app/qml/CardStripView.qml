@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Vantrel
 
@@ -97,7 +99,8 @@ Item {
     Connections {
         target: stripView.viewModel
         function onSelectedCardIDChanged() { strip.revealSelection(); }
-        // A rebuild lays the row out again first.
-        function onCardsChanged() { Qt.callLater(strip.revealSelection); }
+        // A rebuild lays the row out again first. (Qt 6.4 declares Qt.callLater a QJSValue
+        // property, which qmllint doubts is callable.)
+        function onCardsChanged() { Qt.callLater(strip.revealSelection); } // qmllint disable type
     }
 }

@@ -18,7 +18,8 @@ Item {
             source: "icons/music.note.house.svg"
             width: 28
             height: 28
-            sourceSize: Qt.size(56, 56)
+            sourceSize.width: 56
+            sourceSize.height: 56
             opacity: 0.6
         }
         Text {

@@ -22,8 +22,8 @@ Item {
         }
     }
 
-    width: viewModel.windowSize.width
-    height: viewModel.windowSize.height
+    width: viewModel.windowWidth
+    height: viewModel.windowHeight
     focus: true
 
     Keys.onPressed: (event) => { event.accepted = root.viewModel.keyPressed(event.key, event.modifiers) }
@@ -117,10 +117,15 @@ Item {
                 Loader {
                     anchors.fill: parent
                     active: root.viewModel.cardCount === 0
+                    // The loaded views read the window's ids. qmllint 6.4 flags ids from outside a
+                    // Component; ComponentBehavior: Bound would fix that, but Qt 6.4's Loader then refuses
+                    // to create them ("Cannot instantiate bound component outside its creation context").
+                    // qmllint disable unqualified
                     sourceComponent: EmptyLauncherView {
                         l10n: root.l10n
                         onOpenSettings: root.viewModel.openSettings()
                     }
+                    // qmllint enable unqualified
                 }
                 CardStripView {
                     anchors.fill: parent
@@ -135,11 +140,14 @@ Item {
         Loader {
             anchors.fill: parent
             active: root.infoMade || root.viewModel.showInfoPopover
+            // Reads the window's ids, as the placeholder's Loader above.
+            // qmllint disable unqualified
             sourceComponent: InfoPopoverView {
                 shown: root.viewModel.showInfoPopover && root.viewModel.selectedCardID !== ""
                 card: (root.l10n.revision, root.viewModel.selectedCard)
                 l10n: root.l10n
             }
+            // qmllint enable unqualified
         }
 
         SettingsGearButton {

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Vantrel
 
@@ -77,7 +79,8 @@ Item {
                 y: 2
                 width: 68
                 height: 68
-                sourceSize: Qt.size(136, 136)
+                sourceSize.width: 136
+                sourceSize.height: 136
                 source: card.isRosetta ? "icons/LogicIconRosetta.svg" : "icons/LogicIconNative.svg"
                 opacity: card.isAvailable ? 1.0 : 0.35
             }
@@ -87,7 +90,8 @@ Item {
                 source: "icons/exclamationmark.triangle.fill.svg"
                 width: 13
                 height: 13
-                sourceSize: Qt.size(26, 26)
+                sourceSize.width: 26
+                sourceSize.height: 26
                 x: icon.x + icon.width / 2 + 26 - width / 2
                 y: icon.y + icon.height / 2 - 26 - height / 2
             }

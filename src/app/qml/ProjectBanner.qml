@@ -32,7 +32,8 @@ Item {
         Image {
             source: "icons/doc.fill.svg"
             width: 11; height: 13
-            sourceSize: Qt.size(22, 26)
+            sourceSize.width: 22
+            sourceSize.height: 26
             anchors.verticalCenter: parent.verticalCenter
             opacity: 0.7
         }

@@ -29,16 +29,31 @@ FocusScope {
         // A new language builds every text anew.
         property int builtFor: settings.l10n.revision
         onBuiltForChanged: { active = false; active = true }
-        sourceComponent: Page {}
+        // The page reads the window's own objects. qmllint 6.4 flags ids from outside a
+        // Component; ComponentBehavior: Bound would fix that, but Qt 6.4's Loader then refuses
+        // to create the page ("Cannot instantiate bound component outside its creation context").
+        // qmllint disable unqualified
+        sourceComponent: SettingsPage {
+            viewModel: settings.viewModel
+            preferences: settings.preferences
+            l10n: settings.l10n
+            window: settings.window
+        }
+        // qmllint enable unqualified
     }
 
-    component Page: ColumnLayout {
+    component SettingsPage: ColumnLayout {
+        id: content
+        required property SettingsViewModel viewModel
+        required property AppPreferences preferences
+        required property LocalizationStore l10n
+        required property SettingsWindow window
         spacing: 0
 
-        function t(key) { return settings.l10n.text(key) }
+        function t(key) { return content.l10n.text(key) }
         // Edit shows the editor: scrolled into view, the name ready for typing.
         function revealEditor() {
-            const flick = scroll.contentItem;
+            const flick = scroll.contentItem as Flickable;
             const top = editorHeader.mapToItem(column, 0, 0).y + column.y - 8;
             const bottom = editorButtons.mapToItem(column, 0, editorButtons.height).y + column.y + 8;
             if (top < flick.contentY) {
@@ -49,10 +64,11 @@ FocusScope {
             draftName.forceActiveFocus();
         }
         Connections {
-            target: settings.viewModel
+            target: content.viewModel
             function onDraftChanged() {
-                if (settings.viewModel.isEditing) {
-                    Qt.callLater(revealEditor);
+                if (content.viewModel.isEditing) {
+                    // Qt 6.4 declares Qt.callLater a QJSValue property, which qmllint doubts is callable.
+                    Qt.callLater(content.revealEditor); // qmllint disable type
                 }
             }
         }
@@ -64,16 +80,16 @@ FocusScope {
             Layout.topMargin: 14
             Layout.bottomMargin: 14
             Label {
-                text: t("settings")
+                text: content.t("settings")
                 font.pixelSize: 15
                 font.weight: Font.DemiBold
             }
             Item { Layout.fillWidth: true }
             Button {
                 objectName: "doneButton"
-                text: t("done")
+                text: content.t("done")
                 highlighted: true
-                onClicked: settings.window.close()
+                onClicked: content.window.close()
             }
         }
         Rectangle { Layout.fillWidth: true; height: 1; color: "#d1d1d6" }
@@ -96,61 +112,65 @@ FocusScope {
                 spacing: 10
 
                 // ---- behaviour ------------------------------------------------------
-                SectionHeader { text: t("behavior") }
+                SectionHeader { text: content.t("behavior") }
                 RowLayout {
                     Layout.fillWidth: true
-                    Label { text: t("languagePickerLabel"); font.pixelSize: 12 }
+                    Label { text: content.t("languagePickerLabel"); font.pixelSize: 12 }
                     Repeater {
-                        model: settings.viewModel.languageChoices()
+                        model: content.viewModel.languageChoices()
+                        // The delegate reads the page's ids (see the Loader above).
+                        // qmllint disable unqualified
                         Button {
                             required property var modelData
                             objectName: "language-" + modelData.code
                             text: modelData.name
                             checkable: true
-                            checked: settings.l10n.languageCode === modelData.code
+                            checked: content.l10n.languageCode === modelData.code
                             font.pixelSize: 12
                             onClicked: {
-                                if (settings.l10n.languageCode !== modelData.code) {
-                                    settings.l10n.languageCode = modelData.code;
+                                if (content.l10n.languageCode !== modelData.code) {
+                                    content.l10n.languageCode = modelData.code;
                                 } else {
                                     checked = true;
                                 }
                             }
                         }
+                        // qmllint enable unqualified
                     }
                 }
                 WrappingCheckBox {
                     objectName: "closeOnFocusLoss"
-                    text: t("closeOnFocusLoss")
+                    text: content.t("closeOnFocusLoss")
                     font.pixelSize: 12
-                    checked: settings.preferences.closeOnFocusLoss
-                    onToggled: settings.preferences.closeOnFocusLoss = checked
+                    checked: content.preferences.closeOnFocusLoss
+                    onToggled: content.preferences.closeOnFocusLoss = checked
                 }
                 WrappingCheckBox {
                     objectName: "closeOtherLogicOnLaunch"
-                    text: t("closeOtherLogicOnLaunch")
+                    text: content.t("closeOtherLogicOnLaunch")
                     font.pixelSize: 12
-                    checked: settings.preferences.closeOtherLogicOnLaunch
-                    onToggled: settings.preferences.closeOtherLogicOnLaunch = checked
+                    checked: content.preferences.closeOtherLogicOnLaunch
+                    onToggled: content.preferences.closeOtherLogicOnLaunch = checked
                 }
 
                 // ---- installations --------------------------------------------------
-                SectionHeader { text: t("logicInstallations"); Layout.topMargin: 6 }
+                SectionHeader { text: content.t("logicInstallations"); Layout.topMargin: 6 }
+                // rows is declared a QObject* in C++, so qmllint cannot see its count.
                 Label {
                     objectName: "reorderHint"
-                    visible: settings.viewModel.rows.count > 0
+                    visible: content.viewModel.rows.count > 0 // qmllint disable type
                     Layout.fillWidth: true
-                    text: t("reorderHint")
+                    text: content.t("reorderHint")
                     font.pixelSize: 11
                     opacity: 0.6
                     wrapMode: Text.WordWrap
                 }
                 Label {
                     objectName: "noSavedInstallations"
-                    visible: settings.viewModel.rows.count === 0
+                    visible: content.viewModel.rows.count === 0 // qmllint disable type
                     Layout.fillWidth: true
                     wrapMode: Text.WordWrap
-                    text: t("noSavedInstallations")
+                    text: content.t("noSavedInstallations")
                     font.pixelSize: 12
                     color: "#6e6e73"
                 }
@@ -158,27 +178,30 @@ FocusScope {
                     id: rowList
                     Layout.fillWidth: true
                     spacing: 4
-                    visible: settings.viewModel.rows.count > 0
+                    visible: content.viewModel.rows.count > 0 // qmllint disable type
                     // The row being dragged and where it would land.
                     property int dragFrom: -1
                     property int dragTo: -1
                     Repeater {
-                        model: settings.viewModel.rows
+                        model: content.viewModel.rows
+                        // The delegate reads the page's ids (see the Loader above).
+                        // qmllint disable unqualified
                         LogicAppRow {
                             width: rowList.width
-                            viewModel: settings.viewModel
-                            l10n: settings.l10n
+                            viewModel: content.viewModel
+                            l10n: content.l10n
                             dragFrom: rowList.dragFrom
                             dragTo: rowList.dragTo
                             onDragMoved: (from, to) => {
                                 rowList.dragFrom = from;
-                                rowList.dragTo = Math.max(0, Math.min(to, settings.viewModel.rows.count - 1));
+                                rowList.dragTo = Math.max(0, Math.min(to, content.viewModel.rows.count - 1));
                             }
                             onDragEnded: {
                                 rowList.dragFrom = -1;
                                 rowList.dragTo = -1;
                             }
                         }
+                        // qmllint enable unqualified
                     }
                 }
 
@@ -186,7 +209,7 @@ FocusScope {
                 SectionHeader {
                     id: editorHeader
                     objectName: "editorHeader"
-                    text: settings.viewModel.isEditing ? t("editLogicPro") : t("addLogicPro")
+                    text: content.viewModel.isEditing ? content.t("editLogicPro") : content.t("addLogicPro")
                     Layout.topMargin: 6
                 }
                 // Return anywhere in the window is Done; Add (or Save) is its own button.
@@ -195,29 +218,29 @@ FocusScope {
                     objectName: "draftName"
                     focus: true // ready for typing when the window opens
                     Layout.fillWidth: true
-                    placeholderText: t("displayName")
-                    text: settings.viewModel.draftName
-                    onTextEdited: settings.viewModel.draftName = text
+                    placeholderText: content.t("displayName")
+                    text: content.viewModel.draftName
+                    onTextEdited: content.viewModel.draftName = text
                 }
                 RowLayout {
                     Layout.fillWidth: true
                     TextField {
                         objectName: "draftPath"
                         Layout.fillWidth: true
-                        placeholderText: t("pathToApp")
-                        text: settings.viewModel.draftPath
-                        onTextEdited: settings.viewModel.draftPath = text
+                        placeholderText: content.t("pathToApp")
+                        text: content.viewModel.draftPath
+                        onTextEdited: content.viewModel.draftPath = text
                     }
                     Button {
-                        text: t("browse")
-                        onClicked: settings.viewModel.chooseApplication()
+                        text: content.t("browse")
+                        onClicked: content.viewModel.chooseApplication()
                     }
                 }
                 Label {
                     objectName: "editorError"
                     visible: text !== ""
                     Layout.fillWidth: true
-                    text: settings.viewModel.errorMessage
+                    text: content.viewModel.errorMessage
                     color: "#d70015"
                     font.pixelSize: 11
                     wrapMode: Text.WordWrap
@@ -228,16 +251,16 @@ FocusScope {
                     Item { Layout.fillWidth: true }
                     Button {
                         objectName: "cancelEdit"
-                        visible: settings.viewModel.isEditing
-                        text: t("cancel")
-                        onClicked: settings.viewModel.beginAdd()
+                        visible: content.viewModel.isEditing
+                        text: content.t("cancel")
+                        onClicked: content.viewModel.beginAdd()
                     }
                     Button {
                         objectName: "saveDraft"
-                        text: settings.viewModel.isEditing ? t("save") : t("add")
+                        text: content.viewModel.isEditing ? content.t("save") : content.t("add")
                         highlighted: true
-                        enabled: settings.viewModel.canSaveDraft
-                        onClicked: settings.viewModel.saveDraft()
+                        enabled: content.viewModel.canSaveDraft
+                        onClicked: content.viewModel.saveDraft()
                     }
                 }
 
@@ -248,9 +271,9 @@ FocusScope {
                     Layout.topMargin: 4
                     implicitHeight: dropColumn.implicitHeight + 32
                     radius: 10
-                    color: settings.viewModel.dropTargetHighlighted ? Qt.rgba(0.04, 0.52, 1, 0.08) : "transparent"
+                    color: content.viewModel.dropTargetHighlighted ? Qt.rgba(0.04, 0.52, 1, 0.08) : "transparent"
                     border.width: 1
-                    border.color: settings.viewModel.dropTargetHighlighted ? "#0a84ff" : Qt.rgba(0.5, 0.5, 0.55, 0.45)
+                    border.color: content.viewModel.dropTargetHighlighted ? "#0a84ff" : Qt.rgba(0.5, 0.5, 0.55, 0.45)
 
                     Column {
                         id: dropColumn
@@ -261,11 +284,12 @@ FocusScope {
                             source: "icons/square.and.arrow.down.svg"
                             width: 20
                             height: 20
-                            sourceSize: Qt.size(40, 40)
+                            sourceSize.width: 40
+                            sourceSize.height: 40
                         }
                         Label {
                             anchors.horizontalCenter: parent.horizontalCenter
-                            text: t("dropLogicHere")
+                            text: content.t("dropLogicHere")
                             font.pixelSize: 12
                             font.weight: Font.Medium
                         }
@@ -274,19 +298,19 @@ FocusScope {
                             width: Math.min(implicitWidth, dropColumn.parent.width - 24)
                             horizontalAlignment: Text.AlignHCenter
                             wrapMode: Text.WordWrap
-                            text: t("dropLogicHint")
+                            text: content.t("dropLogicHint")
                             font.pixelSize: 11
                             color: "#6e6e73"
                         }
                     }
                     DropArea {
                         anchors.fill: parent
-                        onEntered: (drag) => settings.viewModel.dropTargetHighlighted = drag.hasUrls
-                        onExited: settings.viewModel.dropTargetHighlighted = false
+                        onEntered: (drag) => content.viewModel.dropTargetHighlighted = drag.hasUrls
+                        onExited: content.viewModel.dropTargetHighlighted = false
                         onDropped: (drop) => {
-                            settings.viewModel.dropTargetHighlighted = false;
+                            content.viewModel.dropTargetHighlighted = false;
                             if (drop.hasUrls) {
-                                settings.viewModel.dropURLs(drop.urls);
+                                content.viewModel.dropURLs(drop.urls);
                                 drop.accept();
                             }
                         }
@@ -294,18 +318,18 @@ FocusScope {
                 }
 
                 // ---- about ------------------------------------------------------------------
-                SectionHeader { text: t("about"); Layout.topMargin: 6 }
+                SectionHeader { text: content.t("about"); Layout.topMargin: 6 }
                 Label {
                     objectName: "appVersion"
-                    text: settings.l10n.text("appVersionLabel", [settings.viewModel.appVersion])
+                    text: content.l10n.text("appVersionLabel", [content.viewModel.appVersion])
                     font.pixelSize: 12
                 }
-                Label { text: t("developerCredit"); font.pixelSize: 12 }
-                LinkText { text: t("telegramHandle"); onActivated: settings.viewModel.openContact() }
-                LinkText { text: t("logicOnAppStore"); onActivated: settings.viewModel.openLogicOnAppStore() }
+                Label { text: content.t("developerCredit"); font.pixelSize: 12 }
+                LinkText { text: content.t("telegramHandle"); onActivated: content.viewModel.openContact() }
+                LinkText { text: content.t("logicOnAppStore"); onActivated: content.viewModel.openLogicOnAppStore() }
                 LinkText {
-                    text: t("downloadPreviousVersions")
-                    onActivated: settings.viewModel.openPreviousVersions()
+                    text: content.t("downloadPreviousVersions")
+                    onActivated: content.viewModel.openPreviousVersions()
                 }
             }
         }
