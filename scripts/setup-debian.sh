@@ -2,10 +2,11 @@
 # Installs every Debian package Vantrel needs to build, test and run on the simulated Mac.
 # Safe to repeat: packages already installed are skipped, and apt is not touched at all
 # when nothing is missing. Works as root and through sudo.
-# Usage: scripts/setup-debian.sh [--fuzz | --mac-check | --bench]
+# Usage: scripts/setup-debian.sh [--fuzz | --mac-check | --bench | --format]
 #   --fuzz adds Clang and its libFuzzer runtime; --mac-check adds Clang and GNUstep's
 #   Foundation and AppKit headers for the syntax check of the Mac adapters; --bench adds
-#   LLVM's tools (llvm-lipo, the benchmarks' peer tool).
+#   LLVM's tools (llvm-lipo, the benchmarks' peer tool); --format installs only
+#   clang-format 14 (and git) for the formatting check.
 set -euo pipefail
 
 packages=(

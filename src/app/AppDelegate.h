@@ -23,10 +23,11 @@ class QtMenuPresenter;
 class Services;
 class SettingsWindowController;
 
-// The composition root: builds the launcher once, in the start-up order, from the
-// process's long-lived objects (`Services`, built by main over the host it chose), wires the view model's callbacks to
-// the panel and the focus-loss rules, takes documents handed over by the system, and ends the application — only after
-// pending restores of Logic's startup action have run and the launch log is flushed, whatever ends it.
+// Assembles the launcher once, in the start-up order, from the process's long-lived
+// objects (`Services`, built by main over the host it chose), wires the view model's
+// callbacks to the panel and the focus-loss rules, takes documents handed over by the
+// system, and ends the application — only after pending restores of Logic's startup action
+// have run and the launch log is flushed, whatever ends it.
 class AppDelegate final : public QObject {
     Q_OBJECT
 

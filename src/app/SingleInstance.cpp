@@ -155,7 +155,7 @@ void SingleInstance::serve(QLocalSocket* socket)
     }
     // A peer that says nothing, or never finishes, is dropped; a partial message is no
     // message.
-    QTimer::singleShot(peerSilenceLimit, socket, [socket] { socket->abort(); });
+    QTimer::singleShot(inMilliseconds(peerSilenceLimit), socket, [socket] { socket->abort(); });
     auto buffer = std::make_shared<QByteArray>();
     connect(socket, &QLocalSocket::readyRead, socket, [this, socket, buffer] {
         *buffer += socket->read(maxMessageBytes + 4 - buffer->size() + 1);
@@ -224,14 +224,14 @@ SingleInstance::Answer SingleInstance::forward(const QStringList& paths, const Q
     }
     QLocalSocket socket;
     socket.connectToServer(m_socketPath);
-    if (!socket.waitForConnected(1000) || !isOurs(socket.socketDescriptor())) {
+    if (!socket.waitForConnected(inMilliseconds(timings::peerConnectTimeout)) || !isOurs(socket.socketDescriptor())) {
         return Answer::none;
     }
     socket.write(encode(paths));
     socket.flush();
     // Sent once: the answer is waited for (a launcher still starting answers once its loop
     // runs), never asked again, so nothing is handed over twice.
-    const int wait = int(std::max<qint64>(deadline.remainingTime(), peerSilenceLimit.count() + 1000));
+    const int wait = int(std::max<qint64>(deadline.remainingTime(), qint64(inMilliseconds(peerSilenceLimit)) + 1000));
     if (!socket.waitForReadyRead(wait)) {
         return Answer::unanswered;
     }
@@ -241,8 +241,7 @@ SingleInstance::Answer SingleInstance::forward(const QStringList& paths, const Q
 }
 
 SingleInstance::Outcome SingleInstance::start(const QStringList& paths,
-                                              std::function<bool(const QStringList&)> onDocuments,
-                                              std::chrono::milliseconds waitForEnd)
+                                              std::function<bool(const QStringList&)> onDocuments, Duration waitForEnd)
 {
     if (!folderIsPrivate()) {
         return Outcome::folderRefused;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "async/Timings.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -40,7 +42,7 @@ public:
 
     static constexpr qsizetype maxMessageBytes = 64 * 1024;
     static constexpr qsizetype maxPaths = 16;
-    static constexpr std::chrono::milliseconds peerSilenceLimit{2000};
+    static constexpr Duration peerSilenceLimit = timings::peerSilenceLimit;
 
     // `folder`: made (mode 0700) when missing; refused when another user owns it, others
     // may enter it, or it is a link.
@@ -56,7 +58,7 @@ public:
     // takes nothing; the start then waits up to `waitForEnd` for it to go and runs itself.
     // `onDocuments` answers whether it took what a later start hands over.
     Outcome start(const QStringList& paths, std::function<bool(const QStringList& paths)> onDocuments,
-                  std::chrono::milliseconds waitForEnd = std::chrono::seconds(15));
+                  Duration waitForEnd = timings::endingLauncherWait);
     // No more documents: the socket goes (the lock stays until the process ends).
     void stopListening();
 

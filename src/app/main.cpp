@@ -7,6 +7,7 @@
 #include "app/LeakSuppressions.h"
 #include "app/SingleInstance.h"
 #include "async/QtClock.h"
+#include "async/Timings.h"
 #include "platform/HostPath.h"
 #if defined(Q_OS_MACOS)
 #include "machost/MacHost.h"
@@ -198,7 +199,7 @@ int main(int argc, char** argv)
         QObject::connect(
             &window, &QQuickWindow::frameSwapped, &*delegate, [save] { QTimer::singleShot(0, save); },
             Qt::SingleShotConnection);
-        QTimer::singleShot(5000, &*delegate, save);
+        QTimer::singleShot(inMilliseconds(timings::screenshotFallback), &*delegate, save);
     }
     const int exitCode = app.exec();
     return status != 0 ? status : exitCode;

@@ -9,7 +9,7 @@
 
 namespace vantrel::native {
 
-ProcessCommandRunner::ProcessCommandRunner(std::chrono::milliseconds timeLimit)
+ProcessCommandRunner::ProcessCommandRunner(Duration timeLimit)
     : m_timeLimit(timeLimit)
 {
 }
@@ -25,7 +25,7 @@ Task<CommandRunner::Result> ProcessCommandRunner::run(QString executable, QStrin
     if (!process->waitForStarted(5000)) {
         co_return Result{std::nullopt, process->errorString()};
     }
-    if (!co_await qCoro(*process).waitForFinished(m_timeLimit)) {
+    if (!co_await qCoro(*process).waitForFinished(std::chrono::duration_cast<std::chrono::milliseconds>(m_timeLimit))) {
         process->kill();
         co_await qCoro(*process).waitForFinished(std::chrono::seconds(5));
         co_return Result{CommandRunner::killedStatus, {}};

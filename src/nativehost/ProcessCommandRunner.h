@@ -10,11 +10,11 @@ namespace vantrel::native {
 // the event loop, killed at the time limit.
 class ProcessCommandRunner : public CommandRunner {
 public:
-    explicit ProcessCommandRunner(std::chrono::milliseconds timeLimit = CommandRunner::timeLimit);
+    explicit ProcessCommandRunner(Duration timeLimit = CommandRunner::timeLimit);
     Task<Result> run(QString executable, QStringList arguments) override;
 
 private:
-    std::chrono::milliseconds m_timeLimit;
+    Duration m_timeLimit;
 };
 
 } // namespace vantrel::native

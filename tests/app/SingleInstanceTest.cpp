@@ -126,7 +126,7 @@ TEST_F(SingleInstanceTest, MessagesAreFramedBoundedAndAnswered)
     silent.connectToServer(launcher->socketPath());
     ASSERT_TRUE(QTest::qWaitFor([&] { return silent.state() == QLocalSocket::ConnectedState; }, 2000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return silent.state() == QLocalSocket::UnconnectedState; }, 5000))
-        << "dropped after " << SingleInstance::peerSilenceLimit.count() << " ms";
+        << "dropped after " << inMilliseconds(SingleInstance::peerSilenceLimit) << " ms";
     EXPECT_EQ(received.size(), 2);
 
     // The framing itself: a message arrives whole or not at all.

@@ -90,4 +90,16 @@ inline constexpr Duration suppressAfterSupportAction = 1500ms;
 // its shortcut.
 inline constexpr Duration preferencesShortcutPause = 350ms;
 
+// ---- real time ----------------------------------------------------------------------------
+
+// Limits on other processes, timed by the system (these are no Clock's waits): a child
+// command still running after this is killed; a second launcher's connection and its
+// silence before it is dropped; how long a start waits for a launcher that is ending;
+// a screenshot's first frame that never comes is grabbed anyway after this.
+inline constexpr Duration commandTimeLimit = 60s;
+inline constexpr Duration peerConnectTimeout = 1s;
+inline constexpr Duration peerSilenceLimit = 2s;
+inline constexpr Duration endingLauncherWait = 15s;
+inline constexpr Duration screenshotFallback = 5s;
+
 } // namespace vantrel::timings

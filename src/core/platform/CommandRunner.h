@@ -1,6 +1,7 @@
 #pragma once
 
 #include "async/Task.h"
+#include "async/Timings.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,7 +17,7 @@ namespace vantrel {
 // shell reports it), so a stuck `open` fails like one that exited non-zero.
 class CommandRunner {
 public:
-    static constexpr std::chrono::seconds timeLimit{60};
+    static constexpr Duration timeLimit = timings::commandTimeLimit;
     static constexpr int killedStatus = 137;
 
     struct Result {

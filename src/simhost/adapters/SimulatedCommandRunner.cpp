@@ -4,7 +4,7 @@
 
 namespace vantrel::sim {
 
-SimulatedCommandRunner::SimulatedCommandRunner(QString root, std::chrono::milliseconds timeLimit)
+SimulatedCommandRunner::SimulatedCommandRunner(QString root, Duration timeLimit)
     : ProcessCommandRunner(timeLimit)
     , m_root(std::move(root))
 {

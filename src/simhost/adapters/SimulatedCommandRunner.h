@@ -10,7 +10,7 @@ namespace vantrel::sim {
 // (`vantrel-sim open`); any other executable runs as it is.
 class SimulatedCommandRunner final : public native::ProcessCommandRunner {
 public:
-    explicit SimulatedCommandRunner(QString root, std::chrono::milliseconds timeLimit = CommandRunner::timeLimit);
+    explicit SimulatedCommandRunner(QString root, Duration timeLimit = CommandRunner::timeLimit);
     Task<Result> run(QString executable, QStringList arguments) override;
 
 private:
