@@ -262,6 +262,10 @@ TEST_F(PanelTest, DroppedProjectsShowTheBannerAndOtherFilesTheError)
         test::localization().setLanguageCode(QString::fromLatin1(language));
         settle();
         EXPECT_EQ(message->property("text").toString(), LauncherError::rosettaNotInstalled().errorDescription());
+        // Texts the views compose from the store follow the language too.
+        EXPECT_EQ(item(QStringLiteral("clearProject"))->property("text").toString(),
+                  L10n::text(L10n::Key::clearProject))
+            << language;
         EXPECT_TRUE(message->property("text").toString().contains(QStringLiteral("softwareupdate --install-rosetta")));
         EXPECT_FALSE(message->property("truncated").toBool()) << language;
     }

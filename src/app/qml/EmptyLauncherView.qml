@@ -24,7 +24,7 @@ Item {
         }
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: (empty.l10n.revision, empty.l10n.text("noLogicFound"))
+            text: empty.l10n.current.text("noLogicFound")
             color: Theme.primaryText
             font.pixelSize: 14
             font.weight: Font.DemiBold
@@ -36,7 +36,7 @@ Item {
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter
                 width: Math.min(280, implicitWidth)
-                text: (empty.l10n.revision, empty.l10n.text("noLogicFoundHint"))
+                text: empty.l10n.current.text("noLogicFoundHint")
                 color: Theme.secondaryText
                 font.pixelSize: 11
                 wrapMode: Text.WordWrap
@@ -56,7 +56,7 @@ Item {
                 Text {
                     id: buttonText
                     anchors.centerIn: parent
-                    text: (empty.l10n.revision, empty.l10n.text("openSettings"))
+                    text: empty.l10n.current.text("openSettings")
                     color: "white"
                     font.pixelSize: 12
                     font.weight: Font.Medium

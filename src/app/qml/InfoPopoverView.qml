@@ -52,14 +52,13 @@ Item {
             spacing: 5
 
             Text {
-                text: (overlay.l10n.revision, overlay.l10n.text("info"))
+                text: overlay.l10n.current.text("info")
                 color: Theme.primaryText
                 font.pixelSize: 11
                 font.weight: Font.DemiBold
             }
             Repeater {
                 model: {
-                    overlay.l10n.revision;
                     const c = overlay.card;
                     const rows = [["infoName", c.displayName], ["version", c.shortVersion]];
                     if (c.buildVersion) {
@@ -75,7 +74,7 @@ Item {
                     spacing: 8
                     Text {
                         width: 92
-                        text: (overlay.l10n.revision, overlay.l10n.text(parent.modelData[0]))
+                        text: overlay.l10n.current.text(parent.modelData[0])
                         color: Theme.secondaryText
                         font.pixelSize: 10
                         font.weight: Font.Medium

@@ -144,7 +144,7 @@ Item {
             // qmllint disable unqualified
             sourceComponent: InfoPopoverView {
                 shown: root.viewModel.showInfoPopover && root.viewModel.selectedCardID !== ""
-                card: (root.l10n.revision, root.viewModel.selectedCard)
+                card: root.viewModel.selectedCard
                 l10n: root.l10n
             }
             // qmllint enable unqualified
@@ -194,7 +194,7 @@ Item {
         Text {
             objectName: "dropHint"
             anchors.fill: message
-            text: (root.l10n.revision, root.l10n.text("dropProjectHint"))
+            text: root.l10n.current.text("dropProjectHint")
             color: Theme.secondaryText
             font.pixelSize: 11
             elide: Text.ElideRight

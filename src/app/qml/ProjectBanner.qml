@@ -40,7 +40,7 @@ Item {
         Text {
             objectName: "bannerText"
             width: parent.width - 17
-            text: (banner.l10n.revision, banner.l10n.text("openProjectBanner", [banner.viewModel.pendingProjectDisplayName]))
+            text: banner.l10n.current.text("openProjectBanner", [banner.viewModel.pendingProjectDisplayName])
             color: Theme.primaryText
             font.pixelSize: 11
             font.weight: Font.Medium
@@ -51,11 +51,12 @@ Item {
 
     Text {
         id: clear
+        objectName: "clearProject"
         anchors.right: parent.right
         anchors.rightMargin: 22
         anchors.verticalCenter: parent.verticalCenter
         anchors.verticalCenterOffset: 3
-        text: (banner.l10n.revision, banner.l10n.text("clearProject"))
+        text: banner.l10n.current.text("clearProject")
         color: clearArea.containsMouse ? Theme.primaryText : Theme.secondaryText
         font.pixelSize: 11
         font.weight: Font.DemiBold

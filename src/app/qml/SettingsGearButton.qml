@@ -31,5 +31,5 @@ Item {
     TapHandler { onTapped: button.clicked() }
 
     Accessible.role: Accessible.Button
-    Accessible.name: (l10n.revision, l10n.text("settingsHelp"))
+    Accessible.name: l10n.current.text("settingsHelp")
 }

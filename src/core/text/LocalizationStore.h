@@ -21,6 +21,9 @@ class LocalizationStore final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString languageCode READ languageCode WRITE setLanguageCode NOTIFY languageChanged)
     Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
+    // The store itself, announced anew with every revision: a binding that reads its texts
+    // through it (`l10n.current.text("key")`) is evaluated again when the language is set.
+    Q_PROPERTY(vantrel::LocalizationStore* current READ current NOTIFY revisionChanged)
 
 public:
     explicit LocalizationStore(std::shared_ptr<UserDefaults> defaults, QObject* parent = nullptr);
@@ -36,6 +39,7 @@ public:
     void setLanguageCode(const QString& code);
 
     int revision() const { return m_revision; }
+    LocalizationStore* current() { return this; }
 
     // The text of `key` in the store's language.
     template <typename... Args>

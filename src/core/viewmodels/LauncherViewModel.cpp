@@ -152,6 +152,7 @@ void LauncherViewModel::retranslate()
 {
     rebuildCards();
     m_cardModel.retranslate();
+    Q_EMIT selectedCardChanged(); // its information texts are in the interface language
     if (m_errorMessage) {
         Q_EMIT errorMessageChanged();
     }
