@@ -4,9 +4,14 @@ void qml_register_types_Vantrel();
 
 namespace vantrel::qml {
 
+namespace {
+// A store the optimizer must keep: it is what makes the linker take the registration.
+void (*volatile registration)() = nullptr;
+} // namespace
+
 void linkQmlTypes()
 {
-    [[maybe_unused]] static void (*const registration)() = &qml_register_types_Vantrel;
+    registration = &qml_register_types_Vantrel;
 }
 
 } // namespace vantrel::qml

@@ -180,6 +180,11 @@ int main(int argc, char** argv)
     });
 
     delegate->start();
+    if (delegate->panel()->window().status() != QQuickView::Ready) {
+        // The reasons are printed above; an empty panel would only look like a hang.
+        std::fprintf(stderr, "vantrel: the panel's views did not load\n");
+        return 1;
+    }
 
     int status = 0;
     if (!screenshot.isEmpty()) {
