@@ -75,7 +75,7 @@ bool AppDelegate::isInsideOurWindows(QPoint point)
     });
 }
 
-void AppDelegate::start()
+bool AppDelegate::start()
 {
     m_viewModel = std::make_unique<LauncherViewModel>(m_services.launcherCollaborators(m_menus.get()));
     // What a launch that was killed half-way left in Logic's preferences goes back first.
@@ -131,6 +131,10 @@ void AppDelegate::start()
 
     m_panel = std::make_unique<LauncherPanelController>(model, m_services.localization, m_clock, *m_windowing,
                                                         m_options.animate);
+    if (!m_panel->isLoaded()) {
+        qCritical().noquote() << "vantrel: the panel's views did not load";
+        return false;
+    }
     model.actionMenuAnchorView = [self]() -> QObject* {
         return self ? self->m_panel->window().contentItem() : nullptr;
     };
@@ -171,6 +175,7 @@ void AppDelegate::start()
         model.setPendingProject(m_queuedProjectURLs.first());
         m_queuedProjectURLs.clear();
     }
+    return true;
 }
 
 bool AppDelegate::openDocuments(const QList<QUrl>& urls)

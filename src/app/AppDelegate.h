@@ -46,8 +46,9 @@ public:
     ~AppDelegate() override;
 
     // Restores what an interrupted launch left behind, builds the view model and the
-    // panel, shows it, and hands over the first queued document.
-    void start();
+    // panel, shows it, and hands over the first queued document. False, with nothing
+    // shown, when the panel's views did not load.
+    bool start();
 
     // Documents from the system (arguments, the file-open event, a second instance). Before
     // start() they are queued; after it the first one becomes the pending project and the

@@ -36,6 +36,8 @@ LauncherPanelController::LauncherPanelController(LauncherViewModel& viewModel, L
         {QStringLiteral("panel"), QVariant::fromValue(this)},
         {QStringLiteral("cornerRadius"), cornerRadius},
     });
+    // The module lives at qrc:/Vantrel: found there by `import Vantrel` in every build.
+    window.engine()->addImportPath(QStringLiteral("qrc:/"));
     window.setSource(QUrl(QStringLiteral("qrc:/Vantrel/LauncherWindow.qml")));
     if (window.status() == QQuickView::Error) {
         for (const QQmlError& error : window.errors()) {

@@ -55,6 +55,8 @@ public:
     void dismiss(std::function<void()> completion);
 
     bool isDismissing() const { return m_isDismissing; }
+    // The views loaded (a broken module or file leaves the window empty).
+    bool isLoaded() const { return m_window->status() == QQuickView::Ready; }
     bool isHidingForLaunch() const { return m_isHidingForLaunch; }
     // Shown and not faded out.
     bool isShowing() const;

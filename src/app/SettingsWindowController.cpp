@@ -39,6 +39,8 @@ SettingsWindowController::SettingsWindowController(Services& services, AppPrefer
         {QStringLiteral("l10n"), QVariant::fromValue(&localization)},
         {QStringLiteral("window"), QVariant::fromValue(this)},
     });
+    // The module lives at qrc:/Vantrel: found there by `import Vantrel` in every build.
+    window.engine()->addImportPath(QStringLiteral("qrc:/"));
     window.setSource(QUrl(QStringLiteral("qrc:/Vantrel/SettingsView.qml")));
     if (window.status() == QQuickView::Error) {
         for (const QQmlError& error : window.errors()) {

@@ -179,11 +179,8 @@ int main(int argc, char** argv)
         }
     });
 
-    delegate->start();
-    if (delegate->panel()->window().status() != QQuickView::Ready) {
-        // The reasons are printed above; an empty panel would only look like a hang.
-        std::fprintf(stderr, "vantrel: the panel's views did not load\n");
-        return 1;
+    if (!delegate->start()) {
+        return 1; // the panel's views did not load (logged): an empty panel would look like a hang
     }
 
     int status = 0;

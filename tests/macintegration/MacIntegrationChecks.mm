@@ -101,7 +101,7 @@ void panelOnTheWindowServer()
 {
     Services services(Host::current());
     AppDelegate delegate(services, {.animate = false, .closesOnFocusLoss = false, .exit = [] {}, .windowing = nullptr});
-    delegate.start();
+    check(delegate.start(), "the panel's views loaded");
     QQuickView& view = delegate.panel()->window();
     NSWindow* panel = nativeWindow(view);
     check([[panel contentView] isEqual:reinterpret_cast<NSView*>(view.winId())],
@@ -140,6 +140,8 @@ void panelOnTheWindowServer()
     floating("shown again");
 
     delegate.openSettings();
+    check(delegate.settingsWindow() && delegate.settingsWindow()->window().status() == QQuickView::Ready,
+          "the settings window's views loaded");
     check(waitFor([&] { return delegate.settingsWindow() && delegate.settingsWindow()->isVisible(); }),
           "the settings window opens");
     check(waitFor([&] { return [panel level] == 0; }),
