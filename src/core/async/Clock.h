@@ -1,5 +1,6 @@
 #pragma once
 
+#include "async/Duration.h"
 #include "async/Task.h"
 
 #include <chrono>
@@ -7,8 +8,6 @@
 #include <memory>
 
 namespace vantrel {
-
-using Duration = std::chrono::nanoseconds;
 
 // Reading the time and waiting. The launch engine never blocks or reads the system clock
 // for its waits and deadlines; it asks its Clock, so that tests can run in virtual time.
@@ -54,18 +53,6 @@ inline void Clock::Cancellation::cancel()
     if (auto onCancel = std::exchange(m_onCancel, {})) {
         onCancel();
     }
-}
-
-// Seconds as a fraction, for a platform interface that takes them (an animation's
-// duration); milliseconds, for QML's animations.
-constexpr double inSeconds(Duration duration)
-{
-    return std::chrono::duration<double>(duration).count();
-}
-
-constexpr int inMilliseconds(Duration duration)
-{
-    return int(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
 }
 
 } // namespace vantrel

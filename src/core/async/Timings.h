@@ -1,6 +1,6 @@
 #pragma once
 
-#include "async/Clock.h"
+#include "async/Duration.h"
 
 #include <chrono>
 
