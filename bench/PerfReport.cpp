@@ -391,7 +391,9 @@ int main(int argc, char** argv)
                        [](const Run& r) { return double(r.peakKiB); });
         return median(peaks);
     };
-    const auto mib = [](double kib) -> QString { return QString::number(kib / 1024.0, 'f', 1) + QStringLiteral(" MiB"); };
+    const auto mib = [](double kib) -> QString {
+        return QString::number(kib / 1024.0, 'f', 1) + QStringLiteral(" MiB");
+    };
     rows.push_back({"Launcher to its first frame, 5 cards", ms(time(launcherRuns)),
                     QStringLiteral("static panel ") + ms(time(stillRuns)), time(launcherRuns) / time(stillRuns),
                     "≤ 1.15×"});
