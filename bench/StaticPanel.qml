@@ -35,10 +35,10 @@ Item {
                 height: 72
 
                 // The icon's soft shadow: four rings of 1, 2, 3 and 5 pixels.
-                Rectangle { x: 40.5; y: 5.5; width: 59; height: 59; radius: 14.5; color: Qt.rgba(0, 0, 0, 0.045) }
+                Rectangle { x: 40; y: 5.5; width: 59; height: 59; radius: 14.5; color: Qt.rgba(0, 0, 0, 0.045) }
                 Rectangle { x: 40; y: 5; width: 60; height: 60; radius: 15; color: Qt.rgba(0, 0, 0, 0.045) }
-                Rectangle { x: 39.5; y: 4.5; width: 61; height: 61; radius: 15.5; color: Qt.rgba(0, 0, 0, 0.045) }
-                Rectangle { x: 38.5; y: 3.5; width: 63; height: 63; radius: 16.5; color: Qt.rgba(0, 0, 0, 0.045) }
+                Rectangle { x: 39; y: 4.5; width: 61; height: 61; radius: 15.5; color: Qt.rgba(0, 0, 0, 0.045) }
+                Rectangle { x: 38; y: 3.5; width: 63; height: 63; radius: 16.5; color: Qt.rgba(0, 0, 0, 0.045) }
                 Image {
                     objectName: "picture"
                     x: 36

@@ -16,7 +16,7 @@ flags=(
   -Itests/machost-syntax -include tests/machost-syntax/AppleDeclarations.h -Isrc -Isrc/core
   -isystem /usr/include/GNUstep -isystem "$objc_runtime_headers"
   -isystem /usr/include/qcoro6 -isystem /usr/include/qcoro6/qcoro
-  $(pkg-config --cflags Qt6Core Qt6Gui Qt6Widgets Qt6Quick libplist-2.0)
+  $(pkg-config --cflags Qt6Core Qt6Gui Qt6Quick libplist-2.0)
 )
 status=0
 count=0

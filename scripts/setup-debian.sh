@@ -14,7 +14,7 @@ packages=(
   qt6-base-dev qt6-declarative-dev
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-templates
   qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtqml-workerscript
-  qml6-module-qtquick-dialogs
+  qml6-module-qtquick-dialogs qml6-module-qt-labs-folderlistmodel
   qml6-module-qtqml qml6-module-qtqml-models
   qcoro-qt6-dev
   libplist-dev libplist-utils

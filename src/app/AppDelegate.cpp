@@ -3,8 +3,8 @@
 #include "Services.h"
 #include "app/FocusLossPolicy.h"
 #include "app/LauncherPanelController.h"
+#include "app/MenuPresenters.h"
 #include "app/PlatformWindowing.h"
-#include "app/QtMenuPresenter.h"
 #include "app/SettingsWindowController.h"
 #include "async/Clock.h"
 #include "async/Spawner.h"
@@ -33,7 +33,6 @@ AppDelegate::AppDelegate(Services& services, Options options, QObject* parent)
     , m_options(std::move(options))
     , m_preferences(std::make_unique<AppPreferences>(services.host.standardDefaults(), &services.localization))
     , m_windowing(m_options.windowing ? m_options.windowing : PlatformWindowing::make())
-    , m_menus(std::make_unique<QtMenuPresenter>())
 {
     if (!m_options.exit) {
         m_options.exit = [] { QCoreApplication::exit(0); };
@@ -49,11 +48,12 @@ AppDelegate::AppDelegate(Services& services, Options options, QObject* parent)
         .isMouseButtonDown = [this] { return m_windowing->isMouseButtonDown(); },
     };
     m_focusLoss = std::make_unique<FocusLossPolicy>(m_clock, env, [this] { fadeOutAndTerminate(); });
-    m_menus->onTrackingChanged = [policy = QPointer(m_focusLoss.get())](bool tracking) {
+    m_onMenuTracking = [policy = QPointer(m_focusLoss.get())](bool tracking) {
         if (policy) {
             tracking ? policy->menuTrackingBegan() : policy->menuTrackingEnded();
         }
     };
+    m_menus = makeMenuPresenter(m_onMenuTracking);
 }
 
 AppDelegate::~AppDelegate() = default;
@@ -129,6 +129,8 @@ bool AppDelegate::start()
         }
     };
 
+    // The cards first: the views are made once, with them, at the panel's final size.
+    model.refresh();
     m_panel = std::make_unique<LauncherPanelController>(model, m_services.localization, m_clock, *m_windowing,
                                                         m_options.animate);
     if (!m_panel->isLoaded()) {
@@ -167,9 +169,8 @@ bool AppDelegate::start()
     });
     // Any menu of the application, the menu bar's too, holds the launcher open while it
     // tracks, as the launcher's own menus do.
-    m_windowing->installMenuTrackingObservers(m_menus->onTrackingChanged);
+    m_windowing->installMenuTrackingObservers(m_onMenuTracking);
 
-    model.refresh();
     m_panel->show();
     if (!m_queuedProjectURLs.isEmpty()) {
         model.setPendingProject(m_queuedProjectURLs.first());

@@ -19,7 +19,7 @@ class FocusLossPolicy;
 class LauncherPanelController;
 class LauncherViewModel;
 class PlatformWindowing;
-class QtMenuPresenter;
+class MenuPresenter;
 class Services;
 class SettingsWindowController;
 
@@ -70,6 +70,7 @@ public:
     LauncherViewModel* viewModel() const { return m_viewModel.get(); }
     LauncherPanelController* panel() const { return m_panel.get(); }
     FocusLossPolicy& focusLossPolicy() const { return *m_focusLoss; }
+    MenuPresenter& menus() const { return *m_menus; }
     // Made on the first opening of the settings; none before.
     SettingsWindowController* settingsWindow() const { return m_settings.get(); }
     void openSettings();
@@ -85,7 +86,8 @@ private:
     Options m_options;
     std::unique_ptr<AppPreferences> m_preferences;
     std::shared_ptr<PlatformWindowing> m_windowing;
-    std::unique_ptr<QtMenuPresenter> m_menus;
+    std::function<void(bool)> m_onMenuTracking;
+    std::unique_ptr<MenuPresenter> m_menus;
     std::unique_ptr<FocusLossPolicy> m_focusLoss;
     std::unique_ptr<LauncherViewModel> m_viewModel;
     std::unique_ptr<LauncherPanelController> m_panel;

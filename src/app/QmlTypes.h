@@ -8,6 +8,7 @@
 #include "settings/AppPreferences.h"
 #include "text/LocalizationStore.h"
 #include "viewmodels/LauncherViewModel.h"
+#include "viewmodels/PopupMenuViewModel.h"
 #include "viewmodels/SettingsViewModel.h"
 
 #include <QtQml/qqml.h>
@@ -25,6 +26,13 @@ struct SettingsViewModelType {
     Q_GADGET
     QML_FOREIGN(vantrel::SettingsViewModel)
     QML_NAMED_ELEMENT(SettingsViewModel)
+    QML_UNCREATABLE("made by the application")
+};
+
+struct PopupMenuViewModelType {
+    Q_GADGET
+    QML_FOREIGN(vantrel::PopupMenuViewModel)
+    QML_NAMED_ELEMENT(PopupMenuViewModel)
     QML_UNCREATABLE("made by the application")
 };
 

@@ -2,13 +2,14 @@
 
 #include "Services.h"
 #include "app/QmlTypes.h"
-#include "app/QtOpenPanel.h"
+#include "app/QuickOpenPanel.h"
 #include "platform/Host.h"
 #include "settings/AppPreferences.h"
 #include "text/LocalizationStore.h"
 #include "viewmodels/SettingsViewModel.h"
 
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QScreen>
 
 namespace vantrel {
@@ -19,7 +20,10 @@ SettingsWindowController::SettingsWindowController(Services& services, AppPrefer
     : QObject(parent)
     , m_localization(services.localization)
     , m_onClose(std::move(onClose))
-    , m_openPanel(std::make_unique<QtOpenPanel>(services.host.fileSystem()))
+    , m_openPanel(std::make_unique<QuickOpenPanel>(services.host.fileSystem(), [this]() -> QObject* {
+        QQuickItem* root = m_window ? m_window->rootObject() : nullptr;
+        return root ? root->findChild<QObject*>(QStringLiteral("openPanel")) : nullptr;
+    }))
 {
     qml::linkQmlTypes();
     LocalizationStore& localization = services.localization;

@@ -17,10 +17,10 @@
 #include "simhost/machine/SimulatedMac.h"
 #endif
 
-#include <QApplication>
 #include <QCommandLineParser>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGuiApplication>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 #include <QSocketNotifier>
@@ -62,10 +62,10 @@ int main(int argc, char** argv)
     // The views draw with Qt Quick's software renderer: the same pixels with or without a
     // GPU, on a virtual display and offscreen.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    QApplication app(argc, argv); // Widgets only for the native pop-up menu
-    QApplication::setApplicationName(QStringLiteral("Vantrel"));
-    QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
-    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QGuiApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+    QGuiApplication::setQuitOnLastWindowClosed(false);
 
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -1,6 +1,6 @@
 #include "app/LeakSuppressions.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 
@@ -13,7 +13,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -5,24 +5,25 @@
 #include "app/FileOpenBatcher.h"
 #include "app/FocusLossPolicy.h"
 #include "app/LauncherPanelController.h"
+#include "app/QuickMenuPresenter.h"
 #include "app/QuickTesting.h"
 #include "app/SingleInstance.h"
 #include "model/LauncherError.h"
 #include "platform/HostPath.h"
 #include "settings/AppPreferences.h"
 #include "settings/SettingsManager.h"
+#include "simhost/machine/EventLog.h"
 #include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
 #include "text/L10n.h"
 #include "text/LocalizationStore.h"
 #include "viewmodels/LauncherViewModel.h"
+#include "viewmodels/PopupMenuViewModel.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
 #include <QFileOpenEvent>
-#include <QMenu>
 #include <QMimeData>
 #include <QQuickItem>
 #include <QQuickView>
@@ -367,32 +368,47 @@ TEST_F(PanelTest, AnOptionClickOpensTheMenuInsteadOfLaunching)
 {
     addCopies(1);
     start();
+    auto& menus = dynamic_cast<QuickMenuPresenter&>(delegate->menus());
     QQuickItem* card = item(QStringLiteral("card-") + model().cards()[1].id);
     const QPoint centre = card->mapToScene(QPointF(card->width() / 2, card->height() / 2)).toPoint();
     QTest::mouseClick(&window(), Qt::LeftButton, Qt::AltModifier, centre);
-    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000));
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    ASSERT_TRUE(menu);
-    EXPECT_EQ(menu->actions().value(0)->text(), QStringLiteral("Logic Pro — 11.0 · Rosetta"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menus.openWindow() && menus.openWindow()->isExposed(); }, 2000));
+    QQuickView& popup = *menus.openWindow();
+    const QVariantList rows = menus.openMenu()->rows();
+    EXPECT_EQ(rows.value(0).toMap().value(QStringLiteral("title")), QStringLiteral("Logic Pro — 11.0 · Rosetta"));
+    EXPECT_TRUE(findItem(popup.rootObject(), QStringLiteral("popupMenuRow-2"))) << "the rows are drawn";
     EXPECT_TRUE(delegate->focusLossPolicy().isMenuTracking()) << "an open menu keeps the launcher open";
     EXPECT_EQ(model().selectedCardID(), model().cards()[1].id);
     EXPECT_FALSE(model().isLaunching());
     EXPECT_EQ(model().tasks().pendingCount(), 0u);
-    menu->close();
+    // A press outside the menu (the menu holds the pointer, so it comes to the menu's window)
+    // closes it and reaches nothing behind it.
+    QTest::mouseClick(&popup, Qt::LeftButton, Qt::NoModifier, QPoint(-20, -20));
     settle();
+    EXPECT_EQ(menus.openMenu(), nullptr);
     EXPECT_FALSE(delegate->focusLossPolicy().isMenuTracking());
+    EXPECT_FALSE(model().isLaunching());
 
-    // Option-Return: the menu of the selected card, at that card wherever the pointer is.
+    // Option-Return: the menu of the selected card, at that card wherever the pointer is;
+    // End, Up and Return choose "Show in Finder".
     QCursor::setPos(window().mapToGlobal(QPoint(5, 5)));
     window().requestActivate();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
     QTest::keyClick(&window(), Qt::Key_Return, Qt::AltModifier);
-    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000));
-    menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menus.openWindow() && menus.openWindow()->isExposed(); }, 2000));
     const QPoint cardCorner = window().mapToGlobal(card->mapToScene(QPointF(0, card->height())).toPoint());
-    EXPECT_LE((menu->pos() - cardCorner).manhattanLength(), 2) << "at the card's lower left";
-    menu->close();
-    settle();
+    EXPECT_LE((menus.openWindow()->position() - cardCorner).manhattanLength(), 2) << "at the card's lower left";
+    QTest::keyClick(menus.openWindow(), Qt::Key_Down);
+    EXPECT_EQ(menus.openMenu()->highlightedIndex(), 2) << "the first item: the header cannot be chosen";
+    QTest::keyClick(menus.openWindow(), Qt::Key_End);
+    QTest::keyClick(menus.openWindow(), Qt::Key_Up);
+    QTest::keyClick(menus.openWindow(), Qt::Key_Return);
+    const QString revealed = QStringLiteral("reveal path=/Applications/Logic Pro.app");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sim::EventLog(mac.mac().state()).events().contains(revealed); }, 2000))
+        << "the chosen action runs";
+    EXPECT_EQ(menus.openMenu(), nullptr);
+    EXPECT_FALSE(model().isLaunching());
+    EXPECT_FALSE(delegate->focusLossPolicy().isMenuTracking());
 }
 
 TEST_F(PanelTest, ARightClickOpensTheMenuOfACardThatCannotLaunch)
@@ -400,25 +416,26 @@ TEST_F(PanelTest, ARightClickOpensTheMenuOfACardThatCannotLaunch)
     mac.addLogicBundle(QStringLiteral("/Applications/Logic Pro Old.app"), {}, {{sim::MachO::cpuTypeX86_64}});
     mac.mac().setRosettaInstalled(false);
     start();
+    auto& menus = dynamic_cast<QuickMenuPresenter&>(delegate->menus());
     const LaunchCard blocked = model().cards()[0];
     ASSERT_FALSE(blocked.isAvailable);
     QQuickItem* card = item(QStringLiteral("card-") + blocked.id);
     const QPoint centre = card->mapToScene(QPointF(card->width() / 2, card->height() / 2)).toPoint();
     QTest::mouseClick(&window(), Qt::LeftButton, Qt::AltModifier, centre);
     settle();
-    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "an Option-click only selects it";
+    EXPECT_EQ(menus.openMenu(), nullptr) << "an Option-click only selects it";
     QTest::mouseClick(&window(), Qt::RightButton, Qt::NoModifier, centre);
-    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000));
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menus.openMenu() != nullptr; }, 2000));
     QStringList enabled;
-    for (QAction* action : menu->actions()) {
-        if (!action->isSeparator() && action->isEnabled()) {
-            enabled << action->text();
+    for (const QVariant& row : menus.openMenu()->rows()) {
+        if (row.toMap().value(QStringLiteral("enabled")).toBool()) {
+            enabled << row.toMap().value(QStringLiteral("title")).toString();
         }
     }
     EXPECT_EQ(enabled.size(), 7) << enabled.join(u'|').toStdString();
-    menu->close();
+    QTest::keyClick(menus.openWindow(), Qt::Key_Escape);
     settle();
+    EXPECT_EQ(menus.openMenu(), nullptr);
 }
 
 TEST_F(PanelTest, ClicksInOtherApplicationsCloseByTheirOwnLocationOnceTheButtonIsUp)

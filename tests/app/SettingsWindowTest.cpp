@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -218,6 +219,48 @@ TEST_F(SettingsWindowTest, TheEditorAddsEditsAndShowsItsErrors)
     settle();
     EXPECT_FALSE(settings().isVisible());
     EXPECT_EQ(launcher().settingsManager().apps().size(), 1) << "nothing was added";
+}
+
+TEST_F(SettingsWindowTest, BrowseChoosesABundleInTheOpenPanel)
+{
+    mac.addLogicBundle(QStringLiteral("/Applications/Logic Pro Studio.app"));
+    open();
+    // The panel is modal: what it shows is read, and it is answered, from inside its wait
+    // (which a hidden window ends, should the answer fail).
+    auto answer = [this](const QString& chosenHostPath) {
+        QTimer::singleShot(5000, &window(), [this] { window().hide(); });
+        QTimer::singleShot(100, [this, chosenHostPath] {
+            QObject* panel = findItem(window().contentItem(), QStringLiteral("openPanel"));
+            ASSERT_TRUE(panel);
+            QObject* dialog = nullptr;
+            for (QObject* child : panel->children()) {
+                if (QByteArray(child->metaObject()->className()).contains("FolderDialog")) {
+                    dialog = child;
+                }
+            }
+            ASSERT_TRUE(dialog) << "bundles are folders on the simulated Mac";
+            EXPECT_EQ(dialog->property("currentFolder").toUrl(),
+                      QUrl::fromLocalFile(mac.mac().root() + QStringLiteral("/Applications")));
+            EXPECT_EQ(dialog->property("title").toString(),
+                      L10n::text(AppLanguage::russian, L10n::Key::selectLogicPanelMessage));
+            EXPECT_TRUE(dialog->property("visible").toBool());
+            if (chosenHostPath.isEmpty()) {
+                QMetaObject::invokeMethod(dialog, "reject");
+            } else {
+                // Qt's own chooser takes the folder it shows.
+                dialog->setProperty("currentFolder", QUrl::fromLocalFile(mac.mac().root() + chosenHostPath));
+                QMetaObject::invokeMethod(dialog, "accept");
+            }
+        });
+    };
+    answer(QStringLiteral("/Applications/Logic Pro Studio.app"));
+    click(item(QStringLiteral("browse")));
+    EXPECT_EQ(settings().viewModel().draftPath(), QStringLiteral("/Applications/Logic Pro Studio.app"));
+    EXPECT_EQ(settings().viewModel().draftName(), QStringLiteral("Logic Pro Studio"));
+    answer({});
+    click(item(QStringLiteral("browse")));
+    EXPECT_EQ(settings().viewModel().draftPath(), QStringLiteral("/Applications/Logic Pro Studio.app"))
+        << "cancelled: nothing chosen";
 }
 
 TEST_F(SettingsWindowTest, DroppedBundlesAreAddedAndReturnWithNothingToSaveIsDone)

@@ -118,6 +118,7 @@ enum : NSImageResizingMode { NSImageResizingModeTile = 0, NSImageResizingModeStr
 + (NSImage*)imageWithSize:(NSSize)size
                   flipped:(BOOL)drawingHandlerShouldBeCalledWithFlippedContext
            drawingHandler:(BOOL (^)(NSRect dstRect))drawingHandler;
++ (NSImage*)imageWithSystemSymbolName:(NSString*)name accessibilityDescription:(NSString*)description; // macOS 11
 @property NSEdgeInsets capInsets;
 @property NSImageResizingMode resizingMode;
 @end
@@ -126,4 +127,9 @@ enum : NSImageResizingMode { NSImageResizingModeTile = 0, NSImageResizingModeStr
 @interface NSWindow (AppleDocumented)
 - (instancetype)animator;
 @property NSInteger orderedIndex; // NSWindow.h, macOS 10.0: 0 is frontmost
+@end
+
+// ---- AppKit: pop-up menus (NSMenu.h, macOS 10.6) ----
+@interface NSMenu (AppleDocumented)
+- (BOOL)popUpMenuPositioningItem:(NSMenuItem*)item atLocation:(NSPoint)location inView:(NSView*)view;
 @end

@@ -13,8 +13,8 @@
 #include "machost/MacWorkspace.h"
 #include "platform/Host.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QQuickView>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
@@ -157,8 +157,8 @@ void panelOnTheWindowServer()
 int main(int argc, char** argv)
 {
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     CurrentHostGuard host(mac::makeHost(std::make_shared<QtClock>()));
 
     preferencesRoundTrip();

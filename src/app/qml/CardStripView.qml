@@ -23,7 +23,10 @@ Item {
         height: Math.min(parent.height, 16 + 132 + 16)
         orientation: ListView.Horizontal
         spacing: 10
-        leftMargin: stripView.viewModel.stripScrolls ? 18 : Math.max(18, (width - contentWidth) / 2)
+        // Centred by the cards' own widths: the list's contentWidth is only an estimate
+        // while it lays the row out, and a margin bound to it would loop.
+        leftMargin: stripView.viewModel.stripScrolls
+                    ? 18 : Math.max(18, (width - stripView.viewModel.cardCount * (152 + spacing) + spacing) / 2)
         rightMargin: 18
         interactive: stripView.viewModel.stripScrolls
         boundsBehavior: Flickable.StopAtBounds

@@ -39,6 +39,21 @@ Item {
     Accessible.name: accessibleName
     Accessible.description: accessibleDescription
 
+    // One of the four rings of the icon's shadow, centred in an area that wide on a whole
+    // pixel (as anchoring centres an item of odd width).
+    component ShadowRing: Rectangle {
+        required property int ring
+        required property bool raised
+        required property real areaWidth
+        readonly property int spread: (raised ? 10 : 5) * (ring + 1) / 4
+        x: Math.floor((areaWidth - width) / 2)
+        y: 2 + (raised ? 3 : 2) - spread / 2 + 2
+        width: 58 + spread
+        height: 58 + spread
+        radius: 14 + spread / 2
+        color: Qt.rgba(0, 0, 0, (raised ? 0.35 : 0.18) / 4)
+    }
+
     Rectangle {
         anchors.fill: parent
         radius: 16
@@ -56,23 +71,15 @@ Item {
         spacing: 3
 
         Item {
+            id: iconArea
             width: parent.width
             height: 72
 
             // A soft shadow under the icon, darker and wider when the card is raised.
-            Repeater {
-                model: 4
-                Rectangle {
-                    required property int index
-                    readonly property int spread: (card.raised ? 10 : 5) * (index + 1) / 4
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    y: 2 + (card.raised ? 3 : 2) - spread / 2 + 2
-                    width: 58 + spread
-                    height: 58 + spread
-                    radius: 14 + spread / 2
-                    color: Qt.rgba(0, 0, 0, (card.raised ? 0.35 : 0.18) / 4)
-                }
-            }
+            ShadowRing { ring: 0; raised: card.raised; areaWidth: iconArea.width }
+            ShadowRing { ring: 1; raised: card.raised; areaWidth: iconArea.width }
+            ShadowRing { ring: 2; raised: card.raised; areaWidth: iconArea.width }
+            ShadowRing { ring: 3; raised: card.raised; areaWidth: iconArea.width }
             Image {
                 id: icon
                 anchors.horizontalCenter: parent.horizontalCenter

@@ -42,6 +42,12 @@ FocusScope {
         // qmllint enable unqualified
     }
 
+    // The open panel of "Choose…", outside the page: it outlives a language change.
+    OpenPanelView {
+        objectName: "openPanel"
+        anchors.fill: parent
+    }
+
     component SettingsPage: ColumnLayout {
         id: content
         required property SettingsViewModel viewModel
@@ -232,6 +238,7 @@ FocusScope {
                         onTextEdited: content.viewModel.draftPath = text
                     }
                     Button {
+                        objectName: "browse"
                         text: content.t("browse")
                         onClicked: content.viewModel.chooseApplication()
                     }
