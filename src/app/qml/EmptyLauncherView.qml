@@ -4,8 +4,8 @@ import Vantrel
 // No Logic Pro known yet: what to do about it, and the way to the settings.
 Item {
     id: empty
+    required property LauncherViewModel viewModel
     required property LocalizationStore l10n
-    signal openSettings()
 
     objectName: "emptyLauncher"
 
@@ -62,7 +62,7 @@ Item {
                     font.weight: Font.Medium
                 }
                 HoverHandler { id: buttonHover; cursorShape: Qt.PointingHandCursor }
-                TapHandler { id: tap; onTapped: empty.openSettings() }
+                TapHandler { id: tap; onTapped: empty.viewModel.openSettings() }
                 Accessible.role: Accessible.Button
                 Accessible.name: buttonText.text
             }

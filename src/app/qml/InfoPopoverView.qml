@@ -7,9 +7,10 @@ import Vantrel
 // path and architectures, each value selectable; the reason it cannot launch in orange.
 Item {
     id: overlay
-    property bool shown: false
-    property var card: ({})
+    required property LauncherViewModel viewModel
     required property LocalizationStore l10n
+    readonly property bool shown: viewModel.showInfoPopover && viewModel.selectedCardID !== ""
+    readonly property var card: viewModel.selectedCard
 
     objectName: "infoPopover"
     visible: shown || opacity > 0

@@ -151,6 +151,12 @@ QList<LogicPreferenceMutator::AbandonedOverride>
 LogicPreferenceMutator::restoreAbandonedOverrides(const IsRunning& isRunning)
 {
     std::lock_guard lock(m_lock);
+    // Nothing recorded, nothing to restore: the look is made without the records' lock,
+    // whose file costs a synchronised write at every start. A record written after this
+    // look belongs to a launch running now, never to an abandoned one.
+    if (records().isEmpty()) {
+        return {};
+    }
     const RecordsLock between(m_lockPath);
     const QList<AbandonedOverride> recorded = records();
     QList<AbandonedOverride> kept;
