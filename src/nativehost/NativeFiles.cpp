@@ -261,8 +261,13 @@ std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& pat
     const Descriptor file(base.open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
     struct stat info {};
     QByteArray data;
-    if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)
-        || !readInto(file.get(), data, maxBytes)) {
+    if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    // No further than the file's end as it is now: a short file is read in one call.
+    const qint64 wanted = std::min<qint64>(maxBytes, info.st_size);
+    data.reserve(qsizetype(wanted));
+    if (!readInto(file.get(), data, wanted)) {
         return std::nullopt;
     }
     return data;

@@ -9,6 +9,7 @@
 #include <QTimeZone>
 #include <QVariantMap>
 
+#include <array>
 #include <cmath>
 
 using vantrel::PropertyList;
@@ -78,7 +79,21 @@ void checkRoundTrip(const QVariant& value, PropertyList::Format format)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const auto value = PropertyList::parse(vantrel::fuzz::bytes(data, size));
+    const QByteArray input = vantrel::fuzz::bytes(data, size);
+    const auto value = PropertyList::parse(input);
+    // The keys read straight from the tree agree with the whole dictionary wherever both read.
+    static constexpr std::array<const char*, 3> keys{"CFBundleIdentifier", "CFBundleExecutable", "a"};
+    const auto strings = PropertyList::dictionaryStrings(input, keys);
+    // (A keyed archive's UID also reads as a map, {"CF$UID": n}, but is no dictionary.)
+    if (value && value->typeId() == QMetaType::QVariantMap && !value->toMap().contains(QStringLiteral("CF$UID"))) {
+        FUZZ_CHECK(strings.has_value());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const QVariant entry = value->toMap().value(QString::fromUtf8(keys[i]));
+            const std::optional<QString> expected =
+                entry.typeId() == QMetaType::QString ? std::optional(entry.toString()) : std::nullopt;
+            FUZZ_CHECK((*strings)[i] == expected);
+        }
+    }
     if (!value) {
         return 0;
     }

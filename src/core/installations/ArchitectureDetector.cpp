@@ -51,18 +51,17 @@ ArchitectureDetector::ArchitectureDetector(FileSystem& fileSystem)
 std::optional<QUrl> ArchitectureDetector::executableURL(const QUrl& appURL) const
 {
     const QString bundle = HostPath::fromURL(appURL);
-    const auto info = readInfoPlist(m_fileSystem, bundle);
+    const auto info = readBundleInfo(m_fileSystem, bundle);
     const auto executable = info ? executablePath(bundle, *info) : std::nullopt;
     return executable ? std::optional(HostPath::fileURL(*executable)) : std::nullopt;
 }
 
-std::optional<QString> ArchitectureDetector::executablePath(const QString& bundlePath, const QVariantMap& info)
+std::optional<QString> ArchitectureDetector::executablePath(const QString& bundlePath, const BundleInfo& info)
 {
-    const QVariant name = info.value(QStringLiteral("CFBundleExecutable"));
-    if (name.typeId() != QMetaType::QString) {
+    if (!info.executable) {
         return std::nullopt;
     }
-    return HostPath::standardized(bundlePath + QStringLiteral("/Contents/MacOS/") + name.toString());
+    return HostPath::standardized(bundlePath + QStringLiteral("/Contents/MacOS/") + *info.executable);
 }
 
 std::optional<QByteArray> ArchitectureDetector::readHeader(const QString& path, qint64 maxBytes) const
@@ -77,11 +76,11 @@ std::optional<QByteArray> ArchitectureDetector::readHeader(const QString& path, 
 SliceSet ArchitectureDetector::architectures(const QUrl& appURL) const
 {
     const QString bundle = HostPath::fromURL(appURL);
-    const auto info = readInfoPlist(m_fileSystem, bundle);
+    const auto info = readBundleInfo(m_fileSystem, bundle);
     return info ? architectures(bundle, *info) : SliceSet{};
 }
 
-SliceSet ArchitectureDetector::architectures(const QString& bundlePath, const QVariantMap& info) const
+SliceSet ArchitectureDetector::architectures(const QString& bundlePath, const BundleInfo& info) const
 {
     const auto executable = executablePath(bundlePath, info);
     const auto header = executable ? readHeader(*executable, maxHeaderBytes) : std::nullopt;

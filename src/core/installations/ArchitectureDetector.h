@@ -1,11 +1,11 @@
 #pragma once
 
+#include "installations/InfoPlist.h"
 #include "model/BinaryArchitecture.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
-#include <QVariantMap>
 
 #include <mutex>
 #include <optional>
@@ -33,7 +33,7 @@ public:
     // 4096 bytes.
     SliceSet architectures(const QUrl& appURL) const;
     // The same for the bundle at a host path whose info dictionary is already read.
-    SliceSet architectures(const QString& bundlePath, const QVariantMap& info) const;
+    SliceSet architectures(const QString& bundlePath, const BundleInfo& info) const;
 
     // Thread-safe; the file system is asked once, then the answer is kept.
     bool isRosettaInstalled();
@@ -45,7 +45,7 @@ public:
     static SliceSet architecturesFromMachOHeader(const QByteArray& header);
 
 private:
-    static std::optional<QString> executablePath(const QString& bundlePath, const QVariantMap& info);
+    static std::optional<QString> executablePath(const QString& bundlePath, const BundleInfo& info);
     bool rosettaOnDisk() const;
     std::optional<QByteArray> readHeader(const QString& path, qint64 maxBytes) const;
 

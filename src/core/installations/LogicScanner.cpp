@@ -65,12 +65,12 @@ public:
     {
     }
 
-    std::optional<QVariantMap> of(const QString& bundlePath)
+    std::optional<BundleInfo> of(const QString& bundlePath)
     {
         const QString key = HostPath::standardized(bundlePath);
         auto it = m_byPath.constFind(key);
         if (it == m_byPath.cend()) {
-            it = m_byPath.insert(key, readInfoPlist(m_fileSystem, key));
+            it = m_byPath.insert(key, readBundleInfo(m_fileSystem, key));
         }
         return *it;
     }
@@ -78,12 +78,12 @@ public:
     std::optional<QString> identifierOf(const QString& bundlePath)
     {
         const auto info = of(bundlePath);
-        return info ? VersionReader::bundleIdentifier(*info) : std::nullopt;
+        return info ? info->identifier : std::nullopt;
     }
 
 private:
     const FileSystem& m_fileSystem;
-    QHash<QString, std::optional<QVariantMap>> m_byPath;
+    QHash<QString, std::optional<BundleInfo>> m_byPath;
 };
 
 bool LogicScanner::isLogicProApp(const QUrl& appURL) const

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "installations/InfoPlist.h"
 #include "model/LogicAppMetadata.h"
 
 #include <QString>
 #include <QUrl>
-#include <QVariantMap>
 
 #include <optional>
 
@@ -28,12 +28,11 @@ public:
     std::optional<LogicAppMetadata> metadata(const QUrl& appURL,
                                              const ArchitectureDetector& architectureDetector) const;
     // The same for the bundle at a host path whose info dictionary is already read.
-    std::optional<LogicAppMetadata> metadata(const QString& bundlePath, const QVariantMap& info,
+    std::optional<LogicAppMetadata> metadata(const QString& bundlePath, const BundleInfo& info,
                                              const ArchitectureDetector& architectureDetector) const;
 
-    // The bundle's Contents/Info.plist as a dictionary, or nothing.
-    std::optional<QVariantMap> infoDictionary(const QUrl& appURL) const;
-    static std::optional<QString> bundleIdentifier(const QVariantMap& info);
+    // The keys of the bundle's Contents/Info.plist, or nothing.
+    std::optional<BundleInfo> bundleInfo(const QUrl& appURL) const;
 
 private:
     FileSystem& m_fileSystem;

@@ -14,17 +14,20 @@ bool isStandard(QStringView path)
     if (path == u"/") {
         return true;
     }
-    qsizetype start = path.startsWith(u'/') ? 1 : 0;
-    while (start <= path.size()) {
-        qsizetype end = path.indexOf(u'/', start);
-        if (end < 0) {
-            end = path.size();
+    // One pass over the characters: this runs for every path of every scan.
+    const QChar* const chars = path.data();
+    const qsizetype size = path.size();
+    qsizetype start = size > 0 && chars[0] == u'/' ? 1 : 0;
+    for (qsizetype i = start; i <= size; ++i) {
+        if (i < size && chars[i] != u'/') {
+            continue;
         }
-        const QStringView component = path.sliced(start, end - start);
-        if (component.isEmpty() || component == u"." || component == u"..") {
+        const qsizetype length = i - start;
+        const bool dots = chars[start] == u'.' && (length == 1 || (length == 2 && chars[start + 1] == u'.'));
+        if (length == 0 || dots) {
             return false;
         }
-        start = end + 1;
+        start = i + 1;
     }
     return true;
 }

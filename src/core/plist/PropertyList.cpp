@@ -298,27 +298,58 @@ plist_t fromVariant(const QVariant& value, int depth)
 
 } // namespace
 
-std::optional<QVariant> PropertyList::parse(const QByteArray& data)
+namespace {
+
+// The tree of data libplist is given only once the screening has taken it; none for
+// empty, malformed, truncated or over-deep input.
+PlistPtr parsedTree(const QByteArray& data)
 {
     // libplist takes 32-bit lengths and needs a header's worth of bytes to tell formats.
     if (data.size() < 8 || data.size() > std::numeric_limits<int32_t>::max()) {
-        return std::nullopt;
+        return nullptr;
     }
     plist_t root = nullptr;
     const auto length = uint32_t(data.size());
     if (plist_is_binary(data.constData(), length)) {
         if (!plistscreen::binaryAcceptable(data)) {
-            return std::nullopt;
+            return nullptr;
         }
         plist_from_bin(data.constData(), length, &root);
     } else {
         if (!plistscreen::xmlAcceptable(data)) {
-            return std::nullopt;
+            return nullptr;
         }
         plist_from_xml(data.constData(), length, &root);
     }
-    PlistPtr owner(root);
-    return toVariant(root, 0);
+    return PlistPtr(root);
+}
+
+} // namespace
+
+std::optional<QVariant> PropertyList::parse(const QByteArray& data)
+{
+    const PlistPtr root = parsedTree(data);
+    return toVariant(static_cast<plist_t>(root.get()), 0);
+}
+
+std::optional<std::vector<std::optional<QString>>> PropertyList::dictionaryStrings(const QByteArray& data,
+                                                                                   std::span<const char* const> keys)
+{
+    const PlistPtr owner = parsedTree(data);
+    const auto root = static_cast<plist_t>(owner.get());
+    if (!root || plist_get_node_type(root) != PLIST_DICT) {
+        return std::nullopt;
+    }
+    std::vector<std::optional<QString>> values;
+    values.reserve(keys.size());
+    for (const char* key : keys) {
+        const plist_t node = plist_dict_get_item(root, key);
+        uint64_t length = 0;
+        const char* text =
+            node && plist_get_node_type(node) == PLIST_STRING ? plist_get_string_ptr(node, &length) : nullptr;
+        values.push_back(text ? std::optional(QString::fromUtf8(text, qsizetype(length))) : std::nullopt);
+    }
+    return values;
 }
 
 std::optional<QByteArray> PropertyList::serialize(const QVariant& value, Format format)

@@ -4,6 +4,8 @@
 #include <QVariant>
 
 #include <optional>
+#include <span>
+#include <vector>
 
 namespace vantrel {
 
@@ -25,6 +27,13 @@ public:
     // Detects the format from the data. No value for empty, malformed, truncated or
     // over-deep input.
     static std::optional<QVariant> parse(const QByteArray& data);
+
+    // The string values of `keys` in a top-level dictionary, in their order (none where a
+    // key is missing or holds no string), read straight from the parsed tree: nothing else
+    // of the dictionary is converted. No value for what parse() refuses, or when the top
+    // level is no dictionary.
+    static std::optional<std::vector<std::optional<QString>>> dictionaryStrings(const QByteArray& data,
+                                                                                std::span<const char* const> keys);
 
     // No value when `value` holds something a property list cannot carry (a null
     // QVariant, an unknown type, a dictionary deeper than maxDepth).

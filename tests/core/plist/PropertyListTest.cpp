@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <limits>
 
@@ -134,6 +135,19 @@ TEST(PropertyList, ReadsAHandWrittenInfoPlist)
     EXPECT_EQ(map.value(QStringLiteral("CFBundleShortVersionString")).toString(), QStringLiteral("  11.0.1\n"));
     EXPECT_EQ(map.value(QStringLiteral("LSMinimumSystemVersion")).typeId(), QMetaType::LongLong);
     EXPECT_EQ(map.value(QStringLiteral("NSHighResolutionCapable")), QVariant(true));
+
+    // The same keys read straight from the tree: strings only, in the order asked for.
+    constexpr std::array<const char*, 4> keys{"CFBundleShortVersionString", "LSMinimumSystemVersion",
+                                              "CFBundleIdentifier", "CFBundleExecutable"};
+    const auto strings = PropertyList::dictionaryStrings(xml, keys);
+    ASSERT_TRUE(strings);
+    ASSERT_EQ(strings->size(), 4u);
+    EXPECT_EQ((*strings)[0], QStringLiteral("  11.0.1\n"));
+    EXPECT_EQ((*strings)[1], std::nullopt) << "an integer is no string";
+    EXPECT_EQ((*strings)[2], std::nullopt) << "missing";
+    EXPECT_EQ((*strings)[3], QStringLiteral("Logic Pro X"));
+    EXPECT_FALSE(PropertyList::dictionaryStrings(*PropertyList::serialize(QVariantList{1}, Format::Xml), keys))
+        << "the top level is no dictionary";
 }
 
 TEST(PropertyList, MalformedTruncatedAndForeignInputYieldsNoValue)
@@ -154,8 +168,10 @@ TEST(PropertyList, MalformedTruncatedAndForeignInputYieldsNoValue)
         valid->left(valid->size() - 3),
         validXml->left(validXml->size() / 2),
     };
+    constexpr std::array<const char*, 1> keys{"k"};
     for (const QByteArray& data : bad) {
         EXPECT_FALSE(PropertyList::parse(data).has_value()) << data.left(40).toStdString();
+        EXPECT_FALSE(PropertyList::dictionaryStrings(data, keys).has_value()) << data.left(40).toStdString();
     }
 }
 
@@ -174,6 +190,7 @@ TEST(PropertyList, RandomGarbageAndBitFlipsNeverCrash)
             data.truncate(int(random.bounded(quint32(data.size()))));
         }
         (void)PropertyList::parse(data); // any answer will do; it must come back
+        (void)PropertyList::dictionaryStrings(data, std::array<const char*, 1>{"a"});
     }
     for (int round = 0; round < 500; ++round) {
         QByteArray data(int(8 + random.bounded(512)), Qt::Uninitialized);
