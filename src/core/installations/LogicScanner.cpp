@@ -192,9 +192,13 @@ QList<ResolvedLogicApp> LogicScanner::scan(const QList<LogicApp>& persistedApps)
     }
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(extras.begin(), extras.end(), [&](const LogicApp& a, const LogicApp& b) {
+    const auto byName = [&](const LogicApp& a, const LogicApp& b) {
         return collator.compare(a.displayName, b.displayName) < 0;
-    });
+    };
+    // Folders list their entries in order, so the copies found mostly come sorted already.
+    if (!std::is_sorted(extras.cbegin(), extras.cend(), byName)) {
+        std::stable_sort(extras.begin(), extras.end(), byName);
+    }
     ordered.append(extras);
 
     QList<ResolvedLogicApp> resolved;

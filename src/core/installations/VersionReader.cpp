@@ -50,7 +50,7 @@ std::optional<LogicAppMetadata> VersionReader::metadata(const QString& bundlePat
     metadata.shortVersion = trimmed;
     metadata.bundleIdentifier = info.identifier;
     metadata.buildVersion = info.buildVersion;
-    metadata.displayName = info.displayName.value_or(info.name.value_or(HostPath::baseName(path)));
+    metadata.displayName = info.displayName ? *info.displayName : info.name ? *info.name : HostPath::baseName(path);
     metadata.executableArchitectures = architectureDetector.architectures(path, info);
     metadata.icon = NSImageRef{path};
     return metadata;

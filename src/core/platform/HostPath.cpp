@@ -15,19 +15,21 @@ bool isStandard(QStringView path)
         return true;
     }
     // One pass over the characters: this runs for every path of every scan.
-    const QChar* const chars = path.data();
-    const qsizetype size = path.size();
-    qsizetype start = size > 0 && chars[0] == u'/' ? 1 : 0;
-    for (qsizetype i = start; i <= size; ++i) {
-        if (i < size && chars[i] != u'/') {
+    const char16_t* const begin = path.utf16();
+    const char16_t* const end = begin + path.size();
+    const char16_t* component = begin < end && *begin == u'/' ? begin + 1 : begin;
+    for (const char16_t* p = component;; ++p) {
+        if (p != end && *p != u'/') {
             continue;
         }
-        const qsizetype length = i - start;
-        const bool dots = chars[start] == u'.' && (length == 1 || (length == 2 && chars[start + 1] == u'.'));
-        if (length == 0 || dots) {
+        const auto length = p - component;
+        if (length == 0 || (component[0] == u'.' && (length == 1 || (length == 2 && component[1] == u'.')))) {
             return false;
         }
-        start = i + 1;
+        if (p == end) {
+            break;
+        }
+        component = p + 1;
     }
     return true;
 }

@@ -13,7 +13,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace vantrel::sim {
 
@@ -51,6 +52,14 @@ private:
     HostState m_state;
 };
 
+// A character of a plain folder name: a letter or digit of ASCII, ".", "_" or "-".
+bool isFolderNameCharacter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'.' || u == u'_'
+           || u == u'-';
+}
+
 QString userNameFile(const QString& root)
 {
     return root + QStringLiteral("/.simhost/user");
@@ -59,7 +68,7 @@ QString userNameFile(const QString& root)
 QString sanitizedLoginName()
 {
     QString name = qEnvironmentVariable("USER");
-    name.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")));
+    name.removeIf([](QChar c) { return !isFolderNameCharacter(c); });
     if (name.isEmpty() || name.startsWith(u'.')) {
         name = QStringLiteral("mac");
     }
@@ -74,8 +83,9 @@ QString recordedUserName(const QString& root)
     }
     const QString name = QString::fromUtf8(file.readAll()).trimmed();
     // Only a plain folder name may become the home folder.
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_-][A-Za-z0-9._-]*$"));
-    return plain.match(name).hasMatch() ? name : QString();
+    const bool plain =
+        !name.isEmpty() && name[0] != u'.' && std::all_of(name.cbegin(), name.cend(), isFolderNameCharacter);
+    return plain ? name : QString();
 }
 
 } // namespace
