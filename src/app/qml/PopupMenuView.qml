@@ -10,8 +10,18 @@ Rectangle {
     id: popup
     required property PopupMenuViewModel menu
 
+    // As wide as the widest row asks, within bounds; longer titles are elided.
+    readonly property real widestRow: {
+        let widest = 0;
+        for (let i = 0; i < rowRepeater.count; ++i) {
+            const row = rowRepeater.itemAt(i);
+            widest = Math.max(widest, row ? row.implicitWidth : 0);
+        }
+        return widest;
+    }
+
     objectName: "popupMenu"
-    width: Math.max(180, rows.implicitWidth) + 10
+    width: Math.min(480, Math.max(180, widestRow)) + 10
     height: rows.implicitHeight + 10
     radius: 6
     color: Theme.popoverBase
@@ -28,6 +38,7 @@ Rectangle {
         width: popup.width - 10
 
         Repeater {
+            id: rowRepeater
             model: popup.menu.rows
             delegate: Item {
                 id: row
@@ -37,7 +48,7 @@ Rectangle {
 
                 objectName: "popupMenuRow-" + index
                 width: rows.width
-                implicitWidth: row.modelData.isSeparator ? 0 : label.implicitWidth + 44
+                implicitWidth: row.modelData.isSeparator ? 0 : label.implicitWidth + label.x + 8
                 height: row.modelData.isSeparator ? 9 : 22
 
                 Rectangle {
