@@ -1,5 +1,6 @@
-// The floor for the launcher's start-up: a bare 560 × 204 Qt Quick window, drawn by the
-// same software renderer, that saves its first frame to the file it is given and ends.
+// For comparison with the launcher's start-up: a bare Qt Quick window of the panel's size
+// (720 × 204), drawn by the same software renderer, that saves its first frame to the file
+// it is given and ends.
 #include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -13,7 +14,7 @@ int main(int argc, char** argv)
     const QString file = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bare.png");
     QQuickWindow window;
     window.setColor(QColor(0x1f, 0x20, 0x26));
-    window.resize(560, 204);
+    window.resize(720, 204);
     window.show();
     QObject::connect(
         &window, &QQuickWindow::frameSwapped, &app,
