@@ -77,6 +77,8 @@ bool AppDelegate::isInsideOurWindows(QPoint point)
 
 bool AppDelegate::start()
 {
+    // The views load on Qt's loader thread while this one builds the cards and the fonts.
+    LauncherPanelController::PreparedViews views = LauncherPanelController::prepareViews();
     m_viewModel = std::make_unique<LauncherViewModel>(m_services.launcherCollaborators(m_menus.get()));
     // What a launch that was killed half-way left in Logic's preferences goes back first.
     m_viewModel->launchManager().restoreAbandonedStartupActions();
@@ -131,8 +133,9 @@ bool AppDelegate::start()
 
     // The cards first: the views are made once, with them, at the panel's final size.
     model.refresh();
+    LauncherPanelController::prepareFonts();
     m_panel = std::make_unique<LauncherPanelController>(model, m_services.localization, m_clock, *m_windowing,
-                                                        m_options.animate);
+                                                        m_options.animate, std::move(views));
     if (!m_panel->isLoaded()) {
         qCritical().noquote() << "vantrel: the panel's views did not load";
         return false;

@@ -6,7 +6,9 @@
 #include "text/LocalizationStore.h"
 #include "viewmodels/LauncherViewModel.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QScreen>
@@ -14,15 +16,46 @@
 
 namespace vantrel {
 
+namespace {
+
+const QUrl& panelViewsURL()
+{
+    static const QUrl url(QStringLiteral("qrc:/Vantrel/LauncherWindow.qml"));
+    return url;
+}
+
+} // namespace
+
+LauncherPanelController::PreparedViews LauncherPanelController::prepareViews()
+{
+    qml::linkQmlTypes();
+    PreparedViews views;
+    views.engine = std::make_unique<QQmlEngine>();
+    // The module lives at qrc:/Vantrel: found there by `import Vantrel` in every build.
+    views.engine->addImportPath(QStringLiteral("qrc:/"));
+    views.loading = std::make_unique<QQmlComponent>(views.engine.get(), panelViewsURL(), QQmlComponent::Asynchronous);
+    return views;
+}
+
+void LauncherPanelController::prepareFonts()
+{
+    // The cards' names: the default family, 12 pixels, demibold.
+    QFont font;
+    font.setPixelSize(12);
+    font.setWeight(QFont::DemiBold);
+    (void)QFontMetricsF(font).horizontalAdvance(QStringLiteral("Logic Pro"));
+}
+
 LauncherPanelController::LauncherPanelController(LauncherViewModel& viewModel, LocalizationStore& localization,
                                                  Clock& clock, PlatformWindowing& windowing, bool animate,
-                                                 QObject* parent)
+                                                 PreparedViews views, QObject* parent)
     : QObject(parent)
     , m_viewModel(viewModel)
     , m_clock(clock)
     , m_windowing(windowing)
     , m_animate(animate)
-    , m_window(std::make_unique<QQuickView>())
+    , m_views(views.engine ? std::move(views) : prepareViews())
+    , m_window(std::make_unique<QQuickView>(m_views.engine.get(), nullptr))
 {
     qml::linkQmlTypes();
     QQuickView& window = *m_window;
@@ -36,9 +69,8 @@ LauncherPanelController::LauncherPanelController(LauncherViewModel& viewModel, L
         {QStringLiteral("panel"), QVariant::fromValue(this)},
         {QStringLiteral("cornerRadius"), cornerRadius},
     });
-    // The module lives at qrc:/Vantrel: found there by `import Vantrel` in every build.
-    window.engine()->addImportPath(QStringLiteral("qrc:/"));
-    window.setSource(QUrl(QStringLiteral("qrc:/Vantrel/LauncherWindow.qml")));
+    window.setSource(panelViewsURL()); // the engine's loader has it, or finishes it now
+    m_views.loading.reset();
     if (window.status() == QQuickView::Error) {
         for (const QQmlError& error : window.errors()) {
             qWarning().noquote() << error.toString();

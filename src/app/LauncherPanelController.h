@@ -5,6 +5,8 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <QQuickView>
 #include <QtQml/qqmlregistration.h>
 
@@ -36,9 +38,22 @@ class LauncherPanelController final : public QObject {
 public:
     static constexpr int cornerRadius = 22;
 
+    // The panel's views, loading. Qt reads QML types on a loader thread while the thread
+    // that asked waits; begun early, the reading runs beside the rest of the start-up.
+    struct PreparedViews {
+        std::unique_ptr<QQmlEngine> engine;
+        std::unique_ptr<QQmlComponent> loading;
+    };
+    static PreparedViews prepareViews();
+    // Loads the font database and the panel's fonts on this thread (the first text laid
+    // out otherwise does, in the middle of making the views): best while the views load.
+    static void prepareFonts();
+
     // `animate` false shows every state at once (screenshots, tests of the final look).
+    // `views`: from prepareViews(), or made here.
     LauncherPanelController(LauncherViewModel& viewModel, LocalizationStore& localization, Clock& clock,
-                            PlatformWindowing& windowing, bool animate = true, QObject* parent = nullptr);
+                            PlatformWindowing& windowing, bool animate = true, PreparedViews views = {},
+                            QObject* parent = nullptr);
     ~LauncherPanelController() override;
 
     QQuickView& window() { return *m_window; }
@@ -100,6 +115,7 @@ private:
     Clock& m_clock;
     PlatformWindowing& m_windowing;
     bool m_animate;
+    PreparedViews m_views; // before the window, which uses their engine
     std::unique_ptr<QQuickView> m_window;
     bool m_isDismissing = false;
     bool m_isHidingForLaunch = false;
