@@ -101,6 +101,7 @@ bool AppDelegate::start()
             return;
         }
         self->m_focusLoss->suppressFocusLossClose(timings::suppressWhileHiddenForLaunch);
+        self->m_menus->dismiss();
         self->m_panel->hideForLaunch(std::move(completion));
     };
     model.onTerminateAfterLaunch = [self] {
@@ -269,6 +270,7 @@ void AppDelegate::handleSettingsClosed()
 void AppDelegate::fadeOutAndTerminate()
 {
     m_focusLoss->cancelPendingClose();
+    m_menus->dismiss(); // a menu left open would outlive the panel
     if (!m_panel) {
         terminate();
         return;
@@ -291,6 +293,7 @@ void AppDelegate::terminate()
     }
     m_terminating = true;
     m_focusLoss->cancelPendingClose();
+    m_menus->dismiss();
     Q_EMIT terminating();
     if (m_viewModel) {
         // Other copies still being asked to quit: the launch stops there.

@@ -43,6 +43,10 @@ void FocusLossPolicy::menuTrackingBegan()
 void FocusLossPolicy::menuTrackingEnded()
 {
     m_isMenuTracking = false;
+    // Activation lost while the menu tracked was ignored then: it counts now.
+    if (!m_env.isApplicationActive()) {
+        applicationResignedActive();
+    }
 }
 
 void FocusLossPolicy::applicationResignedActive()

@@ -29,8 +29,7 @@ public:
     // The open menu and its window, or none.
     PopupMenuViewModel* openMenu() const;
     QQuickView* openWindow() const;
-    // Closes the open menu as a dismissal.
-    void dismiss();
+    void dismiss() override;
 
 private:
     struct Open;

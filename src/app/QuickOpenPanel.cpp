@@ -57,6 +57,9 @@ std::optional<QString> QuickOpenPanel::chooseApplication(const Request& request)
     if (!view) {
         return std::nullopt;
     }
+    // A panel still open (its window went without an answer) is closed, or the next open
+    // would find it showing and wait for it.
+    QMetaObject::invokeMethod(view, "close");
     const QUrl chosen = view->property("chosen").toUrl();
     if (!chosen.isLocalFile()) {
         return std::nullopt;

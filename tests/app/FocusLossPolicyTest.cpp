@@ -99,6 +99,14 @@ TEST_F(FocusLossTest, SuppressionWindowsAndBusyStatesKeepTheLauncherOpen)
     policy.menuTrackingBegan();
     EXPECT_EQ(resignAndWait(10s), 0) << "a menu is open for as long as it takes";
     policy.menuTrackingEnded();
+    clock.advance(150ms);
+    EXPECT_EQ(closes, 1) << "activation lost during the menu closes once the menu is gone";
+    closes = 0;
+    active = true;
+    policy.menuTrackingBegan();
+    policy.menuTrackingEnded();
+    clock.advance(1s);
+    EXPECT_EQ(closes, 0) << "still active after the menu: nothing to close";
 
     policy.setBusyLaunching(true);
     EXPECT_EQ(resignAndWait(), 0);

@@ -436,6 +436,14 @@ TEST_F(PanelTest, ARightClickOpensTheMenuOfACardThatCannotLaunch)
     QTest::keyClick(menus.openWindow(), Qt::Key_Escape);
     settle();
     EXPECT_EQ(menus.openMenu(), nullptr);
+
+    // A menu open when the launcher ends goes with it.
+    QTest::mouseClick(&window(), Qt::RightButton, Qt::NoModifier, centre);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menus.openMenu() != nullptr; }, 2000));
+    delegate->fadeOutAndTerminate();
+    settle();
+    EXPECT_EQ(menus.openMenu(), nullptr);
+    EXPECT_FALSE(delegate->focusLossPolicy().isMenuTracking());
 }
 
 TEST_F(PanelTest, ClicksInOtherApplicationsCloseByTheirOwnLocationOnceTheButtonIsUp)

@@ -132,4 +132,5 @@ enum : NSImageResizingMode { NSImageResizingModeTile = 0, NSImageResizingModeStr
 // ---- AppKit: pop-up menus (NSMenu.h, macOS 10.6) ----
 @interface NSMenu (AppleDocumented)
 - (BOOL)popUpMenuPositioningItem:(NSMenuItem*)item atLocation:(NSPoint)location inView:(NSView*)view;
+- (void)cancelTracking; // macOS 10.5
 @end

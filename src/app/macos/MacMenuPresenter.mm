@@ -104,7 +104,16 @@ class MacMenuPresenter final : public MenuPresenter {
 public:
     explicit MacMenuPresenter(std::function<void(bool)> onTrackingChanged)
         : m_onTrackingChanged(std::move(onTrackingChanged))
+        , m_open(std::make_shared<NSMenu*>(nil))
     {
+    }
+
+    // As Qt's QCocoaMenu::dismiss: the tracking ends, and the pop-up call returns.
+    void dismiss() override
+    {
+        if (*m_open) {
+            [*m_open cancelTracking];
+        }
     }
 
     void popUp(const Menu& menu, QObject* anchorView, std::function<void(const QVariant&)> onChoose) override
@@ -120,7 +129,7 @@ public:
         QPointer<QObject> anchor(anchorView);
         QMetaObject::invokeMethod(
             qApp,
-            [menu, at, anchor, tracking = m_onTrackingChanged, onChoose = std::move(onChoose)] {
+            [menu, at, anchor, open = m_open, tracking = m_onTrackingChanged, onChoose = std::move(onChoose)] {
                 if (!anchor) {
                     return; // the view that asked has gone
                 }
@@ -131,13 +140,16 @@ public:
                 @autoreleasepool {
                     VantrelMenuChoice* choice = [[[VantrelMenuChoice alloc] init] autorelease];
                     NSMenu* native = nativeMenu(menu, choice);
-                    [native popUpMenuPositioningItem:nil atLocation:screenPoint(at) inView:nil];
-                    chosen = [choice chosenTag];
+                    *open = native; // kept by the pool until this block ends
+                    const BOOL picked = [native popUpMenuPositioningItem:nil atLocation:screenPoint(at) inView:nil];
+                    *open = nil;
+                    chosen = picked ? [choice chosenTag] : -1;
                 }
                 if (tracking) {
                     tracking(false);
                 }
-                if (chosen >= 0 && chosen < menu.items.size() && onChoose) {
+                // Nothing for a view that went while the menu was open.
+                if (anchor && chosen >= 0 && chosen < menu.items.size() && onChoose) {
                     onChoose(menu.items[chosen].representedObject);
                 }
             },
@@ -146,6 +158,8 @@ public:
 
 private:
     std::function<void(bool)> m_onTrackingChanged;
+    // The menu tracking now, if any (shared with the queued call that pops it up).
+    std::shared_ptr<NSMenu*> m_open;
 };
 
 } // namespace

@@ -17,10 +17,16 @@ Item {
 
     // Whether the panel is showing (a dialog that cannot show would never finish).
     function open(): bool {
+        panel.close();
         panel.chosen = "";
         const dialog = panel.bundlesAreFolders ? folders : files;
         dialog.open();
         return dialog.visible;
+    }
+    // Closes a panel left open (its wait ended without an answer: the window went).
+    function close() {
+        files.close();
+        folders.close();
     }
 
     FileDialog {

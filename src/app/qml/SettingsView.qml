@@ -240,7 +240,10 @@ FocusScope {
                     Button {
                         objectName: "browse"
                         text: content.t("browse")
-                        onClicked: content.viewModel.chooseApplication()
+                        // Later, not inside the click: the open panel waits for its answer
+                        // in an event loop of its own, and a language change may rebuild this
+                        // button meanwhile. (Qt 6.4's qmllint doubts Qt.callLater is callable.)
+                        onClicked: Qt.callLater(content.viewModel.chooseApplication) // qmllint disable type
                     }
                 }
                 Label {

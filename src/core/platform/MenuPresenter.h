@@ -37,6 +37,8 @@ class MenuPresenter {
 public:
     virtual ~MenuPresenter() = default;
     virtual void popUp(const Menu& menu, QObject* anchorView, std::function<void(const QVariant&)> onChoose) = 0;
+    // Closes a menu still open, as a dismissal: the launcher is going, or hiding for a launch.
+    virtual void dismiss() {}
 };
 
 } // namespace vantrel
