@@ -5,12 +5,25 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QRandomGenerator>
 
 namespace vantrel {
 
 LogicApp LogicApp::make(QString displayName, QString bundlePath, bool isUserDefined)
 {
-    return LogicApp{QUuid::createUuid(), std::move(displayName), std::move(bundlePath), isUserDefined, {}};
+    return LogicApp{newIdentity(), std::move(displayName), std::move(bundlePath), isUserDefined, {}};
+}
+
+QUuid newIdentity()
+{
+    QRandomGenerator& random = *QRandomGenerator::global();
+    const quint64 high = random.generate64();
+    const quint64 low = random.generate64();
+    // RFC 4122: the version (4, random) in the high nibble of the third field, the variant
+    // (10 in binary) in the top bits of the fourth.
+    return QUuid(uint(high >> 32), ushort(high >> 16), ushort((high & 0x0FFF) | 0x4000),
+                 uchar(((low >> 56) & 0x3F) | 0x80), uchar(low >> 48), uchar(low >> 40), uchar(low >> 32),
+                 uchar(low >> 24), uchar(low >> 16), uchar(low >> 8), uchar(low));
 }
 
 QString LogicApp::idText() const

@@ -45,4 +45,10 @@ size_t qHash(const LogicApp& app, size_t seed = 0) noexcept;
 // "D6A1…" → the UUID, only for the canonical hyphenated form (either case).
 std::optional<QUuid> parseUuid(const QString& text);
 
+// A new random identity (a version 4 UUID) from Qt's global generator, seeded once from the
+// system's source. QUuid::createUuid() asks the system for every one, through the CPU's
+// random-number instruction, which takes microseconds in a virtual machine: a scan makes
+// one per copy it finds.
+QUuid newIdentity();
+
 } // namespace vantrel

@@ -47,7 +47,7 @@ void SettingsManager::reload()
         // Ids are what cards and the settings rows tell entries apart by: a later record
         // that repeats one (a hand-edited file) gets an id of its own.
         while (ids.contains(app.id)) {
-            app.id = QUuid::createUuid();
+            app.id = newIdentity();
             changed = true;
         }
         ids.insert(app.id);

@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -77,4 +78,18 @@ TEST(LogicApp, OneBadRecordFailsTheWholeList)
     EXPECT_EQ(LogicApp::decodeList(validRecord), std::nullopt) << "the top level must be an array";
     EXPECT_EQ(LogicApp::decodeList(list(validRecord).chopped(1)), std::nullopt) << "truncated";
     EXPECT_EQ(LogicApp::decodeList(QByteArray()), std::nullopt);
+}
+
+TEST(LogicApp, NewIdentitiesAreRandomVersion4UuidsThatTheStoreReadsBack)
+{
+    QSet<QUuid> seen;
+    for (int i = 0; i < 1000; ++i) {
+        const QUuid id = newIdentity();
+        EXPECT_EQ(id.version(), QUuid::Random);
+        EXPECT_EQ(id.variant(), QUuid::DCE);
+        EXPECT_EQ(parseUuid(id.toString(QUuid::WithoutBraces)), id) << "the stored form reads back";
+        seen.insert(id);
+    }
+    EXPECT_EQ(seen.size(), 1000);
+    EXPECT_NE(LogicApp::make(QStringLiteral("A"), QStringLiteral("/A.app"), false).id, newIdentity());
 }
