@@ -1,5 +1,7 @@
 #include "app/QuickMenuPresenter.h"
 
+#include "app/MenuPresenters.h"
+
 #include "app/QmlTypes.h"
 #include "viewmodels/PopupMenuViewModel.h"
 
@@ -14,19 +16,6 @@
 namespace vantrel {
 
 namespace {
-
-const QQuickItem* findNamed(const QQuickItem* root, const QString& name)
-{
-    for (const QQuickItem* child : root->childItems()) {
-        if (child->objectName() == name) {
-            return child;
-        }
-        if (const QQuickItem* found = findNamed(child, name)) {
-            return found;
-        }
-    }
-    return nullptr;
-}
 
 // A press outside the menu's window (delivered to it while it holds the pointer) closes
 // the menu.
@@ -109,14 +98,7 @@ void QuickMenuPresenter::popUp(const Menu& menu, QObject* anchorView, std::funct
     }
     qml::linkQmlTypes();
     auto* anchor = qobject_cast<QQuickItem*>(anchorView);
-    // At the named item's lower left when there is one (a menu asked for from the
-    // keyboard), else at the pointer.
-    QPoint at = QCursor::pos();
-    if (anchor && !menu.anchorItemName.isEmpty()) {
-        if (const QQuickItem* item = findNamed(anchor, menu.anchorItemName); item && item->window()) {
-            at = item->window()->mapToGlobal(item->mapToScene(QPointF(0, item->height())).toPoint());
-        }
-    }
+    const QPoint at = menuAnchorPoint(menu, anchorView);
 
     auto open = std::make_unique<Open>();
     open->menu = std::make_unique<PopupMenuViewModel>(menu);
@@ -219,9 +201,38 @@ void QuickMenuPresenter::close()
 
 } // namespace vantrel
 
-#if !defined(Q_OS_MACOS)
-#include "app/MenuPresenters.h"
+namespace vantrel {
 
+namespace {
+
+const QQuickItem* findNamed(const QQuickItem* root, const QString& name)
+{
+    for (const QQuickItem* child : root->childItems()) {
+        if (child->objectName() == name) {
+            return child;
+        }
+        if (const QQuickItem* found = findNamed(child, name)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QPoint menuAnchorPoint(const Menu& menu, QObject* anchorView)
+{
+    if (auto* root = qobject_cast<QQuickItem*>(anchorView); root && !menu.anchorItemName.isEmpty()) {
+        if (const QQuickItem* item = findNamed(root, menu.anchorItemName); item && item->window()) {
+            return item->window()->mapToGlobal(item->mapToScene(QPointF(0, item->height())).toPoint());
+        }
+    }
+    return QCursor::pos();
+}
+
+} // namespace vantrel
+
+#if !defined(Q_OS_MACOS)
 namespace vantrel {
 
 std::unique_ptr<MenuPresenter> makeMenuPresenter(std::function<void(bool tracking)> onTrackingChanged)

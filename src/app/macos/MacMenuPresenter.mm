@@ -11,12 +11,7 @@
 #include "machost/MacConversions.h"
 
 #include <QCoreApplication>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QPointer>
-#include <QQuickItem>
-#include <QQuickWindow>
-#include <QScreen>
 
 #import <AppKit/AppKit.h>
 
@@ -49,19 +44,6 @@
 namespace vantrel {
 
 namespace {
-
-const QQuickItem* findNamed(const QQuickItem* root, const QString& name)
-{
-    for (const QQuickItem* child : root->childItems()) {
-        if (child->objectName() == name) {
-            return child;
-        }
-        if (const QQuickItem* found = findNamed(child, name)) {
-            return found;
-        }
-    }
-    return nullptr;
-}
 
 // A point of Qt's global coordinates (top left of the main screen, y down) in the
 // screen coordinates of AppKit (bottom left of the main screen, y up), as Qt's Cocoa
@@ -118,14 +100,7 @@ public:
 
     void popUp(const Menu& menu, QObject* anchorView, std::function<void(const QVariant&)> onChoose) override
     {
-        // At the named item's lower left when there is one (a menu asked for from the
-        // keyboard), else at the pointer.
-        QPoint at = QCursor::pos();
-        if (auto* root = qobject_cast<QQuickItem*>(anchorView); root && !menu.anchorItemName.isEmpty()) {
-            if (const QQuickItem* item = findNamed(root, menu.anchorItemName); item && item->window()) {
-                at = item->window()->mapToGlobal(item->mapToScene(QPointF(0, item->height())).toPoint());
-            }
-        }
+        const QPoint at = menuAnchorPoint(menu, anchorView);
         QPointer<QObject> anchor(anchorView);
         QMetaObject::invokeMethod(
             qApp,
