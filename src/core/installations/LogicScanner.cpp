@@ -8,7 +8,6 @@
 
 #include <QCollator>
 #include <QHash>
-#include <QSet>
 
 #include <algorithm>
 
@@ -32,7 +31,7 @@ LogicScanner::LogicScanner(FileSystem& fileSystem, VersionReader versionReader,
     : m_fileSystem(fileSystem)
     , m_versionReader(versionReader)
     , m_architectureDetector(std::move(architectureDetector))
-    , m_ownBundlePath(std::move(ownBundlePath))
+    , m_ownBundlePath(HostPath::standardized(ownBundlePath))
 {
 }
 
@@ -57,33 +56,14 @@ bool isBundleName(QStringView path)
 
 } // namespace
 
-// Each bundle's Info.plist, read and parsed at most once per scan.
-class LogicScanner::InfoDictionaries {
-public:
-    explicit InfoDictionaries(const FileSystem& fileSystem)
-        : m_fileSystem(fileSystem)
-    {
-    }
-
-    std::optional<BundleInfo> of(const QString& bundlePath)
-    {
-        const QString key = HostPath::standardized(bundlePath);
-        auto it = m_byPath.constFind(key);
-        if (it == m_byPath.cend()) {
-            it = m_byPath.insert(key, readBundleInfo(m_fileSystem, key));
-        }
-        return *it;
-    }
-
-    std::optional<QString> identifierOf(const QString& bundlePath)
-    {
-        const auto info = of(bundlePath);
-        return info ? info->identifier : std::nullopt;
-    }
-
-private:
-    const FileSystem& m_fileSystem;
-    QHash<QString, std::optional<BundleInfo>> m_byPath;
+// A copy found on disk or kept in the stored list, with its standardized path and its info
+// dictionary, read once per scan.
+struct LogicScanner::Candidate {
+    LogicApp app;
+    QString key;
+    std::optional<BundleInfo> info;
+    bool onDisk = false; // found in an Applications folder
+    bool taken = false;  // found, and claimed by a stored entry
 };
 
 bool LogicScanner::isLogicProApp(const QUrl& appURL) const
@@ -119,100 +99,117 @@ bool LogicScanner::isLogicProApp(const QString& path, const std::optional<QStrin
                        [&](const QString& hint) { return name.contains(hint, Qt::CaseInsensitive); });
 }
 
-QList<LogicApp> LogicScanner::scanDirectory(const QString& directory, InfoDictionaries& infos) const
+void LogicScanner::scanDirectory(const QString& directory, std::vector<Candidate>& found) const
 {
-    QList<LogicApp> found;
     const auto children = m_fileSystem.listDirectory(directory);
     if (!children) {
-        return found;
+        return;
     }
     for (const QString& child : *children) {
         // Only a bundle has its info dictionary read.
-        if (isBundleName(child) && isLogicProApp(child, infos.identifierOf(child))) {
-            found.append(LogicApp::make(HostPath::baseName(child), child, false));
+        if (!isBundleName(child)) {
+            continue;
+        }
+        QString key = HostPath::standardized(child);
+        auto info = readBundleInfo(m_fileSystem, key);
+        if (isLogicProApp(key, info ? info->identifier : std::nullopt)) {
+            // The name without ".app": the bundle's base name.
+            QString name = key.sliced(key.lastIndexOf(u'/') + 1).chopped(4);
+            found.push_back({LogicApp::make(std::move(name), child, false), std::move(key), std::move(info), true});
         }
     }
-    return found;
 }
 
 QList<ResolvedLogicApp> LogicScanner::scan(const QList<LogicApp>& persistedApps) const
 {
-    InfoDictionaries infos(m_fileSystem);
-    auto keyOf = [](const LogicApp& app) { return HostPath::standardized(app.bundlePath); };
-    auto isOwn = [&](const LogicApp& app) {
-        return AppConstants::isOwnBundle(app.bundlePath, infos.identifierOf(app.bundlePath), m_ownBundlePath);
-    };
-
-    QHash<QString, LogicApp> byKey;
-    QStringList discoveryOrder;
-    for (const QString& directory : searchDirectories()) {
+    std::vector<Candidate> found;
+    QStringList directories = searchDirectories();
+    for (QString& directory : directories) {
+        directory = HostPath::standardized(directory);
+    }
+    directories.removeDuplicates(); // a home folder at "/" lists /Applications once
+    for (const QString& directory : std::as_const(directories)) {
         // scanDirectory keeps only Logic Pro bundles, which already excludes the launcher.
-        for (const LogicApp& discovered : scanDirectory(directory, infos)) {
-            const QString key = keyOf(discovered);
-            if (!byKey.contains(key)) {
-                discoveryOrder.append(key);
-            }
-            byKey.insert(key, discovered);
-        }
+        scanDirectory(directory, found);
     }
-    for (const LogicApp& persisted : persistedApps) {
-        if (isOwn(persisted)) {
-            continue;
+
+    // The stored entries, in the user's order: one per path, where the path first appears,
+    // with the fields of the last entry that has it.
+    std::vector<Candidate> ordered;
+    if (!persistedApps.isEmpty()) {
+        QHash<QString, qsizetype> foundByKey;
+        foundByKey.reserve(qsizetype(found.size()));
+        for (qsizetype i = 0; i < qsizetype(found.size()); ++i) {
+            foundByKey.insert(found[std::size_t(i)].key, i);
         }
-        const QString key = keyOf(persisted);
-        auto it = byKey.find(key);
-        if (it != byKey.end()) {
-            // The stored entry keeps its identity and the user's choices; the copy on disk
-            // contributes only its path as listed.
-            it->id = persisted.id;
-            it->displayName = persisted.displayName;
-            it->isUserDefined = persisted.isUserDefined;
-            it->hiddenModes = persisted.hiddenModes;
-        } else {
-            byKey.insert(key, persisted);
+        QHash<QString, qsizetype> orderedByKey;
+        for (const LogicApp& persisted : persistedApps) {
+            QString key = HostPath::standardized(persisted.bundlePath);
+            if (const auto it = orderedByKey.constFind(key); it != orderedByKey.cend()) {
+                Candidate& kept = ordered[std::size_t(*it)];
+                kept.app = mergedRecord(kept, persisted);
+                continue;
+            }
+            if (const auto it = foundByKey.constFind(key); it != foundByKey.cend()) {
+                // A copy found on disk is never the launcher.
+                Candidate& copy = found[std::size_t(*it)];
+                copy.taken = true;
+                Candidate entry{copy.app, copy.key, copy.info, true};
+                entry.app = mergedRecord(entry, persisted);
+                orderedByKey.insert(key, qsizetype(ordered.size()));
+                ordered.push_back(std::move(entry));
+                continue;
+            }
+            auto info = readBundleInfo(m_fileSystem, key);
+            if (AppConstants::isOwnBundle(key, info ? info->identifier : std::nullopt, m_ownBundlePath)) {
+                continue;
+            }
+            orderedByKey.insert(key, qsizetype(ordered.size()));
+            ordered.push_back({persisted, std::move(key), std::move(info)});
         }
     }
 
-    QList<LogicApp> ordered;
-    QSet<QString> emitted;
-    for (const LogicApp& persisted : persistedApps) {
-        const QString key = keyOf(persisted);
-        if (byKey.contains(key) && !emitted.contains(key)) {
-            ordered.append(byKey.value(key));
-            emitted.insert(key);
-        }
-    }
     // The copies found but not stored follow, sorted by name.
-    QList<LogicApp> extras;
-    for (const QString& key : discoveryOrder) {
-        if (!emitted.contains(key)) {
-            extras.append(byKey.value(key));
-            emitted.insert(key);
+    const auto storedCount = std::ptrdiff_t(ordered.size());
+    for (Candidate& copy : found) {
+        if (!copy.taken) {
+            ordered.push_back(std::move(copy));
         }
     }
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    const auto byName = [&](const LogicApp& a, const LogicApp& b) {
-        return collator.compare(a.displayName, b.displayName) < 0;
+    const auto byName = [&](const Candidate& a, const Candidate& b) {
+        return collator.compare(a.app.displayName, b.app.displayName) < 0;
     };
     // Folders list their entries in order, so the copies found mostly come sorted already.
-    if (!std::is_sorted(extras.cbegin(), extras.cend(), byName)) {
-        std::stable_sort(extras.begin(), extras.end(), byName);
+    const auto extras = ordered.begin() + storedCount;
+    if (!std::is_sorted(extras, ordered.end(), byName)) {
+        std::stable_sort(extras, ordered.end(), byName);
     }
-    ordered.append(extras);
 
     QList<ResolvedLogicApp> resolved;
-    resolved.reserve(ordered.size());
-    for (const LogicApp& app : ordered) {
-        ResolvedLogicApp entry{app, std::nullopt, true};
+    resolved.reserve(qsizetype(ordered.size()));
+    for (Candidate& entry : ordered) {
+        ResolvedLogicApp result{std::move(entry.app), std::nullopt, true};
         // A bundle that is gone has no info dictionary either.
-        if (const auto info = infos.of(app.bundlePath)) {
-            entry.metadata = m_versionReader.metadata(app.bundlePath, *info, *m_architectureDetector);
+        if (entry.info) {
+            result.metadata = m_versionReader.metadata(entry.key, *entry.info, *m_architectureDetector);
         }
-        entry.isMissing = !entry.metadata.has_value();
-        resolved.append(entry);
+        result.isMissing = !result.metadata.has_value();
+        resolved.append(std::move(result));
     }
     return resolved;
+}
+
+// A stored entry keeps its identity and the user's choices; a copy on disk contributes only
+// its path as listed. Of several stored entries for one path, the last one's fields hold.
+LogicApp LogicScanner::mergedRecord(const Candidate& kept, const LogicApp& persisted)
+{
+    LogicApp merged = persisted;
+    if (kept.onDisk) {
+        merged.bundlePath = kept.app.bundlePath;
+    }
+    return merged;
 }
 
 } // namespace vantrel

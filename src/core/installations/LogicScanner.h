@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace vantrel {
 
@@ -41,11 +42,12 @@ public:
     static const QStringList nameHints;
 
 private:
-    class InfoDictionaries;
+    struct Candidate;
 
     QStringList searchDirectories() const;
     bool isLogicProApp(const QString& path, const std::optional<QString>& identifier) const;
-    QList<LogicApp> scanDirectory(const QString& directory, InfoDictionaries& infos) const;
+    void scanDirectory(const QString& directory, std::vector<Candidate>& found) const;
+    static LogicApp mergedRecord(const Candidate& kept, const LogicApp& persisted);
 
     FileSystem& m_fileSystem;
     VersionReader m_versionReader;

@@ -84,9 +84,10 @@ QString lastComponent(const QString& path)
 
 QString baseName(const QString& path)
 {
-    const QString name = lastComponent(path);
+    const QString clean = standardized(path);
+    QStringView name = QStringView(clean).sliced(clean.lastIndexOf(u'/') + 1);
     const qsizetype dot = name.lastIndexOf(u'.');
-    return dot <= 0 ? name : name.left(dot);
+    return (dot <= 0 ? name : name.first(dot)).toString();
 }
 
 QString extension(const QString& path)

@@ -117,22 +117,28 @@ TEST_F(ScannerTest, StoredEntriesKeepTheirOrderAndIdentity)
     LogicApp broken{
         QUuid::createUuid(), QStringLiteral("Broken"), QStringLiteral("/Applications/Logic Pro Broken.app"), false, {}};
     LogicApp own{QUuid::createUuid(), QStringLiteral("Me"), QStringLiteral("/Applications/Vantrel.app"), true, {}};
+    LogicApp goneAgain{QUuid::createUuid(),
+                       QStringLiteral("Moved Away Again"),
+                       QStringLiteral("/Volumes/Old/../Old/Logic Pro.app"),
+                       false,
+                       {}};
 
     // Over a disk that records its reads: every Info.plist is read once in the whole scan
     // (discovery, the own-application test, metadata, slices).
     RecordingFileSystem recording(mac.fs());
     const LogicScanner recorded(recording, VersionReader(recording), std::make_shared<ArchitectureDetector>(recording),
                                 mac.host().ownBundlePath());
-    const auto result = recorded.scan({gone, first, dotted, second, own, broken});
+    const auto result = recorded.scan({gone, first, dotted, second, own, broken, goneAgain});
     QStringList reads = recording.readAllPaths;
     reads.removeDuplicates();
     EXPECT_EQ(reads.size(), recording.readAllPaths.size()) << recording.readAllPaths.join(u'\n').toStdString();
     ASSERT_EQ(result.size(), 5);
-    EXPECT_EQ(names(result),
-              (QStringList{QStringLiteral("Moved Away"), QStringLiteral("Second X"), QStringLiteral("My Main Logic"),
-                           QStringLiteral("Broken"), QStringLiteral("Alpha Logic Pro")}));
-    // A stored bundle that has gone stays, marked missing.
+    EXPECT_EQ(names(result), (QStringList{QStringLiteral("Moved Away Again"), QStringLiteral("Second X"),
+                                          QStringLiteral("My Main Logic"), QStringLiteral("Broken"),
+                                          QStringLiteral("Alpha Logic Pro")}));
+    // A stored bundle that has gone stays, marked missing; stored twice, the last entry holds.
     EXPECT_TRUE(result[0].isMissing);
+    EXPECT_EQ(result[0].app, goneAgain);
     EXPECT_EQ(result[0].metadata, std::nullopt);
     // Two stored entries for one path: one result at the first's place, with the second's identity.
     EXPECT_EQ(result[1].app.id, second.id);
