@@ -12,6 +12,7 @@
 #include "launch/LaunchManager.h"
 #include "log/LaunchLogger.h"
 #include "platform/Host.h"
+#include "plugins/PluginInventory.h"
 #include "settings/AppPreferences.h"
 #include "text/LocalizationStore.h"
 #include "viewmodels/LauncherViewModel.h"
@@ -21,6 +22,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QQuickItem>
+#include <QQuickWindow>
 #include <QScreen>
 #include <QWindow>
 
@@ -175,6 +177,10 @@ bool AppDelegate::start()
     // tracks, as the launcher's own menus do.
     m_windowing->installMenuTrackingObservers(m_onMenuTracking);
 
+    // The plug-in report is read once the panel is on screen, on a worker.
+    connect(
+        &m_panel->window(), &QQuickWindow::frameSwapped, this, [plugins = m_services.plugins] { plugins->start(); },
+        Qt::SingleShotConnection);
     m_panel->show();
     if (!m_queuedProjectURLs.isEmpty()) {
         model.setPendingProject(m_queuedProjectURLs.first());

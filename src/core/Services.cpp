@@ -9,6 +9,8 @@
 #include "launch/LogicPreferenceMutator.h"
 #include "log/LaunchLogger.h"
 #include "platform/Host.h"
+#include "plugins/AudioUnitScanner.h"
+#include "plugins/PluginInventory.h"
 #include "settings/PersistenceStore.h"
 #include "settings/SettingsManager.h"
 #include "text/LocalizationStore.h"
@@ -27,6 +29,7 @@ Services::Services(Host& host)
     , settingsManager(std::make_shared<SettingsManager>(store, scanner))
     , launchManager(makeLaunchManager(host, architectureDetector))
     , supportActions(std::make_shared<LogicSupportActions>(host.workspace(), host.fileSystem(), host.scripting()))
+    , plugins(makePluginInventory(host))
 {
 }
 
@@ -36,6 +39,13 @@ std::shared_ptr<LogicScanner> Services::makeScanner(Host& host, std::shared_ptr<
 {
     return std::make_shared<LogicScanner>(host.fileSystem(), VersionReader(host.fileSystem()), std::move(detector),
                                           host.ownBundlePath());
+}
+
+std::shared_ptr<PluginInventory> Services::makePluginInventory(Host& host)
+{
+    FileSystem& disk = host.fileSystem();
+    return std::make_shared<PluginInventory>(
+        std::make_shared<AudioUnitScanner>(disk, AudioUnitScanner::defaultCacheFile(disk, host.ownBundleIdentifier())));
 }
 
 std::shared_ptr<PersistenceStore> Services::makeStore(Host& host)
@@ -82,6 +92,7 @@ LauncherViewModel::Collaborators Services::launcherCollaborators(MenuPresenter* 
     c.fileSystem = &host.fileSystem();
     c.logger = &logger;
     c.menus = menus;
+    c.plugins = plugins;
     return c;
 }
 
@@ -97,6 +108,7 @@ SettingsViewModel::Collaborators Services::settingsCollaborators(OpenPanel* open
     c.securityScope = &host.securityScope();
     c.ownBundlePath = host.ownBundlePath();
     c.openPanel = openPanel;
+    c.plugins = plugins;
     return c;
 }
 

@@ -18,6 +18,7 @@ class LogicSupportActions;
 class MenuPresenter;
 class OpenPanel;
 class PersistenceStore;
+class PluginInventory;
 class SettingsManager;
 class Spawner;
 class VersionReader;
@@ -45,6 +46,8 @@ public:
     std::shared_ptr<SettingsManager> settingsManager;
     std::shared_ptr<LaunchManager> launchManager;
     std::shared_ptr<LogicSupportActions> supportActions;
+    // The Audio Unit report, made on a worker once started (after the panel's first frame).
+    std::shared_ptr<PluginInventory> plugins;
 
     // What the launcher's and the settings' view models are made of, with the shell's
     // menus and open panel.
@@ -55,6 +58,7 @@ public:
     static std::shared_ptr<LogicScanner> makeScanner(Host& host, std::shared_ptr<ArchitectureDetector> detector);
     static std::shared_ptr<PersistenceStore> makeStore(Host& host);
     static LaunchManager::Collaborators launchCollaborators(Host& host, std::shared_ptr<ArchitectureDetector> detector);
+    static std::shared_ptr<PluginInventory> makePluginInventory(Host& host);
     static std::shared_ptr<LaunchManager> makeLaunchManager(Host& host, std::shared_ptr<ArchitectureDetector> detector);
 };
 

@@ -47,6 +47,13 @@ std::optional<QByteArray> NativeFileSystem::readPrefix(const QString& path, qint
     return native ? NativeFiles::readPrefix(m_base, *native, maxBytes) : std::nullopt;
 }
 
+std::optional<FileStamp> NativeFileSystem::stamp(const QString& path) const
+{
+    const auto native = encoded(path);
+    const auto signature = native ? NativeFiles::signature(m_base, *native) : std::nullopt;
+    return signature ? std::optional(stampOf(*signature)) : std::nullopt;
+}
+
 bool NativeFileSystem::write(const QString& path, const QByteArray& data)
 {
     const auto native = encoded(path);

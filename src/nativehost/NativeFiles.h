@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/FileSystem.h"
+
 #include <limits>
 #include <optional>
 #include <sys/stat.h>
@@ -49,6 +51,11 @@ struct FileSignature {
 
     bool operator==(const FileSignature&) const = default;
 };
+
+inline FileStamp stampOf(const FileSignature& signature)
+{
+    return {signature.device, signature.inode, signature.size, signature.modifiedNanoseconds};
+}
 
 // The file operations of the FileSystem port over real files, shared by the host whose
 // paths are the machine's (the Mac) and the one that confines them to a folder (the

@@ -21,6 +21,10 @@ $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac.
         --slices arm64,x86_64,i386,arm64e --big-endian --universal
         --wrong-arch --never-finishes --refuses-quit --refuses-documents
         --startup-delay SECONDS --crash-after SECONDS
+  add-plugin NAME [OPTIONS]     write an Audio Unit (NAME.component) in /Library's
+                                Components folder, or the user's with --user:
+        --manufacturer M --slices arm64,x86_64 --version V --user --no-executable
+  plugins [--json]              the Audio Units and which mode loads each
   open [-n] [--arch ARCH] -a APP [DOCUMENT…]
                                 the open command: start APP (a new instance with -n)
                                 in ARCH, or hand it documents
@@ -51,6 +55,8 @@ const struct {
     {u"app", appCommand},
     {u"open", openCommand},
     {u"add-app", addAppCommand},
+    {u"add-plugin", addPluginCommand},
+    {u"plugins", pluginsCommand},
     {u"ps", psCommand},
     {u"events", eventsCommand},
     {u"quit", quitCommand},

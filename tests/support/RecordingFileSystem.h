@@ -31,6 +31,11 @@ public:
         prefixReads.append({p, n});
         return m_inner.readPrefix(p, n);
     }
+    std::optional<FileStamp> stamp(const QString& p) const override
+    {
+        ++stampCalls;
+        return m_inner.stamp(p);
+    }
     bool write(const QString& p, const QByteArray& d) override { return m_inner.write(p, d); }
     bool append(const QString& p, const QByteArray& d) override { return m_inner.append(p, d); }
     bool writeAtomically(const QString& p, const QByteArray& d) override { return m_inner.writeAtomically(p, d); }
@@ -43,6 +48,7 @@ public:
     mutable QStringList readAllPaths;
     mutable QList<QPair<QString, qint64>> prefixReads;
     mutable int existsCalls = 0;
+    mutable int stampCalls = 0;
 
 private:
     FileSystem& m_inner;

@@ -4,7 +4,8 @@ import QtQuick
 import Vantrel
 
 // The selected card's details over the cards: name, version, build, mode, identifier,
-// path and architectures, each value selectable; the reason it cannot launch in orange.
+// path, architectures and the plug-ins that load in its mode, each value selectable; the
+// reason it cannot launch in orange.
 Item {
     id: overlay
     required property LauncherViewModel viewModel
@@ -67,6 +68,10 @@ Item {
                     }
                     rows.push(["mode", c.infoModeText], ["bundleID", c.bundleIdentifier], ["path", c.bundlePath],
                               ["architectures", c.architecturesText]);
+                    // Which plug-ins this mode loads, once the report is there.
+                    if (c.pluginsText) {
+                        rows.push(["pluginsLabel", c.pluginsText]);
+                    }
                     return rows;
                 }
                 Row {

@@ -3,8 +3,8 @@ import QtQuick.Controls.Fusion
 import QtQuick.Layouts
 import Vantrel
 
-// The settings window's content: behaviour, the installations, the editor, the drop zone
-// and the about section, under a header with Done. A language change rebuilds it whole.
+// The settings window's content: behaviour, the installations, the editor, the drop zone,
+// the Audio Unit plug-ins and the about section, under a header with Done. A language change rebuilds it whole.
 FocusScope {
     id: settings
     required property SettingsViewModel viewModel
@@ -322,6 +322,79 @@ FocusScope {
                             if (drop.hasUrls) {
                                 content.viewModel.dropURLs(drop.urls);
                                 drop.accept();
+                            }
+                        }
+                    }
+                }
+
+                // ---- plug-ins -------------------------------------------------------------
+                SectionHeader { text: content.t("pluginsLabel"); Layout.topMargin: 6 }
+                Label {
+                    objectName: "pluginsStatus"
+                    visible: text !== ""
+                    Layout.fillWidth: true
+                    text: content.viewModel.pluginsStatus
+                    color: "#6e6e73"
+                    font.pixelSize: 12
+                    wrapMode: Text.WordWrap
+                }
+                Flow {
+                    objectName: "pluginCounts"
+                    visible: content.viewModel.pluginCounts.length > 0
+                    Layout.fillWidth: true
+                    spacing: 16
+                    Repeater {
+                        model: content.viewModel.pluginCounts
+                        Label {
+                            required property string modelData
+                            text: modelData
+                            font.pixelSize: 12
+                        }
+                    }
+                }
+                Repeater {
+                    model: content.viewModel.pluginGroups
+                    ColumnLayout {
+                        id: pluginGroup
+                        required property var modelData
+                        Layout.fillWidth: true
+                        Layout.topMargin: 2
+                        spacing: 2
+                        Label {
+                            text: pluginGroup.modelData.title
+                            color: "#6e6e73"
+                            font.pixelSize: 11
+                            font.weight: Font.DemiBold
+                        }
+                        Repeater {
+                            model: pluginGroup.modelData.plugins
+                            RowLayout {
+                                id: pluginRow
+                                required property var modelData
+                                objectName: "pluginRow"
+                                Layout.fillWidth: true
+                                spacing: 8
+                                Label {
+                                    Layout.fillWidth: true
+                                    text: pluginRow.modelData.name
+                                    elide: Text.ElideMiddle
+                                    font.pixelSize: 12
+                                }
+                                Label {
+                                    visible: text !== ""
+                                    text: pluginRow.modelData.version
+                                    color: "#6e6e73"
+                                    font.pixelSize: 11
+                                }
+                                // The delegate reads the page's ids (see the Loader above).
+                                // qmllint disable unqualified
+                                Button {
+                                    objectName: "showPluginInFinder"
+                                    text: content.t("showInFinder")
+                                    font.pixelSize: 11
+                                    onClicked: content.viewModel.revealPlugin(pluginRow.modelData.path)
+                                }
+                                // qmllint enable unqualified
                             }
                         }
                     }

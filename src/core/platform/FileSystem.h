@@ -8,6 +8,17 @@
 
 namespace vantrel {
 
+// What tells a file's content apart without reading it: replacing the file (a new inode),
+// rewriting it (its modification time) or resizing it changes the stamp.
+struct FileStamp {
+    qint64 device = 0;
+    qint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNanoseconds = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
 // The disk as the launcher sees it, addressed by host paths: absolute POSIX paths as the
 // Mac shows them ("/Applications/Logic Pro.app"), where a leading "~" is the user's home.
 // On a Mac the mapping to real files is the identity; the simulated Mac confines every
@@ -31,6 +42,8 @@ public:
     // At most `maxBytes` from the start of a regular file; never reads further. No value when
     // the file cannot be opened or read, or is not a regular file.
     virtual std::optional<QByteArray> readPrefix(const QString& path, qint64 maxBytes) const = 0;
+    // The stamp of what is at the path (a link's target); no value when nothing is there.
+    virtual std::optional<FileStamp> stamp(const QString& path) const = 0;
 
     // Creates or replaces the file in place (not atomic).
     virtual bool write(const QString& path, const QByteArray& data) = 0;
@@ -59,6 +72,7 @@ public:
     QString userApplicationsDirectory() const { return homeDirectory() + QStringLiteral("/Applications"); }
     QString libraryDirectory() const { return homeDirectory() + QStringLiteral("/Library"); }
     QString applicationSupportDirectory() const { return libraryDirectory() + QStringLiteral("/Application Support"); }
+    QString cachesDirectory() const { return libraryDirectory() + QStringLiteral("/Caches"); }
     QString logsDirectory() const { return libraryDirectory() + QStringLiteral("/Logs"); }
     QString preferencesDirectory() const { return libraryDirectory() + QStringLiteral("/Preferences"); }
 

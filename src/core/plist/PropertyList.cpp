@@ -14,6 +14,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace vantrel::plistscreen {
@@ -332,6 +333,38 @@ std::optional<QVariant> PropertyList::parse(const QByteArray& data)
     return toVariant(static_cast<plist_t>(root.get()), 0);
 }
 
+namespace {
+
+// The node at `path` below `root`: names of dictionary keys and array indexes, separated by
+// "/" ("AudioComponents/0/name"). None where a step is missing or of the wrong kind.
+plist_t nodeAt(plist_t root, const char* path)
+{
+    plist_t node = root;
+    std::string step;
+    for (const char* p = path; node; ++p) {
+        if (*p != '/' && *p != '\0') {
+            step.push_back(*p);
+            continue;
+        }
+        if (plist_get_node_type(node) == PLIST_DICT) {
+            node = plist_dict_get_item(node, step.c_str());
+        } else if (plist_get_node_type(node) == PLIST_ARRAY && !step.empty() && step.size() < 10
+                   && std::all_of(step.cbegin(), step.cend(), [](char c) { return c >= '0' && c <= '9'; })) {
+            const auto index = std::stoul(step);
+            node = index < plist_array_get_size(node) ? plist_array_get_item(node, uint32_t(index)) : nullptr;
+        } else {
+            node = nullptr;
+        }
+        if (*p == '\0') {
+            break;
+        }
+        step.clear();
+    }
+    return node;
+}
+
+} // namespace
+
 std::optional<std::vector<std::optional<QString>>> PropertyList::dictionaryStrings(const QByteArray& data,
                                                                                    std::span<const char* const> keys)
 {
@@ -343,7 +376,7 @@ std::optional<std::vector<std::optional<QString>>> PropertyList::dictionaryStrin
     std::vector<std::optional<QString>> values;
     values.reserve(keys.size());
     for (const char* key : keys) {
-        const plist_t node = plist_dict_get_item(root, key);
+        const plist_t node = std::strchr(key, '/') ? nodeAt(root, key) : plist_dict_get_item(root, key);
         uint64_t length = 0;
         const char* text =
             node && plist_get_node_type(node) == PLIST_STRING ? plist_get_string_ptr(node, &length) : nullptr;

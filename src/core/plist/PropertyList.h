@@ -30,8 +30,9 @@ public:
 
     // The string values of `keys` in a top-level dictionary, in their order (none where a
     // key is missing or holds no string), read straight from the parsed tree: nothing else
-    // of the dictionary is converted. No value for what parse() refuses, or when the top
-    // level is no dictionary.
+    // of the dictionary is converted. A key with "/" is a path through nested dictionaries
+    // and arrays ("AudioComponents/0/name": the first array entry's "name"). No value for what parse() refuses, or when
+    // the top level is no dictionary.
     static std::optional<std::vector<std::optional<QString>>> dictionaryStrings(const QByteArray& data,
                                                                                 std::span<const char* const> keys);
 

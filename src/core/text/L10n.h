@@ -71,6 +71,6 @@ struct EnumTraits<L10n::Key> {
 #undef VANTREL_L10N_NAME
 };
 
-static_assert(EnumTraits<L10n::Key>::cases.size() == 91);
+static_assert(EnumTraits<L10n::Key>::cases.size() == 107);
 
 } // namespace vantrel

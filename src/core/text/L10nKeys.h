@@ -23,5 +23,9 @@
     X(errorPreferenceMutation) X(errorInvalidBundle) X(errorNotLogicPro) X(errorCancelled)                       \
     X(errorRequestedButGot) X(errorDidNotStartMode) X(errorNSWorkspaceWrongArch) X(errorOpenArchFailed)           \
     X(errorLSPrefUnavailable) X(errorLSPrefSetFailed) X(errorSafeModeNeedsAccessibility)   \
-    X(errorProjectNotFound) X(errorOverrideNotRecorded)
+    X(errorProjectNotFound) X(errorOverrideNotRecorded)                                                          \
+    X(pluginsLabel) X(pluginsLoadHere) X(pluginsLoadHereOne) X(pluginsOnlyRosetta) X(pluginsOnlyNative)           \
+    X(pluginsBothModesCount) X(pluginsOnlyRosettaCount) X(pluginsOnlyNativeCount) X(pluginsUnreadableCount)      \
+    X(pluginsOnlyRosettaGroup) X(pluginsOnlyNativeGroup) X(pluginsUnreadableGroup) X(pluginsReading)             \
+    X(pluginsNone) X(pluginsAllBoth) X(showInFinder)
 // clang-format on

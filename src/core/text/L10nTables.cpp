@@ -103,6 +103,22 @@ const std::array<Entry, tableSize> englishTable{{
     {Key::errorProjectNotFound, "Project not found: “%@”."},
     {Key::errorOverrideNotRecorded,
      "Vantrel cannot save its own settings, so it could not note Logic Pro’s startup setting to put it back."},
+    {Key::pluginsLabel, "Plug-ins"},
+    {Key::pluginsLoadHere, "%d load here"},
+    {Key::pluginsLoadHereOne, "%d loads here"},
+    {Key::pluginsOnlyRosetta, "%d only under Rosetta"},
+    {Key::pluginsOnlyNative, "%d only natively"},
+    {Key::pluginsBothModesCount, "In both modes: %d"},
+    {Key::pluginsOnlyRosettaCount, "Only under Rosetta: %d"},
+    {Key::pluginsOnlyNativeCount, "Only natively: %d"},
+    {Key::pluginsUnreadableCount, "Unreadable: %d"},
+    {Key::pluginsOnlyRosettaGroup, "Load only under Rosetta"},
+    {Key::pluginsOnlyNativeGroup, "Load only natively"},
+    {Key::pluginsUnreadableGroup, "Could not be read"},
+    {Key::pluginsReading, "Reading the Audio Units…"},
+    {Key::pluginsNone, "No Audio Unit plug-ins found."},
+    {Key::pluginsAllBoth, "Every plug-in loads in both modes."},
+    {Key::showInFinder, "Show in Finder"},
 }};
 
 const std::array<Entry, tableSize> russianTable{{
@@ -205,6 +221,22 @@ const std::array<Entry, tableSize> russianTable{{
     {Key::errorProjectNotFound, "Проект не найден: «%@»."},
     {Key::errorOverrideNotRecorded, "Vantrel не может сохранить свои настройки, поэтому не смог запомнить настройку "
                                     "запуска Logic Pro, чтобы вернуть её."},
+    {Key::pluginsLabel, "Плагины"},
+    {Key::pluginsLoadHere, "загружаются здесь — %d"},
+    {Key::pluginsLoadHereOne, "загружается здесь — %d"},
+    {Key::pluginsOnlyRosetta, "только под Rosetta — %d"},
+    {Key::pluginsOnlyNative, "только нативно — %d"},
+    {Key::pluginsBothModesCount, "В обоих режимах: %d"},
+    {Key::pluginsOnlyRosettaCount, "Только под Rosetta: %d"},
+    {Key::pluginsOnlyNativeCount, "Только нативно: %d"},
+    {Key::pluginsUnreadableCount, "Не читаются: %d"},
+    {Key::pluginsOnlyRosettaGroup, "Загружаются только под Rosetta"},
+    {Key::pluginsOnlyNativeGroup, "Загружаются только нативно"},
+    {Key::pluginsUnreadableGroup, "Не удалось прочитать"},
+    {Key::pluginsReading, "Чтение плагинов Audio Unit…"},
+    {Key::pluginsNone, "Плагины Audio Unit не найдены."},
+    {Key::pluginsAllBoth, "Все плагины загружаются в обоих режимах."},
+    {Key::showInFinder, "Показать в Finder"},
 }};
 
 } // namespace vantrel::L10n::detail

@@ -10,6 +10,7 @@
 #include "model/LauncherError.h"
 #include "platform/FileSystem.h"
 #include "platform/HostPath.h"
+#include "plugins/PluginInventory.h"
 #include "settings/PersistenceStore.h"
 #include "settings/SettingsManager.h"
 #include "text/L10n.h"
@@ -67,6 +68,10 @@ LauncherViewModel::LauncherViewModel(Collaborators collaborators, QObject* paren
     for (auto changed : {&LauncherViewModel::messageChanged, &LauncherViewModel::cardsChanged,
                          &LauncherViewModel::pendingProjectURLChanged}) {
         connect(this, changed, this, &LauncherViewModel::dropHintChanged);
+    }
+    // The overlay's plug-in line appears when the report arrives.
+    if (m_c.plugins) {
+        connect(m_c.plugins.get(), &PluginInventory::ready, this, &LauncherViewModel::selectedCardChanged);
     }
 }
 
@@ -161,7 +166,18 @@ void LauncherViewModel::retranslate()
 QVariantMap LauncherViewModel::selectedCardMap() const
 {
     const auto card = selectedCard();
-    return card ? cardToVariant(*card) : QVariantMap();
+    if (!card) {
+        return {};
+    }
+    QVariantMap map = cardToVariant(*card);
+    map.insert(QStringLiteral("pluginsText"), pluginsText(*card));
+    return map;
+}
+
+QString LauncherViewModel::pluginsText(const LaunchCard& card) const
+{
+    const auto* report = m_c.plugins && m_c.plugins->report() ? &*m_c.plugins->report() : nullptr;
+    return report ? report->lineForMode(card.architecture, L10n::currentLanguage()) : QString();
 }
 
 QSize LauncherViewModel::windowSize(qsizetype cards, bool showsInfo, bool hasProject)

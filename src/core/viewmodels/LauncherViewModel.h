@@ -27,6 +27,7 @@ class LaunchLogger;
 class LaunchManager;
 class LogicScanner;
 class LogicSupportActions;
+class PluginInventory;
 class SecurityScope;
 class SettingsManager;
 class VersionReader;
@@ -68,7 +69,8 @@ public:
         SecurityScope* securityScope = nullptr;
         FileSystem* fileSystem = nullptr;
         LaunchLogger* logger = nullptr;
-        MenuPresenter* menus = nullptr; // the shell's; none: menus are not shown
+        MenuPresenter* menus = nullptr;           // the shell's; none: menus are not shown
+        std::shared_ptr<PluginInventory> plugins; // none: the overlay has no plug-in line
     };
 
     explicit LauncherViewModel(Collaborators collaborators, QObject* parent = nullptr);
@@ -190,6 +192,8 @@ private:
         setSelectedCardID(id.isEmpty() ? std::nullopt : std::optional(id));
     }
     QVariantMap selectedCardMap() const;
+    // The overlay's plug-in line for the card's mode; empty before the report or when it has none.
+    QString pluginsText(const LaunchCard& card) const;
     QString statusMessageText() const { return m_statusMessage.value_or(QString()); }
     QString errorMessageText() const { return errorMessage().value_or(QString()); }
     QUrl pendingProjectURLValue() const { return pendingProjectURL().value_or(QUrl()); }

@@ -9,6 +9,7 @@
 #include "platform/OpenPanel.h"
 #include "platform/SecurityScope.h"
 #include "platform/Workspace.h"
+#include "plugins/PluginInventory.h"
 #include "settings/SettingsManager.h"
 #include "text/AppLanguage.h"
 #include "text/L10n.h"
@@ -31,6 +32,93 @@ SettingsViewModel::SettingsViewModel(Collaborators collaborators, QObject* paren
     });
     rebuildMetadataCache();
     rebuildRows();
+    if (m_c.plugins) {
+        connect(m_c.plugins.get(), &PluginInventory::ready, this, &SettingsViewModel::pluginsChanged);
+        m_c.plugins->start(); // normally started already, after the launcher's first frame
+    }
+}
+
+// ---- plug-ins ----------------------------------------------------------------------------
+
+namespace {
+
+const AudioUnitReport* reportOf(const std::shared_ptr<PluginInventory>& plugins)
+{
+    return plugins && plugins->report() ? &*plugins->report() : nullptr;
+}
+
+} // namespace
+
+QString SettingsViewModel::pluginsStatus() const
+{
+    const AudioUnitReport* report = reportOf(m_c.plugins);
+    if (!report) {
+        return L10n::text(L10n::Key::pluginsReading);
+    }
+    if (report->plugins.isEmpty()) {
+        return L10n::text(L10n::Key::pluginsNone);
+    }
+    if (report->count(PluginLoadClass::bothModes) == report->plugins.size()) {
+        return L10n::text(L10n::Key::pluginsAllBoth);
+    }
+    return {};
+}
+
+QStringList SettingsViewModel::pluginCounts() const
+{
+    const AudioUnitReport* report = reportOf(m_c.plugins);
+    if (!report || report->plugins.isEmpty()) {
+        return {};
+    }
+    QStringList counts{L10n::text(L10n::Key::pluginsBothModesCount, report->count(PluginLoadClass::bothModes))};
+    const std::pair<PluginLoadClass, L10n::Key> others[] = {
+        {PluginLoadClass::onlyRosetta, L10n::Key::pluginsOnlyRosettaCount},
+        {PluginLoadClass::onlyNative, L10n::Key::pluginsOnlyNativeCount},
+        {PluginLoadClass::unreadable, L10n::Key::pluginsUnreadableCount},
+    };
+    for (const auto& [loadClass, key] : others) {
+        if (const qsizetype count = report->count(loadClass); count > 0) {
+            counts << L10n::text(key, count);
+        }
+    }
+    return counts;
+}
+
+QVariantList SettingsViewModel::pluginGroups() const
+{
+    const AudioUnitReport* report = reportOf(m_c.plugins);
+    if (!report) {
+        return {};
+    }
+    const std::pair<PluginLoadClass, L10n::Key> groups[] = {
+        {PluginLoadClass::onlyRosetta, L10n::Key::pluginsOnlyRosettaGroup},
+        {PluginLoadClass::onlyNative, L10n::Key::pluginsOnlyNativeGroup},
+        {PluginLoadClass::unreadable, L10n::Key::pluginsUnreadableGroup},
+    };
+    QVariantList result;
+    for (const auto& [loadClass, key] : groups) {
+        QVariantList plugins;
+        // The report is sorted by class, then manufacturer and name.
+        for (const AudioUnitPlugin& plugin : report->plugins) {
+            if (plugin.loadClass == loadClass) {
+                plugins.append(QVariantMap{{QStringLiteral("name"), plugin.name},
+                                           {QStringLiteral("version"), plugin.version.value_or(QString())},
+                                           {QStringLiteral("path"), plugin.path}});
+            }
+        }
+        if (!plugins.isEmpty()) {
+            result.append(
+                QVariantMap{{QStringLiteral("title"), L10n::text(key)}, {QStringLiteral("plugins"), plugins}});
+        }
+    }
+    return result;
+}
+
+void SettingsViewModel::revealPlugin(const QString& path)
+{
+    if (m_c.workspace && !path.isEmpty()) {
+        m_c.workspace->activateFileViewerSelecting({HostPath::fileURL(path)});
+    }
 }
 
 void SettingsViewModel::setDraftName(const QString& name)

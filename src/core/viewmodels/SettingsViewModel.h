@@ -10,8 +10,10 @@
 #include <QList>
 
 #include <QObject>
+#include <QStringList>
 #include <QUrl>
 #include <QUuid>
+#include <QVariantList>
 
 #include <functional>
 #include <memory>
@@ -23,6 +25,7 @@ class ArchitectureDetector;
 class FileSystem;
 class LogicScanner;
 class OpenPanel;
+class PluginInventory;
 class SecurityScope;
 class SettingsManager;
 class VersionReader;
@@ -44,6 +47,12 @@ class SettingsViewModel final : public QObject {
     Q_PROPERTY(QObject* rows READ rows CONSTANT)
     Q_PROPERTY(QString appVersion READ appVersion CONSTANT)
     Q_PROPERTY(bool canSaveDraft READ canSaveDraft NOTIFY draftChanged)
+    // The plug-ins section: a status line (reading, none, all in both modes), the count of
+    // each class, and the plug-ins that load in one mode only or not at all, by class:
+    // [{title, plugins: [{name, version, path}]}]. Texts in the language of now.
+    Q_PROPERTY(QString pluginsStatus READ pluginsStatus NOTIFY pluginsChanged)
+    Q_PROPERTY(QStringList pluginCounts READ pluginCounts NOTIFY pluginsChanged)
+    Q_PROPERTY(QVariantList pluginGroups READ pluginGroups NOTIFY pluginsChanged)
 
 public:
     struct Collaborators {
@@ -54,8 +63,9 @@ public:
         Workspace* workspace = nullptr;
         FileSystem* fileSystem = nullptr;
         SecurityScope* securityScope = nullptr;
-        QString ownBundlePath;          // the launcher's own bundle, for its version
-        OpenPanel* openPanel = nullptr; // the shell's; none: browsing does nothing
+        QString ownBundlePath;                    // the launcher's own bundle, for its version
+        OpenPanel* openPanel = nullptr;           // the shell's; none: browsing does nothing
+        std::shared_ptr<PluginInventory> plugins; // none: the section says it is reading
     };
 
     explicit SettingsViewModel(Collaborators collaborators, QObject* parent = nullptr);
@@ -115,7 +125,14 @@ public:
     // The launcher's own short version; without one the build's, else "0.22 beta".
     QString appVersion() const;
 
+    QString pluginsStatus() const;
+    QStringList pluginCounts() const;
+    QVariantList pluginGroups() const;
+    // Selects the plug-in's bundle in a Finder window.
+    Q_INVOKABLE void revealPlugin(const QString& path);
+
 Q_SIGNALS:
+    void pluginsChanged();
     void draftChanged();
     void errorMessageChanged();
     void dropTargetHighlightedChanged();

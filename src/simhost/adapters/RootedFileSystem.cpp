@@ -205,6 +205,12 @@ std::optional<FileSignature> RootedFileSystem::signature(const QString& path) co
     return host ? NativeFiles::signature(base(), *host) : std::nullopt;
 }
 
+std::optional<FileStamp> RootedFileSystem::stamp(const QString& path) const
+{
+    const auto found = signature(path);
+    return found ? std::optional(native::stampOf(*found)) : std::nullopt;
+}
+
 std::optional<QByteArray> RootedFileSystem::readAll(const QString& path, qint64 maxBytes) const
 {
     const auto host = resolvable(path);

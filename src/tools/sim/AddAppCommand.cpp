@@ -70,20 +70,12 @@ int addAppCommand(SimulatedMac& mac, const QStringList& arguments)
     }
     // Each --slices replaces the list; every one given must be valid.
     for (const QString& list : parser.values(slices)) {
-        spec.slices.clear();
-        for (const QString& slice : list.split(u',', Qt::SkipEmptyParts)) {
-            if (slice == u"arm64") {
-                spec.slices.append(MachO::Slice{MachO::cpuTypeArm64});
-            } else if (slice == u"arm64e") {
-                spec.slices.append(MachO::Slice{MachO::cpuTypeArm64, MachO::cpuSubtypeArm64e});
-            } else if (slice == u"x86_64") {
-                spec.slices.append(MachO::Slice{MachO::cpuTypeX86_64});
-            } else if (slice == u"i386") {
-                spec.slices.append(MachO::Slice{MachO::cpuTypeI386});
-            } else {
-                return fail(QStringLiteral("add-app: unknown slice ") + slice);
-            }
+        QString unknown;
+        const auto named = MachO::slicesNamed(list, &unknown);
+        if (!named) {
+            return fail(QStringLiteral("add-app: unknown slice ") + unknown);
         }
+        spec.slices = *named;
     }
     if (parser.isSet(bigEndian)) {
         spec.byteOrder = MachO::ByteOrder::big;

@@ -56,6 +56,8 @@ using CommandFunction = int (*)(SimulatedMac& mac, const QStringList& arguments)
 int initCommand(SimulatedMac& mac, const QString& rootArgument, const QStringList& arguments);
 
 int addAppCommand(SimulatedMac& mac, const QStringList& arguments);         // add-app
+int addPluginCommand(SimulatedMac& mac, const QStringList& arguments);      // add-plugin
+int pluginsCommand(SimulatedMac& mac, const QStringList& arguments);        // plugins
 int openCommand(SimulatedMac& mac, const QStringList& arguments);           // open
 int psCommand(SimulatedMac& mac, const QStringList& arguments);             // ps
 int eventsCommand(SimulatedMac& mac, const QStringList& arguments);         // events
