@@ -3,11 +3,13 @@
 #include "installations/LogicScanner.h"
 #include "installations/VersionReader.h"
 #include "launch/LaunchTesting.h"
+#include "plugins/PluginInventory.h"
 #include "settings/SettingsManager.h"
 #include "support/HostObjects.h"
 #include "viewmodels/LogicSupportActions.h"
 
 #include <QAbstractItemModelTester>
+#include <QSignalSpy>
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -32,6 +34,7 @@ struct LauncherModelTest : LaunchTest {
     std::unique_ptr<LauncherViewModel> model;
     std::unique_ptr<QAbstractItemModelTester> cardModelTester;
     std::shared_ptr<ArchitectureDetector> detector;
+    std::shared_ptr<PluginInventory> plugins;
 
     void SetUp() override
     {
@@ -54,6 +57,8 @@ struct LauncherModelTest : LaunchTest {
         c.fileSystem = &mac.fs();
         c.logger = &test::logger();
         c.menus = &menus;
+        plugins = Services::makePluginInventory(mac.host());
+        c.plugins = plugins;
         model = std::make_unique<LauncherViewModel>(c);
         // Every change of the cards' list model, in every test, checked against the
         // item-model contract.
@@ -162,6 +167,33 @@ TEST_F(LauncherModelTest, SpaceThenEscapeTwice)
     EXPECT_TRUE(shell.isEmpty());
     EXPECT_TRUE(model->handleKeyDown(Qt::Key_Escape));
     EXPECT_EQ(shell, QStringList{QStringLiteral("close")});
+}
+
+TEST_F(LauncherModelTest, TheOverlayNamesThePlugInsThatDoNotLoadInTheCardsMode)
+{
+    mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    const sim::MachO::Slice arm{sim::MachO::cpuTypeArm64}, intel{sim::MachO::cpuTypeX86_64};
+    for (const char* name : {"Echo", "Verb"}) {
+        ASSERT_TRUE(sim::writeComponent(mac.fs(), {.name = QString::fromLatin1(name)}));
+    }
+    ASSERT_TRUE(sim::writeComponent(mac.fs(), {.name = QStringLiteral("Amp"), .slices = {intel}}));
+    ASSERT_TRUE(sim::writeComponent(mac.fs(), {.name = QStringLiteral("EQ"), .slices = {arm}}));
+    const auto lineOf = [&](LaunchArchitecture mode) {
+        const auto it = std::find_if(model->cards().cbegin(), model->cards().cend(),
+                                     [&](const LaunchCard& c) { return c.architecture == mode && c.isAvailable; });
+        EXPECT_NE(it, model->cards().cend());
+        model->setProperty("selectedCardID", it->id);
+        return model->property("selectedCard").toMap().value(QStringLiteral("pluginsText")).toString();
+    };
+    EXPECT_EQ(lineOf(LaunchArchitecture::native), QString()) << "no line before the report";
+
+    QSignalSpy changed(model.get(), &LauncherViewModel::selectedCardChanged);
+    plugins->start();
+    ASSERT_TRUE(changed.wait(5000));
+    EXPECT_EQ(lineOf(LaunchArchitecture::native), QStringLiteral("3 load here · 1 only under Rosetta"));
+    EXPECT_EQ(lineOf(LaunchArchitecture::rosetta), QStringLiteral("3 load here · 1 only natively"));
+    mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("ru"));
+    EXPECT_EQ(lineOf(LaunchArchitecture::rosetta), QStringLiteral("загружаются здесь — 3 · только нативно — 1"));
 }
 
 TEST_F(LauncherModelTest, OptionClickOpensTheMenuAndAChoiceRunsIt)

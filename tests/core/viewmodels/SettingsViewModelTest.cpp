@@ -4,6 +4,7 @@
 #include "installations/LogicScanner.h"
 #include "installations/VersionReader.h"
 #include "platform/OpenPanel.h"
+#include "plugins/PluginInventory.h"
 #include "settings/LogicAppStoring.h"
 #include "settings/SettingsManager.h"
 #include "simhost/fixtures/BundleWriter.h"
@@ -14,6 +15,7 @@
 #include <QCoreApplication>
 
 #include <QAbstractItemModelTester>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -47,6 +49,7 @@ struct SettingsModelTest : ::testing::Test {
     std::shared_ptr<SettingsManager> settings;
     std::unique_ptr<SettingsViewModel> model;
     std::unique_ptr<QAbstractItemModelTester> rowsTester;
+    SettingsViewModel::Collaborators collaborators;
 
     void SetUp() override
     {
@@ -73,6 +76,7 @@ struct SettingsModelTest : ::testing::Test {
         c.securityScope = &mac.host().securityScope();
         c.ownBundlePath = mac.host().ownBundlePath();
         c.openPanel = &panel;
+        collaborators = c;
         model = std::make_unique<SettingsViewModel>(c);
         // Every change of the rows' list model, in every test, checked against the
         // item-model contract.
@@ -243,4 +247,53 @@ TEST_F(SettingsModelTest, TheStoreLinkOpensAndQuits)
     model->openLogicOnAppStore();
     ASSERT_EQ(workspace.journal.size(), 2);
     EXPECT_EQ(workspace.journal[1], QStringLiteral("open ") + AppConstants::logicProAppStoreHTTPSURL);
+}
+
+TEST_F(SettingsModelTest, ThePlugInSectionCountsAndListsThoseThatLoadInOneModeOnly)
+{
+    // A settings window over a report of the disk as it is now, once the report is there.
+    const auto section = [&] {
+        SettingsViewModel::Collaborators c = collaborators;
+        c.plugins = Services::makePluginInventory(mac.host());
+        auto view = std::make_unique<SettingsViewModel>(c);
+        EXPECT_EQ(view->pluginsStatus(), QStringLiteral("Reading the Audio Units…"));
+        EXPECT_TRUE(view->pluginCounts().isEmpty());
+        QSignalSpy ready(view.get(), &SettingsViewModel::pluginsChanged);
+        EXPECT_TRUE(ready.wait(5000));
+        return view;
+    };
+    EXPECT_EQ(section()->pluginsStatus(), QStringLiteral("No Audio Unit plug-ins found."));
+
+    const sim::MachO::Slice arm{sim::MachO::cpuTypeArm64}, intel{sim::MachO::cpuTypeX86_64};
+    ASSERT_TRUE(sim::writeComponent(mac.fs(), {.name = QStringLiteral("Echo")}));
+    ASSERT_TRUE(sim::writeComponent(mac.fs(), {.name = QStringLiteral("Verb"), .inUserFolder = true}));
+    auto view = section();
+    EXPECT_EQ(view->pluginsStatus(), QStringLiteral("Every plug-in loads in both modes."));
+    EXPECT_EQ(view->pluginCounts(), QStringList{QStringLiteral("In both modes: 2")});
+    EXPECT_TRUE(view->pluginGroups().isEmpty());
+
+    ASSERT_TRUE(sim::writeComponent(
+        mac.fs(), {.name = u"Strings"_qs, .manufacturer = u"old mill"_qs, .slices = {intel}, .version = u"2.0"_qs}));
+    ASSERT_TRUE(sim::writeComponent(mac.fs(), {.name = u"Amp"_qs, .manufacturer = u"Redline"_qs, .slices = {intel}}));
+    ASSERT_TRUE(sim::writeComponent(mac.fs(), {.name = u"Bass"_qs, .manufacturer = u"Old Mill"_qs, .slices = {intel}}));
+    ASSERT_TRUE(sim::writeComponent(mac.fs(), {.name = u"EQ"_qs, .slices = {arm}}));
+    ASSERT_TRUE(sim::writeComponent(mac.fs(), {.name = u"Broken"_qs, .writeExecutable = false}));
+    view = section();
+    EXPECT_EQ(view->pluginsStatus(), QString());
+    EXPECT_EQ(view->pluginCounts(), (QStringList{u"In both modes: 2"_qs, u"Only under Rosetta: 3"_qs,
+                                                 u"Only natively: 1"_qs, u"Unreadable: 1"_qs}));
+    QStringList shown;
+    for (const QVariant& group : view->pluginGroups()) {
+        shown << u"# "_qs + group.toMap()[u"title"_qs].toString();
+        for (const QVariant& plugin : group.toMap()[u"plugins"_qs].toList()) {
+            shown << plugin.toMap()[u"name"_qs].toString() + u' ' + plugin.toMap()[u"version"_qs].toString();
+        }
+    }
+    EXPECT_EQ(shown, (QStringList{u"# Load only under Rosetta"_qs, u"Old Mill: Bass 1.0.0"_qs,
+                                  u"old mill: Strings 2.0"_qs, u"Redline: Amp 1.0.0"_qs, u"# Load only natively"_qs,
+                                  u"EQ 1.0.0"_qs, u"# Could not be read"_qs, u"Broken 1.0.0"_qs}));
+    const QString amp = view->pluginGroups()[0].toMap()[u"plugins"_qs].toList()[2].toMap()[u"path"_qs].toString();
+    view->revealPlugin(amp);
+    EXPECT_TRUE(workspace.journal.contains(u"reveal /Library/Audio/Plug-Ins/Components/Amp.component"_qs))
+        << workspace.journal.join(u'\n').toStdString();
 }
