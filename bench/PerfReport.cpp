@@ -12,6 +12,7 @@
 #include "nativehost/NativeFileSystem.h"
 #include "platform/Host.h"
 #include "platform/HostPath.h"
+#include "plugins/AudioUnitScanner.h"
 #include "simhost/adapters/RootedFileSystem.h"
 #include "simhost/adapters/SimulatedPreferences.h"
 #include "simhost/fixtures/BundleWriter.h"
@@ -157,11 +158,31 @@ void writeBundles(sim::RootedFileSystem& disk)
     }
 }
 
+constexpr int componentCount = 1000;
+
+// Audio Units in the computer's Components folder: mostly universal, some for one
+// architecture, as a studio's folder is.
+void writeComponents(sim::RootedFileSystem& disk)
+{
+    for (int i = 0; i < componentCount; ++i) {
+        sim::ComponentSpec spec;
+        spec.name = QStringLiteral("Plug-in %1").arg(i, 4, 10, QLatin1Char('0'));
+        spec.manufacturer = QStringLiteral("Maker %1").arg(i % 37);
+        spec.version = QStringLiteral("1.%1").arg(i % 10);
+        if (i % 10 == 0) {
+            spec.slices = {{sim::MachO::cpuTypeX86_64}};
+        }
+        if (!sim::writeComponent(disk, spec)) {
+            fail(QStringLiteral("cannot write the components"));
+        }
+    }
+}
+
 // The floor program's median of three scans of `folder`, in seconds.
-double floorScan(const QString& scanFloor, const QString& folder)
+double floorScan(const QString& scanFloor, const QString& folder, int expected = bundleCount)
 {
     const QStringList answer = output(scanFloor, {folder, QStringLiteral("3")}).split(u' ');
-    if (answer.size() != 2 || answer[1].trimmed().toInt() != bundleCount) {
+    if (answer.size() != 2 || answer[1].trimmed().toInt() != expected) {
         fail(QStringLiteral("the floor program did not read every bundle in ") + folder);
     }
     return answer[0].toDouble() / 1000;
@@ -191,6 +212,33 @@ Comparison compareScans(FileSystem& disk, const QString& scanFloor, const QStrin
         ratios.push_back(scan / floor);
     }
     return {median(ours), median(floors), median(ratios)};
+}
+
+// The Audio Unit report beside the floor on the same folder, in alternation: without its
+// cache (cold) and with it (warm).
+std::pair<Comparison, Comparison> compareComponentScans(FileSystem& disk, const QString& scanFloor,
+                                                        const QString& folder)
+{
+    const QString cache = disk.cachesDirectory() + QStringLiteral("/bench/AudioUnits.cbor");
+    const AudioUnitScanner scanner(disk, cache);
+    const auto scanOnce = [&] {
+        if (scanner.scan().plugins.size() != componentCount) {
+            fail(QStringLiteral("the Audio Unit report did not find every component"));
+        }
+    };
+    std::vector<double> cold, warm, floors, coldRatios, warmRatios;
+    for (int round = 0; round < 9; ++round) {
+        const double floor = floorScan(scanFloor, folder, componentCount);
+        cold.push_back(timeOnce(3, [&] {
+            disk.remove(cache);
+            scanOnce();
+        }));
+        warm.push_back(timeOnce(3, scanOnce));
+        floors.push_back(floor);
+        coldRatios.push_back(cold.back() / floor);
+        warmRatios.push_back(warm.back() / floor);
+    }
+    return {{median(cold), median(floors), median(coldRatios)}, {median(warm), median(floors), median(warmRatios)}};
 }
 
 struct Row {
@@ -282,6 +330,16 @@ int main(int argc, char** argv)
         compareScans(*mac.fileSystem(), scanFloor, dir.path() + QStringLiteral("/mac/Applications"));
     rows.push_back({"Scan of 500 bundles, simulated Mac", ms(simulated.ours),
                     QStringLiteral("floor ") + ms(simulated.reference), simulated.ratio, "≤ 1.2×"});
+
+    // 1,000 Audio Units in the user's Components folder of the disk addressed by real paths.
+    sim::RootedFileSystem componentDisk(dir.path() + QStringLiteral("/plain"), QStringLiteral("bench"));
+    writeComponents(componentDisk);
+    const auto [cold, warm] = compareComponentScans(
+        realDisk, scanFloor, dir.path() + QStringLiteral("/plain/Library/Audio/Plug-Ins/Components"));
+    rows.push_back({"Audio Unit report of 1,000 components, cold", ms(cold.ours),
+                    QStringLiteral("floor ") + ms(cold.reference), cold.ratio, "≤ 1.3×"});
+    rows.push_back({"Audio Unit report of 1,000 components, cached", ms(warm.ours),
+                    QStringLiteral("floor ") + ms(warm.reference), warm.ratio, "≤ 0.2×"});
 
     // The slices of one universal executable, beside the peer tool on the same file.
     const QString bundle = QStringLiteral("/Applications/Logic Pro 001.app");

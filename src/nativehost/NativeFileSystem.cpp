@@ -41,10 +41,10 @@ std::optional<QByteArray> NativeFileSystem::readAll(const QString& path, qint64 
     return native ? NativeFiles::readAll(m_base, *native, nullptr, maxBytes) : std::nullopt;
 }
 
-std::optional<QByteArray> NativeFileSystem::readPrefix(const QString& path, qint64 maxBytes) const
+std::optional<QByteArray> NativeFileSystem::readPrefix(const QString& path, qint64 maxBytes, FileStamp* stamp) const
 {
     const auto native = encoded(path);
-    return native ? NativeFiles::readPrefix(m_base, *native, maxBytes) : std::nullopt;
+    return native ? NativeFiles::readPrefix(m_base, *native, maxBytes, stamp) : std::nullopt;
 }
 
 std::optional<FileStamp> NativeFileSystem::stamp(const QString& path) const

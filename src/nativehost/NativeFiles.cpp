@@ -253,7 +253,7 @@ std::optional<QByteArray> readAll(const PathBase& base, const QByteArray& path, 
     return data;
 }
 
-std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& path, qint64 maxBytes)
+std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& path, qint64 maxBytes, FileStamp* stamp)
 {
     if (maxBytes < 0) {
         return std::nullopt;
@@ -269,6 +269,9 @@ std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& pat
     data.reserve(qsizetype(wanted));
     if (!readInto(file.get(), data, wanted)) {
         return std::nullopt;
+    }
+    if (stamp) {
+        *stamp = stampOf(signatureOf(info));
     }
     return data;
 }

@@ -72,7 +72,8 @@ std::optional<FileSignature> signature(const PathBase& base, const QByteArray& p
 std::optional<QByteArray> readAll(const PathBase& base, const QByteArray& path, FileSignature* signature = nullptr,
                                   qint64 maxBytes = std::numeric_limits<qint32>::max());
 // At most `maxBytes` of a regular file (opened without blocking); never reads past them.
-std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& path, qint64 maxBytes);
+std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& path, qint64 maxBytes,
+                                     FileStamp* stamp = nullptr);
 bool write(const PathBase& base, const QByteArray& path, const QByteArray& data);
 // Only to a regular file that exists.
 bool append(const PathBase& base, const QByteArray& path, const QByteArray& data);

@@ -26,10 +26,10 @@ public:
         readAllPaths.append(p);
         return m_inner.readAll(p, maxBytes);
     }
-    std::optional<QByteArray> readPrefix(const QString& p, qint64 n) const override
+    std::optional<QByteArray> readPrefix(const QString& p, qint64 n, FileStamp* stamp = nullptr) const override
     {
         prefixReads.append({p, n});
-        return m_inner.readPrefix(p, n);
+        return m_inner.readPrefix(p, n, stamp);
     }
     std::optional<FileStamp> stamp(const QString& p) const override
     {

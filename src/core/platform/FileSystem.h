@@ -40,8 +40,10 @@ public:
     // behind a link), a file larger than the limit (a sparse 100 GB one too).
     virtual std::optional<QByteArray> readAll(const QString& path, qint64 maxBytes = defaultReadLimit) const = 0;
     // At most `maxBytes` from the start of a regular file; never reads further. No value when
-    // the file cannot be opened or read, or is not a regular file.
-    virtual std::optional<QByteArray> readPrefix(const QString& path, qint64 maxBytes) const = 0;
+    // the file cannot be opened or read, or is not a regular file. `stamp`, when given,
+    // receives the stamp of the file that was read.
+    virtual std::optional<QByteArray> readPrefix(const QString& path, qint64 maxBytes,
+                                                 FileStamp* stamp = nullptr) const = 0;
     // The stamp of what is at the path (a link's target); no value when nothing is there.
     virtual std::optional<FileStamp> stamp(const QString& path) const = 0;
 

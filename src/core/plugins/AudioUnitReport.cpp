@@ -3,7 +3,6 @@
 #include "platform/HostPath.h"
 #include "text/L10n.h"
 
-#include <QCollator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -48,24 +47,36 @@ qsizetype AudioUnitReport::count(PluginLoadClass loadClass) const
                          [&](const AudioUnitPlugin& plugin) { return plugin.loadClass == loadClass; });
 }
 
-void AudioUnitReport::sort()
+QCollator pluginCollator()
 {
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(true);
-    const auto maker = [](const AudioUnitPlugin& plugin) { return plugin.manufacturer.value_or(plugin.name); };
-    std::stable_sort(plugins.begin(), plugins.end(), [&](const AudioUnitPlugin& a, const AudioUnitPlugin& b) {
-        if (a.loadClass != b.loadClass) {
-            return int(a.loadClass) < int(b.loadClass);
-        }
-        if (const int byMaker = collator.compare(maker(a), maker(b)); byMaker != 0) {
-            return byMaker < 0;
-        }
-        if (const int byName = collator.compare(a.name, b.name); byName != 0) {
-            return byName < 0;
-        }
-        return a.path < b.path;
-    });
+    return collator;
+}
+
+bool listedBefore(const QCollator& collator, const AudioUnitPlugin& a, const AudioUnitPlugin& b)
+{
+    if (a.loadClass != b.loadClass) {
+        return int(a.loadClass) < int(b.loadClass);
+    }
+    const auto maker = [](const AudioUnitPlugin& plugin) -> const QString& {
+        return plugin.manufacturer ? *plugin.manufacturer : plugin.name;
+    };
+    if (const int byMaker = collator.compare(maker(a), maker(b)); byMaker != 0) {
+        return byMaker < 0;
+    }
+    if (const int byName = collator.compare(a.name, b.name); byName != 0) {
+        return byName < 0;
+    }
+    return a.path < b.path;
+}
+
+void AudioUnitReport::sort()
+{
+    const QCollator collator = pluginCollator();
+    std::stable_sort(plugins.begin(), plugins.end(),
+                     [&](const AudioUnitPlugin& a, const AudioUnitPlugin& b) { return listedBefore(collator, a, b); });
 }
 
 QString AudioUnitReport::lineForMode(LaunchArchitecture mode, AppLanguage language) const

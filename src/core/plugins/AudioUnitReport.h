@@ -6,6 +6,7 @@
 #include "text/AppLanguage.h"
 
 #include <QByteArray>
+#include <QCollator>
 #include <QList>
 #include <QString>
 
@@ -47,6 +48,12 @@ struct PluginNames {
 };
 PluginNames pluginNames(const std::optional<QString>& componentName, const std::optional<QString>& bundleName,
                         const QString& bundlePath);
+
+// Whether `a` is listed before `b`: by class (both modes, only under Rosetta, only
+// natively, unreadable), then by manufacturer (or the name when there is none) and name.
+bool listedBefore(const QCollator& collator, const AudioUnitPlugin& a, const AudioUnitPlugin& b);
+// The collator of that order: case-insensitive, numbers by value.
+QCollator pluginCollator();
 
 // Every Audio Unit found, in the order the settings list them: by class (both modes, only
 // under Rosetta, only natively, unreadable), then by manufacturer and name.

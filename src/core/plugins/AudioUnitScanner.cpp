@@ -5,10 +5,9 @@
 #include "platform/HostPath.h"
 #include "plist/PropertyList.h"
 
-#include <QCborArray>
-#include <QCborMap>
-#include <QCborValue>
+#include <QDataStream>
 #include <QHash>
+#include <QIODevice>
 
 #include <array>
 
@@ -16,7 +15,14 @@ namespace vantrel {
 
 namespace {
 
-constexpr qint64 cacheFormat = 1;
+// The cache file: this magic number and format, then the entries in the order the report
+// lists them. Anything else (an older format, a damaged or foreign file) is read past.
+constexpr quint32 cacheMagic = 0x56415543; // "VAUC"
+constexpr qint32 cacheFormat = 1;
+constexpr quint32 cacheMaxEntries = 1'000'000;
+
+enum : quint8 { hasManufacturer = 1, hasVersion = 2 };
+enum : quint8 { arm64Slice = 1, x86_64Slice = 2 };
 
 bool isComponentName(QStringView path)
 {
@@ -24,38 +30,16 @@ bool isComponentName(QStringView path)
     return name.size() > 10 && name.endsWith(u".component", Qt::CaseInsensitive);
 }
 
-QCborValue textOrNull(const std::optional<QString>& text)
-{
-    return text ? QCborValue(*text) : QCborValue(QCborValue::Null);
-}
-
-std::optional<QString> optionalText(const QCborValue& value)
-{
-    return value.isString() ? std::optional(value.toString()) : std::nullopt;
-}
-
-QCborArray stampArray(const FileStamp& stamp)
-{
-    return {stamp.device, stamp.inode, stamp.size, stamp.modifiedNanoseconds};
-}
-
-std::optional<FileStamp> stampFrom(const QCborValue& value)
-{
-    const QCborArray fields = value.toArray();
-    if (fields.size() != 4
-        || !std::all_of(fields.cbegin(), fields.cend(), [](const QCborValue& v) { return v.isInteger(); })) {
-        return std::nullopt;
-    }
-    return FileStamp{fields[0].toInteger(), fields[1].toInteger(), fields[2].toInteger(), fields[3].toInteger()};
-}
-
 } // namespace
 
-// A component as the cache keeps it: what was read, and the executable it was read from.
+// A component with the executable it was read from and that file's stamp at the read:
+// what the cache keeps. Without an executable to stamp, nothing is kept.
 struct AudioUnitScanner::Entry {
     AudioUnitPlugin plugin;
-    QString executable;             // host path; empty when there is none to read
-    std::optional<FileStamp> stamp; // the executable's, taken before it was read
+    QString executable;
+    std::optional<FileStamp> stamp;
+
+    bool isKept() const { return !executable.isEmpty() && stamp.has_value(); }
 };
 
 AudioUnitScanner::AudioUnitScanner(FileSystem& fileSystem, QString cacheFile)
@@ -72,10 +56,10 @@ QStringList AudioUnitScanner::componentFolders() const
 
 QString AudioUnitScanner::defaultCacheFile(const FileSystem& fileSystem, const QString& ownBundleIdentifier)
 {
-    return fileSystem.cachesDirectory() + u'/' + ownBundleIdentifier + QStringLiteral("/AudioUnits.cbor");
+    return fileSystem.cachesDirectory() + u'/' + ownBundleIdentifier + QStringLiteral("/AudioUnits.cache");
 }
 
-AudioUnitPlugin AudioUnitScanner::readComponent(const QString& bundlePath, Entry& entry) const
+AudioUnitScanner::Entry AudioUnitScanner::readComponent(const QString& bundlePath) const
 {
     static constexpr std::array<const char*, 4> keys{"AudioComponents/0/name", "CFBundleName",
                                                      "CFBundleShortVersionString", "CFBundleExecutable"};
@@ -84,64 +68,121 @@ AudioUnitPlugin AudioUnitScanner::readComponent(const QString& bundlePath, Entry
     const auto value = [&](std::size_t i) { return values ? (*values)[i] : std::nullopt; };
 
     const PluginNames names = pluginNames(value(0), value(1), bundlePath);
-    AudioUnitPlugin plugin{bundlePath, names.name, names.manufacturer, std::nullopt, {}, PluginLoadClass::unreadable};
+    Entry entry{{bundlePath, names.name, names.manufacturer, std::nullopt, {}, PluginLoadClass::unreadable}, {}, {}};
     if (const auto version = value(2); version && !version->trimmed().isEmpty()) {
-        plugin.version = version->trimmed();
+        entry.plugin.version = version->trimmed();
     }
-    entry = {};
     if (const auto executable = value(3); executable && !executable->isEmpty()) {
         entry.executable = HostPath::standardized(bundlePath + QStringLiteral("/Contents/MacOS/") + *executable);
-        entry.stamp = m_fileSystem.stamp(entry.executable);
-        const auto header = entry.stamp
-                                ? m_fileSystem.readPrefix(entry.executable, ArchitectureDetector::maxHeaderBytes)
-                                : std::nullopt;
-        if (header) {
-            plugin.slices = ArchitectureDetector::architecturesFromMachOHeader(*header);
+        FileStamp stamp;
+        if (const auto header =
+                m_fileSystem.readPrefix(entry.executable, ArchitectureDetector::maxHeaderBytes, &stamp)) {
+            entry.stamp = stamp;
+            entry.plugin.slices = ArchitectureDetector::architecturesFromMachOHeader(*header);
         }
     }
-    plugin.loadClass = classifySlices(plugin.slices);
-    entry.plugin = plugin;
-    return plugin;
+    entry.plugin.loadClass = classifySlices(entry.plugin.slices);
+    return entry;
+}
+
+std::vector<AudioUnitScanner::Entry> AudioUnitScanner::readCache() const
+{
+    const auto bytes = m_cacheFile.isEmpty() ? std::nullopt : m_fileSystem.readAll(m_cacheFile, cacheLimit);
+    if (!bytes) {
+        return {};
+    }
+    QDataStream in(*bytes);
+    in.setVersion(QDataStream::Qt_6_0);
+    quint32 magic = 0;
+    qint32 format = 0;
+    quint32 count = 0;
+    in >> magic >> format >> count;
+    if (in.status() != QDataStream::Ok || magic != cacheMagic || format != cacheFormat || count > cacheMaxEntries) {
+        return {};
+    }
+    std::vector<Entry> entries;
+    entries.reserve(std::min<std::size_t>(count, std::size_t(bytes->size() / 64)));
+    for (quint32 i = 0; i < count; ++i) {
+        Entry entry;
+        AudioUnitPlugin& plugin = entry.plugin;
+        quint8 present = 0;
+        quint8 slices = 0;
+        FileStamp stamp;
+        in >> plugin.path >> plugin.name >> present;
+        if ((present & hasManufacturer) != 0) {
+            plugin.manufacturer.emplace();
+            in >> *plugin.manufacturer;
+        }
+        if ((present & hasVersion) != 0) {
+            plugin.version.emplace();
+            in >> *plugin.version;
+        }
+        in >> entry.executable >> stamp.device >> stamp.inode >> stamp.size >> stamp.modifiedNanoseconds >> slices;
+        if (in.status() != QDataStream::Ok || plugin.path.isEmpty() || plugin.name.isEmpty()
+            || entry.executable.isEmpty()) {
+            return {};
+        }
+        if ((slices & arm64Slice) != 0) {
+            plugin.slices.insert(BinaryArchitecture::arm64);
+        }
+        if ((slices & x86_64Slice) != 0) {
+            plugin.slices.insert(BinaryArchitecture::x86_64);
+        }
+        plugin.loadClass = classifySlices(plugin.slices);
+        entry.stamp = stamp;
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+void AudioUnitScanner::writeCache(const std::vector<Entry>& entries) const
+{
+    if (m_cacheFile.isEmpty()) {
+        return;
+    }
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    const auto kept = std::count_if(entries.cbegin(), entries.cend(), [](const Entry& e) { return e.isKept(); });
+    out << cacheMagic << cacheFormat << quint32(kept);
+    for (const Entry& entry : entries) {
+        if (!entry.isKept()) {
+            continue;
+        }
+        const AudioUnitPlugin& plugin = entry.plugin;
+        out << plugin.path << plugin.name
+            << quint8((plugin.manufacturer ? hasManufacturer : 0) | (plugin.version ? hasVersion : 0));
+        if (plugin.manufacturer) {
+            out << *plugin.manufacturer;
+        }
+        if (plugin.version) {
+            out << *plugin.version;
+        }
+        const FileStamp& stamp = *entry.stamp;
+        out << entry.executable << stamp.device << stamp.inode << stamp.size << stamp.modifiedNanoseconds
+            << quint8((plugin.slices.contains(BinaryArchitecture::arm64) ? arm64Slice : 0)
+                      | (plugin.slices.contains(BinaryArchitecture::x86_64) ? x86_64Slice : 0));
+    }
+    m_fileSystem.createDirectories(m_cacheFile.first(m_cacheFile.lastIndexOf(u'/')));
+    m_fileSystem.writeAtomically(m_cacheFile, bytes);
 }
 
 AudioUnitReport AudioUnitScanner::scan() const
 {
-    // The cache: entries by bundle path. Anything that does not decode is read afresh.
-    QHash<QString, Entry> cached;
-    if (!m_cacheFile.isEmpty()) {
-        const auto bytes = m_fileSystem.readAll(m_cacheFile, cacheLimit);
-        const QCborMap root = bytes ? QCborValue::fromCbor(*bytes).toMap() : QCborMap();
-        if (root.value(QStringLiteral("format")).toInteger() == cacheFormat) {
-            const QCborArray entries = root.value(QStringLiteral("components")).toArray();
-            for (const QCborValue& item : entries) {
-                const QCborMap map = item.toMap();
-                Entry entry;
-                entry.plugin.path = map.value(QStringLiteral("path")).toString();
-                entry.plugin.name = map.value(QStringLiteral("name")).toString();
-                entry.plugin.manufacturer = optionalText(map.value(QStringLiteral("manufacturer")));
-                entry.plugin.version = optionalText(map.value(QStringLiteral("version")));
-                entry.executable = map.value(QStringLiteral("executable")).toString();
-                entry.stamp = stampFrom(map.value(QStringLiteral("stamp")));
-                bool slicesKnown = true;
-                for (const QCborValue& slice : map.value(QStringLiteral("slices")).toArray()) {
-                    const auto arch = fromRawValue<BinaryArchitecture>(slice.toString());
-                    slicesKnown = slicesKnown && arch.has_value();
-                    if (arch) {
-                        entry.plugin.slices.insert(*arch);
-                    }
-                }
-                entry.plugin.loadClass = classifySlices(entry.plugin.slices);
-                if (slicesKnown && entry.stamp && !entry.executable.isEmpty() && !entry.plugin.path.isEmpty()
-                    && !entry.plugin.name.isEmpty()) {
-                    cached.insert(entry.plugin.path, std::move(entry));
-                }
-            }
-        }
+    std::vector<Entry> cached = readCache();
+    QHash<QString, std::size_t> cachedByPath;
+    cachedByPath.reserve(qsizetype(cached.size()));
+    for (std::size_t i = 0; i < cached.size(); ++i) {
+        cachedByPath.insert(cached[i].plugin.path, i);
     }
+    std::vector<bool> used(cached.size(), false);
 
-    AudioUnitReport report;
-    QCborArray kept;
-    bool changed = false;
+    std::vector<Entry> entries;
+    std::vector<std::size_t> fromCache; // each entry's place in the cache, when it came from there
+    entries.reserve(cached.size());
+    fromCache.reserve(cached.size());
+    bool changed = false;  // the cache must be written anew
+    bool allCached = true; // every component came from the cache
     QStringList folders = componentFolders();
     folders.removeDuplicates();
     for (const QString& folder : std::as_const(folders)) {
@@ -151,43 +192,46 @@ AudioUnitReport AudioUnitScanner::scan() const
                 continue;
             }
             const QString path = HostPath::standardized(child);
-            Entry entry;
-            const auto hit = cached.constFind(path);
-            if (hit != cached.cend() && m_fileSystem.stamp(hit->executable) == hit->stamp) {
-                entry = *hit;
-                report.plugins.append(entry.plugin);
-            } else {
-                report.plugins.append(readComponent(path, entry));
-                // A stale entry goes; a new one that can be kept comes.
-                changed = changed || hit != cached.cend() || (!entry.executable.isEmpty() && entry.stamp);
-            }
-            cached.remove(path);
-            if (!entry.executable.isEmpty() && entry.stamp) {
-                const AudioUnitPlugin& plugin = entry.plugin;
-                QCborArray slices;
-                for (BinaryArchitecture arch : allCases<BinaryArchitecture>()) {
-                    if (plugin.slices.contains(arch)) {
-                        slices.append(rawValue(arch));
-                    }
+            const auto hit = cachedByPath.constFind(path);
+            if (hit != cachedByPath.cend() && !used[*hit]) {
+                used[*hit] = true;
+                Entry& known = cached[*hit];
+                if (m_fileSystem.stamp(known.executable) == known.stamp) {
+                    entries.push_back(std::move(known));
+                    fromCache.push_back(*hit);
+                    continue;
                 }
-                kept.append(QCborMap{{QStringLiteral("path"), plugin.path},
-                                     {QStringLiteral("name"), plugin.name},
-                                     {QStringLiteral("manufacturer"), textOrNull(plugin.manufacturer)},
-                                     {QStringLiteral("version"), textOrNull(plugin.version)},
-                                     {QStringLiteral("executable"), entry.executable},
-                                     {QStringLiteral("stamp"), stampArray(*entry.stamp)},
-                                     {QStringLiteral("slices"), slices}});
+                changed = true; // a stale entry goes
             }
+            entries.push_back(readComponent(path));
+            fromCache.push_back(cached.size());
+            allCached = false;
+            changed = changed || entries.back().isKept();
         }
     }
     // A bundle that has gone leaves the cache.
-    changed = changed || !cached.isEmpty();
-    if (changed && !m_cacheFile.isEmpty()) {
-        const QCborMap root{{QStringLiteral("format"), cacheFormat}, {QStringLiteral("components"), kept}};
-        m_fileSystem.createDirectories(m_cacheFile.first(m_cacheFile.lastIndexOf(u'/')));
-        m_fileSystem.writeAtomically(m_cacheFile, root.toCborValue().toCbor());
+    changed = changed || std::find(used.cbegin(), used.cend(), false) != used.cend();
+
+    if (allCached && !changed) {
+        // The components are exactly the cache's, which lists them in the report's order.
+        std::vector<Entry> ordered(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            ordered[fromCache[i]] = std::move(entries[i]);
+        }
+        entries = std::move(ordered);
+    } else {
+        const QCollator collator = pluginCollator();
+        std::stable_sort(entries.begin(), entries.end(),
+                         [&](const Entry& a, const Entry& b) { return listedBefore(collator, a.plugin, b.plugin); });
     }
-    report.sort();
+    if (changed) {
+        writeCache(entries);
+    }
+    AudioUnitReport report;
+    report.plugins.reserve(qsizetype(entries.size()));
+    for (Entry& entry : entries) {
+        report.plugins.append(std::move(entry.plugin));
+    }
     return report;
 }
 

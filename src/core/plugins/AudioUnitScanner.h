@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace vantrel {
 
 class FileSystem;
@@ -21,7 +23,7 @@ public:
 
     // "~/Library/Audio/Plug-Ins/Components", then "/Library/Audio/Plug-Ins/Components".
     QStringList componentFolders() const;
-    // "~/Library/Caches/<identifier>/AudioUnits.cbor".
+    // "~/Library/Caches/<identifier>/AudioUnits.cache".
     static QString defaultCacheFile(const FileSystem& fileSystem, const QString& ownBundleIdentifier);
 
     // Every component of both folders, sorted (AudioUnitReport::sort). Writes the cache
@@ -34,7 +36,9 @@ public:
 
 private:
     struct Entry;
-    AudioUnitPlugin readComponent(const QString& bundlePath, Entry& entry) const;
+    Entry readComponent(const QString& bundlePath) const;
+    std::vector<Entry> readCache() const;
+    void writeCache(const std::vector<Entry>& entries) const;
 
     FileSystem& m_fileSystem;
     QString m_cacheFile;

@@ -223,10 +223,10 @@ std::optional<QByteArray> RootedFileSystem::readAll(const QString& path, FileSig
     return host ? NativeFiles::readAll(base(), *host, &signature) : std::nullopt;
 }
 
-std::optional<QByteArray> RootedFileSystem::readPrefix(const QString& path, qint64 maxBytes) const
+std::optional<QByteArray> RootedFileSystem::readPrefix(const QString& path, qint64 maxBytes, FileStamp* stamp) const
 {
     const auto host = resolvable(path);
-    return host ? NativeFiles::readPrefix(base(), *host, maxBytes) : std::nullopt;
+    return host ? NativeFiles::readPrefix(base(), *host, maxBytes, stamp) : std::nullopt;
 }
 
 bool RootedFileSystem::write(const QString& path, const QByteArray& data)

@@ -30,7 +30,8 @@ public:
     bool exists(const QString& path) const override;
     bool isDirectory(const QString& path) const override;
     std::optional<QByteArray> readAll(const QString& path, qint64 maxBytes = defaultReadLimit) const override;
-    std::optional<QByteArray> readPrefix(const QString& path, qint64 maxBytes) const override;
+    std::optional<QByteArray> readPrefix(const QString& path, qint64 maxBytes,
+                                         FileStamp* stamp = nullptr) const override;
     std::optional<FileStamp> stamp(const QString& path) const override;
     bool write(const QString& path, const QByteArray& data) override;
     bool append(const QString& path, const QByteArray& data) override;

@@ -54,7 +54,10 @@ public:
     {
         return m_disk.readAll(p, maxBytes);
     }
-    std::optional<QByteArray> readPrefix(const QString& p, qint64 n) const override { return m_disk.readPrefix(p, n); }
+    std::optional<QByteArray> readPrefix(const QString& p, qint64 n, FileStamp* stamp = nullptr) const override
+    {
+        return m_disk.readPrefix(p, n, stamp);
+    }
     std::optional<FileStamp> stamp(const QString& p) const override { return m_disk.stamp(p); }
     bool write(const QString& p, const QByteArray& d) override { return m_disk.write(p, d); }
     bool append(const QString& p, const QByteArray& d) override { return m_disk.append(p, d); }
