@@ -10,8 +10,10 @@
 #include "app/SingleInstance.h"
 #include "model/LauncherError.h"
 #include "platform/HostPath.h"
+#include "plugins/PluginInventory.h"
 #include "settings/AppPreferences.h"
 #include "settings/SettingsManager.h"
+#include "simhost/fixtures/BundleWriter.h"
 #include "simhost/machine/EventLog.h"
 #include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
@@ -202,6 +204,32 @@ TEST_F(PanelTest, OneCardFiveCardsAndNone)
     EXPECT_TRUE(item(QStringLiteral("emptyLauncher"))->isVisible());
     EXPECT_TRUE(texts().contains(QStringLiteral("Logic Pro не найден")));
     shot(QStringLiteral("empty"));
+}
+
+TEST_F(PanelTest, OnceOnScreenThePlugInReportGivesTheOverlayItsLine)
+{
+    addCopies(1);
+    const sim::MachO::Slice arm{sim::MachO::cpuTypeArm64}, intel{sim::MachO::cpuTypeX86_64};
+    for (const char* name : {"Plate Reverb", "Tape Echo", "Saturator"}) {
+        ASSERT_TRUE(sim::writeComponent(mac.fs(), {.name = QString::fromUtf8(name), .manufacturer = u"Northwind"_qs}));
+    }
+    ASSERT_TRUE(
+        sim::writeComponent(mac.fs(), {.name = u"Strings"_qs, .manufacturer = u"Old Mill"_qs, .slices = {intel}}));
+    ASSERT_TRUE(
+        sim::writeComponent(mac.fs(), {.name = u"Neural EQ"_qs, .manufacturer = u"Quanta"_qs, .slices = {arm}}));
+    start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return services->plugins->report().has_value(); }, 5000))
+        << "the report is read once the panel has drawn its first frame";
+    QTest::keyClick(&window(), Qt::Key_Space);
+    settle();
+    EXPECT_EQ(window().height(), 360);
+    EXPECT_TRUE(texts().contains(u"Плагины"_qs));
+    EXPECT_TRUE(texts().contains(u"загружаются здесь — 4 · только под Rosetta — 1"_qs))
+        << texts().join(u'|').toStdString();
+    model().selectNext(); // the same copy's Rosetta card
+    settle();
+    EXPECT_TRUE(texts().contains(u"загружаются здесь — 4 · только нативно — 1"_qs)) << texts().join(u'|').toStdString();
+    shot(QStringLiteral("info-overlay-plugins"));
 }
 
 TEST_F(PanelTest, SpaceShowsTheInformationOverlayAndEscapeEndsTheApplication)

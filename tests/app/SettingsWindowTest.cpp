@@ -5,7 +5,11 @@
 #include "app/LauncherPanelController.h"
 #include "app/QuickTesting.h"
 #include "app/SettingsWindowController.h"
+#include "plugins/PluginInventory.h"
 #include "settings/SettingsManager.h"
+#include "simhost/fixtures/BundleWriter.h"
+#include "simhost/fixtures/DemoMac.h"
+#include "simhost/machine/EventLog.h"
 #include "support/HostObjects.h"
 #include "support/TempSimulatedMac.h"
 #include "text/LocalizationStore.h"
@@ -318,4 +322,34 @@ TEST_F(SettingsWindowTest, ClosingAppliesHiddenModesAndTheNewOrderToTheLauncher)
 
     open();
     EXPECT_TRUE(settings().isVisible()) << "the same window again";
+}
+
+TEST_F(SettingsWindowTest, ThePlugInSectionListsWhatLoadsInOneModeOnlyAndShowsItInTheFinder)
+{
+    mac.addLogicBundle(universal);
+    ASSERT_TRUE(sim::populateDemo(mac.mac()));
+    open();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return services->plugins->report().has_value(); }, 5000));
+    settle();
+    const QStringList shown = texts();
+    for (const char* text :
+         {"Плагины", "В обоих режимах: 4", "Только под Rosetta: 2", "Только нативно: 1", "Не читаются: 1",
+          "Загружаются только под Rosetta", "Old Mill: Vintage Strings 2", "2.0.3", "Redline: Amp Sim Classic",
+          "Загружаются только нативно", "Quanta: Neural EQ", "Не удалось прочитать", "Half Installed"}) {
+        EXPECT_TRUE(shown.contains(QString::fromUtf8(text))) << text;
+    }
+    // Scrolled to the end, where the section is.
+    const auto scrollToEnd = [&] {
+        auto* flick = item(QStringLiteral("settingsScroll"))->property("contentItem").value<QQuickItem*>();
+        ASSERT_NE(flick, nullptr);
+        flick->setProperty("contentY", flick->property("contentHeight").toReal() - flick->height());
+        settle();
+    };
+    scrollToEnd();
+    click(item(QStringLiteral("showPluginInFinder")));
+    EXPECT_TRUE(sim::EventLog(mac.mac().state())
+                    .events()
+                    .contains(u"reveal path=/Library/Audio/Plug-Ins/Components/Vintage Strings 2.component"_qs))
+        << sim::EventLog(mac.mac().state()).events().join(u'\n').toStdString();
+    shot(QStringLiteral("plugins"), scrollToEnd);
 }

@@ -102,6 +102,7 @@ FocusScope {
 
         ScrollView {
             id: scroll
+            objectName: "settingsScroll"
             focus: true // the editor's name field inside takes the keyboard first
             Layout.fillWidth: true
             Layout.fillHeight: true
@@ -338,11 +339,12 @@ FocusScope {
                     font.pixelSize: 12
                     wrapMode: Text.WordWrap
                 }
-                Flow {
+                GridLayout {
                     objectName: "pluginCounts"
                     visible: content.viewModel.pluginCounts.length > 0
-                    Layout.fillWidth: true
-                    spacing: 16
+                    columns: 2
+                    columnSpacing: 28
+                    rowSpacing: 4
                     Repeater {
                         model: content.viewModel.pluginCounts
                         Label {
