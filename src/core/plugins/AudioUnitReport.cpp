@@ -88,15 +88,17 @@ QString AudioUnitReport::lineForMode(LaunchArchitecture mode, AppLanguage langua
     if (onlyHere == 0 && onlyThere == 0) {
         return {};
     }
+    // Each part stays whole on a line: a narrow overlay breaks the line at the middle dot.
+    const auto whole = [](QString part) { return part.replace(u' ', QChar::Nbsp); };
     const qsizetype loadHere = count(PluginLoadClass::bothModes) + onlyHere;
-    QString line =
-        L10n::text(language, loadHere == 1 ? L10n::Key::pluginsLoadHereOne : L10n::Key::pluginsLoadHere, loadHere);
+    QString line = whole(
+        L10n::text(language, loadHere == 1 ? L10n::Key::pluginsLoadHereOne : L10n::Key::pluginsLoadHere, loadHere));
     if (onlyThere > 0) {
         line += QStringLiteral(" · ")
-                + L10n::text(language,
-                             mode == LaunchArchitecture::native ? L10n::Key::pluginsOnlyRosetta
-                                                                : L10n::Key::pluginsOnlyNative,
-                             onlyThere);
+                + whole(L10n::text(language,
+                                   mode == LaunchArchitecture::native ? L10n::Key::pluginsOnlyRosetta
+                                                                      : L10n::Key::pluginsOnlyNative,
+                                   onlyThere));
     }
     return line;
 }

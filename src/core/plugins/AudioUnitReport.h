@@ -65,7 +65,8 @@ struct AudioUnitReport {
     void sort();
 
     // The information overlay's line for a card of `mode`: "212 load here · 4 only under
-    // Rosetta". Empty when every readable plug-in loads in both modes.
+    // Rosetta", each side of the dot with no-break spaces. Empty when every readable
+    // plug-in loads in both modes.
     QString lineForMode(LaunchArchitecture mode, AppLanguage language) const;
 
     // For scripts: an array of {path, name, manufacturer, version, slices, class}, with null

@@ -81,13 +81,14 @@ TEST(AudioUnitReport, ClassesNamesLinesAndJson)
     report.plugins << plugin(PluginLoadClass::onlyRosetta) << plugin(PluginLoadClass::onlyRosetta)
                    << plugin(PluginLoadClass::unreadable);
     EXPECT_EQ(report.lineForMode(LaunchArchitecture::native, AppLanguage::english),
-              u"3 load here · 2 only under Rosetta");
-    EXPECT_EQ(report.lineForMode(LaunchArchitecture::rosetta, AppLanguage::english), u"5 load here");
+              u"3\u00A0load\u00A0here · 2\u00A0only\u00A0under\u00A0Rosetta");
+    EXPECT_EQ(report.lineForMode(LaunchArchitecture::rosetta, AppLanguage::english), u"5\u00A0load\u00A0here");
     EXPECT_EQ(report.lineForMode(LaunchArchitecture::native, AppLanguage::russian),
-              u"загружаются здесь — 3 · только под Rosetta — 2");
+              u"загружаются\u00A0здесь\u00A0—\u00A03 · только\u00A0под\u00A0Rosetta\u00A0—\u00A02");
     report.plugins = {plugin(PluginLoadClass::onlyNative)};
-    EXPECT_EQ(report.lineForMode(LaunchArchitecture::rosetta, AppLanguage::english), u"0 load here · 1 only natively");
-    EXPECT_EQ(report.lineForMode(LaunchArchitecture::native, AppLanguage::english), u"1 loads here");
+    EXPECT_EQ(report.lineForMode(LaunchArchitecture::rosetta, AppLanguage::english),
+              u"0\u00A0load\u00A0here · 1\u00A0only\u00A0natively");
+    EXPECT_EQ(report.lineForMode(LaunchArchitecture::native, AppLanguage::english), u"1\u00A0loads\u00A0here");
 
     report.plugins = {{QStringLiteral("/L/A.component"),
                        QStringLiteral("M: A"),

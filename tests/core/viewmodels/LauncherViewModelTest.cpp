@@ -190,10 +190,12 @@ TEST_F(LauncherModelTest, TheOverlayNamesThePlugInsThatDoNotLoadInTheCardsMode)
     QSignalSpy changed(model.get(), &LauncherViewModel::selectedCardChanged);
     plugins->start();
     ASSERT_TRUE(changed.wait(5000));
-    EXPECT_EQ(lineOf(LaunchArchitecture::native), QStringLiteral("3 load here · 1 only under Rosetta"));
-    EXPECT_EQ(lineOf(LaunchArchitecture::rosetta), QStringLiteral("3 load here · 1 only natively"));
+    EXPECT_EQ(lineOf(LaunchArchitecture::native),
+              QStringLiteral("3\u00A0load\u00A0here · 1\u00A0only\u00A0under\u00A0Rosetta"));
+    EXPECT_EQ(lineOf(LaunchArchitecture::rosetta), QStringLiteral("3\u00A0load\u00A0here · 1\u00A0only\u00A0natively"));
     mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("ru"));
-    EXPECT_EQ(lineOf(LaunchArchitecture::rosetta), QStringLiteral("загружаются здесь — 3 · только нативно — 1"));
+    EXPECT_EQ(lineOf(LaunchArchitecture::rosetta),
+              QStringLiteral("загружаются\u00A0здесь\u00A0—\u00A03 · только\u00A0нативно\u00A0—\u00A01"));
 }
 
 TEST_F(LauncherModelTest, OptionClickOpensTheMenuAndAChoiceRunsIt)
