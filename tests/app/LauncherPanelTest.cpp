@@ -224,13 +224,11 @@ TEST_F(PanelTest, OnceOnScreenThePlugInReportGivesTheOverlayItsLine)
     settle();
     EXPECT_EQ(window().height(), 360);
     EXPECT_TRUE(texts().contains(u"Плагины"_qs));
-    EXPECT_TRUE(
-        texts().contains(u"загружаются здесь — 4 · только под Rosetta — 1"_qs))
+    EXPECT_TRUE(texts().contains(u"загружаются здесь — 4 · только под Rosetta — 1"_qs))
         << texts().join(u'|').toStdString();
     model().selectNext(); // the same copy's Rosetta card
     settle();
-    EXPECT_TRUE(texts().contains(u"загружаются здесь — 4 · только нативно — 1"_qs))
-        << texts().join(u'|').toStdString();
+    EXPECT_TRUE(texts().contains(u"загружаются здесь — 4 · только нативно — 1"_qs)) << texts().join(u'|').toStdString();
     shot(QStringLiteral("info-overlay-plugins"));
 }
 

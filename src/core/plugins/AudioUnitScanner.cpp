@@ -167,7 +167,7 @@ void AudioUnitScanner::writeCache(const std::vector<Entry>& entries) const
     m_fileSystem.writeAtomically(m_cacheFile, bytes);
 }
 
-AudioUnitReport AudioUnitScanner::scan() const
+AudioUnitReport AudioUnitScanner::scan(const std::atomic<bool>* cancelled) const
 {
     std::vector<Entry> cached = readCache();
     QHash<QString, std::size_t> cachedByPath;
@@ -183,11 +183,18 @@ AudioUnitReport AudioUnitScanner::scan() const
     fromCache.reserve(cached.size());
     bool changed = false;  // the cache must be written anew
     bool allCached = true; // every component came from the cache
+    const auto isCancelled = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
     QStringList folders = componentFolders();
     folders.removeDuplicates();
     for (const QString& folder : std::as_const(folders)) {
+        if (isCancelled()) {
+            break;
+        }
         const auto children = m_fileSystem.listDirectory(folder);
         for (const QString& child : children.value_or(QStringList())) {
+            if (isCancelled()) {
+                break;
+            }
             if (!isComponentName(child)) {
                 continue;
             }
@@ -203,11 +210,25 @@ AudioUnitReport AudioUnitScanner::scan() const
                 }
                 changed = true; // a stale entry goes
             }
-            entries.push_back(readComponent(path));
+            Entry fresh = readComponent(path);
+            // A file named like a bundle is none; a folder without its Info.plist is one.
+            if (!fresh.isKept() && !m_fileSystem.isDirectory(path)) {
+                continue;
+            }
+            entries.push_back(std::move(fresh));
             fromCache.push_back(cached.size());
             allCached = false;
             changed = changed || entries.back().isKept();
         }
+    }
+    AudioUnitReport report;
+    report.plugins.reserve(qsizetype(entries.size()));
+    if (isCancelled()) {
+        // Half a scan is never kept.
+        for (Entry& entry : entries) {
+            report.plugins.append(std::move(entry.plugin));
+        }
+        return report;
     }
     // A bundle that has gone leaves the cache.
     changed = changed || std::find(used.cbegin(), used.cend(), false) != used.cend();
@@ -227,8 +248,6 @@ AudioUnitReport AudioUnitScanner::scan() const
     if (changed) {
         writeCache(entries);
     }
-    AudioUnitReport report;
-    report.plugins.reserve(qsizetype(entries.size()));
     for (Entry& entry : entries) {
         report.plugins.append(std::move(entry.plugin));
     }

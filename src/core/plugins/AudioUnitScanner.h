@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <vector>
 
 namespace vantrel {
@@ -27,8 +28,9 @@ public:
     static QString defaultCacheFile(const FileSystem& fileSystem, const QString& ownBundleIdentifier);
 
     // Every component of both folders, sorted (AudioUnitReport::sort). Writes the cache
-    // when anything differs from it.
-    AudioUnitReport scan() const;
+    // when anything differs from it. When `cancelled` turns true the scan stops at the next
+    // component and returns what it has, leaving the cache as it was.
+    AudioUnitReport scan(const std::atomic<bool>* cancelled = nullptr) const;
 
     // Limits on what is read: an Info.plist and the cache file.
     static constexpr qint64 infoPlistLimit = 8 * 1024 * 1024;

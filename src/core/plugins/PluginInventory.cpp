@@ -13,7 +13,10 @@ PluginInventory::PluginInventory(std::shared_ptr<const AudioUnitScanner> scanner
 {
 }
 
-PluginInventory::~PluginInventory() = default;
+PluginInventory::~PluginInventory()
+{
+    m_cancelled->store(true); // quitting never waits for a whole scan
+}
 
 void PluginInventory::start()
 {
@@ -21,8 +24,8 @@ void PluginInventory::start()
         return;
     }
     m_started = true;
-    m_worker.post([scanner = m_scanner, self = QPointer<PluginInventory>(this)] {
-        AudioUnitReport report = scanner->scan();
+    m_worker.post([scanner = m_scanner, cancelled = m_cancelled, self = QPointer<PluginInventory>(this)] {
+        AudioUnitReport report = scanner->scan(cancelled.get());
         // Back on the object's thread; dropped with the object if it has gone by then.
         QMetaObject::invokeMethod(
             self.get(),

@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -36,6 +37,8 @@ private:
     std::shared_ptr<const AudioUnitScanner> m_scanner;
     std::optional<AudioUnitReport> m_report;
     bool m_started = false;
+    // Set when the inventory goes: a scan still running stops at its next component.
+    std::shared_ptr<std::atomic<bool>> m_cancelled = std::make_shared<std::atomic<bool>>(false);
     // Last: destroyed first, so the worker has finished before anything it reads goes.
     SerialQueue m_worker;
 };
