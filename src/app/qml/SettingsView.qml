@@ -377,14 +377,21 @@ FocusScope {
                                 Layout.fillWidth: true
                                 spacing: 8
                                 Label {
+                                    id: pluginName
                                     Layout.fillWidth: true
                                     text: pluginRow.modelData.name
                                     elide: Text.ElideMiddle
                                     font.pixelSize: 12
+                                    // A name cut short shows whole on hover.
+                                    HoverHandler { id: pluginNameHover }
+                                    ToolTip.visible: pluginNameHover.hovered && pluginName.truncated
+                                    ToolTip.text: pluginName.text
                                 }
                                 Label {
                                     visible: text !== ""
+                                    Layout.maximumWidth: 96
                                     text: pluginRow.modelData.version
+                                    elide: Text.ElideRight
                                     color: "#6e6e73"
                                     font.pixelSize: 11
                                 }
