@@ -233,6 +233,18 @@ TEST_F(AudioUnitScanTest, TheCacheSparesUnchangedExecutablesAndFollowsTheDisk)
     EXPECT_EQ(scan(recording).count(PluginLoadClass::onlyRosetta), 1);
     EXPECT_EQ(executablesRead().size(), 1) << "the cache forgot the bundle that had gone";
 
+    // A cache cut anywhere, or with its lengths made huge, is read past whole.
+    const QByteArray whole = *mac.fs().readAll(cacheFile);
+    const AudioUnitReport expected = scan();
+    for (qsizetype cut = 0; cut < whole.size(); cut += 1 + whole.size() / 41) {
+        QByteArray damaged = whole.left(cut);
+        if (cut > 24) {
+            damaged.replace(cut / 2, 4, QByteArray(4, '\x7f')); // a length, a count or a stamp
+        }
+        mac.writeFile(cacheFile, damaged);
+        EXPECT_EQ(scan().plugins, expected.plugins) << "cut at " << cut;
+    }
+
     // A cache that does not decode, or is no file, is read past and written anew.
     for (bool pipe : {false, true}) {
         ASSERT_TRUE(mac.fs().remove(cacheFile));
