@@ -50,8 +50,7 @@ std::optional<QByteArray> NativeFileSystem::readPrefix(const QString& path, qint
 std::optional<FileStamp> NativeFileSystem::stamp(const QString& path) const
 {
     const auto native = encoded(path);
-    const auto signature = native ? NativeFiles::signature(m_base, *native) : std::nullopt;
-    return signature ? std::optional(stampOf(*signature)) : std::nullopt;
+    return native ? NativeFiles::signature(m_base, *native) : std::nullopt;
 }
 
 bool NativeFileSystem::write(const QString& path, const QByteArray& data)

@@ -271,7 +271,7 @@ std::optional<QByteArray> readPrefix(const PathBase& base, const QByteArray& pat
         return std::nullopt;
     }
     if (stamp) {
-        *stamp = stampOf(signatureOf(info));
+        *stamp = signatureOf(info);
     }
     return data;
 }

@@ -41,21 +41,8 @@ private:
     bool m_confined;
 };
 
-// What identifies a file's content without reading it: replacing the file (a new inode),
-// rewriting it (its modification time) or resizing it changes the signature.
-struct FileSignature {
-    qint64 device = 0;
-    qint64 inode = 0;
-    qint64 size = 0;
-    qint64 modifiedNanoseconds = 0;
-
-    bool operator==(const FileSignature&) const = default;
-};
-
-inline FileStamp stampOf(const FileSignature& signature)
-{
-    return {signature.device, signature.inode, signature.size, signature.modifiedNanoseconds};
-}
+// What identifies a file's content without reading it: the port's stamp.
+using FileSignature = FileStamp;
 
 // The file operations of the FileSystem port over real files, shared by the host whose
 // paths are the machine's (the Mac) and the one that confines them to a folder (the

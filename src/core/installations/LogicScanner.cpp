@@ -47,11 +47,9 @@ QStringList LogicScanner::searchDirectories() const
 
 namespace {
 
-// Whether a standardized path's last component has the extension "app", in any case.
 bool isBundleName(QStringView path)
 {
-    const QStringView name = path.sliced(path.lastIndexOf(u'/') + 1);
-    return name.size() > 4 && name.endsWith(u".app", Qt::CaseInsensitive);
+    return HostPath::hasBundleExtension(path, u"app");
 }
 
 } // namespace

@@ -82,6 +82,13 @@ QString lastComponent(const QString& path)
     return slash < 0 ? clean : clean.mid(slash + 1);
 }
 
+bool hasBundleExtension(QStringView path, QStringView extension)
+{
+    const QStringView name = path.sliced(path.lastIndexOf(u'/') + 1);
+    return name.size() > extension.size() + 1 && name.endsWith(extension, Qt::CaseInsensitive)
+           && name[name.size() - extension.size() - 1] == u'.';
+}
+
 QString baseName(const QString& path)
 {
     const QString clean = standardized(path);

@@ -17,6 +17,9 @@ QString fromURL(const QUrl& url);
 // The last path component, and that component without its extension
 // ("/Applications/Logic Pro X.app" → "Logic Pro X.app", "Logic Pro X").
 QString lastComponent(const QString& path);
+// Whether the last component of a standardized path is a name with the extension
+// `extension` ("app", "component"), in any case: "Logic Pro.APP" is, ".app" is not.
+bool hasBundleExtension(QStringView path, QStringView extension);
 QString baseName(const QString& path);
 // The extension of the last component, without the dot; empty when there is none.
 QString extension(const QString& path);

@@ -72,13 +72,6 @@ bool listedBefore(const QCollator& collator, const AudioUnitPlugin& a, const Aud
     return a.path < b.path;
 }
 
-void AudioUnitReport::sort()
-{
-    const QCollator collator = pluginCollator();
-    std::stable_sort(plugins.begin(), plugins.end(),
-                     [&](const AudioUnitPlugin& a, const AudioUnitPlugin& b) { return listedBefore(collator, a, b); });
-}
-
 QString AudioUnitReport::lineForMode(LaunchArchitecture mode, AppLanguage language) const
 {
     const qsizetype onlyHere =

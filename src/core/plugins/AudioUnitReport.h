@@ -61,8 +61,6 @@ struct AudioUnitReport {
     QList<AudioUnitPlugin> plugins;
 
     qsizetype count(PluginLoadClass loadClass) const;
-    // Sorts `plugins` into the order above.
-    void sort();
 
     // The information overlay's line for a card of `mode`: "212 load here · 4 only under
     // Rosetta", each side of the dot with no-break spaces. Empty when every readable

@@ -26,8 +26,7 @@ enum : quint8 { arm64Slice = 1, x86_64Slice = 2 };
 
 bool isComponentName(QStringView path)
 {
-    const QStringView name = path.sliced(path.lastIndexOf(u'/') + 1);
-    return name.size() > 10 && name.endsWith(u".component", Qt::CaseInsensitive);
+    return HostPath::hasBundleExtension(path, u"component");
 }
 
 } // namespace

@@ -27,7 +27,7 @@ public:
     // "~/Library/Caches/<identifier>/AudioUnits.cache".
     static QString defaultCacheFile(const FileSystem& fileSystem, const QString& ownBundleIdentifier);
 
-    // Every component of both folders, sorted (AudioUnitReport::sort). Writes the cache
+    // Every component of both folders, in the report's order (listedBefore). Writes the cache
     // when anything differs from it. When `cancelled` turns true the scan stops at the next
     // component and returns what it has, leaving the cache as it was.
     AudioUnitReport scan(const std::atomic<bool>* cancelled = nullptr) const;

@@ -26,6 +26,11 @@ public:
     void start();
     bool isStarted() const { return m_started; }
     const std::optional<AudioUnitReport>& report() const { return m_report; }
+    // The report of `inventory` once it is there; none before, or without an inventory.
+    static const AudioUnitReport* readyReport(const std::shared_ptr<PluginInventory>& inventory)
+    {
+        return inventory && inventory->m_report ? &*inventory->m_report : nullptr;
+    }
     // Blocks until a started scan has finished on the worker (its report still arrives
     // through the event loop). For tools and tests.
     void waitForScan();

@@ -176,7 +176,7 @@ QVariantMap LauncherViewModel::selectedCardMap() const
 
 QString LauncherViewModel::pluginsText(const LaunchCard& card) const
 {
-    const auto* report = m_c.plugins && m_c.plugins->report() ? &*m_c.plugins->report() : nullptr;
+    const AudioUnitReport* report = PluginInventory::readyReport(m_c.plugins);
     return report ? report->lineForMode(card.architecture, L10n::currentLanguage()) : QString();
 }
 

@@ -40,18 +40,9 @@ SettingsViewModel::SettingsViewModel(Collaborators collaborators, QObject* paren
 
 // ---- plug-ins ----------------------------------------------------------------------------
 
-namespace {
-
-const AudioUnitReport* reportOf(const std::shared_ptr<PluginInventory>& plugins)
-{
-    return plugins && plugins->report() ? &*plugins->report() : nullptr;
-}
-
-} // namespace
-
 QString SettingsViewModel::pluginsStatus() const
 {
-    const AudioUnitReport* report = reportOf(m_c.plugins);
+    const AudioUnitReport* report = PluginInventory::readyReport(m_c.plugins);
     if (!report) {
         return L10n::text(L10n::Key::pluginsReading);
     }
@@ -66,7 +57,7 @@ QString SettingsViewModel::pluginsStatus() const
 
 QStringList SettingsViewModel::pluginCounts() const
 {
-    const AudioUnitReport* report = reportOf(m_c.plugins);
+    const AudioUnitReport* report = PluginInventory::readyReport(m_c.plugins);
     if (!report || report->plugins.isEmpty()) {
         return {};
     }
@@ -86,7 +77,7 @@ QStringList SettingsViewModel::pluginCounts() const
 
 QVariantList SettingsViewModel::pluginGroups() const
 {
-    const AudioUnitReport* report = reportOf(m_c.plugins);
+    const AudioUnitReport* report = PluginInventory::readyReport(m_c.plugins);
     if (!report) {
         return {};
     }

@@ -207,8 +207,7 @@ std::optional<FileSignature> RootedFileSystem::signature(const QString& path) co
 
 std::optional<FileStamp> RootedFileSystem::stamp(const QString& path) const
 {
-    const auto found = signature(path);
-    return found ? std::optional(native::stampOf(*found)) : std::nullopt;
+    return signature(path);
 }
 
 std::optional<QByteArray> RootedFileSystem::readAll(const QString& path, qint64 maxBytes) const
