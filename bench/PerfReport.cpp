@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <functional>
 #include <iterator>
@@ -57,17 +58,38 @@ T median(std::vector<T> values)
     return values[values.size() / 2];
 }
 
+// The processor time of the whole process so far, every thread's, in seconds.
+double processorSeconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+struct Timing {
+    double wall;      // seconds
+    double processor; // seconds of processor time, all threads together
+};
+
+// The median wall and processor times of one call of `work`, after one call to warm up.
+Timing timeAndProcessor(int runs, const std::function<void()>& work)
+{
+    work();
+    std::vector<double> times, processorTimes;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = SteadyClock::now();
+        const double processorStart = processorSeconds();
+        work();
+        processorTimes.push_back(processorSeconds() - processorStart);
+        times.push_back(seconds(start));
+    }
+    return {median(times), median(processorTimes)};
+}
+
 // The median time of one call of `work`, in seconds, after one call to warm up.
 double timeOnce(int runs, const std::function<void()>& work)
 {
-    work();
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = SteadyClock::now();
-        work();
-        times.push_back(seconds(start));
-    }
-    return median(times);
+    return timeAndProcessor(runs, work).wall;
 }
 
 // The median cost of one call in batches of `batch` calls, in seconds.
@@ -178,20 +200,45 @@ void writeComponents(sim::RootedFileSystem& disk)
     }
 }
 
-// The floor program's median of three scans of `folder`, in seconds.
-double floorScan(const QString& scanFloor, const QString& folder, int expected = bundleCount)
+// The floor program's medians of three scans of `folder`, in seconds.
+Timing floorScan(const QString& scanFloor, const QString& folder, int expected = bundleCount)
 {
     const QStringList answer = output(scanFloor, {folder, QStringLiteral("3")}).split(u' ');
-    if (answer.size() != 2 || answer[1].trimmed().toInt() != expected) {
+    if (answer.size() != 3 || answer[1].toInt() != expected) {
         fail(QStringLiteral("the floor program did not read every bundle in ") + folder);
     }
-    return answer[0].toDouble() / 1000;
+    return {answer[0].toDouble() / 1000, answer[2].trimmed().toDouble() / 1000};
 }
 
+// Ours beside the reference: the medians of the rounds' times and of their ratios, for the
+// wall clock and for the processor time of all threads together.
 struct Comparison {
     double ours;
     double reference;
     double ratio;
+    double oursProcessor = 0;
+    double referenceProcessor = 0;
+    double processorRatio = 0;
+};
+
+struct Rounds {
+    std::vector<double> ours, reference, ratios, oursProcessor, referenceProcessor, processorRatios;
+
+    void add(Timing mine, Timing floor)
+    {
+        ours.push_back(mine.wall);
+        reference.push_back(floor.wall);
+        ratios.push_back(mine.wall / floor.wall);
+        oursProcessor.push_back(mine.processor);
+        referenceProcessor.push_back(floor.processor);
+        processorRatios.push_back(mine.processor / floor.processor);
+    }
+
+    Comparison medians() const
+    {
+        return {median(ours),          median(reference),          median(ratios),
+                median(oursProcessor), median(referenceProcessor), median(processorRatios)};
+    }
 };
 
 // The scan through the core beside the floor on the same folder, taken in alternation so
@@ -199,19 +246,18 @@ struct Comparison {
 Comparison compareScans(FileSystem& disk, const QString& scanFloor, const QString& folder)
 {
     const LogicScanner scanner(disk, VersionReader(disk), std::make_shared<ArchitectureDetector>(disk), QString());
-    std::vector<double> ours, floors, ratios;
+    Rounds rounds;
     for (int round = 0; round < 9; ++round) {
-        const double floor = floorScan(scanFloor, folder);
-        const double scan = timeOnce(3, [&] {
-            if (scanner.scan({}).size() != bundleCount) {
-                fail(QStringLiteral("the scan did not find every bundle"));
-            }
-        });
-        ours.push_back(scan);
-        floors.push_back(floor);
-        ratios.push_back(scan / floor);
+        const Timing floor = floorScan(scanFloor, folder);
+        rounds.add(timeAndProcessor(3,
+                                    [&] {
+                                        if (scanner.scan({}).size() != bundleCount) {
+                                            fail(QStringLiteral("the scan did not find every bundle"));
+                                        }
+                                    }),
+                   floor);
     }
-    return {median(ours), median(floors), median(ratios)};
+    return rounds.medians();
 }
 
 // The Audio Unit report beside the floor on the same folder, in alternation: without its
@@ -219,26 +265,25 @@ Comparison compareScans(FileSystem& disk, const QString& scanFloor, const QStrin
 std::pair<Comparison, Comparison> compareComponentScans(FileSystem& disk, const QString& scanFloor,
                                                         const QString& folder)
 {
-    const QString cache = disk.cachesDirectory() + QStringLiteral("/bench/AudioUnits.cbor");
+    const QString cache = disk.cachesDirectory() + QStringLiteral("/bench/AudioUnits.cache");
     const AudioUnitScanner scanner(disk, cache);
     const auto scanOnce = [&] {
         if (scanner.scan().plugins.size() != componentCount) {
             fail(QStringLiteral("the Audio Unit report did not find every component"));
         }
     };
-    std::vector<double> cold, warm, floors, coldRatios, warmRatios;
+    Rounds cold, warm;
     for (int round = 0; round < 9; ++round) {
-        const double floor = floorScan(scanFloor, folder, componentCount);
-        cold.push_back(timeOnce(3, [&] {
-            disk.remove(cache);
-            scanOnce();
-        }));
-        warm.push_back(timeOnce(3, scanOnce));
-        floors.push_back(floor);
-        coldRatios.push_back(cold.back() / floor);
-        warmRatios.push_back(warm.back() / floor);
+        const Timing floor = floorScan(scanFloor, folder, componentCount);
+        cold.add(timeAndProcessor(3,
+                                  [&] {
+                                      disk.remove(cache);
+                                      scanOnce();
+                                  }),
+                 floor);
+        warm.add(timeAndProcessor(3, scanOnce), floor);
     }
-    return {{median(cold), median(floors), median(coldRatios)}, {median(warm), median(floors), median(warmRatios)}};
+    return {cold.medians(), warm.medians()};
 }
 
 struct Row {
@@ -326,6 +371,8 @@ int main(int argc, char** argv)
     const Comparison plain = compareScans(realDisk, scanFloor, dir.path() + QStringLiteral("/plain/Applications"));
     rows.push_back({"Scan of 500 bundles, plain folder", ms(plain.ours), QStringLiteral("floor ") + ms(plain.reference),
                     plain.ratio, "≤ 1.2×"});
+    rows.push_back({"Scan of 500 bundles, plain folder, processor time", ms(plain.oursProcessor),
+                    QStringLiteral("floor ") + ms(plain.referenceProcessor), plain.processorRatio, "—"});
     const Comparison simulated =
         compareScans(*mac.fileSystem(), scanFloor, dir.path() + QStringLiteral("/mac/Applications"));
     rows.push_back({"Scan of 500 bundles, simulated Mac", ms(simulated.ours),
@@ -340,6 +387,10 @@ int main(int argc, char** argv)
                     QStringLiteral("floor ") + ms(cold.reference), cold.ratio, "≤ 1.3×"});
     rows.push_back({"Audio Unit report of 1,000 components, cached", ms(warm.ours),
                     QStringLiteral("floor ") + ms(warm.reference), warm.ratio, "≤ 0.2×"});
+    rows.push_back({"Audio Unit report, cold, processor time", ms(cold.oursProcessor),
+                    QStringLiteral("floor ") + ms(cold.referenceProcessor), cold.processorRatio, "—"});
+    rows.push_back({"Audio Unit report, cached, processor time", ms(warm.oursProcessor),
+                    QStringLiteral("floor ") + ms(warm.referenceProcessor), warm.processorRatio, "—"});
 
     // The slices of one universal executable, beside the peer tool on the same file.
     const QString bundle = QStringLiteral("/Applications/Logic Pro 001.app");

@@ -5,10 +5,13 @@
 #include <QList>
 #include <QPair>
 
+#include <mutex>
+
 namespace vantrel::testing {
 
 // Passes everything on to another disk, recording what is read through it: how much of
-// a file is touched, and how often.
+// a file is touched, and how often. Reads may come from several threads at once; the
+// records are read once they are done.
 class RecordingFileSystem final : public FileSystem {
 public:
     explicit RecordingFileSystem(FileSystem& inner)
@@ -17,23 +20,23 @@ public:
     }
     bool exists(const QString& p) const override
     {
-        ++existsCalls;
+        record([&] { ++existsCalls; });
         return m_inner.exists(p);
     }
     bool isDirectory(const QString& p) const override { return m_inner.isDirectory(p); }
     std::optional<QByteArray> readAll(const QString& p, qint64 maxBytes = defaultReadLimit) const override
     {
-        readAllPaths.append(p);
+        record([&] { readAllPaths.append(p); });
         return m_inner.readAll(p, maxBytes);
     }
     std::optional<QByteArray> readPrefix(const QString& p, qint64 n, FileStamp* stamp = nullptr) const override
     {
-        prefixReads.append({p, n});
+        record([&] { prefixReads.append({p, n}); });
         return m_inner.readPrefix(p, n, stamp);
     }
     std::optional<FileStamp> stamp(const QString& p) const override
     {
-        ++stampCalls;
+        record([&] { ++stampCalls; });
         return m_inner.stamp(p);
     }
     bool write(const QString& p, const QByteArray& d) override { return m_inner.write(p, d); }
@@ -51,7 +54,15 @@ public:
     mutable int stampCalls = 0;
 
 private:
+    template <typename Change>
+    void record(Change change) const
+    {
+        const std::lock_guard guard(m_lock);
+        change();
+    }
+
     FileSystem& m_inner;
+    mutable std::mutex m_lock;
 };
 
 } // namespace vantrel::testing

@@ -104,10 +104,8 @@ SliceSet ArchitectureDetector::architecturesFromMachOHeader(const QByteArray& da
         thin = ByteOrder::big;
     }
     if (thin) {
-        if (auto arch = fromCpuType(field(data, 4, *thin))) {
-            return {*arch};
-        }
-        return {};
+        const auto arch = fromCpuType(field(data, 4, *thin));
+        return sharedSliceSet(arch == BinaryArchitecture::arm64, arch == BinaryArchitecture::x86_64);
     }
 
     std::optional<ByteOrder> fat;
@@ -120,18 +118,19 @@ SliceSet ArchitectureDetector::architecturesFromMachOHeader(const QByteArray& da
         return {}; // 32-bit Mach-O, 64-bit fat, scripts, anything else
     }
     const std::uint32_t count = field(data, 4, *fat);
-    SliceSet slices;
+    bool arm64 = false;
+    bool x86_64 = false;
     for (std::uint64_t i = 0; i < count; ++i) {
         const std::uint64_t record = 8 + 20 * i;
         // The walk stops where the next record's first 8 bytes are not all there.
         if (std::uint64_t(data.size()) < record + 8) {
             break;
         }
-        if (auto arch = fromCpuType(field(data, qsizetype(record), *fat))) {
-            slices.insert(*arch);
-        }
+        const auto arch = fromCpuType(field(data, qsizetype(record), *fat));
+        arm64 = arm64 || arch == BinaryArchitecture::arm64;
+        x86_64 = x86_64 || arch == BinaryArchitecture::x86_64;
     }
-    return slices;
+    return sharedSliceSet(arm64, x86_64);
 }
 
 bool ArchitectureDetector::isRosettaInstalled()

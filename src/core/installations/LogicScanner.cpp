@@ -1,5 +1,6 @@
 #include "installations/LogicScanner.h"
 
+#include "async/ParallelFor.h"
 #include "installations/AppConstants.h"
 #include "installations/ArchitectureDetector.h"
 #include "installations/InfoPlist.h"
@@ -55,13 +56,14 @@ bool isBundleName(QStringView path)
 } // namespace
 
 // A copy found on disk or kept in the stored list, with its standardized path and its info
-// dictionary, read once per scan.
+// dictionary, read once per scan. A copy found on disk has its metadata read with it.
 struct LogicScanner::Candidate {
     LogicApp app;
     QString key;
     std::optional<BundleInfo> info;
     bool onDisk = false; // found in an Applications folder
     bool taken = false;  // found, and claimed by a stored entry
+    std::optional<LogicAppMetadata> metadata;
 };
 
 bool LogicScanner::isLogicProApp(const QUrl& appURL) const
@@ -103,17 +105,38 @@ void LogicScanner::scanDirectory(const QString& directory, std::vector<Candidate
     if (!children) {
         return;
     }
+    // Only a bundle has its info dictionary read.
+    std::vector<QString> bundles;
     for (const QString& child : *children) {
-        // Only a bundle has its info dictionary read.
-        if (!isBundleName(child)) {
-            continue;
+        if (isBundleName(child)) {
+            bundles.push_back(child);
         }
-        QString key = HostPath::standardized(child);
-        auto info = readBundleInfo(m_fileSystem, key);
-        if (isLogicProApp(key, info ? info->identifier : std::nullopt)) {
+    }
+    // Each bundle is read on its own, several at a time: its info dictionary, and for a copy
+    // of Logic Pro the slices of its executable.
+    struct Read {
+        QString key;
+        std::optional<BundleInfo> info;
+        bool isLogicPro = false;
+        std::optional<LogicAppMetadata> metadata;
+    };
+    std::vector<Read> reads(bundles.size());
+    parallelFor(bundles.size(), [&](std::size_t i) {
+        Read& read = reads[i];
+        read.key = HostPath::standardized(bundles[i]);
+        read.info = readBundleInfo(m_fileSystem, read.key);
+        read.isLogicPro = isLogicProApp(read.key, read.info ? read.info->identifier : std::nullopt);
+        if (read.isLogicPro && read.info) {
+            read.metadata = m_versionReader.metadata(read.key, *read.info, *m_architectureDetector);
+        }
+    });
+    for (std::size_t i = 0; i < bundles.size(); ++i) {
+        Read& read = reads[i];
+        if (read.isLogicPro) {
             // The name without ".app": the bundle's base name.
-            QString name = key.sliced(key.lastIndexOf(u'/') + 1).chopped(4);
-            found.push_back({LogicApp::make(std::move(name), child, false), std::move(key), std::move(info), true});
+            QString name = read.key.sliced(read.key.lastIndexOf(u'/') + 1).chopped(4);
+            found.push_back({LogicApp::make(std::move(name), bundles[i], false), std::move(read.key),
+                             std::move(read.info), true, false, std::move(read.metadata)});
         }
     }
 }
@@ -152,7 +175,7 @@ QList<ResolvedLogicApp> LogicScanner::scan(const QList<LogicApp>& persistedApps)
                 // A copy found on disk is never the launcher.
                 Candidate& copy = found[std::size_t(*it)];
                 copy.taken = true;
-                Candidate entry{copy.app, copy.key, copy.info, true};
+                Candidate entry{copy.app, copy.key, copy.info, true, false, copy.metadata};
                 entry.app = mergedRecord(entry, persisted);
                 orderedByKey.insert(key, qsizetype(ordered.size()));
                 ordered.push_back(std::move(entry));
@@ -163,7 +186,7 @@ QList<ResolvedLogicApp> LogicScanner::scan(const QList<LogicApp>& persistedApps)
                 continue;
             }
             orderedByKey.insert(key, qsizetype(ordered.size()));
-            ordered.push_back({persisted, std::move(key), std::move(info)});
+            ordered.push_back({persisted, std::move(key), std::move(info), false, false, std::nullopt});
         }
     }
 
@@ -188,13 +211,13 @@ QList<ResolvedLogicApp> LogicScanner::scan(const QList<LogicApp>& persistedApps)
     QList<ResolvedLogicApp> resolved;
     resolved.reserve(qsizetype(ordered.size()));
     for (Candidate& entry : ordered) {
-        ResolvedLogicApp result{std::move(entry.app), std::nullopt, true};
-        // A bundle that is gone has no info dictionary either.
-        if (entry.info) {
-            result.metadata = m_versionReader.metadata(entry.key, *entry.info, *m_architectureDetector);
+        // A stored copy outside the Applications folders is read now; a bundle that is gone
+        // has no info dictionary either.
+        if (!entry.onDisk && entry.info) {
+            entry.metadata = m_versionReader.metadata(entry.key, *entry.info, *m_architectureDetector);
         }
-        result.isMissing = !result.metadata.has_value();
-        resolved.append(std::move(result));
+        const bool isMissing = !entry.metadata.has_value();
+        resolved.append({std::move(entry.app), std::move(entry.metadata), isMissing});
     }
     return resolved;
 }

@@ -20,4 +20,8 @@ struct EnumTraits<BinaryArchitecture> {
 // The slices of one executable.
 using SliceSet = QSet<BinaryArchitecture>;
 
+// The set of those of arm64 and x86_64 that are present, as one instance shared by every
+// copy: a folder of a thousand plug-ins holds four sets, not a thousand.
+const SliceSet& sharedSliceSet(bool arm64, bool x86_64);
+
 } // namespace vantrel

@@ -24,7 +24,8 @@ struct FileStamp {
 // On a Mac the mapping to real files is the identity; the simulated Mac confines every
 // path to its root folder. A path the implementation refuses (relative, with a NUL,
 // reaching outside what it may touch) behaves as a file that does not exist and cannot
-// be created.
+// be created. The const members may be called from several threads at once (the scans
+// read many bundles in parallel).
 class FileSystem {
 public:
     virtual ~FileSystem() = default;

@@ -1,5 +1,7 @@
 #include "platform/HostPath.h"
 
+#include <algorithm>
+
 #include <QStringList>
 
 namespace vantrel::HostPath {
@@ -84,9 +86,21 @@ QString lastComponent(const QString& path)
 
 bool hasBundleExtension(QStringView path, QStringView extension)
 {
-    const QStringView name = path.sliced(path.lastIndexOf(u'/') + 1);
-    return name.size() > extension.size() + 1 && name.endsWith(extension, Qt::CaseInsensitive)
-           && name[name.size() - extension.size() - 1] == u'.';
+    // A name before the dot, the dot, then the extension, ending the path.
+    const qsizetype length = extension.size();
+    if (path.size() < length + 2 || path[path.size() - length - 1] != u'.' || path[path.size() - length - 2] == u'/') {
+        return false;
+    }
+    const QStringView tail = path.last(length);
+    // Listings are mostly ASCII, which compares without Unicode's case folding.
+    const bool ascii = std::all_of(tail.begin(), tail.end(), [](QChar c) { return c.unicode() < 0x80; })
+                       && std::all_of(extension.begin(), extension.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!ascii) {
+        return tail.compare(extension, Qt::CaseInsensitive) == 0;
+    }
+    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+    return std::equal(tail.begin(), tail.end(), extension.begin(),
+                      [&](QChar a, QChar b) { return lower(a.unicode()) == lower(b.unicode()); });
 }
 
 QString baseName(const QString& path)

@@ -1,25 +1,92 @@
 #include "plugins/AudioUnitScanner.h"
 
+#include "async/ParallelFor.h"
 #include "installations/ArchitectureDetector.h"
 #include "platform/FileSystem.h"
 #include "platform/HostPath.h"
 #include "plist/PropertyList.h"
 
-#include <QDataStream>
 #include <QHash>
-#include <QIODevice>
+#include <QtEndian>
 
 #include <array>
+#include <functional>
+#include <numeric>
 
 namespace vantrel {
 
 namespace {
 
 // The cache file: this magic number and format, then the entries in the order the report
-// lists them. Anything else (an older format, a damaged or foreign file) is read past.
+// lists them. Numbers are little-endian; a text is its length in bytes, then its UTF-8.
+// Anything else (an older format, a damaged or foreign file) is read past.
 constexpr quint32 cacheMagic = 0x56415543; // "VAUC"
-constexpr qint32 cacheFormat = 1;
+constexpr quint32 cacheFormat = 2;
 constexpr quint32 cacheMaxEntries = 1'000'000;
+
+// Reads the cache's fields in turn; past the end, or at a length that does not fit, every
+// later field reads as empty and ok() is false.
+class CacheReader {
+public:
+    explicit CacheReader(const QByteArray& bytes)
+        : m_at(bytes.constData())
+        , m_end(bytes.constData() + bytes.size())
+    {
+    }
+
+    bool ok() const { return m_ok; }
+
+    template <typename T>
+    T number()
+    {
+        if (!take(sizeof(T))) {
+            return T{};
+        }
+        return qFromLittleEndian<T>(m_at - sizeof(T));
+    }
+
+    QString text()
+    {
+        const auto length = number<quint32>();
+        if (!take(length)) {
+            return {};
+        }
+        return QString::fromUtf8(m_at - length, qsizetype(length));
+    }
+
+private:
+    bool take(std::size_t count)
+    {
+        m_ok = m_ok && count <= std::size_t(m_end - m_at);
+        if (m_ok) {
+            m_at += count;
+        }
+        return m_ok;
+    }
+
+    const char* m_at;
+    const char* m_end;
+    bool m_ok = true;
+};
+
+struct CacheWriter {
+    QByteArray bytes;
+
+    template <typename T>
+    void number(T value)
+    {
+        char buffer[sizeof(T)];
+        qToLittleEndian(value, buffer);
+        bytes.append(buffer, qsizetype(sizeof(T)));
+    }
+
+    void text(const QString& value)
+    {
+        const QByteArray utf8 = value.toUtf8();
+        number(quint32(utf8.size()));
+        bytes.append(utf8);
+    }
+};
 
 enum : quint8 { hasManufacturer = 1, hasVersion = 2 };
 enum : quint8 { arm64Slice = 1, x86_64Slice = 2 };
@@ -90,13 +157,11 @@ std::vector<AudioUnitScanner::Entry> AudioUnitScanner::readCache() const
     if (!bytes) {
         return {};
     }
-    QDataStream in(*bytes);
-    in.setVersion(QDataStream::Qt_6_0);
-    quint32 magic = 0;
-    qint32 format = 0;
-    quint32 count = 0;
-    in >> magic >> format >> count;
-    if (in.status() != QDataStream::Ok || magic != cacheMagic || format != cacheFormat || count > cacheMaxEntries) {
+    CacheReader in(*bytes);
+    const quint32 magic = in.number<quint32>();
+    const quint32 format = in.number<quint32>();
+    const quint32 count = in.number<quint32>();
+    if (!in.ok() || magic != cacheMagic || format != cacheFormat || count > cacheMaxEntries) {
         return {};
     }
     std::vector<Entry> entries;
@@ -104,29 +169,26 @@ std::vector<AudioUnitScanner::Entry> AudioUnitScanner::readCache() const
     for (quint32 i = 0; i < count; ++i) {
         Entry entry;
         AudioUnitPlugin& plugin = entry.plugin;
-        quint8 present = 0;
-        quint8 slices = 0;
-        FileStamp stamp;
-        in >> plugin.path >> plugin.name >> present;
+        plugin.path = in.text();
+        plugin.name = in.text();
+        const auto present = in.number<quint8>();
         if ((present & hasManufacturer) != 0) {
-            plugin.manufacturer.emplace();
-            in >> *plugin.manufacturer;
+            plugin.manufacturer = in.text();
         }
         if ((present & hasVersion) != 0) {
-            plugin.version.emplace();
-            in >> *plugin.version;
+            plugin.version = in.text();
         }
-        in >> entry.executable >> stamp.device >> stamp.inode >> stamp.size >> stamp.modifiedNanoseconds >> slices;
-        if (in.status() != QDataStream::Ok || plugin.path.isEmpty() || plugin.name.isEmpty()
-            || entry.executable.isEmpty()) {
+        entry.executable = in.text();
+        FileStamp stamp;
+        stamp.device = in.number<qint64>();
+        stamp.inode = in.number<qint64>();
+        stamp.size = in.number<qint64>();
+        stamp.modifiedNanoseconds = in.number<qint64>();
+        const auto slices = in.number<quint8>();
+        if (!in.ok() || plugin.path.isEmpty() || plugin.name.isEmpty() || entry.executable.isEmpty()) {
             return {};
         }
-        if ((slices & arm64Slice) != 0) {
-            plugin.slices.insert(BinaryArchitecture::arm64);
-        }
-        if ((slices & x86_64Slice) != 0) {
-            plugin.slices.insert(BinaryArchitecture::x86_64);
-        }
+        plugin.slices = sharedSliceSet((slices & arm64Slice) != 0, (slices & x86_64Slice) != 0);
         plugin.loadClass = classifySlices(plugin.slices);
         entry.stamp = stamp;
         entries.push_back(std::move(entry));
@@ -139,83 +201,124 @@ void AudioUnitScanner::writeCache(const std::vector<Entry>& entries) const
     if (m_cacheFile.isEmpty()) {
         return;
     }
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_6_0);
+    CacheWriter out;
     const auto kept = std::count_if(entries.cbegin(), entries.cend(), [](const Entry& e) { return e.isKept(); });
-    out << cacheMagic << cacheFormat << quint32(kept);
+    out.number(cacheMagic);
+    out.number(cacheFormat);
+    out.number(quint32(kept));
     for (const Entry& entry : entries) {
         if (!entry.isKept()) {
             continue;
         }
         const AudioUnitPlugin& plugin = entry.plugin;
-        out << plugin.path << plugin.name
-            << quint8((plugin.manufacturer ? hasManufacturer : 0) | (plugin.version ? hasVersion : 0));
+        out.text(plugin.path);
+        out.text(plugin.name);
+        out.number(quint8((plugin.manufacturer ? hasManufacturer : 0) | (plugin.version ? hasVersion : 0)));
         if (plugin.manufacturer) {
-            out << *plugin.manufacturer;
+            out.text(*plugin.manufacturer);
         }
         if (plugin.version) {
-            out << *plugin.version;
+            out.text(*plugin.version);
         }
+        out.text(entry.executable);
         const FileStamp& stamp = *entry.stamp;
-        out << entry.executable << stamp.device << stamp.inode << stamp.size << stamp.modifiedNanoseconds
-            << quint8((plugin.slices.contains(BinaryArchitecture::arm64) ? arm64Slice : 0)
-                      | (plugin.slices.contains(BinaryArchitecture::x86_64) ? x86_64Slice : 0));
+        for (const qint64 field : {stamp.device, stamp.inode, stamp.size, stamp.modifiedNanoseconds}) {
+            out.number(field);
+        }
+        out.number(quint8((plugin.slices.contains(BinaryArchitecture::arm64) ? arm64Slice : 0)
+                          | (plugin.slices.contains(BinaryArchitecture::x86_64) ? x86_64Slice : 0)));
     }
     m_fileSystem.createDirectories(m_cacheFile.first(m_cacheFile.lastIndexOf(u'/')));
-    m_fileSystem.writeAtomically(m_cacheFile, bytes);
+    m_fileSystem.writeAtomically(m_cacheFile, out.bytes);
+}
+
+std::vector<QString> AudioUnitScanner::listComponents(const std::function<bool()>& isCancelled) const
+{
+    std::vector<QString> paths;
+    QStringList folders = componentFolders();
+    folders.removeDuplicates();
+    for (const QString& folder : std::as_const(folders)) {
+        const auto children = isCancelled() ? std::nullopt : m_fileSystem.listDirectory(folder);
+        for (const QString& child : children.value_or(QStringList())) {
+            if (isComponentName(child)) {
+                paths.push_back(HostPath::standardized(child));
+            }
+        }
+    }
+    return paths;
 }
 
 AudioUnitReport AudioUnitScanner::scan(const std::atomic<bool>* cancelled) const
 {
-    std::vector<Entry> cached = readCache();
+    const std::function<bool()> isCancelled = [cancelled] {
+        return cancelled && cancelled->load(std::memory_order_relaxed);
+    };
+    // The cache is read while the folders are listed.
+    std::vector<Entry> cached;
+    std::vector<QString> paths; // the components, in the folders' order
+    const std::function<void()> halves[] = {[&] { cached = readCache(); },
+                                            [&] { paths = listComponents(isCancelled); }};
+    parallelFor(2, [&](std::size_t half) { halves[half](); }, {.minimumPerThread = 1});
+
+    // Each component's entry in the cache, when it has one.
     QHash<QString, std::size_t> cachedByPath;
     cachedByPath.reserve(qsizetype(cached.size()));
     for (std::size_t i = 0; i < cached.size(); ++i) {
         cachedByPath.insert(cached[i].plugin.path, i);
     }
     std::vector<bool> used(cached.size(), false);
+    std::vector<std::size_t> fromCache(paths.size(), cached.size()); // a place in the cache, or cached.size()
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const auto hit = cachedByPath.constFind(paths[i]);
+        if (hit != cachedByPath.cend() && !used[*hit]) {
+            used[*hit] = true;
+            fromCache[i] = *hit;
+        }
+    }
+
+    // A cached entry whose executable is unchanged is taken as it is; anything else is read.
+    enum class Outcome : quint8 { skipped, cached, read };
+    struct Found {
+        Outcome outcome = Outcome::skipped;
+        bool stale = false; // its cache entry is out of date
+        Entry entry;
+    };
+    std::vector<Found> found(paths.size());
+    parallelFor(paths.size(), [&](std::size_t i) {
+        if (isCancelled()) {
+            return;
+        }
+        Found& component = found[i];
+        if (fromCache[i] < cached.size()) {
+            const Entry& known = cached[fromCache[i]];
+            if (m_fileSystem.stamp(known.executable) == known.stamp) {
+                component.outcome = Outcome::cached;
+                return;
+            }
+            component.stale = true;
+        }
+        component.entry = readComponent(paths[i]);
+        // A file named like a bundle is none; a folder without its Info.plist is one.
+        if (component.entry.isKept() || m_fileSystem.isDirectory(paths[i])) {
+            component.outcome = Outcome::read;
+        }
+    });
 
     std::vector<Entry> entries;
-    std::vector<std::size_t> fromCache; // each entry's place in the cache, when it came from there
-    entries.reserve(cached.size());
-    fromCache.reserve(cached.size());
+    std::vector<std::size_t> places; // each entry's place in the cache, when it came from there
+    entries.reserve(paths.size());
+    places.reserve(paths.size());
     bool changed = false;  // the cache must be written anew
     bool allCached = true; // every component came from the cache
-    const auto isCancelled = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
-    QStringList folders = componentFolders();
-    folders.removeDuplicates();
-    for (const QString& folder : std::as_const(folders)) {
-        if (isCancelled()) {
-            break;
-        }
-        const auto children = m_fileSystem.listDirectory(folder);
-        for (const QString& child : children.value_or(QStringList())) {
-            if (isCancelled()) {
-                break;
-            }
-            if (!isComponentName(child)) {
-                continue;
-            }
-            const QString path = HostPath::standardized(child);
-            const auto hit = cachedByPath.constFind(path);
-            if (hit != cachedByPath.cend() && !used[*hit]) {
-                used[*hit] = true;
-                Entry& known = cached[*hit];
-                if (m_fileSystem.stamp(known.executable) == known.stamp) {
-                    entries.push_back(std::move(known));
-                    fromCache.push_back(*hit);
-                    continue;
-                }
-                changed = true; // a stale entry goes
-            }
-            Entry fresh = readComponent(path);
-            // A file named like a bundle is none; a folder without its Info.plist is one.
-            if (!fresh.isKept() && !m_fileSystem.isDirectory(path)) {
-                continue;
-            }
-            entries.push_back(std::move(fresh));
-            fromCache.push_back(cached.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        Found& component = found[i];
+        changed = changed || component.stale; // a stale entry goes
+        if (component.outcome == Outcome::cached) {
+            entries.push_back(std::move(cached[fromCache[i]]));
+            places.push_back(fromCache[i]);
+        } else if (component.outcome == Outcome::read) {
+            entries.push_back(std::move(component.entry));
+            places.push_back(cached.size());
             allCached = false;
             changed = changed || entries.back().isKept();
         }
@@ -236,13 +339,23 @@ AudioUnitReport AudioUnitScanner::scan(const std::atomic<bool>* cancelled) const
         // The components are exactly the cache's, which lists them in the report's order.
         std::vector<Entry> ordered(entries.size());
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            ordered[fromCache[i]] = std::move(entries[i]);
+            ordered[places[i]] = std::move(entries[i]);
         }
         entries = std::move(ordered);
     } else {
+        // Sorted by place, so that the entries themselves move once.
         const QCollator collator = pluginCollator();
-        std::stable_sort(entries.begin(), entries.end(),
-                         [&](const Entry& a, const Entry& b) { return listedBefore(collator, a.plugin, b.plugin); });
+        std::vector<std::size_t> order(entries.size());
+        std::iota(order.begin(), order.end(), std::size_t(0));
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return listedBefore(collator, entries[a].plugin, entries[b].plugin);
+        });
+        std::vector<Entry> sorted;
+        sorted.reserve(entries.size());
+        for (const std::size_t place : order) {
+            sorted.push_back(std::move(entries[place]));
+        }
+        entries = std::move(sorted);
     }
     if (changed) {
         writeCache(entries);

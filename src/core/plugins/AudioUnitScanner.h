@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <vector>
 
 namespace vantrel {
@@ -38,6 +39,8 @@ public:
 
 private:
     struct Entry;
+    // The component bundles of both folders, standardized, in the folders' order.
+    std::vector<QString> listComponents(const std::function<bool()>& isCancelled) const;
     Entry readComponent(const QString& bundlePath) const;
     std::vector<Entry> readCache() const;
     void writeCache(const std::vector<Entry>& entries) const;

@@ -95,6 +95,30 @@ TEST_F(ScannerTest, FindsCopiesInBothFoldersSortedByNameWhenNothingIsStored)
     EXPECT_NE(scanner.scan({})[0].app.id, result[0].app.id);
 }
 
+TEST_F(ScannerTest, AFullFolderIsReadSeveralAtATimeWithTheSameAnswer)
+{
+    // Enough bundles for the scan to share them between threads; every other one is Logic Pro.
+    constexpr int count = 100;
+    for (int i = 0; i < count; ++i) {
+        const QString path = u"/Applications/App %1.app"_qs.arg(i, 3, 10, QLatin1Char('0'));
+        ASSERT_TRUE(writeBundle(mac.fs(), {.path = path,
+                                           .identifier = i % 2 == 0 ? u"com.apple.logic10"_qs : u"com.example.app"_qs,
+                                           .shortVersion = u"11.%1"_qs.arg(i),
+                                           .slices = i % 4 == 0 ? QList<MachO::Slice>{{MachO::cpuTypeArm64}}
+                                                                : QList<MachO::Slice>{{MachO::cpuTypeX86_64}}}));
+    }
+    const auto result = scanner.scan({});
+    ASSERT_EQ(result.size(), count / 2);
+    for (qsizetype k = 0; k < result.size(); ++k) {
+        const int i = int(k) * 2;
+        EXPECT_EQ(result[k].app.displayName, u"App %1"_qs.arg(i, 3, 10, QLatin1Char('0')));
+        ASSERT_TRUE(result[k].metadata.has_value());
+        EXPECT_EQ(result[k].metadata->shortVersion, u"11.%1"_qs.arg(i));
+        EXPECT_EQ(result[k].metadata->executableArchitectures,
+                  SliceSet{i % 4 == 0 ? BinaryArchitecture::arm64 : BinaryArchitecture::x86_64});
+    }
+}
+
 TEST_F(ScannerTest, StoredEntriesKeepTheirOrderAndIdentity)
 {
     app(mac, QStringLiteral("/Applications/Logic Pro.app"), QStringLiteral("com.apple.logic10"));

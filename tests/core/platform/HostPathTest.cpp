@@ -41,4 +41,14 @@ TEST(HostPath, NamesAndExtensions)
     EXPECT_EQ(HostPath::extension(QStringLiteral("/Applications/Logic")), QString());
     EXPECT_EQ(HostPath::extension(QStringLiteral("/Users/me/.hidden")), QString());
     EXPECT_EQ(HostPath::baseName(QStringLiteral("/Users/me/.hidden")), QStringLiteral(".hidden"));
+
+    // A bundle's extension: in any case, after a name of at least one character.
+    for (const char16_t* yes : {u"/A/Logic Pro.app", u"Logic.APP", u"/A/x..App", u"/A/\u00e9.app"}) {
+        EXPECT_TRUE(HostPath::hasBundleExtension(QStringView(yes), u"app")) << QString::fromUtf16(yes).toStdString();
+    }
+    for (const char16_t* no : {u"/A/.app", u".app", u"/A/Logic.app/", u"/A/Logicapp", u"/A/Logic.ap", u"/A/x.\u00e1pp",
+                               u"/A/x.appx", u"/A/x.component"}) {
+        EXPECT_FALSE(HostPath::hasBundleExtension(QStringView(no), u"app")) << QString::fromUtf16(no).toStdString();
+    }
+    EXPECT_TRUE(HostPath::hasBundleExtension(u"/C/Amp.COMPONENT", u"component"));
 }

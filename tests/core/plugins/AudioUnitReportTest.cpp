@@ -5,6 +5,7 @@
 #include "support/RecordingFileSystem.h"
 #include "support/TempSimulatedMac.h"
 
+#include <QCollator>
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -265,6 +266,47 @@ TEST_F(AudioUnitScanTest, TheCacheSparesUnchangedExecutablesAndFollowsTheDisk)
     const std::atomic<bool> cancelled{true};
     EXPECT_TRUE(AudioUnitScanner(recording, cacheFile).scan(&cancelled).plugins.isEmpty());
     EXPECT_FALSE(mac.fs().exists(cacheFile));
+}
+
+TEST_F(AudioUnitScanTest, AFullFolderIsReadSeveralAtATimeWithTheSameAnswer)
+{
+    // Enough components for the scan to share them between threads.
+    constexpr int count = 90;
+    const QList<MachO::Slice> slices[] = {{intel}, {arm}, {arm, intel}};
+    const PluginLoadClass classes[] = {PluginLoadClass::onlyRosetta, PluginLoadClass::onlyNative,
+                                       PluginLoadClass::bothModes};
+    for (int i = 0; i < count; ++i) {
+        component({.name = u"Plug %1"_qs.arg(i),
+                   .manufacturer = u"Maker %1"_qs.arg(i % 7),
+                   .slices = slices[i % 3],
+                   .version = u"1.%1"_qs.arg(i)});
+    }
+    const AudioUnitReport cold = scan();
+    ASSERT_EQ(cold.plugins.size(), count);
+    for (const PluginLoadClass loadClass : classes) {
+        EXPECT_EQ(cold.count(loadClass), count / 3);
+    }
+    const QCollator collator = pluginCollator();
+    for (qsizetype i = 1; i < cold.plugins.size(); ++i) {
+        EXPECT_TRUE(listedBefore(collator, cold.plugins[i - 1], cold.plugins[i])) << i;
+    }
+    for (const AudioUnitPlugin& plugin : cold.plugins) {
+        // Each component keeps its own reading: its version names it.
+        const int i = plugin.name.sliced(plugin.name.lastIndexOf(u' ') + 1).toInt();
+        EXPECT_EQ(plugin.version, u"1.%1"_qs.arg(i));
+        EXPECT_EQ(plugin.loadClass, classes[i % 3]);
+    }
+
+    // The cache answers alike; a changed executable, and only it, is read again.
+    RecordingFileSystem recording(mac.fs());
+    EXPECT_EQ(scan(recording).plugins, cold.plugins);
+    EXPECT_EQ(recording.prefixReads.size(), 0);
+    EXPECT_EQ(recording.stampCalls, count);
+    component({.name = u"Plug 0"_qs, .manufacturer = u"Maker 0"_qs, .slices = {arm}, .version = u"1.0"_qs});
+    const AudioUnitReport changed = scan(recording);
+    ASSERT_EQ(recording.prefixReads.size(), 1);
+    EXPECT_TRUE(recording.prefixReads[0].first.endsWith(u"/Plug 0.component/Contents/MacOS/Plug 0"_qs));
+    EXPECT_EQ(changed.count(PluginLoadClass::onlyNative), count / 3 + 1);
 }
 
 TEST_F(AudioUnitScanTest, TheInventoryScansOnAWorkerAndReportsOnItsOwnThread)
