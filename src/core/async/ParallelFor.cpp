@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <system_error>
+#include <memory>
 #include <thread>
 #include <vector>
+
+#include <QThread>
 
 namespace vantrel {
 
@@ -27,24 +29,29 @@ void parallelFor(std::size_t count, const std::function<void(std::size_t)>& body
             body(i);
         }
     };
-    std::vector<std::thread> helpers;
+    // The helpers get the main thread's usual stack: a property list is parsed recursively,
+    // and secondary threads on the Mac get only 512 KiB by default.
+    constexpr uint helperStackBytes = 8u * 1024 * 1024;
+    std::vector<std::unique_ptr<QThread>> helpers;
     // Joined however this returns: no helper outlives the indices it reads.
     struct Joiner {
-        std::vector<std::thread>& threads;
+        std::vector<std::unique_ptr<QThread>>& threads;
         ~Joiner()
         {
-            for (std::thread& thread : threads) {
-                thread.join();
+            for (const auto& thread : threads) {
+                thread->wait();
             }
         }
     } joiner{helpers};
     helpers.reserve(threads - 1);
     for (std::size_t t = 1; t < threads; ++t) {
-        try {
-            helpers.emplace_back(work);
-        } catch (const std::system_error&) {
+        std::unique_ptr<QThread> helper(QThread::create(work));
+        helper->setStackSize(helperStackBytes);
+        helper->start();
+        if (!helper->isRunning() && !helper->isFinished()) {
             break; // no thread to be had: those started, and this one, do it all
         }
+        helpers.push_back(std::move(helper));
     }
     work();
 }

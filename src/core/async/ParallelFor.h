@@ -11,8 +11,9 @@ namespace vantrel {
 // touch only its own index's results, and must not throw. The calls' order is
 // unspecified.
 //
-// Below `minimumPerThread` indices for each extra thread, everything runs on the caller's
-// thread, in order: a handful of files is not worth a thread's start.
+// Every thread gets at least `minimumPerThread` indices, so below twice that everything runs
+// on the caller's thread, in order: a handful of files is not worth a thread's start.
+// Helpers have an 8 MiB stack, as a main thread has.
 struct ParallelLimits {
     std::size_t maximumThreads = 4;
     std::size_t minimumPerThread = 32;

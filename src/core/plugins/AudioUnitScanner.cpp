@@ -20,7 +20,7 @@ namespace {
 // The cache file: this magic number and format, then the entries in the order the report
 // lists them. Numbers are little-endian; a text is its length in bytes, then its UTF-8.
 // Anything else (an older format, a damaged or foreign file) is read past.
-constexpr quint32 cacheMagic = 0x56415543; // "VAUC"
+constexpr quint32 cacheMagic = 0x56415543; // "VAUC" as a number ("CUAV" on disk)
 constexpr quint32 cacheFormat = 2;
 constexpr quint32 cacheMaxEntries = 1'000'000;
 
