@@ -91,6 +91,11 @@ struct CacheWriter {
 enum : quint8 { hasManufacturer = 1, hasVersion = 2 };
 enum : quint8 { arm64Slice = 1, x86_64Slice = 2 };
 
+bool isSet(const std::atomic<bool>* flag)
+{
+    return flag && flag->load(std::memory_order_relaxed);
+}
+
 bool isComponentName(QStringView path)
 {
     return HostPath::hasBundleExtension(path, u"component");
@@ -232,13 +237,13 @@ void AudioUnitScanner::writeCache(const std::vector<Entry>& entries) const
     m_fileSystem.writeAtomically(m_cacheFile, out.bytes);
 }
 
-std::vector<QString> AudioUnitScanner::listComponents(const std::function<bool()>& isCancelled) const
+std::vector<QString> AudioUnitScanner::listComponents(const std::atomic<bool>* cancelled) const
 {
     std::vector<QString> paths;
     QStringList folders = componentFolders();
     folders.removeDuplicates();
     for (const QString& folder : std::as_const(folders)) {
-        const auto children = isCancelled() ? std::nullopt : m_fileSystem.listDirectory(folder);
+        const auto children = isSet(cancelled) ? std::nullopt : m_fileSystem.listDirectory(folder);
         for (const QString& child : children.value_or(QStringList())) {
             if (isComponentName(child)) {
                 paths.push_back(HostPath::standardized(child));
@@ -250,14 +255,11 @@ std::vector<QString> AudioUnitScanner::listComponents(const std::function<bool()
 
 AudioUnitReport AudioUnitScanner::scan(const std::atomic<bool>* cancelled) const
 {
-    const std::function<bool()> isCancelled = [cancelled] {
-        return cancelled && cancelled->load(std::memory_order_relaxed);
-    };
+    const auto isCancelled = [cancelled] { return isSet(cancelled); };
     // The cache is read while the folders are listed.
     std::vector<Entry> cached;
     std::vector<QString> paths; // the components, in the folders' order
-    const std::function<void()> halves[] = {[&] { cached = readCache(); },
-                                            [&] { paths = listComponents(isCancelled); }};
+    const std::function<void()> halves[] = {[&] { cached = readCache(); }, [&] { paths = listComponents(cancelled); }};
     parallelFor(2, [&](std::size_t half) { halves[half](); }, {.minimumPerThread = 1});
 
     // Each component's entry in the cache, when it has one.

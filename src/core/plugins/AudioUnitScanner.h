@@ -6,7 +6,6 @@
 #include <QStringList>
 
 #include <atomic>
-#include <functional>
 #include <vector>
 
 namespace vantrel {
@@ -40,7 +39,7 @@ public:
 private:
     struct Entry;
     // The component bundles of both folders, standardized, in the folders' order.
-    std::vector<QString> listComponents(const std::function<bool()>& isCancelled) const;
+    std::vector<QString> listComponents(const std::atomic<bool>* cancelled) const;
     Entry readComponent(const QString& bundlePath) const;
     std::vector<Entry> readCache() const;
     void writeCache(const std::vector<Entry>& entries) const;
