@@ -1,34 +1,397 @@
 #include "plist/PropertyList.h"
 #include "plist/PropertyListScreen.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
-#include <cctype>
 #include <cstring>
+#include <string_view>
 
 namespace vantrel::plistscreen {
 
-// XML needs three checks: nesting (the parser recurses per element), the number of
-// elements (each becomes a node: ten million of them cost gigabytes), and character
-// references that decode to NUL.
+// XML needs three checks: nesting (libplist builds, converts and frees its tree
+// recursively), the number of elements (each becomes a node: ten million of them cost
+// gigabytes), and character references that decode to NUL; dates are taken only when
+// libplist carries them whole (see dateFits).
+//
+// Nesting can only be counted the way libplist reads the text. Its reader skips comments,
+// processing instructions, the DOCTYPE with any internal subset, quoted attribute values
+// and CDATA sections, so a "</dict>" in any of those closes nothing; counted anyway, a few
+// such closes let any depth through. The reader below moves exactly as libplist 2.2's does
+// (xplist.c: node_from_xml, get_text_parts and the find_* helpers they share) and refuses
+// whatever libplist would stop at, so that what it counts is what libplist builds.
 namespace {
 
-// Whether the element opening at `at` (its "<"), when it is a <date>, holds a date
-// libplist carries whole, in a form this check reads.
-bool dateAcceptable(const QByteArray& data, qsizetype at)
+using namespace std::string_view_literals;
+
+constexpr std::size_t maxDateText = 64;
+
+// Characters a search stops at.
+class CharSet {
+public:
+    constexpr explicit CharSet(std::string_view chars)
+    {
+        for (const char c : chars) {
+            m_has[static_cast<unsigned char>(c)] = true;
+        }
+    }
+    constexpr bool contains(char c) const { return m_has[static_cast<unsigned char>(c)]; }
+
+private:
+    bool m_has[256] = {};
+};
+
+constexpr CharSet tagNameEnd(" \r\n\t<>");
+constexpr CharSet tagEnd("<>");
+constexpr CharSet doctypeStop(" \t\r\n[>");
+
+class XmlReader {
+public:
+    explicit XmlReader(const QByteArray& data)
+        : m_pos(data.constData())
+        , m_end(data.constData() + data.size())
+    {
+    }
+
+    // Whether the document nests no deeper than PropertyList::maxDepth, holds at most
+    // maxExpandedNodes elements and only dates libplist carries whole, up to where libplist
+    // stops reading it; false for anything libplist would refuse on the way.
+    bool acceptable();
+
+private:
+    enum class Open : char { Plist, Dict, Array };
+
+    bool atEnd() const { return m_pos >= m_end; }
+    qsizetype left() const { return m_end - m_pos; }
+    bool startsWith(std::string_view text) const
+    {
+        return left() >= qsizetype(text.size()) && std::memcmp(m_pos, text.data(), text.size()) == 0;
+    }
+
+    void skipSpace()
+    {
+        while (!atEnd() && (*m_pos == ' ' || *m_pos == '\t' || *m_pos == '\r' || *m_pos == '\n')) {
+            ++m_pos;
+        }
+    }
+
+    // Past a run opened by the '"' just passed, to its closing '"' (or the end).
+    void toClosingQuote()
+    {
+        const void* quote = std::memchr(m_pos, '"', std::size_t(left()));
+        m_pos = quote ? static_cast<const char*>(quote) : m_end;
+    }
+
+    // To the next `c`, or the end.
+    void findChar(char c)
+    {
+        const void* found = std::memchr(m_pos, c, std::size_t(left()));
+        m_pos = found ? static_cast<const char*>(found) : m_end;
+    }
+
+    // To the next `text`, looked for no further than where it would still fit (where the
+    // reader then stands); with `skipQuotes`, over quoted runs on the way.
+    void findString(std::string_view text, bool skipQuotes)
+    {
+        const auto length = qsizetype(text.size());
+        if (!skipQuotes) {
+            while (left() > length) {
+                const void* first = std::memchr(m_pos, text.front(), std::size_t(left() - length));
+                if (!first) {
+                    m_pos = m_end - length;
+                    return;
+                }
+                m_pos = static_cast<const char*>(first);
+                if (std::memcmp(m_pos, text.data(), text.size()) == 0) {
+                    return;
+                }
+                ++m_pos;
+            }
+            return;
+        }
+        while (left() > length) {
+            if (*m_pos == text.front() && std::memcmp(m_pos, text.data(), text.size()) == 0) {
+                break;
+            }
+            if (*m_pos == '"') {
+                ++m_pos;
+                toClosingQuote();
+                if (atEnd()) {
+                    return;
+                }
+            }
+            ++m_pos;
+        }
+    }
+
+    // To the next of `stops`; with `skipQuotes`, over quoted runs on the way.
+    void findAny(const CharSet& stops, bool skipQuotes)
+    {
+        while (!atEnd()) {
+            if (skipQuotes && *m_pos == '"') {
+                ++m_pos;
+                toClosingQuote();
+                if (atEnd()) {
+                    return;
+                }
+            }
+            if (stops.contains(*m_pos)) {
+                return;
+            }
+            ++m_pos;
+        }
+    }
+
+    bool skipComment();
+    bool skipDoctype();
+    bool readText(std::string_view tag, QByteArray* text);
+
+    const char* m_pos;
+    const char* const m_end;
+};
+
+// Past the comment whose "<!--" the reader is just after.
+bool XmlReader::skipComment()
 {
-    constexpr qsizetype tagLength = 5; // "<date"
-    const qsizetype open = at + tagLength;
-    if (open < data.size() && data[open] != '>' && !std::isspace(static_cast<unsigned char>(data[open]))) {
-        return true; // another element ("<dateline>")
+    findString("-->"sv, false);
+    if (left() < 3 || !startsWith("-->"sv)) {
+        return false;
     }
-    const qsizetype start = data.indexOf('>', open);
-    const qsizetype end = start < 0 ? -1 : data.indexOf('<', start);
-    if (end < 0 || data[end - 1] == '/') {
-        return true; // cut off, or empty: libplist refuses those itself
+    m_pos += 3;
+    return true;
+}
+
+// Past the DOCTYPE whose "<!DOCTYPE" the reader is just after, an internal subset included.
+bool XmlReader::skipDoctype()
+{
+    bool subset = false;
+    while (!atEnd()) {
+        findAny(doctypeStop, true);
+        if (atEnd()) {
+            return false;
+        }
+        if (*m_pos == '[') {
+            subset = true;
+            break;
+        }
+        if (*m_pos == '>') {
+            ++m_pos;
+            break;
+        }
+        skipSpace();
     }
-    const QByteArray text = data.mid(start + 1, std::min<qsizetype>(end - start - 1, 64)).trimmed();
-    const QDateTime date = QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate);
+    if (subset) {
+        findString("]>"sv, true);
+        if (left() < 2 || !startsWith("]>"sv)) {
+            return false;
+        }
+        m_pos += 2;
+    }
+    return true;
+}
+
+// Past the text of a value element and its closing tag; comments and CDATA sections may
+// split the text, nothing else may stand in it. The text, its first maxDateText bytes, goes
+// to `text` when one is given.
+bool XmlReader::readText(std::string_view tag, QByteArray* text)
+{
+    skipSpace();
+    auto keep = [&](const char* from, const char* to) {
+        if (text && text->size() < qsizetype(maxDateText)) {
+            text->append(from, std::min<qsizetype>(to - from, qsizetype(maxDateText) - text->size()));
+        }
+    };
+    for (;;) {
+        const char* const start = m_pos;
+        findChar('<');
+        if (atEnd()) {
+            return false;
+        }
+        keep(start, m_pos);
+        ++m_pos;
+        if (atEnd()) {
+            return false;
+        }
+        if (*m_pos == '/') {
+            break;
+        }
+        if (*m_pos != '!') {
+            return false; // an element inside a value
+        }
+        ++m_pos;
+        if (left() <= 1) {
+            return false;
+        }
+        if (startsWith("--"sv)) {
+            m_pos += 2;
+            if (!skipComment()) {
+                return false;
+            }
+        } else if (startsWith("[CDATA["sv) && left() > 9) {
+            m_pos += 7;
+            const char* const cdata = m_pos;
+            findString("]]>"sv, false);
+            if (left() < 3 || !startsWith("]]>"sv)) {
+                return false;
+            }
+            keep(cdata, m_pos);
+            m_pos += 3;
+        } else {
+            return false;
+        }
+    }
+    ++m_pos;
+    if (left() <= qsizetype(tag.size()) || !startsWith(tag)) {
+        return false;
+    }
+    m_pos += tag.size();
+    skipSpace();
+    if (atEnd() || *m_pos != '>') {
+        return false;
+    }
+    ++m_pos;
+    return true;
+}
+
+bool dateTextAcceptable(const QByteArray& text)
+{
+    const QDateTime date = QDateTime::fromString(QString::fromLatin1(text.trimmed()), Qt::ISODate);
     return date.isValid() && dateFits(double(referenceDate().secsTo(date)));
+}
+
+bool XmlReader::acceptable()
+{
+    static constexpr std::string_view valueTags[] = {"key"sv,  "string"sv, "integer"sv, "real"sv,
+                                                     "true"sv, "false"sv,  "data"sv,    "date"sv};
+    QVarLengthArray<Open, 32> open; // what libplist keeps as its node path
+    int depth = 0;                  // how deep libplist's next value lands
+    bool haveRoot = false;
+    bool hasContent = false;
+    std::uint64_t elements = 0;
+    while (!atEnd()) {
+        skipSpace();
+        if (atEnd()) {
+            break;
+        }
+        if (*m_pos != '<') {
+            return false;
+        }
+        ++m_pos;
+        if (atEnd()) {
+            return false;
+        }
+        if (*m_pos == '?') {
+            findString("?>"sv, true);
+            if (left() < 2 || !startsWith("?>"sv)) {
+                return false;
+            }
+            m_pos += 2;
+            continue;
+        }
+        if (*m_pos == '!') {
+            if (left() > 3 && startsWith("!--"sv)) {
+                m_pos += 3;
+                if (!skipComment()) {
+                    return false;
+                }
+            } else if (left() > 8 && startsWith("!DOCTYPE"sv)) {
+                m_pos += 8;
+                if (!skipDoctype()) {
+                    return false;
+                }
+            } else {
+                return false;
+            }
+            continue;
+        }
+
+        const char* const nameStart = m_pos;
+        findAny(tagNameEnd, false);
+        if (atEnd()) {
+            return false;
+        }
+        std::string_view name(nameStart, std::size_t(m_pos - nameStart));
+        if (*m_pos != '>') {
+            findAny(tagEnd, true);
+        }
+        if (atEnd() || *m_pos != '>') {
+            return false;
+        }
+        const bool empty = m_pos[-1] == '/';
+        if (empty && std::size_t(m_pos - nameStart - 1) < name.size()) {
+            name = name.substr(0, std::size_t(m_pos - nameStart - 1));
+        }
+        ++m_pos;
+        if (name.empty() || name.front() != '/') {
+            if (++elements > maxExpandedNodes) {
+                return false;
+            }
+        }
+
+        if (name == "plist"sv) {
+            hasContent = false;
+            if (open.empty() && haveRoot) {
+                return true; // libplist reads no second top-level plist
+            }
+            if (empty) {
+                return false;
+            }
+            open.push_back(Open::Plist);
+            continue;
+        }
+        if (name == "/plist"sv) {
+            if (!hasContent || open.empty() || open.back() != Open::Plist) {
+                return false;
+            }
+            open.pop_back();
+            continue;
+        }
+        hasContent = true;
+
+        if (name == "dict"sv || name == "array"sv) {
+            const Open kind = name == "dict"sv ? Open::Dict : Open::Array;
+            if (!haveRoot) {
+                haveRoot = true;
+                depth = 1; // the root takes what follows even when empty
+            } else if (!empty) {
+                ++depth;
+            }
+            if (!empty) {
+                open.push_back(kind);
+            }
+            if (depth > PropertyList::maxDepth) {
+                return false;
+            }
+            continue;
+        }
+        if (std::find(std::begin(valueTags), std::end(valueTags), name) != std::end(valueTags)) {
+            if (!empty) {
+                QByteArray date;
+                if (!readText(name, name == "date"sv ? &date : nullptr)) {
+                    return false;
+                }
+                if (name == "date"sv && !dateTextAcceptable(date)) {
+                    return false;
+                }
+            }
+            if (!haveRoot) {
+                return true; // a single value is the whole document to libplist
+            }
+            continue;
+        }
+        if (name == "/dict"sv || name == "/array"sv) {
+            if (open.empty() || open.back() != (name == "/dict"sv ? Open::Dict : Open::Array)) {
+                return false;
+            }
+            open.pop_back();
+            if (--depth == 0) {
+                return true; // libplist reads nothing after the root's end
+            }
+            continue;
+        }
+        return false; // libplist knows no other element
+    }
+    return haveRoot && open.empty();
 }
 
 // Whether the character reference at `at` (its "&#") decodes to something other than NUL.
@@ -62,56 +425,15 @@ bool referenceAcceptable(const QByteArray& data, qsizetype at)
 
 } // namespace
 
-// XML needs three checks: nesting (the parser recurses per element), the number of
-// elements (each becomes a node: ten million of them cost gigabytes), and character
-// references that decode to NUL; dates are taken only when libplist carries them whole
-// (see dateFits). One pass over the tags and one over the references: every scan screens
-// every Info.plist.
 bool xmlAcceptable(const QByteArray& data)
 {
-    if (data.contains('\0')) {
+    if (data.contains('\0') || !XmlReader(data).acceptable()) {
         return false;
     }
-    int depth = 0;
-    std::uint64_t elements = 0;
     const char* const begin = data.constData();
     const char* const end = begin + data.size();
-    const char* p = begin;
-    while ((p = static_cast<const char*>(std::memchr(p, '<', std::size_t(end - p)))) != nullptr) {
-        const qsizetype at = p - begin;
-        ++p;
-        if (p >= end) {
-            break;
-        }
-        const bool closing = *p == '/';
-        if (!closing && *p != '?' && *p != '!' && ++elements > maxExpandedNodes) {
-            return false;
-        }
-        const char* name = closing ? p + 1 : p;
-        auto startsWith = [&](const char* word) {
-            std::size_t n = std::strlen(word);
-            return std::size_t(end - name) >= n && std::memcmp(name, word, n) == 0;
-        };
-        if (!closing && startsWith("date")) {
-            if (!dateAcceptable(data, at)) {
-                return false;
-            }
-            continue;
-        }
-        if (!startsWith("dict") && !startsWith("array")) {
-            continue;
-        }
-        // An empty element (<array/>) opens nothing.
-        const char* close = static_cast<const char*>(std::memchr(name, '>', std::size_t(end - name)));
-        if (!closing && close && close > name && close[-1] == '/') {
-            continue;
-        }
-        depth += closing ? -1 : 1;
-        if (depth > PropertyList::maxDepth) {
-            return false;
-        }
-    }
-    for (p = begin; (p = static_cast<const char*>(std::memchr(p, '&', std::size_t(end - p)))) != nullptr; ++p) {
+    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '&', std::size_t(end - p)))) != nullptr;
+         ++p) {
         if (p + 1 < end && p[1] == '#' && !referenceAcceptable(data, p - begin)) {
             return false;
         }

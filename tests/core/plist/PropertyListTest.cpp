@@ -1,4 +1,5 @@
 #include "plist/PropertyList.h"
+#include "plist/PropertyListScreen.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -345,6 +346,64 @@ TEST(PropertyList, HostileBinaryGraphsAreRefused)
     auto parsed = PropertyList::parse(binaryPlist(small));
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->toList().size(), 2);
+}
+
+TEST(PropertyList, XmlNestingIsCountedWhereLibplistReadsElements)
+{
+    // Every place libplist's reader passes over, holding `decoy`. A "</array>" there closes
+    // nothing: counted, it would let any depth through; an "<array>" there opens nothing.
+    const QList<std::pair<const char*, const char*>> places = {
+        // {before the root, first value in the root}
+        {"<!-- @ -->", ""},
+        {"<?decoy a=\"?> @\"?>", ""},
+        {"<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" [ @ ]>", ""},
+        {"<!DOCTYPE plist [ <!ENTITY e \"]> @\"> ]>", ""},
+        {"", "<string note=\"> @\">x</string>"},
+        {"", "<string><![CDATA[ @ ]]></string>"},
+        {"", "<string>x<!-- @ -->y</string>"},
+        {"", "<true><!-- @ --></true>"},
+    };
+    auto document = [](const std::pair<const char*, const char*>& place, const QByteArray& decoy,
+                       int levels) -> QByteArray {
+        QByteArray xml = QByteArray("<?xml version=\"1.0\"?>") + QByteArray(place.first).replace("@", decoy)
+                         + "<plist version=\"1.0\"><array>" + QByteArray(place.second).replace("@", decoy);
+        xml += QByteArray("<array>").repeated(levels - 1) + QByteArray("</array>").repeated(levels);
+        return xml + "</plist>\ntrailing text libplist never reads </array></array>";
+    };
+    auto depthOf = [](QVariant value) {
+        int depth = 0;
+        for (; value.typeId() == QMetaType::QVariantList; ++depth) {
+            const QVariantList list = value.toList();
+            value = list.isEmpty() ? QVariant() : list.last();
+        }
+        return depth;
+    };
+    for (const auto& place : places) {
+        const std::string where = std::string(place.first) + place.second;
+        const auto read = PropertyList::parse(document(place, QByteArray("<array>").repeated(300), 256));
+        ASSERT_TRUE(read.has_value()) << where;
+        EXPECT_EQ(depthOf(*read), 256) << where;
+        EXPECT_EQ(read->toList().size(), *place.second ? 2 : 1) << where;
+        EXPECT_FALSE(vantrel::plistscreen::xmlAcceptable(document(place, QByteArray("</array>").repeated(300), 257)))
+            << where;
+    }
+
+    // What libplist stops at, the screen refuses, so nothing is counted past it.
+    const QList<QByteArray> refused = {
+        "<plist><array><!-- unterminated </array></array></plist>",
+        "<plist><!ELEMENT x><array/></plist>",
+        "<plist><array<></array></plist>",
+        "<plist><array><string>a<array>b</string></array></plist>",
+        "<plist><array><string>a<![CDATA[b</string></array></plist>",
+        "<plist><array></dict></plist>",
+        "<plist><array><unknown/></array></plist>",
+        "<plist><array><string note=\"></array></plist>",
+        "<plist><array>text</array></plist>",
+    };
+    for (const QByteArray& data : refused) {
+        EXPECT_FALSE(vantrel::plistscreen::xmlAcceptable(data)) << data.toStdString();
+        EXPECT_FALSE(PropertyList::parse(data).has_value()) << data.toStdString();
+    }
 }
 
 TEST(PropertyList, DatesAreKeptToTheMillisecondAndRefusedWhereTheyWouldWrap)
