@@ -10,8 +10,10 @@
 #include "async/Spawner.h"
 #include "async/Timings.h"
 #include "launch/LaunchManager.h"
+#include "launch/LaunchRequest.h"
 #include "log/LaunchLogger.h"
 #include "platform/Host.h"
+#include "platform/HostPath.h"
 #include "plugins/PluginInventory.h"
 #include "settings/AppPreferences.h"
 #include "text/LocalizationStore.h"
@@ -181,6 +183,18 @@ bool AppDelegate::start()
     connect(
         &m_panel->window(), &QQuickWindow::frameSwapped, this, [plugins = m_services.plugins] { plugins->start(); },
         Qt::SingleShotConnection);
+    if (const auto link = std::exchange(m_queuedLink, std::nullopt)) {
+        // A link: the project of the same start goes first, then the link decides whether
+        // the panel shows at all (a launch at once keeps it off the screen).
+        if (!m_queuedProjectURLs.isEmpty()) {
+            model.setPendingProject(m_queuedProjectURLs.first());
+            m_queuedProjectURLs.clear();
+        }
+        if (followLink(*link)) {
+            m_panel->show();
+        }
+        return true;
+    }
     m_panel->show();
     if (!m_queuedProjectURLs.isEmpty()) {
         model.setPendingProject(m_queuedProjectURLs.first());
@@ -189,29 +203,98 @@ bool AppDelegate::start()
     return true;
 }
 
+bool AppDelegate::followLink(const QUrl& link)
+{
+    LaunchLogger& log = m_services.logger;
+    log.log(QStringLiteral("link ") + LaunchLogger::escapedControlCharacters(link.toString(QUrl::FullyEncoded)));
+    LauncherViewModel& model = *m_viewModel;
+    if (model.isLaunching()) {
+        log.log(QStringLiteral("link ignored: a launch is under way"));
+        return false;
+    }
+    auto refuse = [&](const QString& reason) {
+        log.log(QStringLiteral("link refused: ") + LaunchLogger::escapedControlCharacters(reason));
+        model.showError(reason);
+        return true;
+    };
+    const LinkReading reading = readLaunchLink(link);
+    if (!reading.request) {
+        return refuse(reading.refusal);
+    }
+    const LaunchRequest& request = *reading.request;
+    if (m_panel->isShowing()) {
+        model.refresh(); // the installations may have changed since the panel came up
+    }
+    const CardChoice choice = chooseCard(request, model.cards());
+    if (!choice.card) {
+        return refuse(choice.refusal);
+    }
+    if (request.project) {
+        // A link never opens a project unattended: a web page may have made it.
+        const QUrl project = HostPath::fileURL(*request.project);
+        if (const auto refusal = LaunchInteraction::projectRefusal(project, m_services.host.fileSystem())) {
+            return refuse(refusal->errorDescription());
+        }
+        model.offerLaunch(choice.card->id, request.action, project);
+        return true;
+    }
+    model.launchCard(choice.card->id, request.action);
+    return false;
+}
+
+void AppDelegate::bringForward()
+{
+    if (m_panel->isHidingForLaunch()) {
+        return;
+    }
+    if (!m_panel->isShowing()) {
+        m_panel->show();
+        return;
+    }
+    m_panel->window().show();
+    m_panel->window().raise();
+    m_panel->window().requestActivate();
+}
+
 bool AppDelegate::openDocuments(const QList<QUrl>& urls)
 {
     if (m_terminating || (m_panel && m_panel->isDismissing())) {
         return false; // ending: nothing would open them
     }
+    QList<QUrl> files;
+    std::optional<QUrl> link;
+    for (const QUrl& url : urls) {
+        if (url.scheme() != u"vantrel") {
+            files << url;
+        } else if (!link) {
+            link = url;
+        } else {
+            m_services.logger.log(QStringLiteral("link ignored: one link is followed per hand-over"));
+        }
+    }
     if (!m_viewModel) {
-        if (!urls.isEmpty()) {
-            m_queuedProjectURLs = urls;
+        if (!files.isEmpty()) {
+            m_queuedProjectURLs = files;
+        }
+        if (link) {
+            m_queuedLink = link;
         }
         return true;
     }
-    if (!urls.isEmpty()) {
-        m_viewModel->setPendingProject(urls.first());
+    if (!files.isEmpty()) {
+        m_viewModel->setPendingProject(files.first());
+    }
+    if (link) {
+        if (followLink(*link)) {
+            bringForward();
+        }
+        return true;
     }
     if (m_viewModel->isLaunching()) {
         return true; // the panel stays where the launch put it; the project waits for its end
     }
     // A second start without documents still brings the launcher forward.
-    if (!m_panel->isHidingForLaunch()) {
-        m_panel->window().show();
-        m_panel->window().raise();
-        m_panel->window().requestActivate();
-    }
+    bringForward();
     return true;
 }
 

@@ -53,8 +53,11 @@ public:
     // Documents from the system (arguments, the file-open event, a second instance). Before
     // start() they are queued; after it the first one becomes the pending project and the
     // panel comes forward.
+    // A vantrel:// link among them is followed (the first; see followLink).
     // False when nothing can take them any more (the launcher is ending).
     bool openDocuments(const QList<QUrl>& urls);
+    // A vantrel:// link on its own (the system's URL handler on a Mac).
+    Q_INVOKABLE void openLink(const QUrl& link) { openDocuments({link}); }
 
     // Escape, focus loss, the window system or a signal: fade out, then end.
     void fadeOutAndTerminate();
@@ -77,6 +80,12 @@ public:
     AppPreferences& preferences() const { return *m_preferences; }
 
 private:
+    // Carries out a vantrel:// link: without a project the card's launch starts at once;
+    // with one, the card is selected with the project pending for the user to confirm;
+    // a link that is malformed or names nothing launchable is refused on the error line.
+    // Logged either way. Returns whether the panel should come forward for it.
+    bool followLink(const QUrl& link);
+    void bringForward();
     void handleSettingsClosed();
     static bool isMenuBarPoint(QPoint point);
     static bool isInsideOurWindows(QPoint point);
@@ -93,6 +102,7 @@ private:
     std::unique_ptr<LauncherPanelController> m_panel;
     std::unique_ptr<SettingsWindowController> m_settings;
     QList<QUrl> m_queuedProjectURLs;
+    std::optional<QUrl> m_queuedLink;
     bool m_terminating = false;
     Spawner m_tasks; // the wait before the end
 };

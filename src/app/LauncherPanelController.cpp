@@ -182,8 +182,8 @@ void LauncherPanelController::fadeOut(std::function<void()> completion)
 
 void LauncherPanelController::hideForLaunch(std::function<void()> completion)
 {
-    if (m_isDismissing || m_isHidingForLaunch) {
-        completion();
+    if (m_isDismissing || m_isHidingForLaunch || !m_window->isVisible()) {
+        completion(); // nothing on screen to hide (a link's launch never shows the panel)
         return;
     }
     m_isHidingForLaunch = true;

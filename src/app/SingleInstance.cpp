@@ -1,6 +1,7 @@
 #include "app/SingleInstance.h"
 
-#include <QCryptographicHash>
+#include "nativehost/InstanceLock.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -56,11 +57,9 @@ SingleInstance::SingleInstance(QString folder, const QString& key, QObject* pare
     : QObject(parent)
     , m_folder(std::move(folder))
 {
-    const QString name =
-        QStringLiteral("vantrel-")
-        + QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
-    m_socketPath = m_folder + u'/' + name + QStringLiteral(".sock");
-    m_lockPath = m_folder + u'/' + name + QStringLiteral(".lock");
+    const QString base = InstanceLock::basePath(m_folder, key);
+    m_socketPath = base + QStringLiteral(".sock");
+    m_lockPath = base + QStringLiteral(".lock");
     // Made private from the start and never changed by path: whatever is there already
     // (a link, another user's folder) is judged by folderIsPrivate() and refused.
     ::mkdir(QFile::encodeName(m_folder).constData(), 0700);
@@ -76,20 +75,7 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::defaultFolder()
 {
-#if defined(__APPLE__)
-    // The user's own folder under /var/folders, also when $TMPDIR is not set.
-    char folder[1024] = {};
-    if (::confstr(_CS_DARWIN_USER_TEMP_DIR, folder, sizeof folder) > 0) {
-        return QFile::decodeName(folder).chopped(QFile::decodeName(folder).endsWith(u'/') ? 1 : 0);
-    }
-    return QDir::tempPath();
-#else
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
-        return runtime;
-    }
-    return QStringLiteral("/tmp/vantrel-%1").arg(::geteuid());
-#endif
+    return InstanceLock::defaultFolder();
 }
 
 bool SingleInstance::folderIsPrivate() const

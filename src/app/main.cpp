@@ -8,6 +8,7 @@
 #include "app/SingleInstance.h"
 #include "async/QtClock.h"
 #include "async/Timings.h"
+#include "launch/LaunchRequest.h"
 #include "platform/HostPath.h"
 #if defined(Q_OS_MACOS)
 #include "machost/MacHost.h"
@@ -42,17 +43,6 @@ void onTerminationSignal(int)
 {
     const char byte = 1;
     [[maybe_unused]] auto written = ::write(signalPipe[1], &byte, 1);
-}
-
-// A document named on the command line as the host sees it: "~/…" and absolute paths are
-// host paths already, unless they lie inside the simulated Mac's folder; a relative path
-// is one of this machine's.
-QString hostPathOf(const QString& argument, const FileSystem& fileSystem)
-{
-    if (argument.startsWith(u'~')) {
-        return argument;
-    }
-    return fileSystem.fromPlatformPath(QDir::cleanPath(QDir::current().absoluteFilePath(argument)));
 }
 
 } // namespace
@@ -102,14 +92,14 @@ int main(int argc, char** argv)
     const QString screenshot = parser.value(screenshotOption);
     QStringList documents;
     for (const QString& argument : parser.positionalArguments()) {
-        documents << hostPathOf(argument, fileSystem);
+        documents << (LaunchRequest::isLink(argument) ? argument : fileSystem.fromArgument(argument));
     }
 
     CurrentHostGuard host(madeHost);
     auto toURLs = [&fileSystem](const QStringList& paths) {
         QList<QUrl> urls;
         for (const QString& path : paths) {
-            urls << HostPath::fileURL(fileSystem.expandTilde(path));
+            urls << (LaunchRequest::isLink(path) ? QUrl(path) : HostPath::fileURL(fileSystem.expandTilde(path)));
         }
         return urls;
     };
@@ -159,6 +149,11 @@ int main(int argc, char** argv)
     // A batch of documents from the system: the first becomes the pending project.
     FileOpenBatcher fileOpen([&delegate](const QList<QUrl>& urls) { delegate->openDocuments(urls); });
     app.installEventFilter(&fileOpen);
+#if defined(Q_OS_MACOS)
+    // vantrel:// links (CFBundleURLTypes): Qt hands a 'GURL' Apple event to the URL handler
+    // of its scheme; older Qt sent it as a file-open event, which the batcher passes on too.
+    QDesktopServices::setUrlHandler(QStringLiteral("vantrel"), &*delegate, "openLink");
+#endif
 
     // SIGTERM and SIGINT end the launcher the ordinary way, restores and log included.
     // Close-on-exec: Logic Pro and the open command must not inherit its write end.
@@ -204,5 +199,8 @@ int main(int argc, char** argv)
         QTimer::singleShot(inMilliseconds(timings::screenshotFallback), &*delegate, save);
     }
     const int exitCode = app.exec();
+#if defined(Q_OS_MACOS)
+    QDesktopServices::unsetUrlHandler(QStringLiteral("vantrel"));
+#endif
     return status != 0 ? status : exitCode;
 }

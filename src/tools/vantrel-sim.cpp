@@ -42,9 +42,6 @@ $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac.
   full-disk [FOLDER…]           make every write in the folders fail; none: writes work
   add-entry KIND                add a helper, extension, quicklook, accessory or stale entry
   cards                         the installations and launch cards Vantrel would show
-  launch [--mode native|rosetta] [--action ACTION] [--project PATH] APP
-                                run a whole launch with Vantrel's launch engine; ACTION is
-                                launch, launchWithoutRecentProject or launchSafeMode
 )";
 
 // Every command but init, which runs before the Mac exists.
@@ -70,7 +67,6 @@ const struct {
     {u"add-entry", addEntryCommand},
     {u"idle", idleCommand},
     {u"cards", cardsCommand},
-    {u"launch", launchCommand},
 };
 
 } // namespace

@@ -95,9 +95,9 @@ TEST(CrashSafety, LaunchesKilledAtRandomLeaveTheStartupActionAsItWasAfterTheNext
     int restoredAtStart = 0;
     for (int kill = 0; kill < kills; ++kill) {
         QProcess launch;
-        launch.start(AppLauncher::toolPath(),
-                     {QStringLiteral("--root"), mac.root(), QStringLiteral("launch"), QStringLiteral("--action"),
-                      QStringLiteral("launchWithoutRecentProject"), logicPath});
+        launch.start(QStringLiteral(VANTREL_CLI_PATH),
+                     {QStringLiteral("--root"), mac.root(), QStringLiteral("launch"),
+                      QStringLiteral("--without-recent-project"), QStringLiteral("--path"), logicPath});
         ASSERT_TRUE(launch.waitForStarted());
         // A whole launch without the recent project takes about 2.5 s: open, 0.45 s of
         // settling, 1.5 s with the override in place, the restore.

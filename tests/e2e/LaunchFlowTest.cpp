@@ -146,9 +146,9 @@ TEST_F(LaunchFlowTest, AStartupActionLeftByAKilledLauncherIsRestoredAtTheNextSta
     auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
     logic->setValue(QStringLiteral("startupAction"), QStringLiteral("2")); // a string, as a script may leave it
     const auto launchWithoutRecent = [&](QProcess& process) {
-        process.start(AppLauncher::toolPath(),
-                      {QStringLiteral("--root"), mac.root(), QStringLiteral("launch"), QStringLiteral("--action"),
-                       QStringLiteral("launchWithoutRecentProject"), logicPath});
+        process.start(QStringLiteral(VANTREL_CLI_PATH),
+                      {QStringLiteral("--root"), mac.root(), QStringLiteral("launch"),
+                       QStringLiteral("--without-recent-project"), QStringLiteral("--path"), logicPath});
         return process.waitForStarted();
     };
     QProcess first;
@@ -222,16 +222,20 @@ TEST_F(LaunchFlowTest, SafeModeWithoutThePermissionToPostKeysStartsAndQuitsNothi
     auto other = mac.host().workspace().openApplication(
         HostPath::fileURL(QStringLiteral("/Applications/Logic Pro X.app")), {true, CpuType::arm64, true});
     ASSERT_TRUE(QCoro::waitFor(other).application);
-    const auto tool = [&](const QStringList& arguments) {
+    const auto run = [&](const QString& program, const QStringList& arguments) {
         QProcess process;
-        process.start(AppLauncher::toolPath(), QStringList{QStringLiteral("--root"), mac.root()} + arguments);
+        process.start(program, QStringList{QStringLiteral("--root"), mac.root()} + arguments);
         EXPECT_TRUE(process.waitForFinished(30000));
         return std::pair(process.exitCode(), QString::fromUtf8(process.readAllStandardError()));
     };
+    const auto tool = [&](const QStringList& arguments) { return run(AppLauncher::toolPath(), arguments); };
+    const auto safeModeLaunch = [&] {
+        return run(QStringLiteral(VANTREL_CLI_PATH),
+                   {QStringLiteral("launch"), QStringLiteral("--safe-mode"), QStringLiteral("--path"), logicPath});
+    };
     ASSERT_EQ(tool({QStringLiteral("accessibility"), QStringLiteral("off")}).first, 0);
 
-    const auto [status, message] =
-        tool({QStringLiteral("launch"), QStringLiteral("--action"), QStringLiteral("launchSafeMode"), logicPath});
+    const auto [status, message] = safeModeLaunch();
     EXPECT_EQ(status, 1);
     EXPECT_TRUE(message.contains(QStringLiteral("Safe Mode needs Vantrel to hold the Control key. Allow Vantrel in "
                                                 "System Settings › Privacy & Security › Accessibility")))
@@ -244,8 +248,6 @@ TEST_F(LaunchFlowTest, SafeModeWithoutThePermissionToPostKeysStartsAndQuitsNothi
 
     // Granted again, the same launch holds Control.
     ASSERT_EQ(tool({QStringLiteral("accessibility"), QStringLiteral("on")}).first, 0);
-    EXPECT_EQ(
-        tool({QStringLiteral("launch"), QStringLiteral("--action"), QStringLiteral("launchSafeMode"), logicPath}).first,
-        0);
+    EXPECT_EQ(safeModeLaunch().first, 0);
     EXPECT_EQ(events().filter(QStringLiteral("key-down")).size(), 1);
 }

@@ -1,5 +1,5 @@
 // The application bundle's Info.plist as the build makes it: what the Mac reads from it
-// to run Vantrel and to offer it Logic Pro's documents.
+// to run Vantrel, to offer it Logic Pro's documents and to hand it vantrel:// links.
 #include "plist/PropertyList.h"
 
 #include <QFile>
@@ -37,6 +37,12 @@ TEST(BundleInfo, IdentifiesTheLauncherAndTakesLogicDocumentsAsAViewer)
     EXPECT_EQ(packages,
               (QMap<QString, bool>{
                   {QStringLiteral("logicx"), true}, {QStringLiteral("logic"), false}, {QStringLiteral("lso"), false}}));
+
+    // vantrel:// links come to the launcher.
+    const QVariantList urlTypes = info.value(QStringLiteral("CFBundleURLTypes")).toList();
+    ASSERT_EQ(urlTypes.size(), 1);
+    EXPECT_EQ(urlTypes.first().toMap().value(QStringLiteral("CFBundleURLSchemes")),
+              QVariantList{QStringLiteral("vantrel")});
 }
 
 TEST(BundleInfo, TheEntitlementsLetAHardenedBuildSendAppleEventsAndRunQml)

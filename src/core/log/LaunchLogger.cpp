@@ -71,13 +71,18 @@ QString LaunchLogger::formatLine(const QString& message)
 void LaunchLogger::log(const QString& message)
 {
     const QString line = formatLine(message);
-    std::lock_guard lock(m_pendingLock);
-    m_pending += line;
-    // Lines logged while a write is queued ride along with it. The write is queued under
-    // the lock, so a flush() after this call always finds it in the queue.
-    if (!m_writeQueued) {
-        m_writeQueued = true;
-        m_queue.post([this] { writePending(); });
+    {
+        std::lock_guard lock(m_pendingLock);
+        m_pending += line;
+        // Lines logged while a write is queued ride along with it. The write is queued under
+        // the lock, so a flush() after this call always finds it in the queue.
+        if (!m_writeQueued) {
+            m_writeQueued = true;
+            m_queue.post([this] { writePending(); });
+        }
+    }
+    if (m_observer) {
+        m_observer(message);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <mutex>
 
 namespace vantrel {
@@ -34,6 +35,10 @@ public:
     // Appends one record; returns at once and never fails.
     void log(const QString& message);
 
+    // Hears every record as it is logged, on the thread that logs it (a command line shows
+    // the steps as they happen). Set before anything is logged.
+    void setObserver(std::function<void(const QString& message)> observer) { m_observer = std::move(observer); }
+
     // Blocks until every record logged before the call has been written (or dropped).
     void flush();
 
@@ -52,6 +57,7 @@ private:
     void write(const QString& lines);
 
     FileSystem& m_fileSystem;
+    std::function<void(const QString&)> m_observer;
     QString m_folderPath;
     QString m_filePath;
     std::mutex m_pendingLock;

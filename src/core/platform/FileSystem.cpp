@@ -2,6 +2,8 @@
 
 #include "platform/HostPath.h"
 
+#include <QDir>
+
 namespace vantrel {
 
 QString FileSystem::expandTilde(const QString& path) const
@@ -13,6 +15,14 @@ QString FileSystem::expandTilde(const QString& path) const
         return HostPath::standardized(homeDirectory() + path.mid(1));
     }
     return HostPath::standardized(path);
+}
+
+QString FileSystem::fromArgument(const QString& argument) const
+{
+    if (argument.startsWith(u'~')) {
+        return expandTilde(argument);
+    }
+    return expandTilde(fromPlatformPath(QDir::cleanPath(QDir::current().absoluteFilePath(argument))));
 }
 
 std::optional<QString> FileSystem::absoluteHostPath(const QString& path) const

@@ -82,6 +82,10 @@ public:
     // "~" and "~/…" become the home folder; the result is standardized. Other paths are
     // only standardized.
     QString expandTilde(const QString& path) const;
+    // A path given on this machine's command line, as a host path: "~/…" is the host's
+    // home; a relative path is one of this machine's, resolved against the working folder
+    // (then, inside the simulated Mac's folder, its host path).
+    QString fromArgument(const QString& argument) const;
 
 protected:
     // The standardized absolute host path ("~" expanded), with no "." or ".." left: one

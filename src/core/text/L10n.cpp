@@ -4,6 +4,7 @@
 #include "text/L10nTables.h"
 
 #include <array>
+#include <atomic>
 #include <optional>
 
 namespace vantrel::L10n {
@@ -52,8 +53,21 @@ QString string(Key key, AppLanguage language)
     return rawValue(key);
 }
 
+namespace {
+// -1: none; otherwise the AppLanguage's value.
+std::atomic<int> languageOverride{-1};
+} // namespace
+
+void overrideLanguage(std::optional<AppLanguage> language)
+{
+    languageOverride.store(language ? int(*language) : -1);
+}
+
 AppLanguage currentLanguage()
 {
+    if (const int given = languageOverride.load(); given >= 0) {
+        return AppLanguage(given);
+    }
     return languageFromStoredValue(Host::current().standardDefaults()->string(QStringLiteral("appLanguage")));
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <concepts>
+#include <optional>
 #include <variant>
 
 namespace vantrel::L10n {
@@ -36,8 +37,11 @@ inline Argument argument(std::integral auto number)
 // key's name. The tables are built once and safe to read from any thread.
 QString string(Key key, AppLanguage language);
 
-// The stored interface language, read from the standard defaults at every call.
+// The stored interface language, read from the standard defaults at every call, unless
+// this process was given one of its own (a command line's --lang).
 AppLanguage currentLanguage();
+// Sets (or, with none, lifts) this process's own interface language.
+void overrideLanguage(std::optional<AppLanguage> language);
 
 // Fills "%@" and "%d" placeholders in order ("%%" is a percent sign). Without arguments
 // the pattern comes back untouched. Inserted text is never scanned again.
@@ -71,6 +75,6 @@ struct EnumTraits<L10n::Key> {
 #undef VANTREL_L10N_NAME
 };
 
-static_assert(EnumTraits<L10n::Key>::cases.size() == 107);
+static_assert(EnumTraits<L10n::Key>::cases.size() == 132);
 
 } // namespace vantrel

@@ -27,5 +27,10 @@
     X(pluginsLabel) X(pluginsLoadHere) X(pluginsLoadHereOne) X(pluginsOnlyRosetta) X(pluginsOnlyNative)           \
     X(pluginsBothModesCount) X(pluginsOnlyRosettaCount) X(pluginsOnlyNativeCount) X(pluginsUnreadableCount)      \
     X(pluginsOnlyRosettaGroup) X(pluginsOnlyNativeGroup) X(pluginsUnreadableGroup) X(pluginsReading)             \
-    X(pluginsNone) X(pluginsAllBoth) X(showInFinder)
+    X(pluginsNone) X(pluginsAllBoth) X(showInFinder)                                                              \
+    X(linkRefused) X(linkTooLong) X(linkNotLaunch) X(linkRepeatedKey) X(linkBadValue) X(linkUnknownKey)           \
+    X(linkNoTarget) X(unknownCardID) X(unknownInstallationPath) X(unknownInstallationName)                        \
+    X(ambiguousInstallationName) X(modeNotOffered) X(cardUnavailable)                                             \
+    X(cliHelp) X(cliBadUsage) X(cliUnknownCommand) X(cliUnknownOption) X(cliNeedsValue) X(cliBadMode)            \
+    X(cliOneTarget) X(cliOneAction) X(cliBadLanguage) X(cliUnexpected) X(cliLauncherRunning) X(cliLaunching)
 // clang-format on

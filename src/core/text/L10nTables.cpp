@@ -119,6 +119,36 @@ const std::array<Entry, tableSize> englishTable{{
     {Key::pluginsNone, "No Audio Unit plug-ins found."},
     {Key::pluginsAllBoth, "Every plug-in loads in both modes."},
     {Key::showInFinder, "Show in Finder"},
+    {Key::linkRefused, "The vantrel:// link was refused: %@."},
+    {Key::linkTooLong, "it is too long"},
+    {Key::linkNotLaunch, "only vantrel://launch?… links are known"},
+    {Key::linkRepeatedKey, "“%@” is given twice"},
+    {Key::linkBadValue, "“%@” is not a value for “%@”"},
+    {Key::linkUnknownKey, "“%@” is not a key it may have"},
+    {Key::linkNoTarget, "it must name one copy, by name, path or id"},
+    {Key::unknownCardID, "No card has the id “%@”. Installed: %@."},
+    {Key::unknownInstallationPath, "No Logic Pro in the list is at “%@”. Installed: %@."},
+    {Key::unknownInstallationName, "No Logic Pro is named “%@”. Installed: %@."},
+    {Key::ambiguousInstallationName, "Several copies are named “%@”: %@. Name one by its path or id."},
+    {Key::modeNotOffered, "%@ has no %@ card."},
+    {Key::cardUnavailable, "%@ · %@ cannot start: %@"},
+    {Key::cliHelp,
+     "Usage: vantrel-cli [--lang ru|en]%@ COMMAND\nStarts Logic Pro as a click on a card of Vantrel does.\n\n  list "
+     "[--json]        the cards, in the launcher’s order\n  launch (--path APP | --name NAME | --id ID) [--mode "
+     "native|rosetta]\n         [--safe-mode | --without-recent-project] [PROJECT]\n                       one launch; "
+     "without --mode, native where the copy has it\n  plugins [--json]     the Audio Unit report\n  --help, "
+     "--version\n\nExit status: 0 started and verified, 1 failed (the reason on standard error),\n2 wrong usage."},
+    {Key::cliBadUsage, "vantrel-cli: %@\nSee “vantrel-cli --help”."},
+    {Key::cliUnknownCommand, "“%@” is not a command"},
+    {Key::cliUnknownOption, "“%@” is not an option here"},
+    {Key::cliNeedsValue, "“%@” needs a value"},
+    {Key::cliBadMode, "--mode is native or rosetta"},
+    {Key::cliOneTarget, "name the copy with one of --path, --name or --id"},
+    {Key::cliOneAction, "--safe-mode and --without-recent-project exclude each other"},
+    {Key::cliBadLanguage, "--lang is ru or en"},
+    {Key::cliUnexpected, "“%@” is not expected here"},
+    {Key::cliLauncherRunning, "Vantrel’s window is open on this Mac. Launch from it, or close it and try again."},
+    {Key::cliLaunching, "Launching %@ · %@…"},
 }};
 
 const std::array<Entry, tableSize> russianTable{{
@@ -237,6 +267,36 @@ const std::array<Entry, tableSize> russianTable{{
     {Key::pluginsNone, "Плагины Audio Unit не найдены."},
     {Key::pluginsAllBoth, "Все плагины загружаются в обоих режимах."},
     {Key::showInFinder, "Показать в Finder"},
+    {Key::linkRefused, "Ссылка vantrel:// отклонена: %@."},
+    {Key::linkTooLong, "она слишком длинная"},
+    {Key::linkNotLaunch, "известны только ссылки vantrel://launch?…"},
+    {Key::linkRepeatedKey, "«%@» указан дважды"},
+    {Key::linkBadValue, "«%@» — недопустимое значение для «%@»"},
+    {Key::linkUnknownKey, "ключа «%@» в ней быть не может"},
+    {Key::linkNoTarget, "в ней должна быть указана одна копия: name, path или id"},
+    {Key::unknownCardID, "Нет карточки с id «%@». Установлены: %@."},
+    {Key::unknownInstallationPath, "В списке нет Logic Pro по пути «%@». Установлены: %@."},
+    {Key::unknownInstallationName, "Нет Logic Pro с именем «%@». Установлены: %@."},
+    {Key::ambiguousInstallationName, "Несколько копий называются «%@»: %@. Укажите одну по пути или id."},
+    {Key::modeNotOffered, "У %@ нет карточки «%@»."},
+    {Key::cardUnavailable, "%@ · %@ не запускается: %@"},
+    {Key::cliHelp, "Использование: vantrel-cli [--lang ru|en]%@ КОМАНДА\nЗапускает Logic Pro так же, как щелчок по "
+                   "карточке Vantrel.\n\n  list [--json]        карточки в порядке лаунчера\n  launch (--path APP | "
+                   "--name NAME | --id ID) [--mode native|rosetta]\n         [--safe-mode | --without-recent-project] "
+                   "[ПРОЕКТ]\n                       один запуск; без --mode — нативно, если копия это умеет\n  "
+                   "plugins [--json]     отчёт о плагинах Audio Unit\n  --help, --version\n\nКод выхода: 0 — запущено "
+                   "и проверено, 1 — ошибка (причина в стандартном\nпотоке ошибок), 2 — неверный вызов."},
+    {Key::cliBadUsage, "vantrel-cli: %@\nСм. «vantrel-cli --help»."},
+    {Key::cliUnknownCommand, "«%@» — неизвестная команда"},
+    {Key::cliUnknownOption, "«%@» — здесь нет такого параметра"},
+    {Key::cliNeedsValue, "«%@» требует значения"},
+    {Key::cliBadMode, "--mode: native или rosetta"},
+    {Key::cliOneTarget, "укажите копию одним из параметров --path, --name или --id"},
+    {Key::cliOneAction, "--safe-mode и --without-recent-project нельзя указать вместе"},
+    {Key::cliBadLanguage, "--lang: ru или en"},
+    {Key::cliUnexpected, "«%@» здесь лишнее"},
+    {Key::cliLauncherRunning, "На этом Mac открыто окно Vantrel. Запустите из него или закройте его и повторите."},
+    {Key::cliLaunching, "Запуск %@ · %@…"},
 }};
 
 } // namespace vantrel::L10n::detail

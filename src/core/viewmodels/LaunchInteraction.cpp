@@ -219,18 +219,12 @@ void LaunchInteraction::setPendingProject(const std::optional<QUrl>& url)
         m_projectAfterLaunch = url;
         return;
     }
-    const bool isProject = [&] {
-        const QString extension = url ? HostPath::extension(url->toLocalFile()).toLower() : QString();
-        return extension == u"logicx" || extension == u"logic" || extension == u"lso";
-    }();
-    if (url && !isProject) {
-        // Refused before anything is released: the earlier project stays, with its access.
-        m_view.setErrorMessage(LauncherError::invalidBundle());
-        return;
-    }
-    if (url && !m_c.fileSystem.exists(HostPath::fromURL(*url))) {
-        m_view.setErrorMessage(LauncherError::projectNotFound(url->toLocalFile()));
-        return;
+    if (url) {
+        if (auto refusal = projectRefusal(*url, m_c.fileSystem)) {
+            // Refused before anything is released: the earlier project stays, with its access.
+            m_view.setErrorMessage(std::move(*refusal));
+            return;
+        }
     }
     releaseProjectAccess();
     if (!url) {
@@ -245,6 +239,18 @@ void LaunchInteraction::setPendingProject(const std::optional<QUrl>& url)
     m_pendingProject = standardized;
     m_view.pendingProjectChanged();
     m_view.setErrorMessage(std::nullopt);
+}
+
+std::optional<LauncherError> LaunchInteraction::projectRefusal(const QUrl& url, const FileSystem& fileSystem)
+{
+    const QString extension = HostPath::extension(url.toLocalFile()).toLower();
+    if (extension != u"logicx" && extension != u"logic" && extension != u"lso") {
+        return LauncherError::invalidBundle();
+    }
+    if (!fileSystem.exists(HostPath::fromURL(url))) {
+        return LauncherError::projectNotFound(url.toLocalFile());
+    }
+    return std::nullopt;
 }
 
 void LaunchInteraction::clearPendingProject()

@@ -82,6 +82,9 @@ public:
     // logged as not opened when it succeeds.
     void setPendingProject(const std::optional<QUrl>& url);
     void clearPendingProject();
+    // Why `url` cannot be the project a launch hands over: no .logicx, .logic or .lso
+    // bundle, or nothing there.
+    static std::optional<LauncherError> projectRefusal(const QUrl& url, const FileSystem& fileSystem);
 
     // The actions started here run in these.
     Spawner& tasks() { return m_tasks; }

@@ -209,15 +209,20 @@ bool LauncherViewModel::offersDropHint() const
 
 // ---- refresh -----------------------------------------------------------------------------
 
+QList<ResolvedLogicApp> LauncherViewModel::readInstallations(SettingsManager& settings, LogicScanner& scanner)
+{
+    settings.reload();
+    QList<ResolvedLogicApp> resolved = scanner.scan(settings.apps());
+    settings.seedFromScanIfNeeded(resolved);
+    if (settings.apps().size() != resolved.size()) {
+        resolved = scanner.scan(settings.apps());
+    }
+    return resolved;
+}
+
 void LauncherViewModel::refresh()
 {
-    SettingsManager& settings = *m_c.settingsManager;
-    settings.reload();
-    m_resolvedApps = m_c.scanner->scan(settings.apps());
-    settings.seedFromScanIfNeeded(m_resolvedApps);
-    if (settings.apps().size() != m_resolvedApps.size()) {
-        m_resolvedApps = m_c.scanner->scan(settings.apps());
-    }
+    m_resolvedApps = readInstallations(*m_c.settingsManager, *m_c.scanner);
     rebuildCards();
 }
 
@@ -246,6 +251,34 @@ void LauncherViewModel::startPerform(LaunchAction action)
     m_launch.start(selectedCard(), action);
 }
 
+LaunchAction LauncherViewModel::confirmedAction(const LaunchCard& card)
+{
+    const auto offered = std::exchange(m_offeredLaunch, std::nullopt);
+    return offered && offered->cardID == card.id ? offered->action : LaunchAction::launch;
+}
+
+void LauncherViewModel::launchCard(const QString& cardID, LaunchAction action)
+{
+    m_offeredLaunch.reset();
+    setSelectedCardID(cardID);
+    setShowInfoPopover(false);
+    startPerform(action);
+}
+
+void LauncherViewModel::offerLaunch(const QString& cardID, LaunchAction action, const QUrl& project)
+{
+    setSelectedCardID(cardID);
+    setShowInfoPopover(false);
+    setPendingProject(project);
+    m_offeredLaunch = OfferedLaunch{cardID, action};
+}
+
+void LauncherViewModel::clearPendingProject()
+{
+    m_offeredLaunch.reset();
+    m_launch.clearPendingProject();
+}
+
 void LauncherViewModel::handleCardClick(const LaunchCard& card, Qt::KeyboardModifiers modifiers)
 {
     setSelectedCardID(card.id);
@@ -257,7 +290,7 @@ void LauncherViewModel::handleCardClick(const LaunchCard& card, Qt::KeyboardModi
         presentActionMenu(card);
         return;
     }
-    startPerform(LaunchAction::launch);
+    startPerform(confirmedAction(card));
 }
 
 bool LauncherViewModel::handleKeyDown(int key, Qt::KeyboardModifiers modifiers)
@@ -269,7 +302,7 @@ bool LauncherViewModel::handleKeyDown(int key, Qt::KeyboardModifiers modifiers)
             if (modifiers.testFlag(Qt::AltModifier)) {
                 presentActionMenu(*card, true);
             } else {
-                startPerform(LaunchAction::launch);
+                startPerform(confirmedAction(*card));
             }
         }
         return true;

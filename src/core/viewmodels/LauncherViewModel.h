@@ -122,6 +122,10 @@ public:
     LaunchManager& launchManager() const { return *m_c.launchManager; }
     ActionMenuPresenter& actionMenuPresenter() { return m_actionMenuPresenter; }
 
+    // The installations as the panel lists them, in the user's order: the stored list
+    // (seeded from a first scan when there is none yet), resolved on disk.
+    static QList<ResolvedLogicApp> readInstallations(SettingsManager& settings, LogicScanner& scanner);
+
     // ---- actions ------------------------------------------------------------------------
     Q_INVOKABLE void refresh();
     void rebuildCards();
@@ -144,7 +148,14 @@ public:
     // While a launch runs, a project waits for its end: pending again when it fails,
     // logged as not opened when it succeeds.
     void setPendingProject(const std::optional<QUrl>& url) { m_launch.setPendingProject(url); }
-    Q_INVOKABLE void clearPendingProject() { m_launch.clearPendingProject(); }
+    Q_INVOKABLE void clearPendingProject();
+    // A launch asked for from outside the panel (a vantrel:// link). `launchCard` selects
+    // the card and runs `action` on it at once. `offerLaunch` selects it with `project`
+    // pending and waits: the user's click on that card, or Return, runs `action`.
+    void launchCard(const QString& cardID, LaunchAction action);
+    void offerLaunch(const QString& cardID, LaunchAction action, const QUrl& project);
+    // A message of the shell's own on the error line (a refused link).
+    void showError(const QString& text) { setErrorMessage(ShownError(text)); }
 
     // For views: the same actions by card id.
     Q_INVOKABLE void clickCard(const QString& cardID, bool optionHeld = false);
@@ -184,7 +195,15 @@ private:
     void pendingProjectChanged() override { Q_EMIT pendingProjectURLChanged(); }
 
     void startPerform(LaunchAction action);
+    // What a plain click or Return on `card` runs: the offered action on its card, else a launch.
+    LaunchAction confirmedAction(const LaunchCard& card);
     std::optional<qsizetype> selectedIndex() const;
+
+    struct OfferedLaunch {
+        QString cardID;
+        LaunchAction action;
+    };
+    std::optional<OfferedLaunch> m_offeredLaunch;
 
     QString selectedCardIDText() const { return m_selectedCardID.value_or(QString()); }
     void setSelectedCardIDText(const QString& id)

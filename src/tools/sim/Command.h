@@ -71,7 +71,6 @@ int faultCommand(SimulatedMac& mac, const QStringList& arguments);          // f
 int fullDiskCommand(SimulatedMac& mac, const QStringList& arguments);       // full-disk
 int addEntryCommand(SimulatedMac& mac, const QStringList& arguments);       // add-entry
 int cardsCommand(SimulatedMac& mac, const QStringList& arguments);          // cards
-int launchCommand(SimulatedMac& mac, const QStringList& arguments);         // launch
 
 // Not in the usage: the processes the simulated Mac starts itself.
 int appCommand(SimulatedMac& mac, const QStringList& arguments);  // app: a stand-in Logic Pro

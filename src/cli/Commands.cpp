@@ -1,0 +1,202 @@
+#include "cli/Commands.h"
+
+#include "Services.h"
+#include "installations/ArchitectureDetector.h"
+#include "installations/LaunchCardBuilder.h"
+#include "launch/LaunchManager.h"
+#include "log/LaunchLogger.h"
+#include "model/ModeNames.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "platform/HostPath.h"
+#include "plugins/PluginInventory.h"
+#include "viewmodels/LaunchInteraction.h"
+#include "viewmodels/LauncherViewModel.h"
+
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <qcoro/qcorotask.h>
+
+#include <mutex>
+
+namespace vantrel::cli {
+
+namespace {
+
+QList<LaunchCard> panelCards(Services& services)
+{
+    return LaunchCardBuilder::buildCards(
+        LauncherViewModel::readInstallations(*services.settingsManager, *services.scanner),
+        *services.architectureDetector);
+}
+
+QJsonValue optionalText(const std::optional<QString>& text)
+{
+    return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
+}
+
+// Where a launch shows what happens: the error output.
+class ErrorStreamView final : public LaunchInteraction::View {
+public:
+    explicit ErrorStreamView(QTextStream& err)
+        : m_err(err)
+    {
+    }
+
+    void setStatusMessage(std::optional<QString> text) override
+    {
+        if (text) {
+            m_err << *text << Qt::endl;
+        }
+    }
+    void setErrorMessage(std::optional<ShownError> error) override
+    {
+        if (error) {
+            m_error = error->text();
+        }
+    }
+    void launchingChanged() override {}
+    void pendingProjectChanged() override {}
+
+    const std::optional<QString>& error() const { return m_error; }
+
+private:
+    QTextStream& m_err;
+    std::optional<QString> m_error;
+};
+
+} // namespace
+
+int listCards(Services& services, bool json, QTextStream& out)
+{
+    const QList<LaunchCard> cards = panelCards(services);
+    if (json) {
+        QJsonArray array;
+        for (const LaunchCard& card : cards) {
+            array.append(QJsonObject{
+                {QStringLiteral("id"), card.id},
+                {QStringLiteral("name"), card.app.displayName},
+                {QStringLiteral("version"), card.metadata.shortVersion},
+                {QStringLiteral("build"), optionalText(card.metadata.buildVersion)},
+                {QStringLiteral("mode"), rawValue(card.architecture)},
+                {QStringLiteral("modeText"), card.modeText()},
+                {QStringLiteral("available"), card.isAvailable},
+                {QStringLiteral("reason"), optionalText(card.unavailabilityReason)},
+                {QStringLiteral("path"), card.app.bundlePath},
+            });
+        }
+        out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
+        out.flush();
+        return 0;
+    }
+    for (const LaunchCard& card : cards) {
+        QString version = card.metadata.shortVersion;
+        if (card.metadata.buildVersion) {
+            version += QStringLiteral(" (") + *card.metadata.buildVersion + u')';
+        }
+        out << (card.isAvailable ? "● " : "○ ") << card.app.displayName << QStringLiteral(" · ") << card.modeText()
+            << "  " << version << "  " << card.app.bundlePath << "  " << card.id;
+        if (card.unavailabilityReason) {
+            out << QStringLiteral("  — ") << *card.unavailabilityReason;
+        }
+        out << '\n';
+    }
+    out.flush();
+    return 0;
+}
+
+int launch(Services& services, const Invocation& invocation, QTextStream& err)
+{
+    FileSystem& disk = services.host.fileSystem();
+    // What a launch killed half-way left in Logic's preferences goes back first, as at the
+    // launcher's start.
+    services.launchManager->restoreAbandonedStartupActions();
+
+    LaunchRequest request = invocation.request;
+    if (request.by == LaunchRequest::By::path) {
+        request.target = disk.fromArgument(request.target);
+    }
+    const CardChoice choice = chooseCard(request, panelCards(services));
+    if (!choice.card) {
+        err << choice.refusal << Qt::endl;
+        return 1;
+    }
+    const LaunchCard& card = *choice.card;
+    std::optional<QUrl> project;
+    if (invocation.project) {
+        project = HostPath::fileURL(disk.fromArgument(*invocation.project));
+        if (const auto refusal = LaunchInteraction::projectRefusal(*project, disk)) {
+            err << refusal->errorDescription() << Qt::endl;
+            return 1;
+        }
+    }
+
+    // Every step of the log as it happens (from whichever thread logs it).
+    std::mutex writing;
+    services.logger.setObserver([&err, &writing](const QString& message) {
+        std::lock_guard lock(writing);
+        err << QStringLiteral("  · ") << LaunchLogger::escapedControlCharacters(message) << Qt::endl;
+    });
+    ErrorStreamView view(err);
+    LaunchShell shell;
+    bool started = false;
+    shell.onTerminateAfterLaunch = [&started] { started = true; };
+    int status = 1;
+    {
+        LaunchInteraction interaction({.launchManager = *services.launchManager,
+                                       .supportActions = *services.supportActions,
+                                       .workspace = services.host.workspace(),
+                                       .securityScope = services.host.securityScope(),
+                                       .fileSystem = disk,
+                                       .logger = services.logger},
+                                      shell, view);
+        if (project) {
+            interaction.setPendingProject(*project);
+        }
+        err << L10n::text(L10n::Key::cliLaunching, card.app.displayName, card.modeText()) << Qt::endl;
+        auto task = interaction.perform(card, request.action);
+        QCoro::waitFor(task);
+        // A delayed restore of Logic's startup action runs before this process ends.
+        auto pending = services.launchManager->pendingWork().waitForPending();
+        QCoro::waitFor(pending);
+        if (started && !view.error()) {
+            err << L10n::text(L10n::Key::startedMode, card.app.displayName, modeDisplayName(card.architecture))
+                << Qt::endl;
+            status = 0;
+        } else {
+            err << view.error().value_or(L10n::text(L10n::Key::errorCancelled)) << Qt::endl;
+        }
+    }
+    services.logger.flush();
+    services.logger.setObserver({});
+    return status;
+}
+
+int listPlugins(Services& services, bool json, QTextStream& out)
+{
+    PluginInventory& plugins = *services.plugins;
+    QEventLoop delivered;
+    QObject::connect(&plugins, &PluginInventory::ready, &delivered, &QEventLoop::quit);
+    plugins.start();
+    plugins.waitForScan();
+    if (!plugins.report()) {
+        delivered.exec(); // the report comes through the event loop, posted by now
+    }
+    const AudioUnitReport& report = *plugins.report();
+    if (json) {
+        out << QString::fromUtf8(report.toJson());
+        out.flush();
+        return 0;
+    }
+    for (const AudioUnitPlugin& plugin : report.plugins) {
+        out << rawValue(plugin.loadClass) << '\t' << plugin.name << '\t' << plugin.version.value_or(QString()) << '\t'
+            << plugin.path << '\n';
+    }
+    out.flush();
+    return 0;
+}
+
+} // namespace vantrel::cli

@@ -1,0 +1,113 @@
+// vantrel-cli: Vantrel's launches from scripts. On a Mac it runs on the Mac (inside
+// Vantrel.app/Contents/MacOS); elsewhere on the simulated Mac (--root, or
+// $VANTREL_SIMULATED_MAC, or ~/.local/share/vantrel/simulated-mac).
+#include "Services.h"
+#include "async/QtClock.h"
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "nativehost/InstanceLock.h"
+#include "platform/Host.h"
+#include "text/L10n.h"
+#if defined(Q_OS_MACOS)
+#include "machost/MacHost.h"
+#else
+#include "simhost/machine/SimulatedMac.h"
+#endif
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <optional>
+
+using namespace vantrel;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vantrel-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList words = QCoreApplication::arguments().mid(1);
+#if defined(Q_OS_MACOS)
+    constexpr bool onSimulatedMac = false;
+#else
+    constexpr bool onSimulatedMac = true;
+#endif
+    const cli::ReadInvocation read = cli::readCommandLine(words, onSimulatedMac);
+    if (const auto language = cli::languageAsked(words)) {
+        L10n::overrideLanguage(language);
+    }
+
+    // The Mac, whose stored interface language words everything not given --lang.
+    auto clock = std::make_shared<QtClock>();
+    std::shared_ptr<Host> host;
+    QString instanceKey;
+#if defined(Q_OS_MACOS)
+    host = mac::makeHost(clock);
+    instanceKey = host->ownBundleIdentifier();
+#else
+    const QString root =
+        read.invocation && read.invocation->root ? *read.invocation->root : sim::SimulatedMac::defaultRoot();
+    sim::SimulatedMac mac(root);
+    if (mac.isInitialized()) {
+        host = mac.makeHost(clock);
+        instanceKey = mac.root();
+    }
+#endif
+    std::optional<CurrentHostGuard> guard;
+    if (host) {
+        guard.emplace(host);
+    } else if (!cli::languageAsked(words)) {
+        L10n::overrideLanguage(AppLanguage::russian); // the default of a Mac never set up
+    }
+
+    if (read.mistake) {
+        err << L10n::text(L10n::Key::cliBadUsage, read.mistake->text()) << Qt::endl;
+        return 2;
+    }
+    const cli::Invocation& invocation = *read.invocation;
+    const QString help = L10n::text(L10n::Key::cliHelp, onSimulatedMac ? QStringLiteral(" [--root DIR]") : QString());
+    if (invocation.help) {
+        out << help << Qt::endl;
+        return 0;
+    }
+    if (invocation.version) {
+        out << QStringLiteral("vantrel-cli ") << QCoreApplication::applicationVersion() << Qt::endl;
+        return 0;
+    }
+    if (invocation.command == cli::Invocation::Command::none) {
+        err << help << Qt::endl;
+        return 2;
+    }
+#if !defined(Q_OS_MACOS)
+    if (!host) {
+        err << QStringLiteral(
+                   "vantrel-cli: no simulated Mac at %1 — create one with: vantrel-sim --root %1 init --demo")
+                   .arg(mac.root())
+            << Qt::endl;
+        return 1;
+    }
+#endif
+
+    // The launcher's own objects, over the same host.
+    Services services(*host);
+    switch (invocation.command) {
+    case cli::Invocation::Command::list:
+        return cli::listCards(services, invocation.json, out);
+    case cli::Invocation::Command::plugins:
+        return cli::listPlugins(services, invocation.json, out);
+    case cli::Invocation::Command::launch:
+        // The launcher's window may be launching already: two launches would fight over
+        // Logic's preferences and the other copies.
+        if (InstanceLock::isHeld(InstanceLock::defaultFolder(), instanceKey)) {
+            err << L10n::text(L10n::Key::cliLauncherRunning) << Qt::endl;
+            return 1;
+        }
+        return cli::launch(services, invocation, err);
+    case cli::Invocation::Command::none:
+        break;
+    }
+    return 2;
+}
