@@ -32,7 +32,7 @@ QString quoted(const QString& value)
 std::optional<QString> projectPath(const QString& value)
 {
     if (value.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
-        const QUrl url(value, QUrl::StrictMode);
+        const QUrl url(value);
         if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty()) {
             return std::nullopt;
         }
