@@ -165,6 +165,43 @@ TEST_F(LauncherE2E, AClickOnTheRosettaCardLaunchesThatCopyWithTheHandedOverProje
     EXPECT_EQ(logic()->value(QStringLiteral("startupAction")), QVariant(qint64(2)));
 }
 
+TEST_F(LauncherE2E, LinksFromAnArgumentAndASecondStartLaunchOrAreRefused)
+{
+    // A malformed link as the first start's argument: the panel shows why, nothing starts.
+    launcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    launcher.setProcessEnvironment(env);
+    launcher.start(QStringLiteral(VANTREL_APP_PATH),
+                   vantrelArguments(mac.root(), {QStringLiteral("vantrel://launch?name=Logic%20Pro&mode=turbo")}));
+    ASSERT_TRUE(launcher.waitForStarted());
+    EXPECT_FALSE(run(QStringLiteral("xdotool"),
+                     {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                      QStringLiteral("--pid"), QString::number(launcher.processId())})
+                     .isEmpty())
+        << "the panel shows the refusal";
+    ASSERT_TRUE(waitUntil([&] {
+        return log().contains(
+            QStringLiteral("link refused: The vantrel:// link was refused: “turbo” is not a value for “mode”."));
+    }));
+    EXPECT_EQ(launcher.state(), QProcess::Running);
+
+    // A second start hands a good link over: the running launcher launches it and ends.
+    QProcess second;
+    second.start(QStringLiteral(VANTREL_APP_PATH),
+                 vantrelArguments(mac.root(), {QStringLiteral("vantrel://launch?path=/Applications/Logic%20Pro.app"
+                                                              "&mode=rosetta&action=launchWithoutRecentProject")}));
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    ASSERT_TRUE(launcherEnds()) << "the launcher ends after the launch";
+    EXPECT_EQ(launcher.exitCode(), 0);
+    const QList<sim::RegistryEntry> running = sim::ProcessRegistry(mac.mac().state()).entries();
+    ASSERT_EQ(running.size(), 1);
+    EXPECT_EQ(running[0].architecture, sim::MachO::cpuTypeX86_64);
+    EXPECT_TRUE(log().contains(QStringLiteral("verified stable rosetta pid=") + QString::number(running[0].pid)));
+    EXPECT_EQ(logic()->value(QStringLiteral("startupAction")), QVariant(qint64(2))) << "restored before the end";
+}
+
 TEST_F(LauncherE2E, TheMenuLaunchesWithoutTheRecentProjectAndRestoresBeforeTheEnd)
 {
     startLauncher();

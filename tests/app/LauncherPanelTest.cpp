@@ -8,6 +8,7 @@
 #include "app/QuickMenuPresenter.h"
 #include "app/QuickTesting.h"
 #include "app/SingleInstance.h"
+#include "model/CpuType.h"
 #include "model/LauncherError.h"
 #include "platform/HostPath.h"
 #include "plugins/PluginInventory.h"
@@ -16,7 +17,9 @@
 #include "simhost/fixtures/BundleWriter.h"
 #include "simhost/machine/EventLog.h"
 #include "support/HostObjects.h"
+#include "support/HybridDriver.h"
 #include "support/TempSimulatedMac.h"
+#include "support/Waiting.h"
 #include "text/L10n.h"
 #include "text/LocalizationStore.h"
 #include "viewmodels/LauncherViewModel.h"
@@ -390,6 +393,108 @@ TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
     EXPECT_EQ(batches.size(), 2);
     EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("G"));
     qApp->removeEventFilter(&batcher);
+}
+
+TEST_F(PanelTest, ALinkLaunchesUnseenOffersItsProjectOrIsRefusedOnTheErrorLine)
+{
+    addCopies(2);
+    const QString second = QStringLiteral("/Applications/Logic Pro 2.app");
+    auto logLines = [&] {
+        return QString::fromUtf8(mac.readFile(QStringLiteral("~/Library/Logs/Vantrel/launch.log")).value_or(""));
+    };
+    auto finishLaunch = [&] {
+        auto launch = model().tasks().waitForPending();
+        EXPECT_TRUE(runHybrid(mac.clock(), launch));
+        auto restore = model().launchManager().pendingWork().waitForPending();
+        EXPECT_TRUE(runHybrid(mac.clock(), restore));
+        settle();
+    };
+    auto live = [&] {
+        QList<RunningApplicationPtr> running = mac.host().workspace().runningApplications();
+        running.removeIf([](const RunningApplicationPtr& application) { return application->isTerminated(); });
+        return running;
+    };
+    auto runningNow = [&] {
+        QStringList seen;
+        for (const auto& application : live()) {
+            seen << application->bundleURL().value_or(QUrl()).toLocalFile() + u' '
+                        + (application->executableArchitecture() == CpuType::x86_64 ? u"x86_64" : u"arm64");
+        }
+        mac.endStandIns();
+        return seen;
+    };
+
+    // At start, without a project: the launch runs at once and the panel never shows.
+    services = std::make_unique<Services>(mac.host());
+    delegate = std::make_unique<AppDelegate>(
+        *services, AppDelegate::Options{.animate = false, .exit = [this] { ++exits; }, .windowing = windowing});
+    delegate->openDocuments({QUrl(QStringLiteral("vantrel://launch?name=Logic%20Pro%202&mode=rosetta"))});
+    delegate->start();
+    bool shown = window().isVisible();
+    QObject::connect(&window(), &QWindow::visibleChanged, [&](bool visible) { shown = shown || visible; });
+    finishLaunch();
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(runningNow(), QStringList{second + QStringLiteral(" x86_64")});
+    EXPECT_TRUE(logLines().contains(QStringLiteral("  link vantrel://launch?name=Logic%20Pro%202&mode=rosetta\n")));
+
+    // To a running panel, with a project: the card is selected, the project pending, and
+    // nothing starts until Return, which runs the link's action.
+    start();
+    const LaunchCard rosetta = model().cards()[1];
+    ASSERT_EQ(rosetta.architecture, LaunchArchitecture::rosetta);
+    const QUrl song = project(QStringLiteral("Song"));
+    delegate->openDocuments({QUrl(QStringLiteral("vantrel://launch?id=") + rosetta.id
+                                  + QStringLiteral("&action=launchWithoutRecentProject&project=")
+                                  + QString::fromUtf8(QUrl::toPercentEncoding(song.toLocalFile())))});
+    settle();
+    EXPECT_EQ(model().selectedCardID(), rosetta.id);
+    EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("Song"));
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_FALSE(model().isLaunching());
+    EXPECT_TRUE(live().isEmpty());
+    window().requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    QTest::keyClick(&window(), Qt::Key_Return);
+    ASSERT_TRUE(model().isLaunching());
+    finishLaunch();
+    EXPECT_EQ(exits, 2);
+    EXPECT_FALSE(sim::EventLog(mac.mac().state())
+                     .events()
+                     .filter(QStringLiteral(" arch=x86_64 requested=x86_64 startupAction=0 "))
+                     .isEmpty())
+        << "launched without the recent project";
+    EXPECT_TRUE(waitUntil([&] {
+        return !sim::EventLog(mac.mac().state()).events().filter(QStringLiteral("document-open")).isEmpty();
+    })) << "the project is handed over";
+    EXPECT_EQ(runningNow(), QStringList{QStringLiteral("/Applications/Logic Pro.app x86_64")});
+
+    // What cannot be followed is refused on the error line, in the interface language, and logged.
+    start();
+    const QList<std::pair<QString, QString>> refused = {
+        {QStringLiteral("vantrel://launch?name=Logic%20Pro&colour=red"),
+         QStringLiteral("Ссылка vantrel:// отклонена: ключа «colour» в ней быть не может.")},
+        {QStringLiteral("vantrel://launch?name=Logic%209"),
+         QStringLiteral("Нет Logic Pro с именем «Logic 9». Установлены: Logic Pro, Logic Pro 2.")},
+        {QStringLiteral("vantrel://launch?name=Logic%20Pro&project=/Users/tester/Gone.logicx"),
+         QStringLiteral("Проект не найден: «/Users/tester/Gone.logicx».")},
+        {QStringLiteral("vantrel://launch?name=Logic%20Pro&project=/Users/tester/notes.txt"),
+         L10n::text(L10n::Key::errorInvalidBundle)},
+    };
+    for (const auto& [link, message] : refused) {
+        delegate->openDocuments({QUrl(link)});
+        settle();
+        EXPECT_EQ(model().errorMessage(), message) << link.toStdString();
+        EXPECT_TRUE(logLines().contains(QStringLiteral("  link refused: ") + message + u'\n')) << link.toStdString();
+        EXPECT_FALSE(model().isLaunching());
+        EXPECT_FALSE(model().pendingProjectURL());
+    }
+    EXPECT_TRUE(window().isVisible());
+    test::localization().setLanguageCode(QStringLiteral("en"));
+    delegate->openDocuments({QUrl(QStringLiteral("vantrel://launch?name=Logic%20Pro&mode=turbo"))});
+    EXPECT_EQ(model().errorMessage(),
+              QStringLiteral("The vantrel:// link was refused: “turbo” is not a value for “mode”."));
+    EXPECT_TRUE(live().isEmpty()) << "nothing started";
 }
 
 TEST_F(PanelTest, AnOptionClickOpensTheMenuInsteadOfLaunching)
