@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh
 cmake --preset default >/dev/null
-cmake --build --preset default --target vantrel vantrel-sim
+cmake --build --preset default --target vantrel vantrel-sim vantrel-cli
 
 root=${VANTREL_SIMULATED_MAC:-$HOME/.local/share/vantrel/simulated-mac}
 sim=build/default/src/tools/vantrel-sim
