@@ -23,5 +23,10 @@ find "$app/Contents" -type f -name '*.dylib' ! -path '*.framework/*' -print0 |
   while IFS= read -r -d '' library; do sign "$library"; done
 find "$app/Contents" -type d -name '*.framework' -prune -print0 |
   while IFS= read -r -d '' framework; do sign "$framework"; done
+# The command line beside the launcher: the same entitlements (it sends the same Apple
+# events), signed before the application that contains it.
+if [[ -f $app/Contents/MacOS/vantrel-cli ]]; then
+  sign --identifier com.vantrel.app.cli --entitlements "$entitlements" "$app/Contents/MacOS/vantrel-cli"
+fi
 sign --entitlements "$entitlements" "$app"
 codesign --verify --strict --verbose=2 "$app"

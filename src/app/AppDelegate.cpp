@@ -206,7 +206,9 @@ bool AppDelegate::start()
 bool AppDelegate::followLink(const QUrl& link)
 {
     LaunchLogger& log = m_services.logger;
-    log.log(QStringLiteral("link ") + LaunchLogger::escapedControlCharacters(link.toString(QUrl::FullyEncoded)));
+    // At most 300 characters of it: a web page can hand over megabytes.
+    log.log(QStringLiteral("link ")
+            + LaunchLogger::escapedControlCharacters(link.toString(QUrl::FullyEncoded).left(300)));
     LauncherViewModel& model = *m_viewModel;
     if (model.isLaunching()) {
         log.log(QStringLiteral("link ignored: a launch is under way"));
@@ -229,13 +231,19 @@ bool AppDelegate::followLink(const QUrl& link)
     if (!choice.card) {
         return refuse(choice.refusal);
     }
+    // A link never starts a launch that opens a project unattended (a web page can make
+    // one): its own project, or one already pending (dropped, handed over, an earlier
+    // link's), waits for the user's click or Return on the card.
     if (request.project) {
-        // A link never opens a project unattended: a web page may have made it.
         const QUrl project = HostPath::fileURL(*request.project);
         if (const auto refusal = LaunchInteraction::projectRefusal(project, m_services.host.fileSystem())) {
             return refuse(refusal->errorDescription());
         }
         model.offerLaunch(choice.card->id, request.action, project);
+        return true;
+    }
+    if (const auto pending = model.pendingProjectURL()) {
+        model.offerLaunch(choice.card->id, request.action, *pending);
         return true;
     }
     model.launchCard(choice.card->id, request.action);

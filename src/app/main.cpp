@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
+#include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -152,7 +153,9 @@ int main(int argc, char** argv)
 #if defined(Q_OS_MACOS)
     // vantrel:// links (CFBundleURLTypes): Qt hands a 'GURL' Apple event to the URL handler
     // of its scheme; older Qt sent it as a file-open event, which the batcher passes on too.
+    // The handler goes before the delegate does, however main ends.
     QDesktopServices::setUrlHandler(QStringLiteral("vantrel"), &*delegate, "openLink");
+    const auto unsetUrlHandler = qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("vantrel")); });
 #endif
 
     // SIGTERM and SIGINT end the launcher the ordinary way, restores and log included.
@@ -174,6 +177,20 @@ int main(int argc, char** argv)
         }
     });
 
+#if defined(Q_OS_MACOS)
+    if (screenshot.isEmpty()) {
+        // A link that starts the launcher arrives as an Apple event while AppKit finishes
+        // launching, inside app.exec() (Qt's handler is installed in
+        // applicationWillFinishLaunching). Started from the event loop's first turn, the
+        // delegate finds it queued and, for a launch at once, never shows the panel.
+        QTimer::singleShot(0, &*delegate, [&delegate] {
+            if (!delegate->start()) {
+                QCoreApplication::exit(1); // the panel's views did not load (logged)
+            }
+        });
+        return app.exec();
+    }
+#endif
     if (!delegate->start()) {
         return 1; // the panel's views did not load (logged): an empty panel would look like a hang
     }
@@ -199,8 +216,5 @@ int main(int argc, char** argv)
         QTimer::singleShot(inMilliseconds(timings::screenshotFallback), &*delegate, save);
     }
     const int exitCode = app.exec();
-#if defined(Q_OS_MACOS)
-    QDesktopServices::unsetUrlHandler(QStringLiteral("vantrel"));
-#endif
     return status != 0 ? status : exitCode;
 }

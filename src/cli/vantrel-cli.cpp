@@ -10,6 +10,12 @@
 #include "text/L10n.h"
 #if defined(Q_OS_MACOS)
 #include "machost/MacHost.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <mach-o/dyld.h>
+#include <unistd.h>
 #else
 #include "simhost/machine/SimulatedMac.h"
 #endif
@@ -22,8 +28,34 @@
 
 using namespace vantrel;
 
+#if defined(Q_OS_MACOS)
+namespace {
+
+// Run through a link (the README's /usr/local/bin/vantrel-cli), the Mac would take the
+// link's folder for the main bundle: no bundle identifier, another defaults domain,
+// another single-instance key. The real executable inside Vantrel.app runs instead.
+void runFromTheBundle(char** argv)
+{
+    char given[PATH_MAX] = {};
+    uint32_t size = sizeof given;
+    char real[PATH_MAX] = {};
+    if (_NSGetExecutablePath(given, &size) != 0 || !::realpath(given, real) || std::strcmp(given, real) == 0) {
+        return;
+    }
+    ::execv(real, argv); // returns only when it failed: then this one runs as it is
+}
+
+} // namespace
+#endif
+
 int main(int argc, char** argv)
 {
+#if defined(Q_OS_MACOS)
+    runFromTheBundle(argv);
+    // NSWorkspace's running applications change only while the main run loop runs; Qt's
+    // Core Foundation dispatcher runs it (a QCoreApplication has the Unix one otherwise).
+    qputenv("QT_EVENT_DISPATCHER_CORE_FOUNDATION", "1");
+#endif
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantrel-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
@@ -47,6 +79,10 @@ int main(int argc, char** argv)
 #if defined(Q_OS_MACOS)
     host = mac::makeHost(clock);
     instanceKey = host->ownBundleIdentifier();
+    if (instanceKey.isEmpty()) {
+        err << QStringLiteral("vantrel-cli: run it from Vantrel.app/Contents/MacOS (or a link to it)") << Qt::endl;
+        return 1;
+    }
 #else
     const QString root =
         read.invocation && read.invocation->root ? *read.invocation->root : sim::SimulatedMac::defaultRoot();

@@ -495,6 +495,54 @@ TEST_F(PanelTest, ALinkLaunchesUnseenOffersItsProjectOrIsRefusedOnTheErrorLine)
     EXPECT_EQ(model().errorMessage(),
               QStringLiteral("The vantrel:// link was refused: “turbo” is not a value for “mode”."));
     EXPECT_TRUE(live().isEmpty()) << "nothing started";
+    // Every text of the panel is plain: a link's words are never markup.
+    for (QQuickItem* text : window().contentItem()->findChildren<QQuickItem*>()) {
+        if (text->inherits("QQuickText")) {
+            EXPECT_EQ(text->property("textFormat").toInt(), 0 /* Text.PlainText */) << text->objectName().toStdString();
+        }
+    }
+
+    // A project already pending is never launched by a link without one: the link offers it.
+    const QUrl mine = project(QStringLiteral("Mine"));
+    model().setPendingProject(mine);
+    delegate->openDocuments({QUrl(QStringLiteral("vantrel://launch?name=Logic%20Pro&action=launchSafeMode"))});
+    settle();
+    EXPECT_FALSE(model().isLaunching());
+    EXPECT_EQ(model().selectedCardID(), model().cards()[0].id);
+    EXPECT_EQ(model().pendingProjectURL(), mine);
+    // Another project withdraws the offered Safe Mode: Return then launches as always.
+    model().setPendingProject(project(QStringLiteral("Other")));
+    window().requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    QTest::keyClick(&window(), Qt::Key_Return);
+    ASSERT_TRUE(model().isLaunching());
+    finishLaunch();
+    EXPECT_TRUE(sim::EventLog(mac.mac().state()).events().filter(QStringLiteral("safe-mode-offered")).isEmpty());
+    EXPECT_FALSE(
+        sim::EventLog(mac.mac().state()).events().filter(QStringLiteral(" arch=arm64 requested=arm64 ")).isEmpty());
+    runningNow();
+}
+
+TEST_F(PanelTest, ACardALinkSelectsBeforeThePanelShowsIsScrolledIntoView)
+{
+    addCopies(6); // twelve cards: the strip scrolls
+    services = std::make_unique<Services>(mac.host());
+    delegate = std::make_unique<AppDelegate>(
+        *services, AppDelegate::Options{.animate = false, .exit = [this] { ++exits; }, .windowing = windowing});
+    delegate->openDocuments(
+        {QUrl(QStringLiteral("vantrel://launch?name=Logic%20Pro%206&mode=rosetta&project=")
+              + QString::fromUtf8(QUrl::toPercentEncoding(project(QStringLiteral("A")).toLocalFile())))});
+    delegate->start();
+    settle();
+    const LaunchCard last = model().cards().last();
+    ASSERT_EQ(model().selectedCardID(), last.id);
+    QQuickItem* strip = item(QStringLiteral("cardStrip"));
+    QQuickItem* card = item(QStringLiteral("card-") + last.id);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return card->x() > 0; }, 2000)) << "the row laid out";
+    auto shown = [&] { return card->mapRectToItem(strip, QRectF(0, 0, card->width(), card->height())); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown().left() >= 0 && shown().right() <= strip->width(); }, 2000))
+        << "the selected card shows whole: " << shown().left() << "…" << shown().right();
 }
 
 TEST_F(PanelTest, AnOptionClickOpensTheMenuInsteadOfLaunching)

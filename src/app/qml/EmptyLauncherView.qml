@@ -23,6 +23,7 @@ Item {
             opacity: 0.6
         }
         Text {
+            textFormat: Text.PlainText
             anchors.horizontalCenter: parent.horizontalCenter
             text: empty.l10n.current.text("noLogicFound")
             color: Theme.primaryText
@@ -34,6 +35,7 @@ Item {
             spacing: 4
 
             Text {
+                textFormat: Text.PlainText
                 anchors.horizontalCenter: parent.horizontalCenter
                 width: Math.min(280, implicitWidth)
                 text: empty.l10n.current.text("noLogicFoundHint")
@@ -55,6 +57,7 @@ Item {
 
                 Text {
                     id: buttonText
+                    textFormat: Text.PlainText
                     anchors.centerIn: parent
                     text: empty.l10n.current.text("openSettings")
                     color: "white"

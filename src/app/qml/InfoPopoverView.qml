@@ -54,6 +54,7 @@ Item {
             spacing: 5
 
             Text {
+                textFormat: Text.PlainText
                 text: overlay.l10n.current.text("info")
                 color: Theme.primaryText
                 font.pixelSize: 11
@@ -79,6 +80,7 @@ Item {
                     width: rows.width
                     spacing: 8
                     Text {
+                        textFormat: Text.PlainText
                         width: 92
                         text: overlay.l10n.current.text(parent.modelData[0])
                         color: Theme.secondaryText
@@ -103,6 +105,7 @@ Item {
                 }
             }
             Text {
+                textFormat: Text.PlainText
                 objectName: "infoReason"
                 visible: overlay.card.isAvailable === false && text !== ""
                 topPadding: 4

@@ -62,6 +62,7 @@ Item {
         }
         Text {
             id: label
+            textFormat: Text.PlainText
             anchors.centerIn: parent
             width: Math.min(implicitWidth, tip.parent ? tip.parent.width - 32 : 284)
             text: tip.text
@@ -109,10 +110,18 @@ Item {
                 return Math.max(0, Math.min(x, lastX));
             }
 
+            // A selection made before the panel shows (a link's card) is revealed with the
+            // first frame, once the row is laid out.
+            property bool revealWhenShown: false
+
             // Scrolls so that the selected card shows whole, with the strip's own padding.
             function revealSelection() {
                 const index = stripView.viewModel.selectedIndex;
                 if (!interactive || index < 0) {
+                    return;
+                }
+                if (!Window.window || !Window.window.visible) {
+                    revealWhenShown = true;
                     return;
                 }
                 const left = startPadding + index * (152 + row.spacing);
@@ -179,6 +188,17 @@ Item {
         }
 
         Connections {
+            target: strip.Window.window
+            // The first frame: the row is laid out and on screen.
+            function onFrameSwapped() {
+                if (strip.revealWhenShown) {
+                    strip.revealWhenShown = false;
+                    strip.revealSelection();
+                }
+            }
+        }
+
+        Connections {
             target: stripView.viewModel
             function onSelectedCardIDChanged() { strip.revealSelection(); }
             // A rebuild lays the row out again first. (Qt 6.4 declares Qt.callLater a QJSValue
@@ -214,7 +234,9 @@ Item {
         width: 152
         height: 132
         opacity: (isAvailable ? 1.0 : 0.7) * edgeOpacity
-        visible: edgeOpacity > 0
+        // Out of view it stays in the row (a Row leaves invisible items out, which would
+        // move the others and shorten the strip), only without pointer or keyboard.
+        enabled: edgeOpacity > 0
         scale: raised ? 1.05 : 1.0
         // A short spring: quick, with a little overshoot.
         Behavior on scale { NumberAnimation { duration: 280; easing.type: Easing.OutBack; easing.overshoot: 0.8 } }
@@ -274,6 +296,7 @@ Item {
                 }
             }
             Text {
+                textFormat: Text.PlainText
                 width: parent.width
                 text: card.displayName
                 color: Theme.primaryText
@@ -283,6 +306,7 @@ Item {
                 elide: Text.ElideRight
             }
             Text {
+                textFormat: Text.PlainText
                 width: parent.width
                 height: 14
                 text: card.versionText
@@ -293,6 +317,7 @@ Item {
                 elide: Text.ElideRight
             }
             Text {
+                textFormat: Text.PlainText
                 width: parent.width
                 height: 14
                 text: card.modeText
@@ -390,6 +415,7 @@ Item {
         height: 22
 
         Text {
+            textFormat: Text.PlainText
             anchors.centerIn: parent
             text: "⚙︎"
             font.pixelSize: 14
@@ -557,6 +583,7 @@ Item {
 
         Text {
             id: message
+            textFormat: Text.PlainText
             objectName: "messageLine"
             anchors.left: parent.left
             anchors.right: parent.right
@@ -587,6 +614,7 @@ Item {
         // For a first-time user: projects can be dropped here. Where the message line is
         // free, while the pointer is over the panel or a drag is.
         Text {
+            textFormat: Text.PlainText
             objectName: "dropHint"
             anchors.fill: message
             text: root.l10n.current.text("dropProjectHint")

@@ -93,6 +93,7 @@ Rectangle {
             Layout.minimumWidth: 100
             spacing: 1
             Label {
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 text: row.displayName
                 font.pixelSize: 12
@@ -101,6 +102,7 @@ Rectangle {
             }
             Label {
                 id: pathLabel
+                textFormat: Text.PlainText
                 objectName: "rowPath"
                 Layout.fillWidth: true
                 text: row.bundlePath
@@ -114,6 +116,7 @@ Rectangle {
                 ToolTip.delay: 500
             }
             Label {
+                textFormat: Text.PlainText
                 objectName: "rowNote"
                 Layout.fillWidth: true
                 visible: row.note !== ""
@@ -145,6 +148,7 @@ Rectangle {
                 onToggled: row.viewModel.setModeVisibleAt(row.index, "rosetta", checked)
             }
             Label {
+                textFormat: Text.PlainText
                 objectName: "arm64Only"
                 anchors.verticalCenter: parent.verticalCenter
                 // In line with the check boxes' labels.

@@ -78,6 +78,7 @@ Rectangle {
                 }
                 Text {
                     id: label
+                    textFormat: Text.PlainText
                     visible: !row.modelData.isSeparator
                     x: row.modelData.isHeader ? 8 : 30
                     anchors.verticalCenter: parent.verticalCenter

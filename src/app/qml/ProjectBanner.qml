@@ -38,6 +38,7 @@ Item {
             opacity: 0.7
         }
         Text {
+            textFormat: Text.PlainText
             objectName: "bannerText"
             width: parent.width - 17
             text: banner.l10n.current.text("openProjectBanner", [banner.viewModel.pendingProjectDisplayName])
@@ -51,6 +52,7 @@ Item {
 
     Text {
         id: clear
+        textFormat: Text.PlainText
         objectName: "clearProject"
         anchors.right: parent.right
         anchors.rightMargin: 22

@@ -86,6 +86,7 @@ FocusScope {
             Layout.topMargin: 14
             Layout.bottomMargin: 14
             Label {
+                textFormat: Text.PlainText
                 text: content.t("settings")
                 font.pixelSize: 15
                 font.weight: Font.DemiBold
@@ -164,6 +165,7 @@ FocusScope {
                 SectionHeader { text: content.t("logicInstallations"); Layout.topMargin: 6 }
                 // rows is declared a QObject* in C++, so qmllint cannot see its count.
                 Label {
+                    textFormat: Text.PlainText
                     objectName: "reorderHint"
                     visible: content.viewModel.rows.count > 0 // qmllint disable type
                     Layout.fillWidth: true
@@ -173,6 +175,7 @@ FocusScope {
                     wrapMode: Text.WordWrap
                 }
                 Label {
+                    textFormat: Text.PlainText
                     objectName: "noSavedInstallations"
                     visible: content.viewModel.rows.count === 0 // qmllint disable type
                     Layout.fillWidth: true
@@ -248,6 +251,7 @@ FocusScope {
                     }
                 }
                 Label {
+                    textFormat: Text.PlainText
                     objectName: "editorError"
                     visible: text !== ""
                     Layout.fillWidth: true
@@ -299,12 +303,14 @@ FocusScope {
                             sourceSize.height: 40
                         }
                         Label {
+                            textFormat: Text.PlainText
                             anchors.horizontalCenter: parent.horizontalCenter
                             text: content.t("dropLogicHere")
                             font.pixelSize: 12
                             font.weight: Font.Medium
                         }
                         Label {
+                            textFormat: Text.PlainText
                             anchors.horizontalCenter: parent.horizontalCenter
                             width: Math.min(implicitWidth, dropColumn.parent.width - 24)
                             horizontalAlignment: Text.AlignHCenter
@@ -331,6 +337,7 @@ FocusScope {
                 // ---- plug-ins -------------------------------------------------------------
                 SectionHeader { text: content.t("pluginsLabel"); Layout.topMargin: 6 }
                 Label {
+                    textFormat: Text.PlainText
                     objectName: "pluginsStatus"
                     visible: text !== ""
                     Layout.fillWidth: true
@@ -348,6 +355,7 @@ FocusScope {
                     Repeater {
                         model: content.viewModel.pluginCounts
                         Label {
+                            textFormat: Text.PlainText
                             required property string modelData
                             text: modelData
                             font.pixelSize: 12
@@ -363,6 +371,7 @@ FocusScope {
                         Layout.topMargin: 2
                         spacing: 2
                         Label {
+                            textFormat: Text.PlainText
                             text: pluginGroup.modelData.title
                             color: "#6e6e73"
                             font.pixelSize: 11
@@ -378,6 +387,7 @@ FocusScope {
                                 spacing: 8
                                 Label {
                                     id: pluginName
+                                    textFormat: Text.PlainText
                                     Layout.fillWidth: true
                                     text: pluginRow.modelData.name
                                     elide: Text.ElideMiddle
@@ -388,6 +398,7 @@ FocusScope {
                                     ToolTip.text: pluginName.text
                                 }
                                 Label {
+                                    textFormat: Text.PlainText
                                     visible: text !== ""
                                     Layout.maximumWidth: 96
                                     text: pluginRow.modelData.version
@@ -412,6 +423,7 @@ FocusScope {
                 // ---- about ------------------------------------------------------------------
                 SectionHeader { text: content.t("about"); Layout.topMargin: 6 }
                 Label {
+                    textFormat: Text.PlainText
                     objectName: "appVersion"
                     text: content.l10n.text("appVersionLabel", [content.viewModel.appVersion])
                     font.pixelSize: 12
@@ -432,6 +444,7 @@ FocusScope {
         id: box
         Layout.fillWidth: true
         contentItem: Text {
+            textFormat: Text.PlainText
             text: box.text
             font: box.font
             color: "#1d1d1f"
@@ -442,6 +455,7 @@ FocusScope {
     }
 
     component SectionHeader: Label {
+        textFormat: Text.PlainText
         font.pixelSize: 12
         font.weight: Font.DemiBold
         color: "#6e6e73"
@@ -449,6 +463,7 @@ FocusScope {
 
     component LinkText: Label {
         id: link
+        textFormat: Text.PlainText
         signal activated()
         font.pixelSize: 12
         color: "#0a64d6"

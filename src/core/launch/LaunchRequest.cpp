@@ -17,15 +17,18 @@ using L10n::Key;
 // The longest link read: a web page can hand over any amount.
 constexpr qsizetype maxLinkLength = 8 * 1024;
 
-// A value from outside, as a message quotes it: control characters escaped, at most 80
-// characters.
+// A value from outside, as a message quotes it: at most 80 characters, control characters
+// escaped.
 QString quoted(const QString& value)
 {
-    QString shown = LaunchLogger::escapedControlCharacters(value);
-    if (shown.size() > 80) {
-        shown = shown.left(79) + u'…';
+    if (value.size() <= 80) {
+        return LaunchLogger::escapedControlCharacters(value);
     }
-    return shown;
+    qsizetype cut = 79;
+    if (value[cut - 1].isHighSurrogate()) {
+        --cut; // never half a character
+    }
+    return LaunchLogger::escapedControlCharacters(value.left(cut)) + u'…';
 }
 
 // The project of a link: an absolute host path, or a file URL of one.
@@ -33,7 +36,7 @@ std::optional<QString> projectPath(const QString& value)
 {
     if (value.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
         const QUrl url(value);
-        if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty()) {
+        if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty() || !url.path().startsWith(u'/')) {
             return std::nullopt;
         }
         return HostPath::fromURL(url);

@@ -270,7 +270,9 @@ void LauncherViewModel::offerLaunch(const QString& cardID, LaunchAction action, 
     setSelectedCardID(cardID);
     setShowInfoPopover(false);
     setPendingProject(project);
-    m_offeredLaunch = OfferedLaunch{cardID, action};
+    if (pendingProjectURL() == project) {
+        m_offeredLaunch = OfferedLaunch{cardID, action};
+    }
 }
 
 void LauncherViewModel::clearPendingProject()
@@ -355,6 +357,7 @@ void LauncherViewModel::toggleInfo()
 
 void LauncherViewModel::presentActionMenu(const LaunchCard& card, bool atCard)
 {
+    m_offeredLaunch.reset();
     setSelectedCardID(card.id);
     setShowInfoPopover(false);
     if (onSuppressFocusLossClose) {

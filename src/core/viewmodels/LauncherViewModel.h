@@ -147,15 +147,26 @@ public:
     void cancelLaunchInQuitStep() { m_launch.cancelInQuitStep(); }
     // While a launch runs, a project waits for its end: pending again when it fails,
     // logged as not opened when it succeeds.
-    void setPendingProject(const std::optional<QUrl>& url) { m_launch.setPendingProject(url); }
+    // Any other project withdraws what a link offered with its own.
+    void setPendingProject(const std::optional<QUrl>& url)
+    {
+        m_offeredLaunch.reset();
+        m_launch.setPendingProject(url);
+    }
     Q_INVOKABLE void clearPendingProject();
     // A launch asked for from outside the panel (a vantrel:// link). `launchCard` selects
     // the card and runs `action` on it at once. `offerLaunch` selects it with `project`
-    // pending and waits: the user's click on that card, or Return, runs `action`.
+    // pending and waits: the user's next plain click on that card, or Return on it, runs
+    // `action`; another project, a menu, a refused link or any other launch withdraws it.
     void launchCard(const QString& cardID, LaunchAction action);
     void offerLaunch(const QString& cardID, LaunchAction action, const QUrl& project);
-    // A message of the shell's own on the error line (a refused link).
-    void showError(const QString& text) { setErrorMessage(ShownError(text)); }
+    // A message of the shell's own on the error line (a refused link, which also withdraws
+    // what an earlier link offered).
+    void showError(const QString& text)
+    {
+        m_offeredLaunch.reset();
+        setErrorMessage(ShownError(text));
+    }
 
     // For views: the same actions by card id.
     Q_INVOKABLE void clickCard(const QString& cardID, bool optionHeld = false);
