@@ -65,6 +65,8 @@ void SettingsWindowController::retitle()
 
 void SettingsWindowController::show()
 {
+    // Launches since the last opening may have added to the project history.
+    Q_EMIT m_viewModel->projectMemoryChanged();
     if (!m_window->isVisible()) {
         if (QScreen* screen = m_window->screen()) {
             const QRect area = screen->availableGeometry();

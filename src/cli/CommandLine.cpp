@@ -139,7 +139,8 @@ ReadInvocation readCommandLine(const QStringList& words, bool acceptsRoot)
         return {invocation, std::nullopt};
     }
     if (invocation.command == Command::launch) {
-        if (targets != 1 || invocation.request.target.isEmpty()) {
+        invocation.rememberedCopy = targets == 0 && invocation.project;
+        if (!invocation.rememberedCopy && (targets != 1 || invocation.request.target.isEmpty())) {
             return mistake(Key::cliOneTarget);
         }
         if (safeMode && withoutRecent) {

@@ -23,6 +23,7 @@ struct Invocation {
     std::optional<QString> root;         // --root: the simulated Mac's folder
     LaunchRequest request;               // launch: the copy's path as given, not yet a host path
     std::optional<QString> project;      // launch: as given
+    bool rememberedCopy = false;         // launch: none named: the project's last copy
 };
 
 // A mistake in the words: a text key and the word it is about, worded once the

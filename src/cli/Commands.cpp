@@ -10,6 +10,7 @@
 #include "platform/Host.h"
 #include "platform/HostPath.h"
 #include "plugins/PluginInventory.h"
+#include "settings/ProjectMemory.h"
 #include "viewmodels/LaunchInteraction.h"
 #include "viewmodels/LauncherViewModel.h"
 
@@ -115,16 +116,6 @@ int launch(Services& services, const Invocation& invocation, QTextStream& err)
     // launcher's start.
     services.launchManager->restoreAbandonedStartupActions();
 
-    LaunchRequest request = invocation.request;
-    if (request.by == LaunchRequest::By::path) {
-        request.target = disk.fromArgument(request.target);
-    }
-    const CardChoice choice = chooseCard(request, panelCards(services));
-    if (!choice.card) {
-        err << choice.refusal << Qt::endl;
-        return 1;
-    }
-    const LaunchCard& card = *choice.card;
     std::optional<QUrl> project;
     if (invocation.project) {
         project = HostPath::fileURL(disk.fromArgument(*invocation.project));
@@ -133,6 +124,31 @@ int launch(Services& services, const Invocation& invocation, QTextStream& err)
             return 1;
         }
     }
+    const QList<LaunchCard> cards = panelCards(services);
+    LaunchRequest request = invocation.request;
+    if (invocation.rememberedCopy) {
+        // No copy named: the one that last opened the project, in the mode asked for if any.
+        const QString projectPath = HostPath::fromURL(*project);
+        const auto remembered = services.projectMemory->rememberedCard(projectPath, cards);
+        if (!remembered) {
+            err << L10n::text(L10n::Key::cliBadUsage,
+                              L10n::text(L10n::Key::cliNoRemembered, HostPath::lastComponent(projectPath)))
+                << Qt::endl;
+            return 2;
+        }
+        err << L10n::text(L10n::Key::cliUsingRemembered, remembered->app.displayName, remembered->modeText())
+            << Qt::endl;
+        request.by = LaunchRequest::By::id;
+        request.target = request.mode ? remembered->app.idText() : remembered->id;
+    } else if (request.by == LaunchRequest::By::path) {
+        request.target = disk.fromArgument(request.target);
+    }
+    const CardChoice choice = chooseCard(request, cards);
+    if (!choice.card) {
+        err << choice.refusal << Qt::endl;
+        return 1;
+    }
+    const LaunchCard& card = *choice.card;
 
     // Every step of the log as it happens (from whichever thread logs it).
     std::mutex writing;
@@ -151,7 +167,8 @@ int launch(Services& services, const Invocation& invocation, QTextStream& err)
                                        .workspace = services.host.workspace(),
                                        .securityScope = services.host.securityScope(),
                                        .fileSystem = disk,
-                                       .logger = services.logger},
+                                       .logger = services.logger,
+                                       .projectMemory = services.projectMemory.get()},
                                       shell, view);
         if (project) {
             interaction.setPendingProject(*project);

@@ -12,6 +12,7 @@
 #include "plugins/AudioUnitScanner.h"
 #include "plugins/PluginInventory.h"
 #include "settings/PersistenceStore.h"
+#include "settings/ProjectMemory.h"
 #include "settings/SettingsManager.h"
 #include "text/LocalizationStore.h"
 #include "viewmodels/LogicSupportActions.h"
@@ -30,6 +31,7 @@ Services::Services(Host& host)
     , launchManager(makeLaunchManager(host, architectureDetector))
     , supportActions(std::make_shared<LogicSupportActions>(host.workspace(), host.fileSystem(), host.scripting()))
     , plugins(makePluginInventory(host))
+    , projectMemory(std::make_shared<ProjectMemory>(host.standardDefaults(), host.fileSystem(), logger))
 {
 }
 
@@ -93,6 +95,7 @@ LauncherViewModel::Collaborators Services::launcherCollaborators(MenuPresenter* 
     c.logger = &logger;
     c.menus = menus;
     c.plugins = plugins;
+    c.projectMemory = projectMemory;
     return c;
 }
 
@@ -109,6 +112,7 @@ SettingsViewModel::Collaborators Services::settingsCollaborators(OpenPanel* open
     c.ownBundlePath = host.ownBundlePath();
     c.openPanel = openPanel;
     c.plugins = plugins;
+    c.projectMemory = projectMemory;
     return c;
 }
 

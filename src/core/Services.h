@@ -19,6 +19,7 @@ class MenuPresenter;
 class OpenPanel;
 class PersistenceStore;
 class PluginInventory;
+class ProjectMemory;
 class SettingsManager;
 class Spawner;
 class VersionReader;
@@ -48,6 +49,8 @@ public:
     std::shared_ptr<LogicSupportActions> supportActions;
     // The Audio Unit report, made on a worker once started (after the panel's first frame).
     std::shared_ptr<PluginInventory> plugins;
+    // Which copy last opened each project.
+    std::shared_ptr<ProjectMemory> projectMemory;
 
     // What the launcher's and the settings' view models are made of, with the shell's
     // menus and open panel.

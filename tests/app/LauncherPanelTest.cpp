@@ -400,6 +400,7 @@ TEST_F(PanelTest, ALinkLaunchesUnseenOffersItsProjectOrIsRefusedOnTheErrorLine)
     addCopies(2);
     const QString second = QStringLiteral("/Applications/Logic Pro 2.app");
     auto logLines = [&] {
+        services->logger.flush(); // written on the logger's own thread
         return QString::fromUtf8(mac.readFile(QStringLiteral("~/Library/Logs/Vantrel/launch.log")).value_or(""));
     };
     auto finishLaunch = [&] {
@@ -543,6 +544,55 @@ TEST_F(PanelTest, ACardALinkSelectsBeforeThePanelShowsIsScrolledIntoView)
     auto shown = [&] { return card->mapRectToItem(strip, QRectF(0, 0, card->width(), card->height())); };
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown().left() >= 0 && shown().right() <= strip->width(); }, 2000))
         << "the selected card shows whole: " << shown().left() << "…" << shown().right();
+}
+
+TEST_F(PanelTest, AProjectBringsForwardTheCardThatLastOpenedIt)
+{
+    addCopies(6); // twelve cards: the remembered one lies past the edge
+    start();
+    const QUrl song = project(QStringLiteral("Song"));
+    const LaunchCard rosetta = model().cards()[7]; // "Logic Pro 4", Rosetta
+    ASSERT_EQ(rosetta.architecture, LaunchArchitecture::rosetta);
+    // Opened once with that card: remembered after the launch is verified.
+    model().setPendingProject(song);
+    EXPECT_EQ(model().pendingProjectRemembered(), std::nullopt);
+    model().clickCard(rosetta.id);
+    ASSERT_TRUE(model().isLaunching());
+    auto launch = model().tasks().waitForPending();
+    ASSERT_TRUE(runHybrid(mac.clock(), launch));
+    auto restore = model().launchManager().pendingWork().waitForPending();
+    ASSERT_TRUE(runHybrid(mac.clock(), restore));
+    mac.endStandIns();
+
+    // The next start with the same project: that card is selected, shown, and named.
+    services = std::make_unique<Services>(mac.host());
+    delegate = std::make_unique<AppDelegate>(
+        *services, AppDelegate::Options{.animate = false, .exit = [this] { ++exits; }, .windowing = windowing});
+    delegate->openDocuments({song});
+    delegate->start();
+    settle();
+    EXPECT_EQ(model().selectedCardID(), rosetta.id);
+    EXPECT_FALSE(model().isLaunching()) << "only brought forward: the user still chooses";
+    QQuickItem* strip = item(QStringLiteral("cardStrip"));
+    QQuickItem* card = item(QStringLiteral("card-") + rosetta.id);
+    auto shown = [&] { return card->mapRectToItem(strip, QRectF(0, 0, card->width(), card->height())); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown().left() >= 0 && shown().right() <= strip->width(); }, 2000))
+        << "scrolled into view: " << shown().left() << "…" << shown().right();
+    EXPECT_EQ(item(QStringLiteral("bannerText"))->property("text").toString(),
+              QStringLiteral("Открыть проект: Song — в прошлый раз открыт в Logic Pro 4 · Rosetta"));
+    shot(QStringLiteral("project-remembered"));
+    test::localization().setLanguageCode(QStringLiteral("en"));
+    settle();
+    EXPECT_EQ(item(QStringLiteral("bannerText"))->property("text").toString(),
+              QStringLiteral("Open project: Song — last opened with Logic Pro 4 · Rosetta"));
+
+    // Another project the memory does not know leaves the selection alone and names nothing.
+    model().selectNext();
+    const auto selected = model().selectedCardID();
+    model().setPendingProject(project(QStringLiteral("New")));
+    EXPECT_EQ(model().selectedCardID(), selected);
+    EXPECT_EQ(model().pendingProjectRemembered(), std::nullopt);
+    EXPECT_EQ(item(QStringLiteral("bannerText"))->property("text").toString(), QStringLiteral("Open project: New"));
 }
 
 TEST_F(PanelTest, AnOptionClickOpensTheMenuInsteadOfLaunching)

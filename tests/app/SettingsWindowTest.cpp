@@ -6,6 +6,7 @@
 #include "app/QuickTesting.h"
 #include "app/SettingsWindowController.h"
 #include "plugins/PluginInventory.h"
+#include "settings/ProjectMemory.h"
 #include "settings/SettingsManager.h"
 #include "simhost/fixtures/BundleWriter.h"
 #include "simhost/fixtures/DemoMac.h"
@@ -322,6 +323,36 @@ TEST_F(SettingsWindowTest, ClosingAppliesHiddenModesAndTheNewOrderToTheLauncher)
 
     open();
     EXPECT_TRUE(settings().isVisible()) << "the same window again";
+}
+
+TEST_F(SettingsWindowTest, ProjectHistoryCanBeTurnedOffAndForgotten)
+{
+    threeInstallations();
+    mac.writeFile(QStringLiteral("/Users/tester/Song.logicx/Alternatives/000/ProjectData"), "x");
+    open();
+    ProjectMemory& memory = *services->projectMemory;
+    const LaunchCard card = launcher().cards().first();
+    memory.remember(QStringLiteral("/Users/tester/Song.logicx"), card, QDateTime::currentDateTimeUtc());
+    delegate->openSettings(); // opened again: the history is read anew
+    settle();
+    QQuickItem* remember = item(QStringLiteral("rememberProjectCopies"));
+    QQuickItem* forget = item(QStringLiteral("forgetProjectHistory"));
+    EXPECT_TRUE(remember->property("checked").toBool()) << "on by default";
+    EXPECT_TRUE(texts().contains(QStringLiteral("Запоминать, какая копия открывала каждый проект")));
+    ASSERT_TRUE(forget->property("enabled").toBool());
+
+    click(forget);
+    EXPECT_TRUE(memory.entries().isEmpty());
+    EXPECT_FALSE(forget->property("enabled").toBool()) << "nothing left to forget";
+
+    memory.remember(QStringLiteral("/Users/tester/Song.logicx"), card, QDateTime::currentDateTimeUtc());
+    click(remember);
+    EXPECT_FALSE(memory.isEnabled());
+    EXPECT_TRUE(memory.entries().isEmpty()) << "turned off, it forgets";
+    memory.remember(QStringLiteral("/Users/tester/Song.logicx"), card, QDateTime::currentDateTimeUtc());
+    EXPECT_TRUE(memory.entries().isEmpty()) << "and records nothing";
+    click(remember);
+    EXPECT_TRUE(memory.isEnabled());
 }
 
 TEST_F(SettingsWindowTest, ThePlugInSectionListsWhatLoadsInOneModeOnlyAndShowsItInTheFinder)

@@ -163,6 +163,19 @@ TEST_F(CommandLineTest, LaunchesByPathNameAndIdInEachModeAndAction)
                      .isEmpty());
     EXPECT_TRUE(launched.err.contains(QStringLiteral("doc=/Users/tester/Music/Song.logicx")));
     EXPECT_EQ(runningAndEnd(), current + QStringLiteral(" arm64"));
+
+    // No copy named: the one that last opened the project, said so; none remembered: refused.
+    launched = cli({QStringLiteral("launch"), QStringLiteral("Song.logicx")});
+    ASSERT_EQ(launched.status, 0) << launched.err.toStdString();
+    EXPECT_TRUE(launched.err.startsWith(QStringLiteral("The copy that last opened it: Logic Pro · Native\n")))
+        << launched.err.toStdString();
+    EXPECT_EQ(runningAndEnd(), current + QStringLiteral(" arm64"));
+    mac.writeFile(QStringLiteral("~/Music/Other.logicx/Alternatives/000/ProjectData"), "x");
+    launched = cli({QStringLiteral("launch"), QStringLiteral("Other.logicx")});
+    EXPECT_EQ(launched.status, 2);
+    EXPECT_EQ(launched.err,
+              QStringLiteral("vantrel-cli: No copy has opened “Other.logicx” through Vantrel yet: name one "
+                             "with --name, --path or --id.\nSee “vantrel-cli --help”.\n"));
 }
 
 TEST_F(CommandLineTest, RefusesWhatItCannotLaunchWithTheReasonInEitherLanguage)

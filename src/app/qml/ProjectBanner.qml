@@ -41,7 +41,10 @@ Item {
             textFormat: Text.PlainText
             objectName: "bannerText"
             width: parent.width - 17
+            // With the copy that last opened it, when that card was brought forward for it.
             text: banner.l10n.current.text("openProjectBanner", [banner.viewModel.pendingProjectDisplayName])
+                  + (banner.viewModel.pendingProjectRemembered === "" ? ""
+                                                                     : " — " + banner.viewModel.pendingProjectRemembered)
             color: Theme.primaryText
             font.pixelSize: 11
             font.weight: Font.Medium

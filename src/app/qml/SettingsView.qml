@@ -160,6 +160,20 @@ FocusScope {
                     checked: content.preferences.closeOtherLogicOnLaunch
                     onToggled: content.preferences.closeOtherLogicOnLaunch = checked
                 }
+                WrappingCheckBox {
+                    objectName: "rememberProjectCopies"
+                    text: content.t("rememberProjectCopies")
+                    font.pixelSize: 12
+                    checked: content.viewModel.remembersProjects
+                    onToggled: content.viewModel.remembersProjects = checked
+                }
+                Button {
+                    objectName: "forgetProjectHistory"
+                    text: content.t("forgetProjectHistory")
+                    font.pixelSize: 12
+                    enabled: content.viewModel.hasProjectHistory
+                    onClicked: content.viewModel.forgetProjectHistory()
+                }
 
                 // ---- installations --------------------------------------------------
                 SectionHeader { text: content.t("logicInstallations"); Layout.topMargin: 6 }

@@ -32,5 +32,6 @@
     X(linkNoTarget) X(unknownCardID) X(unknownInstallationPath) X(unknownInstallationName)                        \
     X(ambiguousInstallationName) X(modeNotOffered) X(cardUnavailable)                                             \
     X(cliHelp) X(cliBadUsage) X(cliUnknownCommand) X(cliUnknownOption) X(cliNeedsValue) X(cliBadMode)            \
-    X(cliOneTarget) X(cliOneAction) X(cliBadLanguage) X(cliUnexpected) X(cliLauncherRunning) X(cliLaunching)
+    X(cliOneTarget) X(cliOneAction) X(cliBadLanguage) X(cliUnexpected) X(cliLauncherRunning) X(cliLaunching)                                                                                               \
+    X(projectLastOpenedWith) X(rememberProjectCopies) X(forgetProjectHistory) X(cliUsingRemembered) X(cliNoRemembered)
 // clang-format on

@@ -149,6 +149,11 @@ const std::array<Entry, tableSize> englishTable{{
     {Key::cliUnexpected, "“%@” is not expected here"},
     {Key::cliLauncherRunning, "Vantrel’s window is open on this Mac. Launch from it, or close it and try again."},
     {Key::cliLaunching, "Launching %@ · %@…"},
+    {Key::projectLastOpenedWith, "last opened with %@ · %@"},
+    {Key::rememberProjectCopies, "Remember which copy opened each project"},
+    {Key::forgetProjectHistory, "Forget project history"},
+    {Key::cliUsingRemembered, "The copy that last opened it: %@ · %@"},
+    {Key::cliNoRemembered, "No copy has opened “%@” through Vantrel yet: name one with --name, --path or --id."},
 }};
 
 const std::array<Entry, tableSize> russianTable{{
@@ -297,6 +302,11 @@ const std::array<Entry, tableSize> russianTable{{
     {Key::cliUnexpected, "«%@» здесь лишнее"},
     {Key::cliLauncherRunning, "На этом Mac открыто окно Vantrel. Запустите из него или закройте его и повторите."},
     {Key::cliLaunching, "Запуск %@ · %@…"},
+    {Key::projectLastOpenedWith, "в прошлый раз открыт в %@ · %@"},
+    {Key::rememberProjectCopies, "Запоминать, какая копия открывала каждый проект"},
+    {Key::forgetProjectHistory, "Забыть историю проектов"},
+    {Key::cliUsingRemembered, "Копия, которая открывала его в прошлый раз: %@ · %@"},
+    {Key::cliNoRemembered, "Через Vantrel «%@» ещё не открывался: укажите копию через --name, --path или --id."},
 }};
 
 } // namespace vantrel::L10n::detail

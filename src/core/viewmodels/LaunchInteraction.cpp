@@ -7,6 +7,7 @@
 #include "platform/HostPath.h"
 #include "platform/SecurityScope.h"
 #include "platform/Workspace.h"
+#include "settings/ProjectMemory.h"
 #include "viewmodels/LogicSupportActions.h"
 
 #include <coroutine>
@@ -172,6 +173,9 @@ Task<> LaunchInteraction::perform(std::optional<LaunchCard> card, LaunchAction a
         failure = std::current_exception();
     }
     if (!failure) {
+        if (m_pendingProject && m_c.projectMemory) {
+            m_c.projectMemory->remember(HostPath::fromURL(*m_pendingProject), *card, QDateTime::currentDateTimeUtc());
+        }
         if (const auto late = std::exchange(m_projectAfterLaunch, std::nullopt)) {
             m_c.logger.log(QStringLiteral("project handed over during the launch was not opened: ")
                            + late->toLocalFile());

@@ -20,6 +20,7 @@ class FileSystem;
 class LaunchLogger;
 class LaunchManager;
 class LogicSupportActions;
+class ProjectMemory;
 class SecurityScope;
 class Workspace;
 
@@ -59,6 +60,9 @@ public:
         SecurityScope& securityScope;
         FileSystem& fileSystem;
         LaunchLogger& logger;
+        // Told which copy opened a project, after each verified launch with one; none:
+        // nothing is remembered.
+        ProjectMemory* projectMemory = nullptr;
     };
 
     // `shell` and `view` outlive the interaction.

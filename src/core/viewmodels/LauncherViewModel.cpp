@@ -1,4 +1,5 @@
 #include "viewmodels/LauncherViewModel.h"
+#include "settings/ProjectMemory.h"
 
 #include "async/Timings.h"
 #include "installations/ArchitectureDetector.h"
@@ -57,7 +58,8 @@ LauncherViewModel::LauncherViewModel(Collaborators collaborators, QObject* paren
                 .workspace = *m_c.workspace,
                 .securityScope = *m_c.securityScope,
                 .fileSystem = *m_c.fileSystem,
-                .logger = *m_c.logger},
+                .logger = *m_c.logger,
+                .projectMemory = m_c.projectMemory.get()},
                *this, *this)
 {
     connect(this, &LauncherViewModel::cardsChanged, this, &LauncherViewModel::layoutChanged);
@@ -113,6 +115,33 @@ std::optional<QString> LauncherViewModel::pendingProjectDisplayName() const
         return std::nullopt;
     }
     return HostPath::baseName(pendingProjectURL()->toLocalFile());
+}
+
+void LauncherViewModel::setPendingProject(const std::optional<QUrl>& url)
+{
+    m_offeredLaunch.reset();
+    m_launch.setPendingProject(url);
+    const std::optional<QUrl>& pending = pendingProjectURL();
+    std::optional<LaunchCard> remembered;
+    if (pending && m_c.projectMemory) {
+        remembered = m_c.projectMemory->rememberedCard(HostPath::fromURL(*pending), m_cards);
+    }
+    if (remembered) {
+        setSelectedCardID(remembered->id);
+    }
+    if (remembered != m_rememberedCard) {
+        m_rememberedCard = std::move(remembered);
+        Q_EMIT pendingProjectURLChanged();
+    }
+}
+
+std::optional<QString> LauncherViewModel::pendingProjectRemembered() const
+{
+    if (!m_rememberedCard || !pendingProjectURL()) {
+        return std::nullopt;
+    }
+    return L10n::text(L10n::Key::projectLastOpenedWith, m_rememberedCard->app.displayName,
+                      m_rememberedCard->modeText());
 }
 
 void LauncherViewModel::setSelectedCardID(std::optional<QString> id)
@@ -278,6 +307,7 @@ void LauncherViewModel::offerLaunch(const QString& cardID, LaunchAction action, 
 void LauncherViewModel::clearPendingProject()
 {
     m_offeredLaunch.reset();
+    m_rememberedCard.reset();
     m_launch.clearPendingProject();
 }
 

@@ -28,6 +28,7 @@ class LaunchManager;
 class LogicScanner;
 class LogicSupportActions;
 class PluginInventory;
+class ProjectMemory;
 class SecurityScope;
 class SettingsManager;
 class VersionReader;
@@ -48,6 +49,7 @@ class LauncherViewModel final : public QObject, public LaunchShell, private Laun
     Q_PROPERTY(bool isLaunching READ isLaunching NOTIFY isLaunchingChanged)
     Q_PROPERTY(QUrl pendingProjectURL READ pendingProjectURLValue NOTIFY pendingProjectURLChanged)
     Q_PROPERTY(QString pendingProjectDisplayName READ pendingProjectDisplayNameText NOTIFY pendingProjectURLChanged)
+    Q_PROPERTY(QString pendingProjectRemembered READ pendingProjectRememberedText NOTIFY pendingProjectURLChanged)
     Q_PROPERTY(QObject* cardModel READ cardModel CONSTANT)
     Q_PROPERTY(int windowWidth READ windowWidth NOTIFY layoutChanged)
     Q_PROPERTY(int windowHeight READ windowHeight NOTIFY layoutChanged)
@@ -69,8 +71,9 @@ public:
         SecurityScope* securityScope = nullptr;
         FileSystem* fileSystem = nullptr;
         LaunchLogger* logger = nullptr;
-        MenuPresenter* menus = nullptr;           // the shell's; none: menus are not shown
-        std::shared_ptr<PluginInventory> plugins; // none: the overlay has no plug-in line
+        MenuPresenter* menus = nullptr;               // the shell's; none: menus are not shown
+        std::shared_ptr<PluginInventory> plugins;     // none: the overlay has no plug-in line
+        std::shared_ptr<ProjectMemory> projectMemory; // none: projects bring no card forward
     };
 
     explicit LauncherViewModel(Collaborators collaborators, QObject* parent = nullptr);
@@ -147,12 +150,12 @@ public:
     void cancelLaunchInQuitStep() { m_launch.cancelInQuitStep(); }
     // While a launch runs, a project waits for its end: pending again when it fails,
     // logged as not opened when it succeeds.
-    // Any other project withdraws what a link offered with its own.
-    void setPendingProject(const std::optional<QUrl>& url)
-    {
-        m_offeredLaunch.reset();
-        m_launch.setPendingProject(url);
-    }
+    // Any other project withdraws what a link offered with its own. A project the memory
+    // knows selects the card that last opened it, when that card is shown and can start.
+    void setPendingProject(const std::optional<QUrl>& url);
+    // "last opened with Logic Pro 10.7.9 · Rosetta" for such a card, in the interface
+    // language of now; none otherwise.
+    std::optional<QString> pendingProjectRemembered() const;
     Q_INVOKABLE void clearPendingProject();
     // A launch asked for from outside the panel (a vantrel:// link). `launchCard` selects
     // the card and runs `action` on it at once. `offerLaunch` selects it with `project`
@@ -215,6 +218,7 @@ private:
         LaunchAction action;
     };
     std::optional<OfferedLaunch> m_offeredLaunch;
+    std::optional<LaunchCard> m_rememberedCard; // the pending project's, selected for it
 
     QString selectedCardIDText() const { return m_selectedCardID.value_or(QString()); }
     void setSelectedCardIDText(const QString& id)
@@ -228,6 +232,7 @@ private:
     QString errorMessageText() const { return errorMessage().value_or(QString()); }
     QUrl pendingProjectURLValue() const { return pendingProjectURL().value_or(QUrl()); }
     QString pendingProjectDisplayNameText() const { return pendingProjectDisplayName().value_or(QString()); }
+    QString pendingProjectRememberedText() const { return pendingProjectRemembered().value_or(QString()); }
 
     Collaborators m_c;
     ActionMenuPresenter m_actionMenuPresenter;

@@ -1,5 +1,7 @@
 #include "viewmodels/SettingsViewModel.h"
 
+#include "settings/ProjectMemory.h"
+
 #include "installations/AppConstants.h"
 #include "installations/ArchitectureDetector.h"
 #include "installations/VersionReader.h"
@@ -381,6 +383,35 @@ void SettingsViewModel::rebuildMetadataCache()
     if (cache != m_metadataCache) {
         m_metadataCache = cache;
         Q_EMIT metadataCacheChanged();
+    }
+}
+
+// ---- project memory ------------------------------------------------------------------------
+
+bool SettingsViewModel::remembersProjects() const
+{
+    return m_c.projectMemory && m_c.projectMemory->isEnabled();
+}
+
+void SettingsViewModel::setRemembersProjects(bool remember)
+{
+    if (!m_c.projectMemory || remember == remembersProjects()) {
+        return;
+    }
+    m_c.projectMemory->setEnabled(remember);
+    Q_EMIT projectMemoryChanged();
+}
+
+bool SettingsViewModel::hasProjectHistory() const
+{
+    return m_c.projectMemory && !m_c.projectMemory->entries().isEmpty();
+}
+
+void SettingsViewModel::forgetProjectHistory()
+{
+    if (m_c.projectMemory) {
+        m_c.projectMemory->forget();
+        Q_EMIT projectMemoryChanged();
     }
 }
 

@@ -26,6 +26,7 @@ class FileSystem;
 class LogicScanner;
 class OpenPanel;
 class PluginInventory;
+class ProjectMemory;
 class SecurityScope;
 class SettingsManager;
 class VersionReader;
@@ -53,6 +54,8 @@ class SettingsViewModel final : public QObject {
     Q_PROPERTY(QString pluginsStatus READ pluginsStatus NOTIFY pluginsChanged)
     Q_PROPERTY(QStringList pluginCounts READ pluginCounts NOTIFY pluginsChanged)
     Q_PROPERTY(QVariantList pluginGroups READ pluginGroups NOTIFY pluginsChanged)
+    Q_PROPERTY(bool remembersProjects READ remembersProjects WRITE setRemembersProjects NOTIFY projectMemoryChanged)
+    Q_PROPERTY(bool hasProjectHistory READ hasProjectHistory NOTIFY projectMemoryChanged)
 
 public:
     struct Collaborators {
@@ -63,9 +66,10 @@ public:
         Workspace* workspace = nullptr;
         FileSystem* fileSystem = nullptr;
         SecurityScope* securityScope = nullptr;
-        QString ownBundlePath;                    // the launcher's own bundle, for its version
-        OpenPanel* openPanel = nullptr;           // the shell's; none: browsing does nothing
-        std::shared_ptr<PluginInventory> plugins; // none: the section says it is reading
+        QString ownBundlePath;                        // the launcher's own bundle, for its version
+        OpenPanel* openPanel = nullptr;               // the shell's; none: browsing does nothing
+        std::shared_ptr<PluginInventory> plugins;     // none: the section says it is reading
+        std::shared_ptr<ProjectMemory> projectMemory; // none: nothing to remember or forget
     };
 
     explicit SettingsViewModel(Collaborators collaborators, QObject* parent = nullptr);
@@ -131,8 +135,15 @@ public:
     // Selects the plug-in's bundle in a Finder window.
     Q_INVOKABLE void revealPlugin(const QString& path);
 
+    // Whether launches with a project are remembered; turned off, the history goes too.
+    bool remembersProjects() const;
+    void setRemembersProjects(bool remember);
+    bool hasProjectHistory() const;
+    Q_INVOKABLE void forgetProjectHistory();
+
 Q_SIGNALS:
     void pluginsChanged();
+    void projectMemoryChanged();
     void draftChanged();
     void errorMessageChanged();
     void dropTargetHighlightedChanged();
