@@ -136,8 +136,6 @@ int launch(Services& services, const Invocation& invocation, QTextStream& err)
                 << Qt::endl;
             return 2;
         }
-        err << L10n::text(L10n::Key::cliUsingRemembered, remembered->app.displayName, remembered->modeText())
-            << Qt::endl;
         request.by = LaunchRequest::By::id;
         request.target = request.mode ? remembered->app.idText() : remembered->id;
     } else if (request.by == LaunchRequest::By::path) {
@@ -149,6 +147,9 @@ int launch(Services& services, const Invocation& invocation, QTextStream& err)
         return 1;
     }
     const LaunchCard& card = *choice.card;
+    if (invocation.rememberedCopy) {
+        err << L10n::text(L10n::Key::cliUsingRemembered, card.app.displayName, card.modeText()) << Qt::endl;
+    }
 
     // Every step of the log as it happens (from whichever thread logs it).
     std::mutex writing;

@@ -586,6 +586,13 @@ TEST_F(PanelTest, AProjectBringsForwardTheCardThatLastOpenedIt)
     EXPECT_EQ(item(QStringLiteral("bannerText"))->property("text").toString(),
               QStringLiteral("Open project: Song — last opened with Logic Pro 4 · Rosetta"));
 
+    // A link with that project names its own card: that one is selected, not the memory's.
+    const LaunchCard linked = model().cards()[0];
+    delegate->openDocuments({QUrl(QStringLiteral("vantrel://launch?id=") + linked.id + QStringLiteral("&project=")
+                                  + QString::fromUtf8(QUrl::toPercentEncoding(song.toLocalFile())))});
+    settle();
+    EXPECT_EQ(model().selectedCardID(), linked.id);
+
     // Another project the memory does not know leaves the selection alone and names nothing.
     model().selectNext();
     const auto selected = model().selectedCardID();

@@ -29,7 +29,7 @@ ProjectMemory::ProjectMemory(std::shared_ptr<UserDefaults> defaults, FileSystem&
 
 bool ProjectMemory::isEnabled() const
 {
-    return m_defaults->boolean(key(enabledKey)).value_or(true);
+    return m_defaults->boolValue(key(enabledKey)).value_or(true);
 }
 
 void ProjectMemory::setEnabled(bool enabled)
@@ -59,7 +59,7 @@ std::optional<QList<ProjectMemory::Entry>> ProjectMemory::decode(const QByteArra
 {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()) {
+    if (error.error != QJsonParseError::NoError || !document.isArray() || document.array().size() > capacity) {
         return std::nullopt;
     }
     QList<Entry> entries;
@@ -67,12 +67,11 @@ std::optional<QList<ProjectMemory::Entry>> ProjectMemory::decode(const QByteArra
         const QJsonObject object = value.toObject();
         Entry entry{object.value(QStringLiteral("project")).toString(),
                     object.value(QStringLiteral("installationID")).toString(),
-                    object.value(QStringLiteral("installationPath")).toString(),
-                    LaunchArchitecture::native,
+                    object.value(QStringLiteral("installationPath")).toString(), LaunchArchitecture::native,
                     QDateTime::fromString(object.value(QStringLiteral("openedAt")).toString(), Qt::ISODate)};
         const auto mode = fromRawValue<LaunchArchitecture>(object.value(QStringLiteral("mode")).toString());
-        if (!entry.projectPath.startsWith(u'/') || entry.installationID.isEmpty() || !mode) {
-            continue; // incomplete: of no use, and nothing to keep
+        if (!value.isObject() || !entry.projectPath.startsWith(u'/') || entry.installationID.isEmpty() || !mode) {
+            return std::nullopt;
         }
         entry.mode = *mode;
         entries.append(entry);
@@ -83,17 +82,14 @@ std::optional<QList<ProjectMemory::Entry>> ProjectMemory::decode(const QByteArra
 QList<ProjectMemory::Entry> ProjectMemory::read()
 {
     m_unreadable.reset();
-    const std::optional<QByteArray> bytes = m_defaults->data(key(historyKey));
-    if (!bytes) {
-        // Anything else under the key (a hand-written string) is unreadable too.
-        if (const auto other = m_defaults->value(key(historyKey))) {
-            m_unreadable = other->toString().toUtf8();
-        }
+    const std::optional<QVariant> stored = m_defaults->value(key(historyKey));
+    if (!stored) {
         return {};
     }
-    const auto entries = decode(*bytes);
+    const std::optional<QByteArray> bytes = m_defaults->data(key(historyKey));
+    const auto entries = bytes ? decode(*bytes) : std::nullopt;
     if (!entries) {
-        m_unreadable = *bytes;
+        m_unreadable = *stored; // anything else under the key (a string, a dictionary) too
         return {};
     }
     return *entries;
@@ -102,8 +98,11 @@ QList<ProjectMemory::Entry> ProjectMemory::read()
 void ProjectMemory::write(const QList<Entry>& entries)
 {
     if (const auto unreadable = std::exchange(m_unreadable, std::nullopt)) {
-        const QString aside = key(historyKey) + QStringLiteral("Unreadable-")
-                              + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+        const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+        QString aside = key(historyKey) + QStringLiteral("Unreadable-") + stamp;
+        for (int n = 2; m_defaults->value(aside); ++n) {
+            aside = key(historyKey) + QStringLiteral("Unreadable-") + stamp + u'-' + QString::number(n);
+        }
         m_defaults->setValue(aside, *unreadable);
         m_logger.log(QStringLiteral("stored project history could not be read — kept aside as ") + aside);
     }
@@ -131,12 +130,19 @@ std::optional<ProjectMemory::Entry> ProjectMemory::recall(const QString& project
         return std::nullopt;
     }
     const QString path = HostPath::standardized(projectPath);
-    for (const Entry& entry : entries()) {
-        if (entry.projectPath == path) {
-            return entry;
-        }
+    QList<Entry> entries = read();
+    const auto found =
+        std::find_if(entries.cbegin(), entries.cend(), [&](const Entry& e) { return e.projectPath == path; });
+    if (found == entries.cend()) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    if (!m_fileSystem.exists(path)) {
+        const Entry gone = *found;
+        entries.removeAll(gone);
+        write(entries);
+        return std::nullopt;
+    }
+    return *found;
 }
 
 std::optional<LaunchCard> ProjectMemory::rememberedCard(const QString& projectPath, const QList<LaunchCard>& cards)

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 #include <optional>
@@ -52,6 +53,7 @@ public:
     // The projects remembered, most recent first, those no longer on disk left out (and
     // dropped from the store).
     QList<Entry> entries();
+    // Looks at the disk for that project only.
     std::optional<Entry> recall(const QString& projectPath);
     // The card among `cards` that last opened `projectPath`, when it is still there and can
     // start: by installation id, else by the installation's path, in the remembered mode.
@@ -59,8 +61,9 @@ public:
     void forget();
 
     static QByteArray encode(const QList<Entry>& entries);
-    // No value for bytes that are not a history (entries that are merely incomplete are
-    // skipped).
+    // No value for bytes that are not a history this version reads whole: not a JSON array,
+    // more than `capacity` entries, or an entry without a project path, an installation
+    // id or a known mode (a newer version's is kept aside, not lost).
     static std::optional<QList<Entry>> decode(const QByteArray& bytes);
 
 private:
@@ -71,7 +74,7 @@ private:
     std::shared_ptr<UserDefaults> m_defaults;
     FileSystem& m_fileSystem;
     LaunchLogger& m_logger;
-    std::optional<QByteArray> m_unreadable;
+    std::optional<QVariant> m_unreadable; // kept as it was stored, whatever its type
 };
 
 } // namespace vantrel

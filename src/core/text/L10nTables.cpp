@@ -136,7 +136,8 @@ const std::array<Entry, tableSize> englishTable{{
      "Usage: vantrel-cli [--lang ru|en]%@ COMMAND\nStarts Logic Pro as a click on a card of Vantrel does.\n\n  list "
      "[--json]        the cards, in the launcher’s order\n  launch (--path APP | --name NAME | --id ID) [--mode "
      "native|rosetta]\n         [--safe-mode | --without-recent-project] [PROJECT]\n                       one launch; "
-     "without --mode, native where the copy has it\n  plugins [--json]     the Audio Unit report\n  --help, "
+     "without --mode, native where the copy has it;\n                       with PROJECT and no copy named, the one "
+     "that last opened it\n  plugins [--json]     the Audio Unit report\n  --help, "
      "--version\n\nExit status: 0 started and verified, 1 failed (the reason on standard error),\n2 wrong usage."},
     {Key::cliBadUsage, "vantrel-cli: %@\nSee “vantrel-cli --help”."},
     {Key::cliUnknownCommand, "“%@” is not a command"},
@@ -288,7 +289,8 @@ const std::array<Entry, tableSize> russianTable{{
     {Key::cliHelp, "Использование: vantrel-cli [--lang ru|en]%@ КОМАНДА\nЗапускает Logic Pro так же, как щелчок по "
                    "карточке Vantrel.\n\n  list [--json]        карточки в порядке лаунчера\n  launch (--path APP | "
                    "--name NAME | --id ID) [--mode native|rosetta]\n         [--safe-mode | --without-recent-project] "
-                   "[ПРОЕКТ]\n                       один запуск; без --mode — нативно, если копия это умеет\n  "
+                   "[ПРОЕКТ]\n                       один запуск; без --mode — нативно, если копия это умеет;\n        "
+                   "               с ПРОЕКТОМ без копии — та, что открывала его в прошлый раз\n  "
                    "plugins [--json]     отчёт о плагинах Audio Unit\n  --help, --version\n\nКод выхода: 0 — запущено "
                    "и проверено, 1 — ошибка (причина в стандартном\nпотоке ошибок), 2 — неверный вызов."},
     {Key::cliBadUsage, "vantrel-cli: %@\nСм. «vantrel-cli --help»."},

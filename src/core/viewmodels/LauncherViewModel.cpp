@@ -121,18 +121,19 @@ void LauncherViewModel::setPendingProject(const std::optional<QUrl>& url)
 {
     m_offeredLaunch.reset();
     m_launch.setPendingProject(url);
+}
+
+void LauncherViewModel::pendingProjectChanged()
+{
     const std::optional<QUrl>& pending = pendingProjectURL();
-    std::optional<LaunchCard> remembered;
+    m_rememberedCard.reset();
     if (pending && m_c.projectMemory) {
-        remembered = m_c.projectMemory->rememberedCard(HostPath::fromURL(*pending), m_cards);
+        m_rememberedCard = m_c.projectMemory->rememberedCard(HostPath::fromURL(*pending), m_cards);
     }
-    if (remembered) {
-        setSelectedCardID(remembered->id);
+    if (m_rememberedCard) {
+        setSelectedCardID(m_rememberedCard->id);
     }
-    if (remembered != m_rememberedCard) {
-        m_rememberedCard = std::move(remembered);
-        Q_EMIT pendingProjectURLChanged();
-    }
+    Q_EMIT pendingProjectURLChanged();
 }
 
 std::optional<QString> LauncherViewModel::pendingProjectRemembered() const
@@ -259,6 +260,13 @@ void LauncherViewModel::rebuildCards()
 {
     const std::optional<LaunchCard> before = selectedCard();
     m_cards = LaunchCardBuilder::buildCards(m_resolvedApps, *m_c.architectureDetector);
+    if (m_rememberedCard) {
+        // Named in the banner only while that card is still shown and can start.
+        const auto same = std::find_if(m_cards.cbegin(), m_cards.cend(),
+                                       [&](const LaunchCard& card) { return card.id == m_rememberedCard->id; });
+        m_rememberedCard = same != m_cards.cend() && same->isAvailable ? std::optional(*same) : std::nullopt;
+        Q_EMIT pendingProjectURLChanged();
+    }
     // Cards and selection change together: no observer sees one without the other.
     std::optional<QString> repaired = LaunchCardBuilder::repairedSelection(m_selectedCardID, m_cards);
     const bool idChanged = repaired != m_selectedCardID;
@@ -296,9 +304,9 @@ void LauncherViewModel::launchCard(const QString& cardID, LaunchAction action)
 
 void LauncherViewModel::offerLaunch(const QString& cardID, LaunchAction action, const QUrl& project)
 {
-    setSelectedCardID(cardID);
+    setPendingProject(project); // may bring forward the project's remembered card…
+    setSelectedCardID(cardID);  // …but the link names its own
     setShowInfoPopover(false);
-    setPendingProject(project);
     if (pendingProjectURL() == project) {
         m_offeredLaunch = OfferedLaunch{cardID, action};
     }

@@ -206,7 +206,9 @@ private:
     void setStatusMessage(std::optional<QString> text) override;
     void setErrorMessage(std::optional<ShownError> error) override;
     void launchingChanged() override { Q_EMIT isLaunchingChanged(); }
-    void pendingProjectChanged() override { Q_EMIT pendingProjectURLChanged(); }
+    // A new pending project (from here, or one that waited for a failed launch's end)
+    // brings forward the card that last opened it.
+    void pendingProjectChanged() override;
 
     void startPerform(LaunchAction action);
     // What a plain click or Return on `card` runs: the offered action on its card, else a launch.

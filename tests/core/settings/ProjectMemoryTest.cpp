@@ -85,6 +85,11 @@ TEST_F(ProjectMemoryTest, TheRememberedCardMustStillBeShownAndAbleToStart)
     LaunchCard readded = card(QStringLiteral("Logic Pro X"), M::rosetta);
     EXPECT_EQ(memory.rememberedCard(song, {readded}), readded);
 
+    // "NO" written by hand reads as off, as the platform reads Booleans.
+    defaults->setValue(QString::fromLatin1(ProjectMemory::enabledKey), QStringLiteral("NO"));
+    EXPECT_FALSE(memory.isEnabled());
+    defaults->removeValue(QString::fromLatin1(ProjectMemory::enabledKey));
+
     // Off: nothing is recalled, recorded or kept.
     memory.setEnabled(false);
     EXPECT_FALSE(memory.isEnabled());
@@ -114,13 +119,23 @@ TEST_F(ProjectMemoryTest, AHistoryThatDoesNotDecodeIsKeptAsideBeforeItIsReplaced
         EXPECT_EQ(kept->toByteArray(), stored.toByteArray());
         defaults->removeValue(asideKey);
     }
-    // Entries that lack what they need are skipped, the rest read.
-    const auto partial = ProjectMemory::decode(
-        R"([{"project": "relative.logicx", "installationID": "x", "mode": "native"},
-            {"project": "/a.logicx", "installationID": "", "mode": "native"},
-            {"project": "/b.logicx", "installationID": "x", "mode": "turbo"},
-            {"project": "/c.logicx", "installationID": "x", "mode": "rosetta"}, 7])");
-    ASSERT_TRUE(partial);
-    ASSERT_EQ(partial->size(), 1);
-    EXPECT_EQ(partial->first().projectPath, QStringLiteral("/c.logicx"));
+    // A history this version cannot read whole (a newer version's entry, too many) is
+    // unreadable as a whole: kept aside, never thinned out.
+    EXPECT_FALSE(ProjectMemory::decode(R"([{"project": "/c.logicx", "installationID": "x", "mode": "rosetta"},
+                                           {"project": "/d.logicx", "installationID": "x", "mode": "turbo"}])"));
+    EXPECT_FALSE(ProjectMemory::decode(R"([7])"));
+    QByteArray many = "[";
+    for (int n = 0; n <= ProjectMemory::capacity; ++n) {
+        many += QByteArray(n ? "," : "") + R"({"project": "/a.logicx", "installationID": "x", "mode": "native"})";
+    }
+    EXPECT_FALSE(ProjectMemory::decode(many + "]"));
+    EXPECT_EQ(ProjectMemory::decode(R"([{"project": "/c.logicx", "installationID": "x", "mode": "rosetta"}])")->size(),
+              1);
+    // A dictionary stored by hand is kept aside as it was, then forgetting may remove it.
+    const QVariantMap dictionary{{QStringLiteral("a"), 1}};
+    defaults->setValue(key, dictionary);
+    memory.forget();
+    const QStringList aside = log().filter(QStringLiteral("stored project history could not be read — kept aside as "));
+    EXPECT_EQ(defaults->value(aside.last().section(QStringLiteral(" as "), 1)), QVariant(dictionary));
+    EXPECT_EQ(defaults->value(key), std::nullopt);
 }
