@@ -183,22 +183,18 @@ bool AppDelegate::start()
     connect(
         &m_panel->window(), &QQuickWindow::frameSwapped, this, [plugins = m_services.plugins] { plugins->start(); },
         Qt::SingleShotConnection);
-    if (const auto link = std::exchange(m_queuedLink, std::nullopt)) {
-        // A link: the project of the same start goes first, then the link decides whether
-        // the panel shows at all (a launch at once keeps it off the screen).
-        if (!m_queuedProjectURLs.isEmpty()) {
-            model.setPendingProject(m_queuedProjectURLs.first());
-            m_queuedProjectURLs.clear();
-        }
-        if (followLink(*link)) {
-            m_panel->show();
-        }
-        return true;
+    // A link decides whether the panel shows at all (a launch at once keeps it off the
+    // screen), after the project of the same start.
+    const auto link = std::exchange(m_queuedLink, std::nullopt);
+    if (!link) {
+        m_panel->show();
     }
-    m_panel->show();
     if (!m_queuedProjectURLs.isEmpty()) {
         model.setPendingProject(m_queuedProjectURLs.first());
         m_queuedProjectURLs.clear();
+    }
+    if (link && followLink(*link)) {
+        m_panel->show();
     }
     return true;
 }

@@ -99,10 +99,8 @@ ReadInvocation readCommandLine(const QStringList& words, bool acceptsRoot)
             }
             if (name == u"--root") {
                 invocation.root = *text;
-            } else if (const auto language = fromRawValue<AppLanguage>(*text)) {
-                invocation.language = language;
-            } else {
-                return mistake(Key::cliBadLanguage);
+            } else if (!fromRawValue<AppLanguage>(*text)) {
+                return mistake(Key::cliBadLanguage); // a good one is taken by languageAsked
             }
         } else if (name == u"--json" && listing && isSwitch()) {
             invocation.json = true;

@@ -18,12 +18,11 @@ struct Invocation {
     Command command = Command::none;
     bool help = false;
     bool version = false;
-    bool json = false;                   // list, plugins
-    std::optional<AppLanguage> language; // --lang
-    std::optional<QString> root;         // --root: the simulated Mac's folder
-    LaunchRequest request;               // launch: the copy's path as given, not yet a host path
-    std::optional<QString> project;      // launch: as given
-    bool rememberedCopy = false;         // launch: none named: the project's last copy
+    bool json = false;              // list, plugins
+    std::optional<QString> root;    // --root: the simulated Mac's folder
+    LaunchRequest request;          // launch: the copy's path as given, not yet a host path
+    std::optional<QString> project; // launch: as given
+    bool rememberedCopy = false;    // launch: none named: the project's last copy
 };
 
 // A mistake in the words: a text key and the word it is about, worded once the
@@ -45,7 +44,7 @@ struct ReadInvocation {
 ReadInvocation readCommandLine(const QStringList& words, bool acceptsRoot);
 
 // The language --lang asks for, wherever it stands (mistakes are worded in it too); none
-// when it is not given or not "ru" or "en".
+// when it is not given or not "ru" or "en" (readCommandLine then refuses it).
 std::optional<AppLanguage> languageAsked(const QStringList& words);
 
 } // namespace vantrel::cli

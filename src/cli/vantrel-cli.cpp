@@ -68,7 +68,8 @@ int main(int argc, char** argv)
     constexpr bool onSimulatedMac = true;
 #endif
     const cli::ReadInvocation read = cli::readCommandLine(words, onSimulatedMac);
-    if (const auto language = cli::languageAsked(words)) {
+    const std::optional<AppLanguage> language = cli::languageAsked(words);
+    if (language) {
         L10n::overrideLanguage(language);
     }
 
@@ -95,7 +96,7 @@ int main(int argc, char** argv)
     std::optional<CurrentHostGuard> guard;
     if (host) {
         guard.emplace(host);
-    } else if (!cli::languageAsked(words)) {
+    } else if (!language) {
         L10n::overrideLanguage(AppLanguage::russian); // the default of a Mac never set up
     }
 
