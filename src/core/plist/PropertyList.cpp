@@ -301,23 +301,34 @@ plist_t fromVariant(const QVariant& value, int depth)
 
 namespace {
 
-// The tree of data libplist is given only once the screening has taken it; none for
-// empty, malformed, truncated or over-deep input.
-PlistPtr parsedTree(const QByteArray& data)
+// libplist takes 32-bit lengths and needs a header's worth of bytes to tell formats.
+bool sizeReadable(const QByteArray& data)
 {
-    // libplist takes 32-bit lengths and needs a header's worth of bytes to tell formats.
-    if (data.size() < 8 || data.size() > std::numeric_limits<int32_t>::max()) {
+    return data.size() >= 8 && data.size() <= std::numeric_limits<int32_t>::max();
+}
+
+bool isXml(const QByteArray& data)
+{
+    return !plist_is_binary(data.constData(), uint32_t(data.size()));
+}
+
+// The tree of data libplist is given only once the screening has taken it (`xmlScreened`:
+// XML the caller has screened already); none for empty, malformed, truncated or over-deep
+// input.
+PlistPtr parsedTree(const QByteArray& data, bool xmlScreened = false)
+{
+    if (!sizeReadable(data)) {
         return nullptr;
     }
     plist_t root = nullptr;
     const auto length = uint32_t(data.size());
-    if (plist_is_binary(data.constData(), length)) {
+    if (!isXml(data)) {
         if (!plistscreen::binaryAcceptable(data)) {
             return nullptr;
         }
         plist_from_bin(data.constData(), length, &root);
     } else {
-        if (!plistscreen::xmlAcceptable(data)) {
+        if (!xmlScreened && !plistscreen::xmlAcceptable(data)) {
             return nullptr;
         }
         plist_from_xml(data.constData(), length, &root);
@@ -368,7 +379,22 @@ plist_t nodeAt(plist_t root, const char* path)
 std::optional<std::vector<std::optional<QString>>> PropertyList::dictionaryStrings(const QByteArray& data,
                                                                                    std::span<const char* const> keys)
 {
-    const PlistPtr owner = parsedTree(data);
+    // An Info.plist of the usual shape is read on its screening, without libplist's tree.
+    bool screened = false;
+    if (sizeReadable(data) && isXml(data)
+        && std::none_of(keys.begin(), keys.end(), [](const char* key) { return std::strchr(key, '/'); })) {
+        std::vector<std::optional<QString>> values;
+        switch (plistscreen::xmlRootStrings(data, keys, values)) {
+        case plistscreen::XmlReading::Refused:
+            return std::nullopt;
+        case plistscreen::XmlReading::Read:
+            return values;
+        case plistscreen::XmlReading::Unsure:
+            screened = true;
+            break;
+        }
+    }
+    const PlistPtr owner = parsedTree(data, screened);
     const auto root = static_cast<plist_t>(owner.get());
     if (!root || plist_get_node_type(root) != PLIST_DICT) {
         return std::nullopt;

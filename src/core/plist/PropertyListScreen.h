@@ -9,8 +9,12 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QString>
 
 #include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
 
 namespace vantrel::plistscreen {
 
@@ -31,5 +35,19 @@ bool binaryAcceptable(const QByteArray& data);
 // An XML property list: nesting, the number of elements, dates libplist carries whole and
 // no character reference to NUL.
 bool xmlAcceptable(const QByteArray& data);
+
+enum class XmlReading {
+    Refused, // xmlAcceptable refuses the document
+    Unsure,  // acceptable, but only libplist can tell the strings
+    Read,    // acceptable, and the strings are what libplist's tree holds
+};
+
+// The string values of `keys` in an XML property list's root dictionary, read on the
+// screening walk without building libplist's tree (most of a scan's cost): `values` gets
+// them in their order (none where a key is missing or holds no string) when the answer is
+// Read. That takes the shape real Info.plists have (see RootStrings in XmlScreen.cpp) and no
+// "&" anywhere; anything else is Unsure.
+XmlReading xmlRootStrings(const QByteArray& data, std::span<const char* const> keys,
+                          std::vector<std::optional<QString>>& values);
 
 } // namespace vantrel::plistscreen

@@ -45,17 +45,38 @@ constexpr CharSet tagNameEnd(" \r\n\t<>");
 constexpr CharSet tagEnd("<>");
 constexpr CharSet doctypeStop(" \t\r\n[>");
 
+// The root dictionary's strings for a few keys, taken on the way through the document.
+// `plain` stays true only while the document has the one shape whose strings are read
+// exactly as libplist reads them: a root <dict> (not empty-tagged) in at most one <plist>,
+// every dictionary alternating a <key> with text and one value, and the keys and strings
+// read each a single run of text, with no comment or CDATA inside. Anything else (libplist
+// builds some of it in ways of its own) is left to libplist.
+struct RootStrings {
+    std::span<const char* const> keys;
+    std::vector<std::optional<QString>>& values;
+    bool plain = true;
+};
+
+// Where the text of a value element lies, when it is one run.
+struct TextSpan {
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    bool single = true; // false once a comment or CDATA section split it
+};
+
 class XmlReader {
 public:
-    explicit XmlReader(const QByteArray& data)
+    explicit XmlReader(const QByteArray& data, RootStrings* strings = nullptr)
         : m_pos(data.constData())
         , m_end(data.constData() + data.size())
+        , m_strings(strings)
     {
     }
 
     // Whether the document nests no deeper than PropertyList::maxDepth, holds at most
     // maxExpandedNodes elements and only dates libplist carries whole, up to where libplist
-    // stops reading it; false for anything libplist would refuse on the way.
+    // stops reading it; false for anything libplist would refuse on the way. With
+    // RootStrings, their values are filled in on the way.
     bool acceptable();
 
 private:
@@ -144,10 +165,20 @@ private:
 
     bool skipComment();
     bool skipDoctype();
-    bool readText(std::string_view tag, QByteArray* text);
+    bool readText(std::string_view tag, bool skipWhitespace, QByteArray* text, TextSpan* span = nullptr);
+
+    // Whether the root strings are still being read.
+    bool reading() const { return m_strings && m_strings->plain; }
+    void notPlain()
+    {
+        if (m_strings) {
+            m_strings->plain = false;
+        }
+    }
 
     const char* m_pos;
     const char* const m_end;
+    RootStrings* const m_strings;
 };
 
 // Past the comment whose "<!--" the reader is just after.
@@ -192,10 +223,15 @@ bool XmlReader::skipDoctype()
 
 // Past the text of a value element and its closing tag; comments and CDATA sections may
 // split the text, nothing else may stand in it. The text, its first maxDateText bytes, goes
-// to `text` when one is given.
-bool XmlReader::readText(std::string_view tag, QByteArray* text)
+// to `text` when one is given; where it lies, to `span`. libplist keeps the leading
+// whitespace of keys and strings only (`skipWhitespace` false).
+bool XmlReader::readText(std::string_view tag, bool skipWhitespace, QByteArray* text, TextSpan* span)
 {
-    skipSpace();
+    if (skipWhitespace) {
+        skipSpace();
+    }
+    const char* const first = m_pos;
+    bool split = false;
     auto keep = [&](const char* from, const char* to) {
         if (text && text->size() < qsizetype(maxDateText)) {
             text->append(from, std::min<qsizetype>(to - from, qsizetype(maxDateText) - text->size()));
@@ -218,6 +254,7 @@ bool XmlReader::readText(std::string_view tag, QByteArray* text)
         if (*m_pos != '!') {
             return false; // an element inside a value
         }
+        split = true;
         ++m_pos;
         if (left() <= 1) {
             return false;
@@ -239,6 +276,9 @@ bool XmlReader::readText(std::string_view tag, QByteArray* text)
         } else {
             return false;
         }
+    }
+    if (span) {
+        *span = {first, m_pos - 1, !split};
     }
     ++m_pos;
     if (left() <= qsizetype(tag.size()) || !startsWith(tag)) {
@@ -268,6 +308,35 @@ bool XmlReader::acceptable()
     bool haveRoot = false;
     bool hasContent = false;
     std::uint64_t elements = 0;
+    // For the root strings: libplist's pending key name, and where it stands when the key
+    // belongs to the root dictionary.
+    bool keyPending = false;
+    std::string_view rootKey;
+    // A value filed where libplist files it: in a dictionary under the key just read.
+    const auto takeValue = [&](const TextSpan* string) {
+        if (!reading() || open.empty() || open.back() != Open::Dict) {
+            keyPending = false;
+            return;
+        }
+        if (!keyPending) {
+            notPlain(); // libplist refuses a dictionary's value without a key
+            return;
+        }
+        keyPending = false;
+        if (depth != 1) {
+            return;
+        }
+        for (std::size_t i = 0; i < m_strings->keys.size(); ++i) {
+            const char* const key = m_strings->keys[i];
+            // (The document holds no NUL, so a match is the whole key.)
+            if (std::strncmp(key, rootKey.data(), rootKey.size()) == 0 && key[rootKey.size()] == '\0') {
+                // The last of repeated keys holds, as libplist replaces the value.
+                m_strings->values[i] =
+                    string ? std::optional(QString::fromUtf8(string->begin, string->end - string->begin))
+                           : std::nullopt;
+            }
+        }
+    };
     while (!atEnd()) {
         skipSpace();
         if (atEnd()) {
@@ -336,6 +405,9 @@ bool XmlReader::acceptable()
             if (empty) {
                 return false;
             }
+            if (!open.empty()) {
+                notPlain(); // a plist within: libplist files what follows its own way
+            }
             open.push_back(Open::Plist);
             continue;
         }
@@ -351,10 +423,16 @@ bool XmlReader::acceptable()
         if (name == "dict"sv || name == "array"sv) {
             const Open kind = name == "dict"sv ? Open::Dict : Open::Array;
             if (!haveRoot) {
+                if (kind != Open::Dict || empty) {
+                    notPlain();
+                }
                 haveRoot = true;
                 depth = 1; // the root takes what follows even when empty
-            } else if (!empty) {
-                ++depth;
+            } else {
+                takeValue(nullptr);
+                if (!empty) {
+                    ++depth;
+                }
             }
             if (!empty) {
                 open.push_back(kind);
@@ -365,9 +443,11 @@ bool XmlReader::acceptable()
             continue;
         }
         if (std::find(std::begin(valueTags), std::end(valueTags), name) != std::end(valueTags)) {
+            const bool text = name == "string"sv || name == "key"sv;
+            TextSpan span{m_pos, m_pos};
             if (!empty) {
                 QByteArray date;
-                if (!readText(name, name == "date"sv ? &date : nullptr)) {
+                if (!readText(name, !text, name == "date"sv ? &date : nullptr, reading() && text ? &span : nullptr)) {
                     return false;
                 }
                 if (name == "date"sv && !dateTextAcceptable(date)) {
@@ -375,14 +455,31 @@ bool XmlReader::acceptable()
                 }
             }
             if (!haveRoot) {
+                notPlain();
                 return true; // a single value is the whole document to libplist
             }
+            if (text && !span.single) {
+                notPlain();
+            }
+            if (name == "key"sv) {
+                if (reading() && (empty || keyPending || open.empty() || open.back() != Open::Dict)) {
+                    notPlain(); // libplist reads this key as a string value
+                }
+                keyPending = true;
+                rootKey = std::string_view(span.begin, std::size_t(span.end - span.begin));
+                continue;
+            }
+            takeValue(name == "string"sv ? &span : nullptr);
             continue;
         }
         if (name == "/dict"sv || name == "/array"sv) {
             if (open.empty() || open.back() != (name == "/dict"sv ? Open::Dict : Open::Array)) {
                 return false;
             }
+            if (keyPending) {
+                notPlain(); // a key without a value, which libplist drops
+            }
+            keyPending = false;
             open.pop_back();
             if (--depth == 0) {
                 return true; // libplist reads nothing after the root's end
@@ -423,13 +520,9 @@ bool referenceAcceptable(const QByteArray& data, qsizetype at)
     return !digits || value != 0;
 }
 
-} // namespace
-
-bool xmlAcceptable(const QByteArray& data)
+// Whether no character reference in `data` decodes to NUL.
+bool referencesAcceptable(const QByteArray& data)
 {
-    if (data.contains('\0') || !XmlReader(data).acceptable()) {
-        return false;
-    }
     const char* const begin = data.constData();
     const char* const end = begin + data.size();
     for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '&', std::size_t(end - p)))) != nullptr;
@@ -439,6 +532,28 @@ bool xmlAcceptable(const QByteArray& data)
         }
     }
     return true;
+}
+
+} // namespace
+
+bool xmlAcceptable(const QByteArray& data)
+{
+    return !data.contains('\0') && XmlReader(data).acceptable() && referencesAcceptable(data);
+}
+
+XmlReading xmlRootStrings(const QByteArray& data, std::span<const char* const> keys,
+                          std::vector<std::optional<QString>>& values)
+{
+    values.assign(keys.size(), std::nullopt);
+    RootStrings strings{keys, values};
+    if (data.contains('\0') || !XmlReader(data, &strings).acceptable()) {
+        return XmlReading::Refused;
+    }
+    // Entities are libplist's to decode, and to refuse.
+    if (data.contains('&')) {
+        return referencesAcceptable(data) ? XmlReading::Unsure : XmlReading::Refused;
+    }
+    return strings.plain ? XmlReading::Read : XmlReading::Unsure;
 }
 
 } // namespace vantrel::plistscreen

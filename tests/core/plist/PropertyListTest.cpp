@@ -11,6 +11,8 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <span>
+#include <vector>
 
 using vantrel::PropertyList;
 using Format = PropertyList::Format;
@@ -404,6 +406,148 @@ TEST(PropertyList, XmlNestingIsCountedWhereLibplistReadsElements)
         EXPECT_FALSE(vantrel::plistscreen::xmlAcceptable(data)) << data.toStdString();
         EXPECT_FALSE(PropertyList::parse(data).has_value()) << data.toStdString();
     }
+}
+
+namespace {
+
+// The strings libplist's whole tree holds for `keys` at the top of `data` (through parse(),
+// which the walk's reading never takes): none for what it refuses or for a top level that
+// is no dictionary.
+std::optional<std::vector<std::optional<QString>>> stringsOfTree(const QByteArray& data,
+                                                                 std::span<const char* const> keys)
+{
+    const auto tree = PropertyList::parse(data);
+    if (!tree || tree->typeId() != QMetaType::QVariantMap) {
+        return std::nullopt;
+    }
+    std::vector<std::optional<QString>> values;
+    for (const char* key : keys) {
+        const QVariant value = tree->toMap().value(QString::fromUtf8(key));
+        values.push_back(value.typeId() == QMetaType::QString ? std::optional(value.toString()) : std::nullopt);
+    }
+    return values;
+}
+
+} // namespace
+
+TEST(PropertyList, RootStringsReadOnTheWalkAreWhatLibplistBuilds)
+{
+    using vantrel::plistscreen::XmlReading;
+    constexpr std::array<const char*, 3> keys{"CFBundleIdentifier", "CFBundleExecutable", "a"};
+    const auto walk = [&](const QByteArray& body, std::vector<std::optional<QString>>& values) {
+        return vantrel::plistscreen::xmlRootStrings(
+            "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">" + body + "</plist>\n", keys, values);
+    };
+    struct Case {
+        const char* body;
+        XmlReading reading;
+        std::vector<std::optional<QString>> strings; // empty: no value at all
+    };
+    const auto none = std::optional<QString>();
+    const auto text = [](const char* s) { return std::optional(QString::fromUtf8(s)); };
+    const Case cases[] = {
+        // The shape of real Info.plists, read on the walk.
+        {"<dict>\n\t<key>CFBundleExecutable</key>\n\t<string> Logic Pro "
+         "X\n</string>\n\t<key>a</key><integer>1</integer>"
+         "<key>n</key><dict><key>a</key><string>nested</string><key>l</key><array><string>x</string><true/>"
+         "</array></dict></dict>",
+         XmlReading::Read,
+         {none, text(" Logic Pro X\n"), none}},
+        {"<dict><key>a</key><!-- between --><string>late</string><key>a</key><string/>"
+         "<key>CFBundleIdentifier</key><string>com.apple.logic10</string><key>CFBundleIdentifier</key><array/></dict>",
+         XmlReading::Read,
+         {none, none, text("")}},
+        {"<dict><key>CFBundleExecutable</key><string>Лоджик «Про» 🎹</string></dict>",
+         XmlReading::Read,
+         {none, text("Лоджик «Про» 🎹"), none}},
+        // Whatever libplist builds its own way is left to it, and its answer holds.
+        {"<dict><key>a</key><string>x&amp;y &#x41;</string></dict>", XmlReading::Unsure, {none, none, text("x&y A")}},
+        {"<dict><key>a</key><string>x<![CDATA[<y>]]>z</string></dict>",
+         XmlReading::Unsure,
+         {none, none, text("x<y>z")}},
+        {"<dict><key>a</key><key>CFBundleExecutable</key></dict>",
+         XmlReading::Unsure,
+         {none, none, text("CFBundleExecutable")}},
+        {"<dict/><key>a</key><string>after an empty root</string>",
+         XmlReading::Unsure,
+         {none, none, text("after an empty root")}},
+        {"<dict><key>a</key><plist><string>inner</string></plist></dict>",
+         XmlReading::Unsure,
+         {none, none, text("inner")}},
+        {"<dict><key>a</key></dict>", XmlReading::Unsure, {none, none, none}},
+        {"<dict><key>a</key><string>x</string><string>no key</string></dict>", XmlReading::Unsure, {}},
+        {"<dict><key>n</key><dict><true/></dict></dict>", XmlReading::Unsure, {}},
+        {"<dict><key>a</key><string>&bogus;</string></dict>", XmlReading::Unsure, {}},
+        {"<array><string>x</string></array>", XmlReading::Unsure, {}},
+        {"<string>x</string>", XmlReading::Unsure, {}},
+        // Refused by the screen, so libplist never sees it.
+        {"<dict><key>a</key><string>x</dict>", XmlReading::Refused, {}},
+        {"<dict><key>a</key><string>&#0;</string></dict>", XmlReading::Refused, {}},
+    };
+    for (const Case& c : cases) {
+        const QByteArray data = QByteArray("<?xml version=\"1.0\"?>\n<plist version=\"1.0\">") + c.body + "</plist>\n";
+        std::vector<std::optional<QString>> values;
+        EXPECT_EQ(walk(c.body, values), c.reading) << c.body;
+        const auto read = PropertyList::dictionaryStrings(data, keys);
+        if (c.strings.empty()) {
+            EXPECT_FALSE(read.has_value()) << c.body;
+        } else {
+            EXPECT_EQ(read, std::optional(c.strings)) << c.body;
+        }
+        if (c.reading == XmlReading::Read) {
+            EXPECT_EQ(values, c.strings) << c.body;
+        }
+        EXPECT_EQ(read, stringsOfTree(data, keys)) << c.body;
+    }
+
+    // Documents put together at random from the pieces above, some of them damaged: wherever
+    // the walk says it read the strings, they are libplist's.
+    QRandomGenerator random(29);
+    const auto pick = [&](std::initializer_list<const char*> pieces) {
+        return QByteArray(*(pieces.begin() + random.bounded(int(pieces.size()))));
+    };
+    const auto piece = [&] {
+        return pick({"<key>a</key>",
+                     "<key>CFBundleExecutable</key>",
+                     "<key> a</key>",
+                     "<key></key>",
+                     "<key/>",
+                     "<string>x</string>",
+                     "<string> y </string>",
+                     "<string/>",
+                     "<string>&amp;</string>",
+                     "<string>a<!--c-->b</string>",
+                     "<integer>7</integer>",
+                     "<true/>",
+                     "<dict>",
+                     "</dict>",
+                     "<array>",
+                     "</array>",
+                     "<dict/>",
+                     "<!-- c -->",
+                     "<plist>",
+                     "</plist>",
+                     " "});
+    };
+    int readOnTheWalk = 0;
+    for (int n = 0; n < 20000; ++n) {
+        QByteArray data = pick({"<plist><dict>", "<plist version=\"1.0\"><dict>", "<dict>", "<plist><array>"});
+        for (int i = random.bounded(12); i > 0; --i) {
+            data +=
+                random.bounded(3) == 0 ? piece() : pick({"<key>a</key>", "<key>CFBundleIdentifier</key>"}) + piece();
+        }
+        data += pick({"</dict></plist>", "</dict>", "</plist>", ""});
+        if (random.bounded(5) == 0) {
+            data[random.bounded(data.size())] = pick({"<", ">", "/", "a", " "}).front();
+        }
+        std::vector<std::optional<QString>> values;
+        if (vantrel::plistscreen::xmlRootStrings(data, keys, values) == XmlReading::Read) {
+            ++readOnTheWalk;
+            ASSERT_EQ(std::optional(values), stringsOfTree(data, keys)) << data.toStdString();
+        }
+        ASSERT_EQ(PropertyList::dictionaryStrings(data, keys), stringsOfTree(data, keys)) << data.toStdString();
+    }
+    EXPECT_GT(readOnTheWalk, 500);
 }
 
 TEST(PropertyList, DatesAreKeptToTheMillisecondAndRefusedWhereTheyWouldWrap)
