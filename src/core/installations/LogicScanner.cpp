@@ -121,6 +121,7 @@ void LogicScanner::scanDirectory(const QString& directory, std::vector<Candidate
         std::optional<LogicAppMetadata> metadata;
     };
     std::vector<Read> reads(bundles.size());
+    found.reserve(found.size() + bundles.size());
     parallelFor(bundles.size(), [&](std::size_t i) {
         Read& read = reads[i];
         read.key = HostPath::standardized(bundles[i]);
@@ -192,6 +193,7 @@ QList<ResolvedLogicApp> LogicScanner::scan(const QList<LogicApp>& persistedApps)
 
     // The copies found but not stored follow, sorted by name.
     const auto storedCount = std::ptrdiff_t(ordered.size());
+    ordered.reserve(ordered.size() + found.size());
     for (Candidate& copy : found) {
         if (!copy.taken) {
             ordered.push_back(std::move(copy));
