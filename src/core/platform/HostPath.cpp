@@ -16,24 +16,34 @@ bool isStandard(QStringView path)
     if (path == u"/") {
         return true;
     }
-    // One pass over the characters: this runs for every path of every scan.
-    const char16_t* const begin = path.utf16();
-    const char16_t* const end = begin + path.size();
-    const char16_t* component = begin < end && *begin == u'/' ? begin + 1 : begin;
-    for (const char16_t* p = component;; ++p) {
-        if (p != end && *p != u'/') {
-            continue;
+    // Every component starts at the beginning or after a "/": found a slash at a time
+    // (a vectorized search), each one's first characters tell an empty, "." or ".."
+    // component. This runs for every path of every scan.
+    const qsizetype size = path.size();
+    const auto componentIsStandard = [&](qsizetype at) {
+        if (at == size || path[at] == u'/') {
+            return false; // empty: "//" or a trailing "/"
         }
-        const auto length = p - component;
-        if (length == 0 || (component[0] == u'.' && (length == 1 || (length == 2 && component[1] == u'.')))) {
+        if (path[at] != u'.') {
+            return true;
+        }
+        const qsizetype next = at + 1;
+        if (next == size || path[next] == u'/') {
+            return false; // "."
+        }
+        return !(path[next] == u'.' && (next + 1 == size || path[next + 1] == u'/')); // ".."
+    };
+    qsizetype component = path.startsWith(u'/') ? 1 : 0;
+    for (;;) {
+        if (!componentIsStandard(component)) {
             return false;
         }
-        if (p == end) {
-            break;
+        const qsizetype slash = path.indexOf(u'/', component);
+        if (slash < 0) {
+            return true;
         }
-        component = p + 1;
+        component = slash + 1;
     }
-    return true;
 }
 
 } // namespace
