@@ -85,7 +85,11 @@ LinkReading readLaunchLink(const QUrl& link)
     int targets = 0;
     QSet<QString> keys;
     const QUrlQuery query(link);
-    for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded)) {
+    for (const auto& item : query.queryItems(QUrl::FullyDecoded)) {
+        // Named, not bound: a lambda below captures them (older Clangs cannot capture a
+        // structured binding).
+        const QString& key = item.first;
+        const QString& value = item.second;
         if (keys.contains(key)) {
             return refuse(L10n::text(Key::linkRepeatedKey, quoted(key)));
         }
