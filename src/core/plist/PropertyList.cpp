@@ -92,7 +92,12 @@ std::optional<QVariant> toVariant(plist_t node, int depth)
                 ok = false;
                 break;
             }
-            map.insert(QString::fromUtf8(key), *converted);
+            // A binary list may name a key twice: libplist keeps both entries and its
+            // lookups find the first, so the first holds here too (XML keeps only the last).
+            const QString name = QString::fromUtf8(key);
+            if (!map.contains(name)) {
+                map.insert(name, *converted);
+            }
             std::free(key);
         }
         std::free(iter);
