@@ -434,10 +434,6 @@ TEST(PropertyList, RootStringsReadOnTheWalkAreWhatLibplistBuilds)
 {
     using vantrel::plistscreen::XmlReading;
     constexpr std::array<const char*, 3> keys{"CFBundleIdentifier", "CFBundleExecutable", "a"};
-    const auto walk = [&](const QByteArray& body, std::vector<std::optional<QString>>& values) {
-        return vantrel::plistscreen::xmlRootStrings(
-            "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">" + body + "</plist>\n", keys, values);
-    };
     struct Case {
         const char* body;
         XmlReading reading;
@@ -487,7 +483,7 @@ TEST(PropertyList, RootStringsReadOnTheWalkAreWhatLibplistBuilds)
     for (const Case& c : cases) {
         const QByteArray data = QByteArray("<?xml version=\"1.0\"?>\n<plist version=\"1.0\">") + c.body + "</plist>\n";
         std::vector<std::optional<QString>> values;
-        EXPECT_EQ(walk(c.body, values), c.reading) << c.body;
+        EXPECT_EQ(vantrel::plistscreen::xmlRootStrings(data, keys, values), c.reading) << c.body;
         const auto read = PropertyList::dictionaryStrings(data, keys);
         if (c.strings.empty()) {
             EXPECT_FALSE(read.has_value()) << c.body;
