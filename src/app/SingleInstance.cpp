@@ -61,7 +61,7 @@ SingleInstance::SingleInstance(QString folder, const QString& key, QObject* pare
     m_socketPath = base + QStringLiteral(".sock");
     m_lockPath = base + QStringLiteral(".lock");
     // Made private from the start and never changed by path: whatever is there already
-    // (a link, another user's folder) is judged by folderIsPrivate() and refused.
+    // (a link, another user's folder) is judged by folderState() and refused.
     ::mkdir(QFile::encodeName(m_folder).constData(), 0700);
 }
 
@@ -78,11 +78,9 @@ QString SingleInstance::defaultFolder()
     return InstanceLock::defaultFolder();
 }
 
-bool SingleInstance::folderIsPrivate() const
+InstanceLock::FolderState SingleInstance::folderState() const
 {
-    struct stat info {};
-    return ::lstat(QFile::encodeName(m_folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
-           && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+    return InstanceLock::folderState(m_folder);
 }
 
 bool SingleInstance::tryLock()
@@ -229,7 +227,7 @@ SingleInstance::Answer SingleInstance::forward(const QStringList& paths, const Q
 SingleInstance::Outcome SingleInstance::start(const QStringList& paths,
                                               std::function<bool(const QStringList&)> onDocuments, Duration waitForEnd)
 {
-    if (!folderIsPrivate()) {
+    if (folderState() != InstanceLock::FolderState::usable) {
         return Outcome::folderRefused;
     }
     m_onDocuments = std::move(onDocuments);

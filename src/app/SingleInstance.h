@@ -1,6 +1,7 @@
 #pragma once
 
 #include "async/Timings.h"
+#include "nativehost/InstanceLock.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,8 +26,8 @@ namespace vantrel {
 //
 // Who runs is decided by an exclusive lock (flock) on a file beside the socket, held for
 // the launcher's life: a live launcher is never displaced, a dead one's socket is taken
-// over. Both live in a folder only the user can enter, and each side checks the other's
-// user. A message is framed (a 4-byte big-endian length, then the paths, each ended by
+// over. Both live in a folder that is the user's own and that nobody else may write in,
+// and each side checks the other's user. A message is framed (a 4-byte big-endian length, then the paths, each ended by
 // NUL), at most 64 KiB and 16 paths; the launcher answers whether it took the documents
 // ('y' or 'n'); a peer that is silent for 2 s, or sends too much, is dropped.
 class SingleInstance final : public QObject {
@@ -37,21 +38,23 @@ public:
         running,       // this process is the launcher now
         handedOver,    // the running launcher took the documents
         failed,        // no launcher took them, and none could be started
-        folderRefused, // the folder is not this user's alone (another user's, open to others, a link)
+        folderRefused, // the folder is not usable: folderState() says why
     };
 
     static constexpr qsizetype maxMessageBytes = 64 * 1024;
     static constexpr qsizetype maxPaths = 16;
     static constexpr Duration peerSilenceLimit = timings::peerSilenceLimit;
 
-    // `folder`: made (mode 0700) when missing; refused when another user owns it, others
-    // may enter it, or it is a link.
+    // `folder`: made (mode 0700) when missing; refused when another user owns it, its group
+    // or everyone may write in it, or it is a link (InstanceLock::folderState).
     SingleInstance(QString folder, const QString& key, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // The folder for this user: $XDG_RUNTIME_DIR, else /tmp/vantrel-<uid>; on a Mac the
-    // per-user temporary folder.
+    // The folder for this user (InstanceLock::defaultFolder).
     static QString defaultFolder();
+    QString folder() const { return m_folder; }
+    // What the folder is now; anything but usable refuses the start.
+    InstanceLock::FolderState folderState() const;
     QString socketPath() const { return m_socketPath; }
 
     // Becomes the launcher, or hands `paths` to the running one. A launcher that is ending
@@ -77,7 +80,6 @@ private:
         unanswered, // asked, and no answer came
     };
 
-    bool folderIsPrivate() const;
     bool tryLock();
     bool listen();
     Answer forward(const QStringList& paths, const QDeadlineTimer& deadline) const;

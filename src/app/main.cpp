@@ -10,6 +10,7 @@
 #include "async/Timings.h"
 #include "launch/LaunchRequest.h"
 #include "platform/HostPath.h"
+#include "text/L10n.h"
 #if defined(Q_OS_MACOS)
 #include "machost/MacHost.h"
 #else
@@ -44,6 +45,24 @@ void onTerminationSignal(int)
 {
     const char byte = 1;
     [[maybe_unused]] auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+// Why the single-instance folder was refused, in the interface language.
+QString folderRefusal(InstanceLock::FolderState state, const QString& folder)
+{
+    switch (state) {
+    case InstanceLock::FolderState::link:
+        return L10n::text(L10n::Key::folderIsLink, folder);
+    case InstanceLock::FolderState::anotherUsers:
+        return L10n::text(L10n::Key::folderOfAnotherUser, folder);
+    case InstanceLock::FolderState::writableByOthers:
+        return L10n::text(L10n::Key::folderWritableByOthers, folder);
+    case InstanceLock::FolderState::usable:
+    case InstanceLock::FolderState::missing:
+    case InstanceLock::FolderState::notAFolder:
+        break;
+    }
+    return L10n::text(L10n::Key::folderUnusable, folder);
 }
 
 } // namespace
@@ -87,7 +106,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::shared_ptr<Host> madeHost = mac.makeHost(clock);
-    const QString instanceKey = mac.root(); // absolute
+    const QString instanceKey = InstanceLock::keyOfFolder(mac.root()); // a link to it is the same Mac
 #endif
     FileSystem& fileSystem = madeHost->fileSystem();
     const QString screenshot = parser.value(screenshotOption);
@@ -122,10 +141,7 @@ int main(int argc, char** argv)
             return 1;
         }
         if (outcome == SingleInstance::Outcome::folderRefused) {
-            std::fprintf(stderr,
-                         "vantrel: %s is not this user's own folder (another user's, or open to others); "
-                         "not started\n",
-                         qPrintable(SingleInstance::defaultFolder()));
+            std::fprintf(stderr, "vantrel: %s\n", qPrintable(folderRefusal(instance.folderState(), instance.folder())));
             return 1;
         }
 #if !defined(Q_OS_MACOS)

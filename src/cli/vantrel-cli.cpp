@@ -90,7 +90,7 @@ int main(int argc, char** argv)
     sim::SimulatedMac mac(root);
     if (mac.isInitialized()) {
         host = mac.makeHost(clock);
-        instanceKey = mac.root();
+        instanceKey = InstanceLock::keyOfFolder(mac.root()); // as the launcher names it
     }
 #endif
     std::optional<CurrentHostGuard> guard;

@@ -1,4 +1,5 @@
 #include "app/LeakSuppressions.h"
+#include "support/PrivateInstanceFolder.h"
 
 #include <QGuiApplication>
 #include <QQuickWindow>
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
     }
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
+    const vantrel::test::PrivateInstanceFolder instanceFolder;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -149,9 +149,41 @@ TEST_F(SingleInstanceTest, AnEndingLauncherTakesNothingAndTheNextStartWaitsForIt
     EXPECT_FALSE(received.isEmpty()) << "asked, and refused (as often as it tried before the end)";
 }
 
-TEST_F(SingleInstanceTest, AFolderOthersMayEnterIsRefused)
+TEST_F(SingleInstanceTest, TheFolderIsUsedWhenItIsThisUsersOwnAndNobodyElseMayWriteInIt)
 {
-    ::chmod(QFile::encodeName(folder.path()).constData(), 0755);
-    SingleInstance open(folder.path(), key);
-    EXPECT_EQ(open.start({}, {}), SingleInstance::Outcome::folderRefused);
+    using State = InstanceLock::FolderState;
+    const QByteArray path = QFile::encodeName(folder.path());
+    // Others entering is harmless (the socket and the lock are this user's alone); others
+    // writing could swap them.
+    for (const auto& [mode, expected] : {std::pair{0700, State::usable},
+                                         {0750, State::usable},
+                                         {0755, State::usable},
+                                         {0770, State::writableByOthers},
+                                         {0775, State::writableByOthers},
+                                         {0757, State::writableByOthers},
+                                         {01777, State::writableByOthers}}) {
+        ::chmod(path.constData(), mode_t(mode));
+        SingleInstance instance(folder.path(), key);
+        EXPECT_EQ(instance.folderState(), expected) << std::oct << mode;
+        EXPECT_EQ(instance.start({}, {}) == SingleInstance::Outcome::folderRefused, expected != State::usable)
+            << std::oct << mode;
+    }
+    ::chmod(path.constData(), 0700);
+
+    // A link to a good folder, a file, and (when this test may give one away) another user's.
+    const QString link = folder.path() + QStringLiteral("-link");
+    ASSERT_TRUE(QFile::link(folder.path(), link));
+    EXPECT_EQ(SingleInstance(link, key).start({}, {}), SingleInstance::Outcome::folderRefused);
+    EXPECT_EQ(InstanceLock::folderState(link), State::link);
+    QFile::remove(link);
+    const QString file = folder.filePath(QStringLiteral("file"));
+    QFile(file).open(QIODevice::WriteOnly);
+    EXPECT_EQ(SingleInstance(file, key).folderState(), State::notAFolder);
+    if (::geteuid() == 0) {
+        const QString theirs = folder.filePath(QStringLiteral("theirs"));
+        ASSERT_EQ(::mkdir(QFile::encodeName(theirs).constData(), 0700), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+        EXPECT_EQ(SingleInstance(theirs, key).start({}, {}), SingleInstance::Outcome::folderRefused);
+        EXPECT_EQ(InstanceLock::folderState(theirs), State::anotherUsers);
+    }
 }

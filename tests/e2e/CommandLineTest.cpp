@@ -247,20 +247,36 @@ TEST_F(CommandLineTest, RefusesWhatItCannotLaunchWithTheReasonInEitherLanguage)
 
 TEST_F(CommandLineTest, WaitsForNoLauncherWindowAndReportsThePlugIns)
 {
-    // A launcher's window runs on this Mac: it holds the lock for its life.
+    // A launcher's window runs on this Mac: it holds the lock for its life, in this run's
+    // private folder (the test main's), named after the Mac's canonical folder.
     const QString folder = InstanceLock::defaultFolder();
-    QDir().mkpath(folder);
-    const QByteArray lockPath = QFile::encodeName(InstanceLock::basePath(folder, mac.root()) + QStringLiteral(".lock"));
+    ASSERT_EQ(InstanceLock::folderState(folder), InstanceLock::FolderState::usable);
+    ASSERT_NE(folder, QStringLiteral("/tmp/vantrel-%1").arg(::geteuid())) << "never the user's own folder";
+    const QByteArray lockPath = QFile::encodeName(InstanceLock::basePath(folder, InstanceLock::keyOfFolder(mac.root()))
+                                                  + QStringLiteral(".lock"));
     const int lock = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_GE(lock, 0);
     ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
     const QStringList launchOne{QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("launch"),
                                 QStringLiteral("--path"), older};
-    const Outcome refused = cli(launchOne);
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err,
-              QStringLiteral("Vantrel’s window is open on this Mac. Launch from it, or close it and try again.\n"));
+    const QString linkedRoot = mac.root() + QStringLiteral("-link");
+    ASSERT_TRUE(QFile::link(mac.root(), linkedRoot));
+    for (const QStringList& through : {QStringList{}, QStringList{QStringLiteral("--root"), linkedRoot}}) {
+        const Outcome refused = cli(through + launchOne);
+        EXPECT_EQ(refused.status, 1) << through.join(u' ').toStdString();
+        EXPECT_EQ(refused.err,
+                  QStringLiteral("Vantrel’s window is open on this Mac. Launch from it, or close it and try again.\n"));
+    }
+    QFile::remove(linkedRoot);
     EXPECT_TRUE(running().isEmpty());
+    // A lock that is not this user's own file is no window of theirs.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::fchown(lock, 65534, 65534), 0);
+        const Outcome planted = cli(launchOne);
+        EXPECT_EQ(planted.status, 0) << planted.err.toStdString();
+        EXPECT_EQ(runningAndEnd(), older + QStringLiteral(" x86_64"));
+        ASSERT_EQ(::fchown(lock, 0, 0), 0);
+    }
     EXPECT_EQ(cli({QStringLiteral("list")}).status, 0) << "listing needs no lock";
     ::close(lock);
     EXPECT_EQ(cli(launchOne).status, 0) << "the window gone, the launch runs";

@@ -44,6 +44,87 @@ namespace vantrel {
 
 namespace {
 
+// What differs between the libplist versions a build may find (Debian's 2.2, Homebrew's
+// 2.7): the version comes from pkg-config, as VANTREL_LIBPLIST_VERSION (20700 for 2.7.0).
+#if !defined(VANTREL_LIBPLIST_VERSION)
+#error "VANTREL_LIBPLIST_VERSION is not defined: the build passes the found libplist's version"
+#endif
+
+// Every buffer libplist hands out (keys, data, iterators, written documents): 2.3 and later
+// free them with plist_mem_free (plist_to_xml_free and plist_to_bin_free are gone); 2.2
+// allocates them with malloc and has no call of its own for most of them.
+void freeBuffer(void* buffer)
+{
+#if VANTREL_LIBPLIST_VERSION >= 20300
+    plist_mem_free(buffer);
+#else
+    std::free(buffer);
+#endif
+}
+
+// An integer as it is written back: 2.3 and later write a node made by plist_new_uint
+// above INT_MAX as an unsigned 128-bit integer (in XML its unsigned digits), so a negative
+// number would come back as 2^64 less its size; plist_new_int keeps it signed. 2.2 has
+// only plist_new_uint, which it writes as signed 64 bits.
+plist_t newSignedInteger(qint64 value)
+{
+#if VANTREL_LIBPLIST_VERSION >= 20300
+    return plist_new_int(value);
+#else
+    return plist_new_uint(uint64_t(value));
+#endif
+}
+
+plist_t newUnsignedInteger(quint64 value)
+{
+    return value <= quint64(std::numeric_limits<qint64>::max()) ? newSignedInteger(qint64(value))
+                                                                : plist_new_uint(value);
+}
+
+// A date as whole seconds from 2001-01-01 (truncated towards zero) and the fraction's size
+// in µs. 2.7 reads and writes whole seconds through its Unix-date calls and deprecates the
+// pair of 32-bit seconds and µs; that pair is still the only call that carries a fraction,
+// so it is used for the fraction alone (and only where there is one to write).
+constexpr std::int64_t unixSecondsAt2001 = 978307200;
+
+#if VANTREL_LIBPLIST_VERSION >= 20700
+#define VANTREL_PLIST_FRACTION_BEGIN                                                                                   \
+    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wdeprecated-declarations\"")
+#define VANTREL_PLIST_FRACTION_END _Pragma("GCC diagnostic pop")
+#else
+#define VANTREL_PLIST_FRACTION_BEGIN
+#define VANTREL_PLIST_FRACTION_END
+#endif
+
+void dateValue(plist_t node, std::int64_t& seconds, std::int32_t& microseconds)
+{
+    std::int32_t sec = 0;
+    std::int32_t usec = 0;
+    VANTREL_PLIST_FRACTION_BEGIN
+    plist_get_date_val(node, &sec, &usec);
+    VANTREL_PLIST_FRACTION_END
+    seconds = sec;
+#if VANTREL_LIBPLIST_VERSION >= 20700
+    std::int64_t unixSeconds = 0;
+    plist_get_unix_date_val(node, &unixSeconds);
+    seconds = unixSeconds - unixSecondsAt2001;
+#endif
+    microseconds = usec;
+}
+
+plist_t newDate(std::int64_t seconds, std::int32_t microseconds)
+{
+#if VANTREL_LIBPLIST_VERSION >= 20700
+    if (microseconds == 0) {
+        return plist_new_unix_date(seconds + unixSecondsAt2001);
+    }
+#endif
+    VANTREL_PLIST_FRACTION_BEGIN
+    plist_t date = plist_new_date(std::int32_t(seconds), microseconds);
+    VANTREL_PLIST_FRACTION_END
+    return date;
+}
+
 struct PlistDeleter {
     void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
 };
@@ -83,12 +164,12 @@ std::optional<QVariant> toVariant(plist_t node, int depth)
             plist_t value = nullptr;
             plist_dict_next_item(node, iter, &key, &value);
             if (!value) {
-                std::free(key);
+                freeBuffer(key);
                 break;
             }
             auto converted = toVariant(value, depth + 1);
             if (!key || !converted) {
-                std::free(key);
+                freeBuffer(key);
                 ok = false;
                 break;
             }
@@ -98,9 +179,9 @@ std::optional<QVariant> toVariant(plist_t node, int depth)
             if (!map.contains(name)) {
                 map.insert(name, *converted);
             }
-            std::free(key);
+            freeBuffer(key);
         }
-        std::free(iter);
+        freeBuffer(iter);
         if (!ok) {
             return std::nullopt;
         }
@@ -136,7 +217,7 @@ std::optional<QVariant> toVariant(plist_t node, int depth)
             return std::nullopt;
         }
         QString value = QString::fromUtf8(text);
-        std::free(text);
+        freeBuffer(text);
         return QVariant(value);
     }
     case PLIST_BOOLEAN: {
@@ -167,17 +248,17 @@ std::optional<QVariant> toVariant(plist_t node, int depth)
         uint64_t length = 0;
         plist_get_data_val(node, &bytes, &length);
         if (length > uint64_t(std::numeric_limits<int>::max())) {
-            std::free(bytes);
+            freeBuffer(bytes);
             return std::nullopt;
         }
         QByteArray value(bytes ? bytes : "", qsizetype(bytes ? length : 0));
-        std::free(bytes);
+        freeBuffer(bytes);
         return QVariant(value);
     }
     case PLIST_DATE: {
-        int32_t sec = 0;
-        int32_t usec = 0;
-        plist_get_date_val(node, &sec, &usec);
+        std::int64_t sec = 0;
+        std::int32_t usec = 0;
+        dateValue(node, sec, usec);
         // A binary date is a double that libplist splits into whole seconds, truncated
         // towards zero, and the fraction's size in µs, truncated too: -1.055 s comes as
         // (-1, 54999). Rounding to the millisecond keeps a date steady across rewrites.
@@ -266,13 +347,13 @@ plist_t fromVariant(const QVariant& value, int depth)
     case QMetaType::LongLong:
     case QMetaType::Short:
     case QMetaType::SChar:
-        return plist_new_uint(uint64_t(value.toLongLong()));
+        return newSignedInteger(value.toLongLong());
     case QMetaType::UInt:
     case QMetaType::ULong:
     case QMetaType::ULongLong:
     case QMetaType::UShort:
     case QMetaType::UChar:
-        return plist_new_uint(uint64_t(value.toULongLong()));
+        return newUnsignedInteger(value.toULongLong());
     case QMetaType::Double:
     case QMetaType::Float:
         return plist_new_real(value.toDouble());
@@ -295,7 +376,7 @@ plist_t fromVariant(const QVariant& value, int depth)
             sec -= 1;
             msec += 1000;
         }
-        return plist_new_date(int32_t(sec), int32_t(msec * 1000));
+        return newDate(sec, std::int32_t(msec * 1000));
     }
     default:
         return nullptr;
@@ -433,11 +514,7 @@ std::optional<QByteArray> PropertyList::serialize(const QVariant& value, Format 
         return std::nullopt;
     }
     QByteArray result(bytes, qsizetype(length));
-    if (format == Format::Xml) {
-        plist_to_xml_free(bytes);
-    } else {
-        plist_to_bin_free(bytes);
-    }
+    freeBuffer(bytes);
     return result;
 }
 

@@ -33,5 +33,6 @@
     X(ambiguousInstallationName) X(modeNotOffered) X(cardUnavailable)                                             \
     X(cliHelp) X(cliBadUsage) X(cliUnknownCommand) X(cliUnknownOption) X(cliNeedsValue) X(cliBadMode)            \
     X(cliOneTarget) X(cliOneAction) X(cliBadLanguage) X(cliUnexpected) X(cliLauncherRunning) X(cliLaunching)                                                                                               \
-    X(projectLastOpenedWith) X(rememberProjectCopies) X(forgetProjectHistory) X(cliUsingRemembered) X(cliNoRemembered)
+    X(projectLastOpenedWith) X(rememberProjectCopies) X(forgetProjectHistory) X(cliUsingRemembered) X(cliNoRemembered)   \
+    X(folderIsLink) X(folderOfAnotherUser) X(folderWritableByOthers) X(folderUnusable)
 // clang-format on

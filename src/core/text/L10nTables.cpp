@@ -155,6 +155,12 @@ const std::array<Entry, tableSize> englishTable{{
     {Key::forgetProjectHistory, "Forget project history"},
     {Key::cliUsingRemembered, "The copy that last opened it: %@ · %@"},
     {Key::cliNoRemembered, "No copy has opened “%@” through Vantrel yet: name one with --name, --path or --id."},
+    {Key::folderIsLink,
+     "Vantrel did not start: %@ is a link, not a folder of your own. Remove the link and start Vantrel again."},
+    {Key::folderOfAnotherUser, "Vantrel did not start: the folder %@ belongs to another user."},
+    {Key::folderWritableByOthers, "Vantrel did not start: others may write in the folder %@. Make it yours alone "
+                                  "(chmod go-w) and start Vantrel again."},
+    {Key::folderUnusable, "Vantrel did not start: %@ is not a folder it can use."},
 }};
 
 const std::array<Entry, tableSize> russianTable{{
@@ -309,6 +315,12 @@ const std::array<Entry, tableSize> russianTable{{
     {Key::forgetProjectHistory, "Забыть историю проектов"},
     {Key::cliUsingRemembered, "Копия, которая открывала его в прошлый раз: %@ · %@"},
     {Key::cliNoRemembered, "Через Vantrel «%@» ещё не открывался: укажите копию через --name, --path или --id."},
+    {Key::folderIsLink,
+     "Vantrel не запущен: %@ — ссылка, а не ваша собственная папка. Удалите ссылку и запустите Vantrel снова."},
+    {Key::folderOfAnotherUser, "Vantrel не запущен: папка %@ принадлежит другому пользователю."},
+    {Key::folderWritableByOthers, "Vantrel не запущен: в папку %@ могут записывать другие. Оставьте запись только себе "
+                                  "(chmod go-w) и запустите Vantrel снова."},
+    {Key::folderUnusable, "Vantrel не запущен: %@ — не папка, которой он может пользоваться."},
 }};
 
 } // namespace vantrel::L10n::detail
