@@ -3,7 +3,8 @@
 # (tests/macintegration/*.mm) and the Mac branches of the programs' main files cannot be
 # built here. This parses and type-checks the first three as Objective-C++ against
 # GNUstep's Foundation and AppKit headers plus tests/machost-syntax/ (declarations of what
-# GNUstep lacks), and the main files' Mac branches as C++. A syntax check, not a build:
+# GNUstep lacks), the main files' Mac branches as C++, and the core's calls into libplist
+# against both the 2.2 and the 2.7.0 interface. A syntax check, not a build:
 # it proves the files are well-formed and call the declared interfaces correctly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -60,6 +61,26 @@ for file in src/app/main.cpp src/cli/vantrel-cli.cpp; do
     echo "syntax FAILED (Mac branches): $file" >&2
     status=1
   fi
+done
+# The core against both libplist interfaces a user's build finds: Debian's 2.2 (the
+# system's header) and Homebrew's 2.7.0 (tests/machost-syntax/libplist-2.7, declared from
+# that version's documentation, deprecations included, so that a deprecated call fails).
+for version in "20200 system" "20700 tests/machost-syntax/libplist-2.7"; do
+  number=${version%% *}
+  headers=${version#* }
+  include=()
+  [[ $headers == system ]] || include=(-I"$headers")
+  for file in $(grep -l '<plist/plist.h>' src/core/*/*.cpp); do
+    count=$((count + 1))
+    if clang++ -fsyntax-only -std=c++20 -Wall -Wextra -Werror -DQT_NO_KEYWORDS -DQT_USE_QSTRINGBUILDER \
+      -DVANTREL_LIBPLIST_VERSION="$number" "${include[@]}" -Isrc/core -isystem /usr/include/qcoro6 \
+      -isystem /usr/include/qcoro6/qcoro $(pkg-config --cflags Qt6Core) "$file"; then
+      echo "syntax ok (libplist $number): $file"
+    else
+      echo "syntax FAILED (libplist $number): $file" >&2
+      status=1
+    fi
+  done
 done
 echo "check-machost: $count files checked"
 exit $status

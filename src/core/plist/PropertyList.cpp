@@ -85,9 +85,8 @@ plist_t newUnsignedInteger(quint64 value)
 // in µs. 2.7 reads and writes whole seconds through its Unix-date calls and deprecates the
 // pair of 32-bit seconds and µs; that pair is still the only call that carries a fraction,
 // so it is used for the fraction alone (and only where there is one to write).
-constexpr std::int64_t unixSecondsAt2001 = 978307200;
-
 #if VANTREL_LIBPLIST_VERSION >= 20700
+constexpr std::int64_t unixSecondsAt2001 = 978307200;
 #define VANTREL_PLIST_FRACTION_BEGIN                                                                                   \
     _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wdeprecated-declarations\"")
 #define VANTREL_PLIST_FRACTION_END _Pragma("GCC diagnostic pop")
