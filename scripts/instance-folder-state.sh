@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# What this user's real single-instance folders hold: /tmp/vantrel-<uid> and the launcher's
-# files in $XDG_RUNTIME_DIR, each entry with its mode, owner, size and times. Tests must
-# leave both exactly as they found them (they run with a private folder of their own).
+# What this user's real per-user folders hold: the launcher's /tmp/vantrel-<uid>, Qt's
+# /tmp/runtime-<user> (made when there is no $XDG_RUNTIME_DIR) and the launcher's files in
+# $XDG_RUNTIME_DIR, each entry with its mode, owner, size and times. Tests must leave them
+# exactly as they found them (they run with a private folder of their own).
 # Usage: scripts/instance-folder-state.sh record FILE   — writes the state to FILE
 #        scripts/instance-folder-state.sh compare FILE  — fails, showing what changed
 set -euo pipefail
 state() {
-  local folder="/tmp/vantrel-$(id -u)"
-  if [[ -e $folder || -L $folder ]]; then
-    find "$folder" -maxdepth 1 -printf '%p %y %m %U %s %T@ %C@\n' 2>&1 | sort
-  else
-    echo "$folder absent"
-  fi
+  local folder
+  for folder in "/tmp/vantrel-$(id -u)" "/tmp/runtime-$(id -un)"; do
+    if [[ -e $folder || -L $folder ]]; then
+      find "$folder" -maxdepth 1 -printf '%p %y %m %U %s %T@ %C@\n' 2>&1 | sort
+    else
+      echo "$folder absent"
+    fi
+  done
   if [[ -n ${XDG_RUNTIME_DIR:-} && -d $XDG_RUNTIME_DIR ]]; then
     find "$XDG_RUNTIME_DIR" -maxdepth 1 -name 'vantrel-*' -printf '%p %y %m %U %s %T@ %C@\n' 2>&1 | sort
   fi

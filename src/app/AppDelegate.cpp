@@ -154,10 +154,7 @@ bool AppDelegate::start()
     connect(m_panel.get(), &LauncherPanelController::dragEntered, m_focusLoss.get(), &FocusLossPolicy::dragEntered);
     connect(m_panel.get(), &LauncherPanelController::moveStarted, m_focusLoss.get(),
             &FocusLossPolicy::windowMoveStarted);
-    connect(m_panel.get(), &LauncherPanelController::dropped, this, [this] {
-        m_panel->window().raise();
-        m_panel->window().requestActivate();
-    });
+    connect(m_panel.get(), &LauncherPanelController::dropped, this, [this] { m_panel->bringForward(); });
     // Cards and the error line carry texts of the interface language: a new one rewords them.
     connect(&m_services.localization, &LocalizationStore::languageChanged, &model, &LauncherViewModel::retranslate);
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -255,9 +252,7 @@ void AppDelegate::bringForward()
         m_panel->show();
         return;
     }
-    m_panel->window().show();
-    m_panel->window().raise();
-    m_panel->window().requestActivate();
+    m_panel->bringForward();
 }
 
 bool AppDelegate::openDocuments(const QList<QUrl>& urls)
@@ -346,9 +341,7 @@ void AppDelegate::handleSettingsClosed()
                 return;
             }
             self->m_panel->setFloating(true);
-            self->m_panel->window().show();
-            self->m_panel->window().raise();
-            self->m_panel->window().requestActivate();
+            self->m_panel->bringForward();
             auto settle = [](QPointer<AppDelegate> self, Clock& clock) -> Task<> {
                 co_await clock.sleep(timings::settingsClosedSettle);
                 if (self) {

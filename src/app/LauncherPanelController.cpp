@@ -6,6 +6,7 @@
 #include "text/LocalizationStore.h"
 #include "viewmodels/LauncherViewModel.h"
 
+#include <QCursor>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QQmlComponent>
@@ -101,16 +102,45 @@ bool LauncherPanelController::isShowing() const
     return m_window->isVisible() && m_contentShown;
 }
 
+QScreen* LauncherPanelController::screenWithPointer()
+{
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
 void LauncherPanelController::centre()
 {
-    QScreen* screen = m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
+    QScreen* screen = m_screen ? m_screen.data() : screenWithPointer();
     if (!screen) {
         return;
+    }
+    if (!m_window->isVisible()) {
+        m_window->setScreen(screen); // its scale before the first frame
     }
     const QRect area = screen->availableGeometry();
     const QSize size = m_window->size();
     // Whole pixels: a floating panel on a half pixel blurs its edges.
     m_window->setPosition(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+}
+
+QStringList LauncherPanelController::imagesNotDrawn() const
+{
+    QStringList sources;
+    const std::function<void(const QQuickItem*)> visit = [&](const QQuickItem* item) {
+        if (!item->isVisible()) {
+            return;
+        }
+        // Qt Quick's Image and its relatives: status Error (3) once a source failed to load.
+        constexpr int errorStatus = 3;
+        if (item->inherits("QQuickImageBase") && item->property("status").toInt() == errorStatus) {
+            sources << item->property("source").toUrl().toString();
+        }
+        for (const QQuickItem* child : item->childItems()) {
+            visit(child);
+        }
+    };
+    visit(m_window->contentItem());
+    return sources;
 }
 
 void LauncherPanelController::scheduleRecentre()
@@ -146,11 +176,18 @@ void LauncherPanelController::startMove()
 
 void LauncherPanelController::show()
 {
+    m_screen = screenWithPointer();
     centre();
+    bringForward();
+    appear();
+}
+
+void LauncherPanelController::bringForward()
+{
     m_window->show();
     m_window->raise();
+    m_windowing.activateApplication();
     m_window->requestActivate();
-    appear();
 }
 
 void LauncherPanelController::appear()

@@ -58,8 +58,11 @@ public:
 
     QQuickView& window() { return *m_window; }
 
-    // Start-up: centre, show, take the keyboard, appear.
+    // Start-up: centre on the display with the pointer, show, take the keyboard, appear.
     void show();
+    // Ordered in front, this application active and the panel key: after a hand-over, a
+    // drop, a link, the settings.
+    void bringForward();
     // Fades out, orders the panel out, then calls `completion`; at once when the panel is
     // already dismissing or hiding for a launch.
     void hideForLaunch(std::function<void()> completion);
@@ -76,7 +79,13 @@ public:
     // Shown and not faded out.
     bool isShowing() const;
 
+    // Centres the panel on the display it opened on (the pointer's when it opened).
     void centre();
+    // The sources of the visible images that could not be drawn (a missing image plug-in
+    // leaves every SVG icon blank): empty when every icon shows.
+    QStringList imagesNotDrawn() const;
+    // The display with the pointer; the primary one when the pointer is on none.
+    static QScreen* screenWithPointer();
     // Whether the panel sits at the floating level above other windows (the settings
     // window lowers it to the normal level while it shows).
     void setFloating(bool floating);
@@ -121,6 +130,7 @@ private:
     bool m_isHidingForLaunch = false;
     bool m_contentShown = false;
     bool m_recentreScheduled = false;
+    QPointer<QScreen> m_screen; // where the panel opened
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     Spawner m_tasks; // the fades' completions
 };

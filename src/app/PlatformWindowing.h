@@ -46,9 +46,18 @@ public:
     // does not report it. The menus the launcher opens itself report through their
     // presenter either way.
     virtual bool installMenuTrackingObservers(std::function<void(bool tracking)> onTracking) = 0;
+    // Makes this application the active one, so that the panel that is asked to become key
+    // gets the keyboard (on the Mac the system may still decline: activation is a request
+    // since macOS 14). Nothing to do where the window system activates with the window.
+    virtual void activateApplication() = 0;
 
     // The implementation for this build.
     static std::unique_ptr<PlatformWindowing> make();
 };
+
+// A start that hands its documents to the running launcher lets that launcher activate
+// itself (macOS 14 honours an activation only when the active application yields it);
+// nothing to do elsewhere. Called before the hand-over.
+void yieldActivationToRunningLauncher();
 
 } // namespace vantrel

@@ -63,6 +63,8 @@ public:
     {
         return false;
     }
+    // The window manager activates with the window that asks for the focus.
+    void activateApplication() override {}
 };
 
 } // namespace
@@ -71,5 +73,7 @@ std::unique_ptr<PlatformWindowing> PlatformWindowing::make()
 {
     return std::make_unique<QtPlatformWindowing>();
 }
+
+void yieldActivationToRunningLauncher() {}
 
 } // namespace vantrel

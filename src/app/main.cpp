@@ -5,6 +5,7 @@
 #include "app/FileOpenBatcher.h"
 #include "app/LauncherPanelController.h"
 #include "app/LeakSuppressions.h"
+#include "app/PlatformWindowing.h"
 #include "app/SingleInstance.h"
 #include "async/QtClock.h"
 #include "async/Timings.h"
@@ -130,6 +131,9 @@ int main(int argc, char** argv)
     std::optional<AppDelegate> delegate;
     SingleInstance instance(SingleInstance::defaultFolder(), instanceKey);
     if (screenshot.isEmpty()) {
+        if (InstanceLock::isHeld(instance.folder(), instanceKey)) {
+            yieldActivationToRunningLauncher(); // it activates itself when it takes the documents
+        }
         const auto outcome = instance.start(documents, [&delegate, toURLs](const QStringList& paths) {
             return delegate && delegate->openDocuments(toURLs(paths));
         });
@@ -220,6 +224,12 @@ int main(int argc, char** argv)
             }
             if (!window.grabWindow().save(screenshot)) {
                 std::fprintf(stderr, "vantrel: could not write %s\n", qPrintable(screenshot));
+                status = 1;
+            }
+            // A bundle without the SVG image plug-in draws every icon blank.
+            const QStringList blank = delegate->panel()->imagesNotDrawn();
+            if (!blank.isEmpty()) {
+                std::fprintf(stderr, "vantrel: icons not drawn: %s\n", qPrintable(blank.join(QStringLiteral(", "))));
                 status = 1;
             }
             delegate->terminate();

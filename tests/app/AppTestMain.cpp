@@ -1,5 +1,5 @@
 #include "app/LeakSuppressions.h"
-#include "support/PrivateInstanceFolder.h"
+#include "support/PrivateRuntimeFolder.h"
 
 #include <QGuiApplication>
 #include <QQuickWindow>
@@ -9,13 +9,13 @@
 
 int main(int argc, char** argv)
 {
+    const vantrel::test::PrivateRuntimeFolder runtimeFolder; // before Qt looks for one
     // Windows are drawn offscreen by the software renderer unless a display is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
-    const vantrel::test::PrivateInstanceFolder instanceFolder;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

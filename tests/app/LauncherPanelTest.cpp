@@ -130,6 +130,11 @@ TEST_F(PanelTest, CardsShowTheirTextsInBothLanguages)
     EXPECT_DOUBLE_EQ(blockedCard->opacity(), 0.7);
     EXPECT_TRUE(item(QStringLiteral("warningBadge"), blockedCard)->isVisible());
     EXPECT_EQ(blockedCard->property("toolTip").toString(), *blocked.unavailabilityReason);
+    EXPECT_EQ(delegate->panel()->imagesNotDrawn(), QStringList()) << "every icon drawn";
+    QQuickItem* icon = item(QStringLiteral("warningBadge"), blockedCard);
+    icon->setProperty("source", QUrl(QStringLiteral("qrc:/Vantrel/icons/missing.svg")));
+    EXPECT_EQ(delegate->panel()->imagesNotDrawn(), QStringList{QStringLiteral("qrc:/Vantrel/icons/missing.svg")});
+    icon->setProperty("source", QUrl(QStringLiteral("qrc:/Vantrel/icons/exclamationmark.triangle.fill.svg")));
     shot(QStringLiteral("panel"));
 
     test::localization().setLanguageCode(QStringLiteral("en"));
@@ -331,9 +336,11 @@ TEST_F(PanelTest, HidingForALaunchWaitsForTheFadeAndARevealComesBack)
     mac.clock().advance(180ms);
     settle();
     EXPECT_EQ(exits, 1);
-    // The blur behind the window comes and goes with the views.
+    // The blur behind the window comes and goes with the views; each showing asks for the
+    // application to be active, so that the panel takes the keyboard.
     EXPECT_EQ(windowing->journal,
-              (QStringList{QStringLiteral("backdrop in 0.2"), QStringLiteral("backdrop out 0.18"),
+              (QStringList{QStringLiteral("activate"), QStringLiteral("backdrop in 0.2"),
+                           QStringLiteral("backdrop out 0.18"), QStringLiteral("activate"),
                            QStringLiteral("backdrop in 0.2"), QStringLiteral("backdrop out 0.18")}));
 }
 
@@ -361,6 +368,7 @@ TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
                             }),
               SingleInstance::Outcome::running);
     const QString song = project(QStringLiteral("C")).toLocalFile();
+    const qsizetype activations = windowing->journal.count(QStringLiteral("activate"));
     auto second = std::async(std::launch::async, [&] {
         SingleInstance start(folder.path(), mac.root());
         return start.start({song}, {}, std::chrono::milliseconds(0));
@@ -369,6 +377,8 @@ TEST_F(PanelTest, DocumentsBeforeTheWindowAndFromASecondStart)
         QTest::qWaitFor([&] { return second.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
     EXPECT_EQ(second.get(), SingleInstance::Outcome::handedOver);
     EXPECT_EQ(model().pendingProjectDisplayName(), QStringLiteral("C"));
+    settle();
+    EXPECT_GT(windowing->journal.count(QStringLiteral("activate")), activations) << "the panel comes forward, key";
 
     // The system hands over one file-open event per document, those of one request in one
     // turn: the first of that batch becomes the project, once.
@@ -777,4 +787,43 @@ TEST_F(PanelTest, TheShellHoldsFocusLossBackForAsLongAsEachStepNeeds)
     EXPECT_TRUE(heldFor(500ms)) << "back after a failed launch";
     model().onSuppressFocusLossClose(1500ms);
     EXPECT_TRUE(heldFor(1500ms)) << "a support action";
+}
+
+// Run with two screens (ctest gives this suite the offscreen platform's two-screen layout,
+// tests/app/two-screens.json): the panel opens centred on the display with the pointer and
+// stays there while it is open.
+struct TwoScreensTest : PanelTest {};
+
+TEST_F(TwoScreensTest, ThePanelOpensOnTheDisplayWithThePointer)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2) {
+        GTEST_SKIP() << "needs the two-screen layout";
+    }
+    QScreen* external = screens[1];
+    addCopies(1);
+    QCursor::setPos(external->geometry().center() + QPoint(300, 200));
+    start();
+    EXPECT_EQ(window().screen(), external);
+    EXPECT_EQ(window().geometry().center(), external->availableGeometry().center())
+        << "centred to the pixel on the pointer's display";
+    EXPECT_TRUE(windowing->journal.contains(QStringLiteral("activate"))) << "the application asked to be active";
+
+    // The pointer moves on; the panel, re-centred as its content changes, stays where it opened.
+    QCursor::setPos(screens[0]->geometry().center());
+    addCopies(3);
+    model().refresh();
+    settle();
+    QTest::qWait(50);
+    EXPECT_TRUE(external->geometry().contains(window().geometry())) << "still on the display it opened on";
+    EXPECT_EQ(window().geometry().center(), external->availableGeometry().center());
+
+    // Back after a failed launch it opens again where the pointer is; a pointer on no
+    // display (between two of different heights) means the primary one.
+    delegate->panel()->revealAfterFailedLaunch();
+    settle();
+    EXPECT_EQ(window().geometry().center(), screens[0]->availableGeometry().center());
+    QCursor::setPos(QPoint(1000, -100));
+    ASSERT_EQ(QGuiApplication::screenAt(QCursor::pos()), nullptr);
+    EXPECT_EQ(LauncherPanelController::screenWithPointer(), QGuiApplication::primaryScreen());
 }

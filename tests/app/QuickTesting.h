@@ -51,6 +51,11 @@ public:
     {
         return m_real->installMenuTrackingObservers(std::move(onTracking));
     }
+    void activateApplication() override
+    {
+        journal << QStringLiteral("activate");
+        m_real->activateApplication();
+    }
 
 private:
     std::unique_ptr<PlatformWindowing> m_real = PlatformWindowing::make();

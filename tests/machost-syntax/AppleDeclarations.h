@@ -134,3 +134,15 @@ enum : NSImageResizingMode { NSImageResizingModeTile = 0, NSImageResizingModeStr
 - (BOOL)popUpMenuPositioningItem:(NSMenuItem*)item atLocation:(NSPoint)location inView:(NSView*)view;
 - (void)cancelTracking; // macOS 10.5
 @end
+
+// ---- AppKit: cooperative activation (NSApplication.h, macOS 14) ----
+@interface NSApplication (AppleCooperativeActivation)
+- (void)activate;
+- (void)yieldActivationToApplication:(NSRunningApplication*)application;
+- (void)yieldActivationToApplicationWithBundleIdentifier:(NSString*)bundleIdentifier;
+@end
+
+// ---- AppKit: the window's style mask (NSWindow.h, macOS 10.6) ----
+@interface NSWindow (AppleStyleMask)
+- (void)setStyleMask:(NSWindowStyleMask)styleMask;
+@end

@@ -1,4 +1,4 @@
-#include "support/PrivateInstanceFolder.h"
+#include "support/PrivateRuntimeFolder.h"
 
 #include <QCoreApplication>
 
@@ -6,10 +6,10 @@
 
 int main(int argc, char** argv)
 {
+    const vantrel::test::PrivateRuntimeFolder runtimeFolder; // before Qt looks for one
     // Qt timers (QtClock) and child processes need an application object; tests that run
     // in virtual time never start its event loop.
     QCoreApplication app(argc, argv);
-    const vantrel::test::PrivateInstanceFolder instanceFolder;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

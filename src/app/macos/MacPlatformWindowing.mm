@@ -8,6 +8,15 @@
 // it moves with the panel, follows its size, and comes and goes with it. Clicks in other
 // applications are watched with a global monitor and every menu's tracking is observed on
 // the default notification centre.
+//
+// Qt adds NSWindowStyleMaskResizable to every window that is not a popup, frameless ones
+// included (qcocoawindow.mm, QCocoaWindow::windowStyleMask: "if (type != Qt::Popup)
+// styleMask |= NSWindowStyleMaskResizable"), and sets the mask again only from
+// setWindowFlags; the panel's flags are set once, so the bit is cleared after that and
+// after every attachment of the blur. Activation: macOS 14 deprecates
+// activateIgnoringOtherApps: and ignores its flag (NSApplication.h, NSRunningApplication.h);
+// an application asks with -activate, which the system grants when the active application
+// yielded to it (-yieldActivationToApplication:) or the user started it.
 #include "app/PlatformWindowing.h"
 
 #include <QMetaObject>
@@ -77,8 +86,25 @@ NSWindow* makeBackdrop(NSWindow* panel, CGFloat radius)
     [backdrop setCollectionBehavior:NSWindowCollectionBehavior(moveToActiveSpaceAndFullScreenAuxiliary
                                                                | NSWindowCollectionBehaviorIgnoresCycle)];
     [backdrop setAlphaValue:0];
+    [backdrop setExcludedFromWindowsMenu:YES];
     [backdrop setContentView:blur];
     return backdrop;
+}
+
+void activateThisApplication()
+{
+#if defined(MAC_OS_VERSION_14_0) && MAC_OS_X_VERSION_MIN_REQUIRED >= MAC_OS_VERSION_14_0
+    [NSApp activate];
+#else
+    if (@available(macOS 14.0, *)) {
+        [NSApp activate];
+    } else {
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wdeprecated-declarations"
+        [NSApp activateIgnoringOtherApps:YES];
+#pragma clang diagnostic pop
+    }
+#endif
 }
 
 class MacPlatformWindowing final : public PlatformWindowing {
@@ -208,15 +234,19 @@ public:
         return m_menuBegan != nil && m_menuEnded != nil;
     }
 
+    void activateApplication() override { activateThisApplication(); }
+
 private:
     // What Qt leaves alone on its window, set again after every attachment of the blur:
-    // attaching a child window can reset both windows' levels.
+    // attaching a child window can reset both windows' levels. The panel is never resized
+    // by an edge drag: its size is the views', and the blur follows only that.
     void applyPanelSettings(NSWindow* panel)
     {
         [m_backdrop setLevel:m_level];
         [panel setLevel:m_level];
         [panel setCollectionBehavior:NSWindowCollectionBehavior(moveToActiveSpaceAndFullScreenAuxiliary)];
         [panel setHidesOnDeactivate:NO];
+        [panel setStyleMask:([panel styleMask] & ~NSWindowStyleMaskResizable)];
     }
 
     void attachBackdrop(QWindow& window)
@@ -262,6 +292,25 @@ private:
 std::unique_ptr<PlatformWindowing> PlatformWindowing::make()
 {
     return std::make_unique<MacPlatformWindowing>();
+}
+
+void yieldActivationToRunningLauncher()
+{
+    if (@available(macOS 14.0, *)) {
+        @autoreleasepool {
+            NSRunningApplication* me = [NSRunningApplication currentApplication];
+            NSString* identifier = [me bundleIdentifier];
+            if (!identifier) {
+                return;
+            }
+            for (NSRunningApplication* other in
+                 [NSRunningApplication runningApplicationsWithBundleIdentifier:identifier]) {
+                if ([other processIdentifier] != [me processIdentifier]) {
+                    [NSApp yieldActivationToApplication:other];
+                }
+            }
+        }
+    }
 }
 
 } // namespace vantrel

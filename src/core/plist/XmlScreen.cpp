@@ -326,6 +326,10 @@ bool XmlReader::acceptable()
         if (depth != 1) {
             return;
         }
+        if (rootKey == "CF$UID"sv) {
+            notPlain(); // libplist 2.3 and later make a root holding only this key a UID
+            return;
+        }
         for (std::size_t i = 0; i < m_strings->keys.size(); ++i) {
             const char* const key = m_strings->keys[i];
             // (The document holds no NUL, so a match is the whole key.)

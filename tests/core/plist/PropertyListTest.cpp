@@ -495,6 +495,15 @@ TEST(PropertyList, RootStringsReadOnTheWalkAreWhatLibplistBuilds)
         }
         EXPECT_EQ(read, stringsOfTree(data, keys)) << c.body;
     }
+    // libplist 2.3 and later turn a root holding only an integer CF$UID into a UID (2.2 keeps
+    // the dictionary): the walk leaves every root key of that name to libplist's tree.
+    for (const char* body : {"<dict><key>CF$UID</key><integer>1</integer></dict>",
+                             "<dict><key>CF$UID</key><string>x</string><key>CF$UID</key><integer/></dict>"}) {
+        std::vector<std::optional<QString>> values;
+        EXPECT_EQ(vantrel::plistscreen::xmlRootStrings(QByteArray("<plist>") + body + "</plist>", keys, values),
+                  XmlReading::Unsure)
+            << body;
+    }
 
     // Documents put together at random from the pieces above, some of them damaged: wherever
     // the walk says it read the strings, they are libplist's.
@@ -505,6 +514,7 @@ TEST(PropertyList, RootStringsReadOnTheWalkAreWhatLibplistBuilds)
     const auto piece = [&] {
         return pick({"<key>a</key>",
                      "<key>CFBundleExecutable</key>",
+                     "<key>CF$UID</key>",
                      "<key> a</key>",
                      "<key></key>",
                      "<key/>",
