@@ -18,7 +18,7 @@ packages=(
   qml6-module-qtqml qml6-module-qtqml-models
   qcoro-qt6-dev
   libplist-dev libplist-utils
-  libqt6svg6
+  libqt6svg6 qt6-svg-dev
   libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-utils openbox xcompmgr libxcb1-dev
 )

@@ -185,7 +185,12 @@ int launch(Services& services, const Invocation& invocation, QTextStream& err)
                 << Qt::endl;
             status = 0;
         } else {
-            err << view.error().value_or(L10n::text(L10n::Key::errorCancelled)) << Qt::endl;
+            const QString error = view.error().value_or(L10n::text(L10n::Key::errorCancelled));
+            err << error << Qt::endl;
+            // The system asks on behalf of the program that started this one, not of Vantrel.
+            if (error.contains(L10n::text(L10n::Key::errorSafeModeNeedsAccessibility))) {
+                err << L10n::text(L10n::Key::cliPermissionOfTheRunningProgram) << Qt::endl;
+            }
         }
     }
     services.logger.flush();

@@ -240,6 +240,8 @@ TEST_F(LaunchFlowTest, SafeModeWithoutThePermissionToPostKeysStartsAndQuitsNothi
     EXPECT_TRUE(message.contains(QStringLiteral("Safe Mode needs Vantrel to hold the Control key. Allow Vantrel in "
                                                 "System Settings › Privacy & Security › Accessibility")))
         << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("on behalf of the program that runs it: allow that program (Terminal")))
+        << "the permission is the running program's, not Vantrel's: " << message.toStdString();
     EXPECT_EQ(mac.host().workspace().runningApplications().size(), 1) << "nothing started, nothing quit";
     EXPECT_TRUE(events().filter(QStringLiteral("key-")).isEmpty());
     EXPECT_TRUE(events().contains(QStringLiteral("post-access refused")));

@@ -18,6 +18,7 @@
 #include <QQuickView>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
+#include <QScreen>
 
 #include <cstdio>
 #include <functional>
@@ -107,9 +108,25 @@ void panelOnTheWindowServer()
     check([[panel contentView] isEqual:reinterpret_cast<NSView*>(view.winId())],
           "Qt's view is the content view of the panel's window");
     check(waitFor([&] { return [panel isVisible]; }), "the panel is on screen");
-    // Whether a process the runner started may become active is the system's decision
-    // (activation is only a request since macOS 14): the key window is checked when it is.
-    [NSApp activateIgnoringOtherApps:YES];
+    // The display: the one with the pointer, centred to the pixel.
+    NSScreen* pointerScreen = nil;
+    for (NSScreen* screen in [NSScreen screens]) {
+        if (NSMouseInRect([NSEvent mouseLocation], [screen frame], NO)) {
+            pointerScreen = screen;
+        }
+    }
+    check(pointerScreen == nil || [panel screen] == pointerScreen, "the panel opens on the display with the pointer");
+    QScreen* qtScreen = LauncherPanelController::screenWithPointer();
+    check(qtScreen && view.geometry().center() == qtScreen->availableGeometry().center(),
+          "the panel is centred on that display's visible area");
+    check(([panel styleMask] & NSWindowStyleMaskResizable) == 0, "an edge drag cannot resize the panel");
+    check(waitFor([&] { return [[panel childWindows] firstObject] != nil; }) &&
+              [[[panel childWindows] firstObject] isExcludedFromWindowsMenu],
+          "the blur window is not listed in the Window menu");
+    // The panel asks for activation itself (-[NSApplication activate] on macOS 14). Whether a
+    // process the runner started may become active is the system's decision: the key window
+    // is checked when it is.
+    delegate.panel()->bringForward();
     if (waitFor([] { return [NSApp isActive]; }, 3000)) {
         check(waitFor([&] { return [panel isKeyWindow]; }), "the panel is the key window");
     } else {

@@ -34,5 +34,5 @@
     X(cliHelp) X(cliBadUsage) X(cliUnknownCommand) X(cliUnknownOption) X(cliNeedsValue) X(cliBadMode)            \
     X(cliOneTarget) X(cliOneAction) X(cliBadLanguage) X(cliUnexpected) X(cliLauncherRunning) X(cliLaunching)                                                                                               \
     X(projectLastOpenedWith) X(rememberProjectCopies) X(forgetProjectHistory) X(cliUsingRemembered) X(cliNoRemembered)   \
-    X(folderIsLink) X(folderOfAnotherUser) X(folderWritableByOthers) X(folderUnusable)
+    X(folderIsLink) X(folderOfAnotherUser) X(folderWritableByOthers) X(folderUnusable) X(cliPermissionOfTheRunningProgram)
 // clang-format on

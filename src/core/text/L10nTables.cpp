@@ -161,6 +161,9 @@ const std::array<Entry, tableSize> englishTable{{
     {Key::folderWritableByOthers, "Vantrel did not start: others may write in the folder %@. Make it yours alone "
                                   "(chmod go-w) and start Vantrel again."},
     {Key::folderUnusable, "Vantrel did not start: %@ is not a folder it can use."},
+    {Key::cliPermissionOfTheRunningProgram,
+     "vantrel-cli asks for this permission on behalf of the program that runs it: allow that program (Terminal, "
+     "Shortcuts, Raycast…) in System Settings › Privacy & Security › Accessibility."},
 }};
 
 const std::array<Entry, tableSize> russianTable{{
@@ -321,6 +324,10 @@ const std::array<Entry, tableSize> russianTable{{
     {Key::folderWritableByOthers, "Vantrel не запущен: в папку %@ могут записывать другие. Оставьте запись только себе "
                                   "(chmod go-w) и запустите Vantrel снова."},
     {Key::folderUnusable, "Vantrel не запущен: %@ — не папка, которой он может пользоваться."},
+    {Key::cliPermissionOfTheRunningProgram,
+     "vantrel-cli запрашивает это разрешение от имени программы, которая его запускает: разрешите эту программу "
+     "(Терминал, Команды, Raycast…) в Системных настройках › Конфиденциальность и безопасность › Универсальный "
+     "доступ."},
 }};
 
 } // namespace vantrel::L10n::detail
