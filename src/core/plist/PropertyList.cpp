@@ -481,6 +481,11 @@ std::optional<std::vector<std::optional<QString>>> PropertyList::dictionaryStrin
     }
     const PlistPtr owner = parsedTree(data, screened);
     const auto root = static_cast<plist_t>(owner.get());
+    if (root && plist_get_node_type(root) == PLIST_UID) {
+        // libplist 2.3 and later read a root holding only an integer CF$UID as a UID; parse()
+        // shows it as the dictionary {"CF$UID": n} (as 2.2 builds it), which holds no string.
+        return std::vector<std::optional<QString>>(keys.size());
+    }
     if (!root || plist_get_node_type(root) != PLIST_DICT) {
         return std::nullopt;
     }

@@ -99,6 +99,14 @@ TEST(PropertyList, EveryTypeRoundTripsExactlyInBothFormats)
         auto parsed = PropertyList::parse(*bytes);
         ASSERT_TRUE(parsed.has_value()) << (format == Format::Xml ? "xml" : "binary");
         expectSameTree(everyType(), *parsed);
+        if (format == Format::Xml) {
+            // Written as every other reader takes them: signed, and a large unsigned
+            // number in its own digits (not as a 128-bit integer's).
+            for (const char* integer : {"<integer>-1</integer>", "<integer>-9223372036854775808</integer>",
+                                        "<integer>9223372036854775807</integer>"}) {
+                EXPECT_TRUE(bytes->contains(integer)) << integer;
+            }
+        }
     }
 }
 
