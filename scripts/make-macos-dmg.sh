@@ -13,7 +13,17 @@ trap 'rm -rf "$stage"' EXIT
 cp -R "$app" "$stage/"
 ln -s /Applications "$stage/Applications"
 rm -f "$dmg"
-hdiutil create -volname Vantrel -srcfolder "$stage" -fs HFS+ -format UDZO -ov "$dmg"
+# hdiutil fails now and then with "Resource busy" on a busy machine: tried a few times.
+for attempt in 1 2 3 4 5; do
+  if hdiutil create -volname Vantrel -srcfolder "$stage" -fs HFS+ -format UDZO -ov "$dmg"; then
+    break
+  fi
+  if [[ $attempt == 5 ]]; then
+    echo "make-macos-dmg: hdiutil failed five times" >&2
+    exit 1
+  fi
+  sleep 5
+done
 if [[ $identity != "-" ]]; then
   codesign --force --timestamp --sign "$identity" "$dmg"
   codesign --verify --verbose=2 "$dmg"

@@ -14,8 +14,16 @@ if [[ -z ${VANTREL_NOTARY_KEY_PATH:-} || -z ${VANTREL_NOTARY_KEY_ID:-} || -z ${V
   echo "notarize: no App Store Connect key (VANTREL_NOTARY_KEY_PATH, _KEY_ID, _ISSUER); $dmg is not notarized"
   exit 0
 fi
-xcrun notarytool submit "$dmg" --key "$VANTREL_NOTARY_KEY_PATH" --key-id "$VANTREL_NOTARY_KEY_ID" \
-  --issuer "$VANTREL_NOTARY_ISSUER" --wait
+key=(--key "$VANTREL_NOTARY_KEY_PATH" --key-id "$VANTREL_NOTARY_KEY_ID" --issuer "$VANTREL_NOTARY_ISSUER")
+# notarytool exits 0 for a submission Apple rejected: the status decides, and the log says why.
+result=$(xcrun notarytool submit "$dmg" "${key[@]}" --wait --output-format json)
+echo "$result"
+status=$(plutil -extract status raw -o - - <<<"$result")
+if [[ $status != Accepted ]]; then
+  xcrun notarytool log "$(plutil -extract id raw -o - - <<<"$result")" "${key[@]}" || true
+  echo "notarize: Apple did not accept $dmg ($status)" >&2
+  exit 1
+fi
 xcrun stapler staple "$dmg"
 xcrun stapler validate "$dmg"
 echo "notarize: $dmg is notarized and stapled"

@@ -55,9 +55,11 @@ public:
     static std::unique_ptr<PlatformWindowing> make();
 };
 
-// A start that hands its documents to the running launcher lets that launcher activate
-// itself (macOS 14 honours an activation only when the active application yields it);
-// nothing to do elsewhere. Called before the hand-over.
+// A start that hands its documents to the running launcher yields activation to it, so
+// that the launcher's own request to activate is honoured when this start is the active
+// application (macOS 14 grants an activation that the active application yields; a
+// start from Terminal is Terminal's to yield, and yields nothing here). Nothing to do
+// elsewhere. Called before the hand-over.
 void yieldActivationToRunningLauncher();
 
 } // namespace vantrel

@@ -132,7 +132,7 @@ int main(int argc, char** argv)
     SingleInstance instance(SingleInstance::defaultFolder(), instanceKey);
     if (screenshot.isEmpty()) {
         if (InstanceLock::isHeld(instance.folder(), instanceKey)) {
-            yieldActivationToRunningLauncher(); // it activates itself when it takes the documents
+            yieldActivationToRunningLauncher(); // it asks to be active when it takes the documents
         }
         const auto outcome = instance.start(documents, [&delegate, toURLs](const QStringList& paths) {
             return delegate && delegate->openDocuments(toURLs(paths));

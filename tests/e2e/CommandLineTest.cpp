@@ -50,15 +50,19 @@ struct CommandLineTest : ::testing::Test {
         mac.writeFile(QStringLiteral("~/Music/Song.logicx/Alternatives/000/ProjectData"), "x");
     }
 
-    Outcome run(const QString& program, const QStringList& arguments)
+    // `program` on this test's Mac (or at `root`, another path to it).
+    Outcome run(const QString& program, const QStringList& arguments, const QString& root = {})
     {
         QProcess process;
-        process.start(program, QStringList{QStringLiteral("--root"), mac.root()} + arguments);
+        process.start(program, QStringList{QStringLiteral("--root"), root.isEmpty() ? mac.root() : root} + arguments);
         EXPECT_TRUE(process.waitForFinished(60000)) << arguments.join(u' ').toStdString();
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
                 QString::fromUtf8(process.readAllStandardError())};
     }
-    Outcome cli(const QStringList& arguments) { return run(QStringLiteral(VANTREL_CLI_PATH), arguments); }
+    Outcome cli(const QStringList& arguments, const QString& root = {})
+    {
+        return run(QStringLiteral(VANTREL_CLI_PATH), arguments, root);
+    }
 
     QStringList events() { return EventLog(mac.mac().state()).events(); }
     // The one stand-in running now, as "<path> <arch>"; then it is ended (the command
@@ -245,6 +249,26 @@ TEST_F(CommandLineTest, RefusesWhatItCannotLaunchWithTheReasonInEitherLanguage)
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Использование: vantrel-cli"))) << "the Mac's language: Russian";
 }
 
+TEST_F(CommandLineTest, AnUnreadablePreferencesFileIsLeftWholeAndNothingStarts)
+{
+    // A value this reader refuses (a date past 2069, as macOS writes for "never") beside
+    // the user's keys: rewriting the file from what could be read would wipe them all.
+    const QString logicFile = QStringLiteral("~/Library/Preferences/com.apple.logic10.plist");
+    const QByteArray held = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                            "<key>startupAction</key><integer>1</integer>"
+                            "<key>RemindMeNever</key><date>4001-01-01T00:00:00Z</date>"
+                            "<key>AudioBufferSize</key><integer>256</integer></dict></plist>\n";
+    mac.writeFile(logicFile, held);
+    const Outcome refused = cli({QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("launch"),
+                                 QStringLiteral("--path"), older, QStringLiteral("--without-recent-project")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Logic Pro’s preferences file cannot be read")))
+        << refused.err.toStdString();
+    EXPECT_EQ(mac.readFile(logicFile), std::optional(held)) << "every key of the user's is still there";
+    EXPECT_TRUE(running().isEmpty()) << "nothing started";
+    EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt);
+}
+
 TEST_F(CommandLineTest, WaitsForNoLauncherWindowAndReportsThePlugIns)
 {
     // A launcher's window runs on this Mac: it holds the lock for its life, in this run's
@@ -261,9 +285,9 @@ TEST_F(CommandLineTest, WaitsForNoLauncherWindowAndReportsThePlugIns)
                                 QStringLiteral("--path"), older};
     const QString linkedRoot = mac.root() + QStringLiteral("-link");
     ASSERT_TRUE(QFile::link(mac.root(), linkedRoot));
-    for (const QStringList& through : {QStringList{}, QStringList{QStringLiteral("--root"), linkedRoot}}) {
-        const Outcome refused = cli(through + launchOne);
-        EXPECT_EQ(refused.status, 1) << through.join(u' ').toStdString();
+    for (const QString& root : {mac.root(), linkedRoot}) {
+        const Outcome refused = cli(launchOne, root);
+        EXPECT_EQ(refused.status, 1) << root.toStdString();
         EXPECT_EQ(refused.err,
                   QStringLiteral("Vantrel’s window is open on this Mac. Launch from it, or close it and try again.\n"));
     }

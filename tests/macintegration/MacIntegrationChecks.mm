@@ -117,7 +117,10 @@ void panelOnTheWindowServer()
     }
     check(pointerScreen == nil || [panel screen] == pointerScreen, "the panel opens on the display with the pointer");
     QScreen* qtScreen = LauncherPanelController::screenWithPointer();
-    check(qtScreen && view.geometry().center() == qtScreen->availableGeometry().center(),
+    const QRect area = qtScreen ? qtScreen->availableGeometry() : QRect();
+    check(qtScreen
+              && view.position()
+                     == area.topLeft() + QPoint((area.width() - view.width()) / 2, (area.height() - view.height()) / 2),
           "the panel is centred on that display's visible area");
     check(([panel styleMask] & NSWindowStyleMaskResizable) == 0, "an edge drag cannot resize the panel");
     check(waitFor([&] { return [[panel childWindows] firstObject] != nil; }) &&

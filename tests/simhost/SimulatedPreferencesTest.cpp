@@ -106,23 +106,28 @@ TEST(SimulatedPreferences, ConcurrentWritersLoseNoKeys)
     }
 }
 
-TEST(SimulatedPreferences, BadDomainFilesReadAsEmptyAndAreReplacedOnWrite)
+TEST(SimulatedPreferences, BadDomainFilesReadAsEmptyAndAreNeverRewritten)
 {
     TempSimulatedMac mac;
+    // An empty file holds nothing to lose: the first write replaces it.
+    mac.writeFile(standardFile(), QByteArray());
+    mac.host().standardDefaults()->setValue(QStringLiteral("appLanguage"), QStringLiteral("ru"));
+    EXPECT_EQ(mac.host().standardDefaults()->string(QStringLiteral("appLanguage")), QStringLiteral("ru"));
+
+    // What cannot be read (or is no dictionary) may hold what the reader does not know: it
+    // reads as empty, and a write leaves it byte for byte.
     auto bin = PropertyList::serialize(QVariantList{QStringLiteral("not a dict")}, PropertyList::Format::Binary);
     ASSERT_TRUE(bin);
-    const QList<QByteArray> contents = {QByteArray(), QByteArray("garbage that is no plist"),
+    const QList<QByteArray> contents = {QByteArray("garbage that is no plist"),
                                         QByteArray("<?xml version=\"1.0\"?><plist><dict><key>a</key>"), *bin};
     for (const QByteArray& content : contents) {
         mac.writeFile(standardFile(), content);
         auto defaults = mac.host().standardDefaults();
         EXPECT_EQ(defaults->value(QStringLiteral("appLanguage")), std::nullopt);
-        defaults->setValue(QStringLiteral("appLanguage"), QStringLiteral("ru"));
-        auto written = mac.readFile(standardFile());
-        ASSERT_TRUE(written);
-        auto parsed = PropertyList::parse(*written);
-        ASSERT_TRUE(parsed) << "the write replaced the bad file with a valid one";
-        EXPECT_EQ(parsed->toMap(), (QVariantMap{{QStringLiteral("appLanguage"), QStringLiteral("ru")}}));
+        defaults->setValue(QStringLiteral("appLanguage"), QStringLiteral("en"));
+        defaults->removeValue(QStringLiteral("other"));
+        EXPECT_EQ(mac.readFile(standardFile()), std::optional(content)) << "the file is as it was";
+        EXPECT_EQ(defaults->value(QStringLiteral("appLanguage")), std::nullopt) << "the write failed, as a read shows";
     }
 
     // A folder where the file should be cannot be read or replaced; reads stay empty.

@@ -12,11 +12,13 @@
 // Qt adds NSWindowStyleMaskResizable to every window that is not a popup, frameless ones
 // included (qcocoawindow.mm, QCocoaWindow::windowStyleMask: "if (type != Qt::Popup)
 // styleMask |= NSWindowStyleMaskResizable"), and sets the mask again only from
-// setWindowFlags; the panel's flags are set once, so the bit is cleared after that and
-// after every attachment of the blur. Activation: macOS 14 deprecates
-// activateIgnoringOtherApps: and ignores its flag (NSApplication.h, NSRunningApplication.h);
-// an application asks with -activate, which the system grants when the active application
-// yielded to it (-yieldActivationToApplication:) or the user started it.
+// setWindowFlags (and around full screen, which the panel never enters); the panel's flags
+// are set once, so the bit is cleared after that and after every attachment of the blur.
+// Activation: macOS 14 ignores activateIgnoringOtherApps:'s flag ("ignoringOtherApps is
+// deprecated in macOS 14 and will have no effect", NSRunningApplication.h); an application
+// asks with -activate, which the system grants when the active application yielded to it
+// (-yieldActivationToApplication:) or the user's action started it. (Qt's raise() still
+// asks the old way as well: harmless.)
 #include "app/PlatformWindowing.h"
 
 #include <QMetaObject>

@@ -118,16 +118,36 @@ LogicPreferenceMutator::beginStartupActionOverride(const QString& bundleIdentifi
     }
     ++active.count;
     put(bundleIdentifier, key, QVariant(qint64(temporaryValue)));
-    return OverrideToken{bundleIdentifier, key, active.original, active.original.has_value()};
+    if (domainDefaults(bundleIdentifier)->integer(key) != qint64(temporaryValue)) {
+        // The domain did not take it (its file cannot be read, and is never rewritten with
+        // less than it held): no override, and the record goes again.
+        if (--active.count == 0) {
+            m_active.remove(bundleIdentifier);
+            const RecordsLock between(m_lockPath);
+            QList<AbandonedOverride> recorded = records();
+            recorded.removeIf([&](const AbandonedOverride& record) {
+                return record.domain == bundleIdentifier && record.pid == m_processID;
+            });
+            storeRecords(recorded);
+        }
+        throw LauncherError::preferenceMutationFailed(L10n::text(L10n::Key::errorLogicPreferencesUnreadable));
+    }
+    return OverrideToken{bundleIdentifier, key, active.original, active.original.has_value(), qint64(temporaryValue)};
 }
 
-void LogicPreferenceMutator::endOverride(const OverrideToken& token)
+std::shared_ptr<UserDefaults> LogicPreferenceMutator::domainDefaults(const QString& domain) const
+{
+    std::shared_ptr<UserDefaults> suite = m_preferences.suite(domain);
+    return suite ? suite : m_preferences.standard();
+}
+
+LogicPreferenceMutator::EndOutcome LogicPreferenceMutator::endOverride(const OverrideToken& token)
 {
     std::lock_guard lock(m_lock);
     const auto active = m_active.find(token.suiteName);
     if (active != m_active.end() && active->count > 1) {
         --active->count; // another override of this domain still needs the 0
-        return;
+        return EndOutcome::leftToOthers;
     }
     if (active != m_active.end()) {
         m_active.erase(active);
@@ -141,10 +161,18 @@ void LogicPreferenceMutator::endOverride(const OverrideToken& token)
     const bool othersOverride = std::any_of(recorded.cbegin(), recorded.cend(), [&](const AbandonedOverride& record) {
         return record.domain == token.suiteName;
     });
+    EndOutcome outcome = EndOutcome::leftToOthers;
     if (!othersOverride) {
-        put(token.suiteName, token.key, token.hadValue ? token.previousValue : std::nullopt);
+        // A value the user set while Logic started is theirs, as after a crash.
+        if (domainDefaults(token.suiteName)->integer(token.key) == token.wrote) {
+            put(token.suiteName, token.key, token.hadValue ? token.previousValue : std::nullopt);
+            outcome = EndOutcome::restored;
+        } else {
+            outcome = EndOutcome::keptUsersValue;
+        }
     }
     storeRecords(recorded);
+    return outcome;
 }
 
 QList<LogicPreferenceMutator::AbandonedOverride>
@@ -180,8 +208,7 @@ LogicPreferenceMutator::restoreAbandonedOverrides(const IsRunning& isRunning)
         } else if (stillOverridden) {
             outcome.fate = AbandonedOverride::Fate::leftToRunningLaunch;
         } else {
-            std::shared_ptr<UserDefaults> store = m_preferences.suite(record->domain);
-            if ((store ? store : m_preferences.standard())->integer(key) == record->wrote) {
+            if (domainDefaults(record->domain)->integer(key) == record->wrote) {
                 put(record->domain, key, record->value);
                 outcome.fate = AbandonedOverride::Fate::restored;
             } else {
@@ -198,16 +225,13 @@ LogicPreferenceMutator::restoreAbandonedOverrides(const IsRunning& isRunning)
 
 void LogicPreferenceMutator::put(const QString& domain, const QString& key, const std::optional<QVariant>& value)
 {
-    std::shared_ptr<UserDefaults> store = m_preferences.suite(domain);
-    if (!store) {
-        store = m_preferences.standard();
-    }
+    const std::shared_ptr<UserDefaults> defaults = domainDefaults(domain);
     if (value) {
-        store->setValue(key, *value);
+        defaults->setValue(key, *value);
     } else {
-        store->removeValue(key);
+        defaults->removeValue(key);
     }
-    store->synchronize();
+    defaults->synchronize();
     m_preferences.setAppValue(key, value, domain);
     m_preferences.appSynchronize(domain);
 }

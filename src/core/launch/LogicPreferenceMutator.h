@@ -15,6 +15,7 @@ namespace vantrel {
 class Host;
 
 class PreferencesSystem;
+class UserDefaults;
 
 // Sets Logic Pro's "startupAction" for one launch and puts the previous state back
 // exactly: the same value of the same property-list type, or no value at all. Both
@@ -40,8 +41,16 @@ public:
         QString key;
         std::optional<QVariant> previousValue;
         bool hadValue = false;
+        qint64 wrote = 0; // what the override put in the domain
 
         friend bool operator==(const OverrideToken&, const OverrideToken&) = default;
+    };
+
+    // What the end of an override did.
+    enum class EndOutcome {
+        restored,       // the user's value is back
+        keptUsersValue, // the domain no longer held what was written: the value set since stays
+        leftToOthers,   // another override of the domain (here or in another launcher) still needs it
     };
 
     // An override whose process ended before restoring it.
@@ -79,12 +88,14 @@ public:
 
     // Records what "startupAction" holds in the bundle's domain and writes
     // `temporaryValue`. Throws preferenceMutationFailed, changing nothing, when the record
-    // cannot be kept in the launcher's own defaults.
+    // cannot be kept in the launcher's own defaults, or when the domain does not take the
+    // value (a preferences file that cannot be read is never rewritten).
     OverrideToken beginStartupActionOverride(const QString& bundleIdentifier, int temporaryValue);
 
     // Puts the recorded state back, unless another override of the domain is still active
-    // in this process. Never fails.
-    void endOverride(const OverrideToken& token);
+    // or the domain no longer holds what the override wrote (the user changed it since:
+    // their value stays). Never fails.
+    EndOutcome endOverride(const OverrideToken& token);
 
     // Restores every recorded override whose process is not running (`isRunning` tells),
     // newest first, and drops those records; a domain that a running launch still
@@ -100,6 +111,8 @@ private:
         std::optional<QVariant> original;
     };
 
+    // The bundle's domain (the standard defaults when it has no plain name).
+    std::shared_ptr<UserDefaults> domainDefaults(const QString& domain) const;
     // Writes `value` (or removes the key) through both channels.
     void put(const QString& domain, const QString& key, const std::optional<QVariant>& value);
     QList<AbandonedOverride> records() const;

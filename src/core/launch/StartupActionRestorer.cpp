@@ -47,9 +47,29 @@ LogicPreferenceMutator::OverrideToken StartupActionRestorer::beginStartupActionO
     }
 }
 
+namespace {
+
+// The log's line for the end of an override, `when` naming the moment.
+QString endLine(LogicPreferenceMutator::EndOutcome outcome, const QString& domain, const QString& when)
+{
+    switch (outcome) {
+    case LogicPreferenceMutator::EndOutcome::restored:
+        return QStringLiteral("startupAction restored ") + when;
+    case LogicPreferenceMutator::EndOutcome::keptUsersValue:
+        return QStringLiteral("startupAction not restored ") + when
+               + QStringLiteral(": it was changed during the launch; that value stays (domain=") + domain
+               + QStringLiteral(")");
+    case LogicPreferenceMutator::EndOutcome::leftToOthers:
+        break;
+    }
+    return QStringLiteral("startupAction left to the other launch still overriding it ") + when;
+}
+
+} // namespace
+
 void StartupActionRestorer::endOverride(const LogicPreferenceMutator::OverrideToken& token)
 {
-    m_mutator->endOverride(token);
+    log(endLine(m_mutator->endOverride(token), token.suiteName, QStringLiteral("at the launch's end")));
 }
 
 void StartupActionRestorer::restoreStartupAction(const std::optional<LogicPreferenceMutator::OverrideToken>& token,
@@ -62,8 +82,7 @@ void StartupActionRestorer::restoreStartupAction(const std::optional<LogicPrefer
                       Clock* clock, LaunchLogger* logger, Duration after) -> Task<> {
         // Even a zero delay lets the caller go on first.
         co_await clock->sleep(after);
-        mutator->endOverride(token);
-        logger->log(QStringLiteral("startupAction restored after document open"));
+        logger->log(endLine(mutator->endOverride(token), token.suiteName, QStringLiteral("after document open")));
     };
     m_pendingWork.spawn(restore(m_mutator, *token, &m_clock, &m_logger, after),
                         QStringLiteral("restore startupAction"));

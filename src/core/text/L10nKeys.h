@@ -34,5 +34,6 @@
     X(cliHelp) X(cliBadUsage) X(cliUnknownCommand) X(cliUnknownOption) X(cliNeedsValue) X(cliBadMode)            \
     X(cliOneTarget) X(cliOneAction) X(cliBadLanguage) X(cliUnexpected) X(cliLauncherRunning) X(cliLaunching)                                                                                               \
     X(projectLastOpenedWith) X(rememberProjectCopies) X(forgetProjectHistory) X(cliUsingRemembered) X(cliNoRemembered)   \
-    X(folderIsLink) X(folderOfAnotherUser) X(folderWritableByOthers) X(folderUnusable) X(cliPermissionOfTheRunningProgram)
+    X(folderIsLink) X(folderOfAnotherUser) X(folderWritableByOthers) X(folderUnusable) X(cliPermissionOfTheRunningProgram)   \
+    X(errorLogicPreferencesUnreadable)
 // clang-format on

@@ -164,6 +164,9 @@ const std::array<Entry, tableSize> englishTable{{
     {Key::cliPermissionOfTheRunningProgram,
      "vantrel-cli asks for this permission on behalf of the program that runs it: allow that program (Terminal, "
      "Shortcuts, Raycast…) in System Settings › Privacy & Security › Accessibility."},
+    {Key::errorLogicPreferencesUnreadable,
+     "Logic Pro’s preferences file cannot be read, so Vantrel left it as it is and started nothing. Open Logic Pro "
+     "on its own once to let it repair the file."},
 }};
 
 const std::array<Entry, tableSize> russianTable{{
@@ -328,6 +331,9 @@ const std::array<Entry, tableSize> russianTable{{
      "vantrel-cli запрашивает это разрешение от имени программы, которая его запускает: разрешите эту программу "
      "(Терминал, Команды, Raycast…) в Системных настройках › Конфиденциальность и безопасность › Универсальный "
      "доступ."},
+    {Key::errorLogicPreferencesUnreadable,
+     "Файл настроек Logic Pro не читается, поэтому Vantrel оставил его как есть и ничего не запустил. Откройте "
+     "Logic Pro отдельно один раз, чтобы он восстановил файл."},
 }};
 
 } // namespace vantrel::L10n::detail

@@ -96,7 +96,15 @@ public:
         // afresh under it, so a write never builds on an outdated copy.
         StateLock lock(m_lockPath);
         const auto writeCount = m_fileSystem->writeCount(); // before the write counts itself
-        QVariantMap values = readFile().domain.values;
+        const FileRead current = readFile();
+        if (current.unreadable) {
+            // What the file holds is not known: rewriting it would lose it. The write fails,
+            // as a read back shows.
+            recordEvent(QStringLiteral("preference-write-refused"),
+                        {QStringLiteral("domain=") + m_domain, QStringLiteral("reason=unreadable")});
+            return;
+        }
+        QVariantMap values = current.domain.values;
         change(values);
         if (auto bytes = PropertyList::serialize(values, PropertyList::Format::Xml)) {
             m_fileSystem->createDirectories(m_fileSystem->preferencesDirectory());
@@ -115,11 +123,15 @@ public:
 private:
     void recordWrite(const QString& key, const QString& value) const
     {
+        recordEvent(
+            QStringLiteral("preference-write"),
+            {QStringLiteral("domain=") + m_domain, QStringLiteral("key=") + key, QStringLiteral("value=") + value});
+    }
+
+    void recordEvent(const QString& name, const QStringList& fields) const
+    {
         if (!m_eventLogFile.isEmpty()) {
-            EventLog(m_eventLogFile)
-                .record(QStringLiteral("preference-write"),
-                        {QStringLiteral("domain=") + m_domain, QStringLiteral("key=") + key,
-                         QStringLiteral("value=") + value});
+            EventLog(m_eventLogFile).record(name, fields);
         }
     }
 
@@ -140,36 +152,41 @@ private:
                 return cached->values;
             }
         }
-        const auto [fresh, lasting] = readFile();
+        const FileRead fresh = readFile(); // an unreadable file reads as empty; only writes refuse it
         // A file there that could not be read is tried again next time.
-        if (lasting) {
-            m_cache->domains.insert(m_filePath, CachedDomain::of(fresh.values, fresh.signature, writeCount));
+        if (fresh.lasting) {
+            m_cache->domains.insert(m_filePath,
+                                    CachedDomain::of(fresh.domain.values, fresh.domain.signature, writeCount));
         } else {
             m_cache->domains.remove(m_filePath);
         }
-        return fresh.values;
+        return fresh.domain.values;
     }
 
     struct FileRead {
         CachedDomain domain;
-        bool lasting; // the file was read, or there is none: not a passing failure
+        bool lasting;            // the file was read, or there is none: not a passing failure
+        bool unreadable = false; // a file is there, and what it holds is not known
     };
 
-    // The file as it is now: a corrupt, empty or non-dictionary one reads as empty.
+    // The file as it is now: a corrupt, empty or non-dictionary one reads as empty, and is
+    // unreadable (never rewritten). An empty file holds nothing to lose.
     FileRead readFile() const
     {
         CachedDomain domain;
         native::FileSignature signature;
         auto bytes = m_fileSystem->readAll(m_filePath, signature);
         if (!bytes) {
-            return {domain, !m_fileSystem->signature(m_filePath)};
+            const bool present = m_fileSystem->signature(m_filePath).has_value();
+            return {domain, !present, present};
         }
         domain.signature = signature;
         auto parsed = PropertyList::parse(*bytes);
         if (parsed && parsed->typeId() == QMetaType::QVariantMap) {
             domain.values = parsed->toMap();
+            return {domain, true};
         }
-        return {domain, true};
+        return {domain, true, !bytes->trimmed().isEmpty()};
     }
 
     std::shared_ptr<RootedFileSystem> m_fileSystem;

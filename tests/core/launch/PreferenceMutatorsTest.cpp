@@ -4,6 +4,7 @@
 #include "model/LauncherError.h"
 #include "platform/LaunchServices.h"
 #include "support/HostObjects.h"
+#include "text/L10n.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -244,6 +245,17 @@ TEST(LogicPreferenceMutator, ARestoreNeverOverwritesTheUsersLaterValueOrAForeign
         << "never written";
     EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt)
         << "both records dropped";
+
+    // The same at a launch's normal end: a value the user set while Logic started stays.
+    LogicPreferenceMutator mutator(preferences, 914);
+    const auto token = mutator.beginStartupActionOverride(logic10, 0);
+    logic->setValue(QStringLiteral("startupAction"), qint64(2));
+    EXPECT_EQ(mutator.endOverride(token), LogicPreferenceMutator::EndOutcome::keptUsersValue);
+    EXPECT_EQ(logic->value(QStringLiteral("startupAction")), QVariant(qint64(2)));
+    EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt);
+    EXPECT_EQ(mutator.endOverride(mutator.beginStartupActionOverride(logic10, 0)),
+              LogicPreferenceMutator::EndOutcome::restored);
+    EXPECT_EQ(logic->value(QStringLiteral("startupAction")), QVariant(qint64(2)));
 }
 
 TEST(LogicPreferenceMutator, TwoLaunchersOverlapAndTheLastOneOutRestores)
@@ -287,6 +299,22 @@ TEST(LogicPreferenceMutator, AnOverrideThatCannotBeRecordedChangesNothing)
         EXPECT_EQ(error.kind(), LauncherError::Case::preferenceMutationFailed);
     }
     EXPECT_EQ(logic->value(QStringLiteral("startupAction")), QVariant(qint64(2)));
+
+    // Logic's own file cannot be read: it is never rewritten (it may hold what the reader
+    // does not know), the override fails, and no record of it stays.
+    mac.fs().remove(QStringLiteral("~/Library/Preferences/com.vantrel.app.plist"));
+    const QString logicFile = QStringLiteral("~/Library/Preferences/com.apple.logic10.plist");
+    const QByteArray unreadable = "<?xml version=\"1.0\"?><plist><dict><key>startupAction</key><integer>1";
+    mac.writeFile(logicFile, unreadable);
+    try {
+        mutator.beginStartupActionOverride(QStringLiteral("com.apple.logic10"), 0);
+        ADD_FAILURE() << "the override went ahead over an unreadable file";
+    } catch (const LauncherError& error) {
+        EXPECT_TRUE(error.errorDescription().contains(L10n::text(L10n::Key::errorLogicPreferencesUnreadable)))
+            << error.errorDescription().toStdString();
+    }
+    EXPECT_EQ(mac.readFile(logicFile), std::optional(unreadable));
+    EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt);
 }
 
 TEST(LogicPreferenceMutator, AnUnopenableDomainFallsBackToTheStandardDefaults)
