@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include <QSet>
+
 namespace vantrel::cli {
 
 using L10n::Key;
@@ -33,6 +35,7 @@ ReadInvocation readCommandLine(const QStringList& words, bool acceptsRoot)
     bool safeMode = false;
     bool withoutRecent = false;
     bool optionsEnded = false;
+    QSet<QString> seen; // the options given so far
     // The command decides which options there are; it may come after some of them.
     const Command command = [&] {
         static const QStringList valued{QStringLiteral("--lang"), QStringLiteral("--root"), QStringLiteral("--path"),
@@ -85,6 +88,13 @@ ReadInvocation readCommandLine(const QStringList& words, bool acceptsRoot)
             return std::nullopt;
         };
         auto isSwitch = [&] { return !given; };
+        // An option given twice is a mistake, as a link's repeated key is: which one was
+        // meant cannot be told. (Two of --path, --name, --id say so in their own words.)
+        const bool isTarget = name == u"--path" || name == u"--name" || name == u"--id";
+        if (name.startsWith(u"--") && !isTarget && seen.contains(name)) {
+            return mistake(Key::cliRepeatedOption, name);
+        }
+        seen.insert(name);
         const bool launching = command == Command::launch;
         const bool listing = command == Command::list || command == Command::plugins;
 

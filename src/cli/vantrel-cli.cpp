@@ -61,6 +61,16 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // What was printed reached standard output, or the run failed: a listing lost to a full
+    // disk is no success.
+    const auto finished = [&out, &err](int status) {
+        out.flush();
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            err << L10n::text(L10n::Key::cliOutputFailed) << Qt::endl;
+            return 1;
+        }
+        return status;
+    };
     const QStringList words = QCoreApplication::arguments().mid(1);
 #if defined(Q_OS_MACOS)
     constexpr bool onSimulatedMac = false;
@@ -102,21 +112,21 @@ int main(int argc, char** argv)
 
     if (read.mistake) {
         err << L10n::text(L10n::Key::cliBadUsage, read.mistake->text()) << Qt::endl;
-        return 2;
+        return finished(2);
     }
     const cli::Invocation& invocation = *read.invocation;
     const QString help = L10n::text(L10n::Key::cliHelp, onSimulatedMac ? QStringLiteral(" [--root DIR]") : QString());
     if (invocation.help) {
         out << help << Qt::endl;
-        return 0;
+        return finished(0);
     }
     if (invocation.version) {
         out << QStringLiteral("vantrel-cli ") << QCoreApplication::applicationVersion() << Qt::endl;
-        return 0;
+        return finished(0);
     }
     if (invocation.command == cli::Invocation::Command::none) {
         err << help << Qt::endl;
-        return 2;
+        return finished(2);
     }
 #if !defined(Q_OS_MACOS)
     if (!host) {
@@ -124,7 +134,7 @@ int main(int argc, char** argv)
                    "vantrel-cli: no simulated Mac at %1 — create one with: vantrel-sim --root %1 init --demo")
                    .arg(mac.root())
             << Qt::endl;
-        return 1;
+        return finished(1);
     }
 #endif
 
@@ -132,19 +142,19 @@ int main(int argc, char** argv)
     Services services(*host);
     switch (invocation.command) {
     case cli::Invocation::Command::list:
-        return cli::listCards(services, invocation.json, out);
+        return finished(cli::listCards(services, invocation.json, out));
     case cli::Invocation::Command::plugins:
-        return cli::listPlugins(services, invocation.json, out);
+        return finished(cli::listPlugins(services, invocation.json, out));
     case cli::Invocation::Command::launch:
         // The launcher's window may be launching already: two launches would fight over
         // Logic's preferences and the other copies.
         if (InstanceLock::isHeld(InstanceLock::defaultFolder(), instanceKey)) {
             err << L10n::text(L10n::Key::cliLauncherRunning) << Qt::endl;
-            return 1;
+            return finished(1);
         }
-        return cli::launch(services, invocation, err);
+        return finished(cli::launch(services, invocation, err));
     case cli::Invocation::Command::none:
         break;
     }
-    return 2;
+    return finished(2);
 }

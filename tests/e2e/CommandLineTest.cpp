@@ -224,6 +224,11 @@ TEST_F(CommandLineTest, RefusesWhatItCannotLaunchWithTheReasonInEitherLanguage)
          2,
          QStringLiteral("vantrel-cli: “--safe-mode” is not an option here\nSee “vantrel-cli --help”.\n"),
          QStringLiteral("vantrel-cli: «--safe-mode» — здесь нет такого параметра\nСм. «vantrel-cli --help».\n")},
+        {{QStringLiteral("launch"), QStringLiteral("--path"), older, QStringLiteral("--mode=native"),
+          QStringLiteral("--mode"), QStringLiteral("rosetta")},
+         2,
+         QStringLiteral("vantrel-cli: “--mode” is given twice\nSee “vantrel-cli --help”.\n"),
+         QStringLiteral("vantrel-cli: «--mode» указан дважды\nСм. «vantrel-cli --help».\n")},
         {{QStringLiteral("start")},
          2,
          QStringLiteral("vantrel-cli: “start” is not a command\nSee “vantrel-cli --help”.\n"),
@@ -247,6 +252,20 @@ TEST_F(CommandLineTest, RefusesWhatItCannotLaunchWithTheReasonInEitherLanguage)
     const Outcome help = cli({QStringLiteral("--help")});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Использование: vantrel-cli"))) << "the Mac's language: Russian";
+
+    // Output that cannot be written is a failure, whatever the command.
+    for (const QStringList& command : {QStringList{QStringLiteral("list")}, QStringList{QStringLiteral("--help")},
+                                       QStringList{QStringLiteral("plugins"), QStringLiteral("--json")}}) {
+        QProcess process;
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(VANTREL_CLI_PATH),
+                      QStringList{QStringLiteral("--root"), mac.root(), QStringLiteral("--lang"), QStringLiteral("en")}
+                          + command);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), 1) << command.join(u' ').toStdString();
+        EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()),
+                  QStringLiteral("vantrel-cli: its output could not be written (the disk may be full)\n"));
+    }
 }
 
 TEST_F(CommandLineTest, AnUnreadablePreferencesFileIsLeftWholeAndNothingStarts)

@@ -288,6 +288,10 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
     const QString notRecorded =
         QStringLiteral("Could not adjust Logic Pro preferences: Vantrel cannot save its own "
                        "settings, so it could not note Logic Pro’s startup setting to put it back.");
+    const QString unreadable =
+        QStringLiteral("Could not adjust Logic Pro preferences: Logic Pro’s preferences file cannot be read, so "
+                       "Vantrel left it as it is and started nothing. Open Logic Pro on its own once to let it "
+                       "repair the file.");
     auto startCopy = [](Scene& s, std::optional<int> cpuType) {
         auto started = QCoro::waitFor(
             s.mac.host().workspace().openApplication(HostPath::fileURL(s.copyToStart), {true, cpuType, false}));
@@ -427,12 +431,16 @@ TEST(FaultMatrix, EveryInjectedFaultEndsWithItsOutcomeAndWhatItLeavesBehind)
          },
          {{}, launched, x86},
          scanPassesOverHostileBundle},
+        // What cannot be read may hold what the reader does not know: never rewritten, so
+        // the launch that needs to change it changes nothing and fails.
         {"corrupt Logic preference file",
          [=](Scene& s) {
              s.mac.writeFile(preferencesFile,
                              QByteArray("bplist00\x01\x02\xff\xfe garbage garbage garbage garbage", 44));
+             s.savedPreferences = s.mac.readFile(preferencesFile);
          },
-         {{}, launched, x86, 1, std::nullopt}},
+         {unreadable, QStringLiteral("startupAction left alone: ") + unreadable, QString(), 0, std::nullopt},
+         [=](Scene& s) { EXPECT_EQ(s.mac.readFile(preferencesFile), s.savedPreferences) << "left byte for byte"; }},
         {"full disk: the installation list",
          [](Scene& s) {
              PersistenceStore store(test::host().standardDefaults(), test::host().fileSystem(), test::logger());

@@ -167,6 +167,8 @@ const std::array<Entry, tableSize> englishTable{{
     {Key::errorLogicPreferencesUnreadable,
      "Logic Pro’s preferences file cannot be read, so Vantrel left it as it is and started nothing. Open Logic Pro "
      "on its own once to let it repair the file."},
+    {Key::cliRepeatedOption, "“%@” is given twice"},
+    {Key::cliOutputFailed, "vantrel-cli: its output could not be written (the disk may be full)"},
 }};
 
 const std::array<Entry, tableSize> russianTable{{
@@ -334,6 +336,8 @@ const std::array<Entry, tableSize> russianTable{{
     {Key::errorLogicPreferencesUnreadable,
      "Файл настроек Logic Pro не читается, поэтому Vantrel оставил его как есть и ничего не запустил. Откройте "
      "Logic Pro отдельно один раз, чтобы он восстановил файл."},
+    {Key::cliRepeatedOption, "«%@» указан дважды"},
+    {Key::cliOutputFailed, "vantrel-cli: не удалось записать вывод (возможно, диск заполнен)"},
 }};
 
 } // namespace vantrel::L10n::detail

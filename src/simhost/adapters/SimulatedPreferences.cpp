@@ -78,19 +78,22 @@ public:
         if (!PropertyList::serialize(value, PropertyList::Format::Xml)) {
             return; // not a property-list value: nothing a Mac would store either
         }
-        modify([&](QVariantMap& values) { values.insert(key, value); });
-        recordWrite(key, value.typeId() == QMetaType::QByteArray ? QStringLiteral("<data>") : value.toString());
+        if (modify([&](QVariantMap& values) { values.insert(key, value); })) {
+            recordWrite(key, value.typeId() == QMetaType::QByteArray ? QStringLiteral("<data>") : value.toString());
+        }
     }
 
     void removeValue(const QString& key) override
     {
-        modify([&](QVariantMap& values) { values.remove(key); });
-        recordWrite(key, QStringLiteral("<removed>"));
+        if (modify([&](QVariantMap& values) { values.remove(key); })) {
+            recordWrite(key, QStringLiteral("<removed>"));
+        }
     }
 
     bool synchronize() override { return true; } // every write is already on disk
 
-    void modify(const std::function<void(QVariantMap&)>& change)
+    // Whether the change reached the disk.
+    bool modify(const std::function<void(QVariantMap&)>& change)
     {
         // Writers of the domain, in every process, take its lock, and the file is read
         // afresh under it, so a write never builds on an outdated copy.
@@ -102,7 +105,7 @@ public:
             // as a read back shows.
             recordEvent(QStringLiteral("preference-write-refused"),
                         {QStringLiteral("domain=") + m_domain, QStringLiteral("reason=unreadable")});
-            return;
+            return false;
         }
         QVariantMap values = current.domain.values;
         change(values);
@@ -116,8 +119,10 @@ public:
                 std::lock_guard guard(m_cache->lock);
                 m_cache->domains.insert(
                     m_filePath, CachedDomain::of(stored ? stored->toMap() : QVariantMap(), written, writeCount));
+                return true;
             }
         }
+        return false;
     }
 
 private:
