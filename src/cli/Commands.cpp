@@ -18,14 +18,79 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSocketNotifier>
 
 #include <qcoro/qcorotask.h>
 
 #include <mutex>
 
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace vantrel::cli {
 
 namespace {
+
+// SIGINT, SIGTERM and SIGHUP while a launch runs (a terminal's Ctrl-C, a script runner's
+// time-out, a closed terminal): the launch stops where it may and puts back what it
+// changed, as when the launcher's window is closed; the exit status then says which
+// signal ended it (128 + its number). A second signal changes nothing: the restore runs
+// to its end.
+class InterruptionWatch {
+public:
+    explicit InterruptionWatch(std::function<void()> onInterrupted)
+        : m_onInterrupted(std::move(onInterrupted))
+    {
+        // Close-on-exec: Logic Pro and the open command must not inherit the pipe.
+        if (::pipe(s_pipe) != 0 || ::fcntl(s_pipe[0], F_SETFD, FD_CLOEXEC) != 0
+            || ::fcntl(s_pipe[1], F_SETFD, FD_CLOEXEC) != 0) {
+            return;
+        }
+        m_notifier = std::make_unique<QSocketNotifier>(s_pipe[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] {
+            unsigned char number = 0;
+            if (::read(s_pipe[0], &number, 1) == 1 && m_signal == 0) {
+                m_signal = number;
+                m_onInterrupted();
+            }
+        });
+        for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+            struct sigaction action {};
+            action.sa_handler = [](int received) {
+                const auto byte = static_cast<unsigned char>(received);
+                [[maybe_unused]] auto written = ::write(s_pipe[1], &byte, 1);
+            };
+            sigemptyset(&action.sa_mask);
+            action.sa_flags = SA_RESTART;
+            ::sigaction(number, &action, nullptr);
+        }
+    }
+    ~InterruptionWatch()
+    {
+        for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+            std::signal(number, SIG_DFL);
+        }
+        m_notifier.reset();
+        for (int& end : s_pipe) {
+            if (end >= 0) {
+                ::close(end);
+                end = -1;
+            }
+        }
+    }
+    InterruptionWatch(const InterruptionWatch&) = delete;
+    InterruptionWatch& operator=(const InterruptionWatch&) = delete;
+
+    // The signal that interrupted the launch; 0 when none did.
+    int signal() const { return m_signal; }
+
+private:
+    static inline int s_pipe[2] = {-1, -1};
+    std::function<void()> m_onInterrupted;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    int m_signal = 0;
+};
 
 QList<LaunchCard> panelCards(Services& services)
 {
@@ -175,12 +240,22 @@ int launch(Services& services, const Invocation& invocation, QTextStream& err)
             interaction.setPendingProject(*project);
         }
         err << L10n::text(L10n::Key::cliLaunching, card.app.displayName, card.modeText()) << Qt::endl;
+        const InterruptionWatch interruption([&interaction, &services] {
+            services.logger.log(QStringLiteral("vantrel-cli interrupted by a signal: the launch stops where it "
+                                               "may and puts back what it changed"));
+            interaction.cancelInQuitStep();
+        });
         auto task = interaction.perform(card, request.action);
         QCoro::waitFor(task);
         // A delayed restore of Logic's startup action runs before this process ends.
         auto pending = services.launchManager->pendingWork().waitForPending();
         QCoro::waitFor(pending);
-        if (started && !view.error()) {
+        if (interruption.signal() != 0) {
+            status = 128 + interruption.signal();
+            if (view.error()) {
+                err << *view.error() << Qt::endl;
+            }
+        } else if (started && !view.error()) {
             err << L10n::text(L10n::Key::startedMode, card.app.displayName, modeDisplayName(card.architecture))
                 << Qt::endl;
             status = 0;

@@ -288,6 +288,32 @@ TEST_F(CommandLineTest, AnUnreadablePreferencesFileIsLeftWholeAndNothingStarts)
     EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt);
 }
 
+TEST_F(CommandLineTest, ASignalDuringALaunchPutsTheStartupActionBackAndSaysWhichSignal)
+{
+    // A script runner's time-out (SIGTERM), Ctrl-C (SIGINT), a closed terminal (SIGHUP),
+    // each arriving while Logic's startup action is overridden.
+    auto logic = mac.host().preferences().suite(QStringLiteral("com.apple.logic10"));
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        logic->setValue(QStringLiteral("startupAction"), qint64(1));
+        QProcess process;
+        process.start(QStringLiteral(VANTREL_CLI_PATH),
+                      {QStringLiteral("--root"), mac.root(), QStringLiteral("--lang"), QStringLiteral("en"),
+                       QStringLiteral("launch"), QStringLiteral("--path"), current,
+                       QStringLiteral("--without-recent-project")});
+        ASSERT_TRUE(waitUntil([&] { return logic->integer(QStringLiteral("startupAction")) == 0; }, 20000))
+            << "the override was made";
+        ::kill(pid_t(process.processId()), number);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << number;
+        EXPECT_EQ(process.exitCode(), 128 + number);
+        EXPECT_EQ(logic->value(QStringLiteral("startupAction")), QVariant(qint64(1))) << "put back before the end";
+        EXPECT_EQ(mac.host().standardDefaults()->value(QStringLiteral("startupActionOverrides")), std::nullopt);
+        EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains(u"interrupted by a signal"));
+        EXPECT_EQ(runningAndEnd(), current + QStringLiteral(" arm64"))
+            << "the launch past its quit step ran to its end";
+    }
+}
+
 TEST_F(CommandLineTest, WaitsForNoLauncherWindowAndReportsThePlugIns)
 {
     // A launcher's window runs on this Mac: it holds the lock for its life, in this run's
