@@ -149,7 +149,7 @@ void SingleInstance::serve(QLocalSocket* socket)
             return; // more to come
         }
         const bool taken = paths && m_onDocuments && m_onDocuments(*paths);
-        socket->write(taken ? "y" : "n");
+        socket->write(malformed ? "x" : taken ? "y" : "n");
         socket->flush();
         socket->disconnectFromServer();
     });
@@ -221,7 +221,10 @@ SingleInstance::Answer SingleInstance::forward(const QStringList& paths, const Q
     }
     const QByteArray answer = socket.read(1);
     socket.disconnectFromServer();
-    return answer == "y" ? Answer::taken : answer == "n" ? Answer::refused : Answer::none;
+    return answer == "y"   ? Answer::taken
+           : answer == "n" ? Answer::refused
+           : answer == "x" ? Answer::malformed
+                           : Answer::none;
 }
 
 SingleInstance::Outcome SingleInstance::start(const QStringList& paths,
@@ -231,6 +234,8 @@ SingleInstance::Outcome SingleInstance::start(const QStringList& paths,
         return Outcome::folderRefused;
     }
     m_onDocuments = std::move(onDocuments);
+    // What the launcher would refuse whole is not sent (nor asked again).
+    const bool tooMuch = paths.size() > maxPaths || encode(paths).size() > maxMessageBytes + 4;
     const QDeadlineTimer deadline(waitForEnd);
     for (;;) {
         if (tryLock()) {
@@ -243,9 +248,14 @@ SingleInstance::Outcome SingleInstance::start(const QStringList& paths,
             }
             return Outcome::running;
         }
+        if (tooMuch) {
+            return Outcome::tooMuch;
+        }
         switch (forward(paths, deadline)) {
         case Answer::taken:
             return Outcome::handedOver;
+        case Answer::malformed:
+            return Outcome::tooMuch;
         case Answer::unanswered:
             return Outcome::failed; // sent, and never answered: not sent again
         case Answer::refused:

@@ -29,7 +29,8 @@ namespace vantrel {
 // over. Both live in a folder that is the user's own and that nobody else may write in,
 // and each side checks the other's user. A message is framed (a 4-byte big-endian length, then the paths, each ended by
 // NUL), at most 64 KiB and 16 paths; the launcher answers whether it took the documents
-// ('y' or 'n'); a peer that is silent for 2 s, or sends too much, is dropped.
+// ('y', 'n' while it is ending, 'x' for a message it can never take); a peer that is
+// silent for 2 s is dropped. A start with more than it may send says so at once.
 class SingleInstance final : public QObject {
     Q_OBJECT
 
@@ -39,6 +40,7 @@ public:
         handedOver,    // the running launcher took the documents
         failed,        // no launcher took them, and none could be started
         folderRefused, // the folder is not usable: folderState() says why
+        tooMuch,       // more than maxPaths documents, or more than maxMessageBytes: never sent whole
     };
 
     static constexpr qsizetype maxMessageBytes = 64 * 1024;
@@ -75,7 +77,8 @@ public:
 private:
     enum class Answer {
         taken,
-        refused,
+        refused,    // the launcher is ending: asked again until it is gone
+        malformed,  // the launcher can never take this message
         none,       // nobody to ask: no socket, or no connection
         unanswered, // asked, and no answer came
     };

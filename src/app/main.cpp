@@ -144,6 +144,11 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "vantrel: another launcher runs and took nothing; it did not end in time either\n");
             return 1;
         }
+        if (outcome == SingleInstance::Outcome::tooMuch) {
+            std::fprintf(stderr, "vantrel: %s\n",
+                         qPrintable(L10n::text(L10n::Key::handOverTooMuch, int(SingleInstance::maxPaths))));
+            return 1;
+        }
         if (outcome == SingleInstance::Outcome::folderRefused) {
             std::fprintf(stderr, "vantrel: %s\n", qPrintable(folderRefusal(instance.folderState(), instance.folder())));
             return 1;

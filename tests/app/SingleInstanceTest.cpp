@@ -117,10 +117,16 @@ TEST_F(SingleInstanceTest, MessagesAreFramedBoundedAndAnswered)
     for (int i = 0; i <= SingleInstance::maxPaths; ++i) {
         many << QStringLiteral("/p%1.logicx").arg(i);
     }
-    EXPECT_EQ(rawPeer(SingleInstance::encode(many)), "n");
+    EXPECT_EQ(rawPeer(SingleInstance::encode(many)), "x") << "never to be taken: not 'n', which is asked again";
     QByteArray huge(4, '\0');
     qToBigEndian(quint32(600u * 1024 * 1024), huge.data());
-    EXPECT_EQ(rawPeer(huge + QByteArray(1024, 'x')), "n");
+    EXPECT_EQ(rawPeer(huge + QByteArray(1024, 'x')), "x");
+    // A later start with exactly the limit hands over; one past it (or past the size) is
+    // refused at once, never sent again and again until the wait runs out.
+    EXPECT_EQ(laterStart(many.mid(0, SingleInstance::maxPaths)), SingleInstance::Outcome::handedOver);
+    EXPECT_EQ(received.takeLast().size(), SingleInstance::maxPaths);
+    EXPECT_EQ(laterStart(many, 10s), SingleInstance::Outcome::tooMuch);
+    EXPECT_EQ(laterStart({QString(SingleInstance::maxMessageBytes, u'a')}, 10s), SingleInstance::Outcome::tooMuch);
     rawPeer(SingleInstance::encode({QStringLiteral("/Users/someone/Cut.logicx")}).chopped(3), true);
     QLocalSocket silent;
     silent.connectToServer(launcher->socketPath());

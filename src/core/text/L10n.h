@@ -75,6 +75,6 @@ struct EnumTraits<L10n::Key> {
 #undef VANTREL_L10N_NAME
 };
 
-static_assert(EnumTraits<L10n::Key>::cases.size() == 145);
+static_assert(EnumTraits<L10n::Key>::cases.size() == 146);
 
 } // namespace vantrel

@@ -35,5 +35,5 @@
     X(cliOneTarget) X(cliOneAction) X(cliBadLanguage) X(cliUnexpected) X(cliLauncherRunning) X(cliLaunching)                                                                                               \
     X(projectLastOpenedWith) X(rememberProjectCopies) X(forgetProjectHistory) X(cliUsingRemembered) X(cliNoRemembered)   \
     X(folderIsLink) X(folderOfAnotherUser) X(folderWritableByOthers) X(folderUnusable) X(cliPermissionOfTheRunningProgram)   \
-    X(errorLogicPreferencesUnreadable) X(cliRepeatedOption) X(cliOutputFailed)
+    X(errorLogicPreferencesUnreadable) X(cliRepeatedOption) X(cliOutputFailed) X(handOverTooMuch)
 // clang-format on

@@ -169,6 +169,9 @@ const std::array<Entry, tableSize> englishTable{{
      "on its own once to let it repair the file."},
     {Key::cliRepeatedOption, "“%@” is given twice"},
     {Key::cliOutputFailed, "vantrel-cli: its output could not be written (the disk may be full)"},
+    {Key::handOverTooMuch,
+     "The running Vantrel takes at most %d projects at a time (and paths of at most 64 KB in all); nothing was "
+     "handed over."},
 }};
 
 const std::array<Entry, tableSize> russianTable{{
@@ -338,6 +341,8 @@ const std::array<Entry, tableSize> russianTable{{
      "Logic Pro отдельно один раз, чтобы он восстановил файл."},
     {Key::cliRepeatedOption, "«%@» указан дважды"},
     {Key::cliOutputFailed, "vantrel-cli: не удалось записать вывод (возможно, диск заполнен)"},
+    {Key::handOverTooMuch,
+     "Запущенный Vantrel принимает не больше %d проектов за раз (и не больше 64 КБ путей); ничего не передано."},
 }};
 
 } // namespace vantrel::L10n::detail
