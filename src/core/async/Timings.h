@@ -18,6 +18,9 @@ using namespace std::chrono_literals;
 inline constexpr Duration quitActivatePause = 200ms;
 inline constexpr Duration quitPollPause = 300ms;
 inline constexpr Duration quitDeadline = 120s;
+// A copy this launch started that failed its check is asked to quit before the next try:
+// how long that waits for it to go.
+inline constexpr Duration ownLeftoverQuitWait = 10s;
 
 // Verifying the architecture that runs: how long a match must stay (longer when a project
 // follows), how long to look for one, and the pause between two looks.

@@ -20,6 +20,8 @@
 #include "platform/Workspace.h"
 #include "text/L10n.h"
 
+#include <algorithm>
+
 #include <QList>
 #include <QSet>
 #include <QStringList>
@@ -49,6 +51,36 @@ ApplicationOpener::ApplicationOpener(RunningInstances& running, LaunchVerifier& 
 void ApplicationOpener::log(const QString& message) const
 {
     m_logger.log(message);
+}
+
+Task<> ApplicationOpener::quitWhatThisLaunchStarted(QString appPath, QSet<qint32> beforePIDs)
+{
+    QList<RunningApplicationPtr> started;
+    for (const RunningApplicationPtr& application : m_running.runningLogicInstances()) {
+        if (RunningInstances::belongsTo(*application, appPath)
+            && !beforePIDs.contains(application->processIdentifier())) {
+            started << application;
+        }
+    }
+    if (started.isEmpty()) {
+        co_return;
+    }
+    for (const RunningApplicationPtr& application : started) {
+        log(QStringLiteral("quitting what this launch started: pid=")
+            + QString::number(application->processIdentifier()));
+        application->terminate();
+    }
+    const auto allGone = [&] {
+        return std::all_of(started.cbegin(), started.cend(),
+                           [](const RunningApplicationPtr& application) { return application->isTerminated(); });
+    };
+    for (Duration waited{}; !allGone() && waited < timings::ownLeftoverQuitWait; waited += timings::quitPollPause) {
+        co_await m_clock.sleep(timings::quitPollPause);
+    }
+    if (!allGone()) {
+        log(QStringLiteral("what this launch started did not quit within ")
+            + QString::number(inSeconds(timings::ownLeftoverQuitWait)) + QStringLiteral(" s"));
+    }
 }
 
 Task<> ApplicationOpener::openApplication(QUrl appURL, LaunchArchitecture architecture, std::optional<QUrl> documentURL)
@@ -135,9 +167,10 @@ Task<> ApplicationOpener::openApplication(QUrl appURL, LaunchArchitecture archit
         std::rethrow_exception(primaryError);
     }
 
-    // 8. The same chain once more through the workspace.
+    // 8. The same chain once more through the workspace, after what the first try started.
     log(QStringLiteral("primary open failed: ") + LauncherError::localizedDescription(primaryError)
         + QStringLiteral(" — trying NSWorkspace"));
+    co_await quitWhatThisLaunchStarted(appPath, beforePIDs);
     std::exception_ptr fallbackError;
     try {
         co_await launchViaNSWorkspace(appURL, architecture, std::nullopt);
@@ -154,7 +187,8 @@ Task<> ApplicationOpener::openApplication(QUrl appURL, LaunchArchitecture archit
         co_return;
     }
 
-    // 9. Both ways failed: put everything back.
+    // 9. Both ways failed: put everything back, and quit what the second try started.
+    co_await quitWhatThisLaunchStarted(appPath, beforePIDs);
     m_architecturePreference.endOverride(*architectureToken);
     m_startupActions.restoreStartupAction(startupToken, timings::startupActionRestoreAtOnce);
     log(QStringLiteral("launch FAILED: ") + LauncherError::localizedDescription(fallbackError)

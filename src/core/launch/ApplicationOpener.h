@@ -4,6 +4,7 @@
 #include "model/LaunchArchitecture.h"
 #include "model/LauncherError.h"
 
+#include <QSet>
 #include <QUrl>
 
 #include <optional>
@@ -51,6 +52,9 @@ public:
 
 private:
     void log(const QString& message) const;
+    // Asks the copies of `appPath` that this launch started (not in `beforePIDs`) to quit,
+    // and waits a while for them: a failed try leaves nothing of its own running.
+    Task<> quitWhatThisLaunchStarted(QString appPath, QSet<qint32> beforePIDs);
 
     RunningInstances& m_running;
     LaunchVerifier& m_verifier;
