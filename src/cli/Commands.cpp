@@ -174,6 +174,13 @@ int listCards(Services& services, bool json, QTextStream& out)
     return 0;
 }
 
+void logRefusal(Services& services, const QString& reason)
+{
+    services.logger.log(QStringLiteral("vantrel-cli launch refused: ")
+                        + LaunchLogger::escapedControlCharacters(reason));
+    services.logger.flush();
+}
+
 int launch(Services& services, const Invocation& invocation, QTextStream& err)
 {
     FileSystem& disk = services.host.fileSystem();
@@ -185,6 +192,7 @@ int launch(Services& services, const Invocation& invocation, QTextStream& err)
     if (invocation.project) {
         project = HostPath::fileURL(disk.fromArgument(*invocation.project));
         if (const auto refusal = LaunchInteraction::projectRefusal(*project, disk)) {
+            logRefusal(services, refusal->errorDescription());
             err << refusal->errorDescription() << Qt::endl;
             return 1;
         }
@@ -196,6 +204,7 @@ int launch(Services& services, const Invocation& invocation, QTextStream& err)
         const QString projectPath = HostPath::fromURL(*project);
         const auto remembered = services.projectMemory->rememberedCard(projectPath, cards);
         if (!remembered) {
+            logRefusal(services, L10n::text(L10n::Key::cliNoRemembered, HostPath::lastComponent(projectPath)));
             err << L10n::text(L10n::Key::cliBadUsage,
                               L10n::text(L10n::Key::cliNoRemembered, HostPath::lastComponent(projectPath)))
                 << Qt::endl;
@@ -208,6 +217,7 @@ int launch(Services& services, const Invocation& invocation, QTextStream& err)
     }
     const CardChoice choice = chooseCard(request, cards);
     if (!choice.card) {
+        logRefusal(services, choice.refusal);
         err << choice.refusal << Qt::endl;
         return 1;
     }

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 
+#include <QString>
 #include <QTextStream>
 
 namespace vantrel {
@@ -20,6 +21,10 @@ int listCards(Services& services, bool json, QTextStream& out);
 // quit-others preference, the log (each step written to `err` as it happens), the
 // verification, and the restore of Logic's startup action before the return.
 int launch(Services& services, const Invocation& invocation, QTextStream& err);
+
+// Writes one launch-log line for a launch refused before the engine runs (as the
+// engine's own refusals and a refused link are logged), and flushes the log.
+void logRefusal(Services& services, const QString& reason);
 
 // The Audio Unit report, as the launcher's information overlay reads it.
 int listPlugins(Services& services, bool json, QTextStream& out);

@@ -149,6 +149,7 @@ int main(int argc, char** argv)
         // The launcher's window may be launching already: two launches would fight over
         // Logic's preferences and the other copies.
         if (InstanceLock::isHeld(InstanceLock::defaultFolder(), instanceKey)) {
+            cli::logRefusal(services, L10n::text(L10n::Key::cliLauncherRunning));
             err << L10n::text(L10n::Key::cliLauncherRunning) << Qt::endl;
             return finished(1);
         }

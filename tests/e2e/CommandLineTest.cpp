@@ -8,6 +8,7 @@
 #include "simhost/machine/AppLauncher.h"
 #include "simhost/machine/EventLog.h"
 #include "support/HostObjects.h"
+#include "support/LaunchLogReader.h"
 #include "support/TempSimulatedMac.h"
 #include "support/Waiting.h"
 
@@ -244,6 +245,13 @@ TEST_F(CommandLineTest, RefusesWhatItCannotLaunchWithTheReasonInEitherLanguage)
     }
     EXPECT_TRUE(running().isEmpty()) << "nothing started";
     EXPECT_TRUE(events().filter(QStringLiteral("launch pid=")).isEmpty());
+    // Each launch refused before the engine leaves its reason in the launch log (usage
+    // mistakes, which never reach a launch, do not).
+    const QStringList refusals = launchLogMessages(mac.native(QStringLiteral("~/Library/Logs/Vantrel/launch.log")))
+                                     .filter(QStringLiteral("vantrel-cli launch refused: "));
+    EXPECT_EQ(refusals.size(), 2 * 4) << refusals.join(u'\n').toStdString();
+    EXPECT_TRUE(refusals.contains(QStringLiteral("vantrel-cli launch refused: Project not found: "
+                                                 "“/Users/tester/Music/Gone.logicx”.")));
 
     // No command: the help, and wrong usage.
     const Outcome bare = cli({QStringLiteral("--lang"), QStringLiteral("en")});
@@ -338,6 +346,9 @@ TEST_F(CommandLineTest, WaitsForNoLauncherWindowAndReportsThePlugIns)
     }
     QFile::remove(linkedRoot);
     EXPECT_TRUE(running().isEmpty());
+    EXPECT_TRUE(launchLogMessages(mac.native(QStringLiteral("~/Library/Logs/Vantrel/launch.log")))
+                    .contains(QStringLiteral("vantrel-cli launch refused: Vantrel’s window is open on this Mac. "
+                                             "Launch from it, or close it and try again.")));
     // A lock that is not this user's own file is no window of theirs.
     if (::geteuid() == 0) {
         ASSERT_EQ(::fchown(lock, 65534, 65534), 0);
