@@ -55,11 +55,11 @@ public:
     static std::unique_ptr<PlatformWindowing> make();
 };
 
-// A start that hands its documents to the running launcher yields activation to it, so
+// A start yields activation to a launcher already running (none: nothing), so
 // that the launcher's own request to activate is honoured when this start is the active
 // application (macOS 14 grants an activation that the active application yields; a
 // start from Terminal is Terminal's to yield, and yields nothing here). Nothing to do
-// elsewhere. Called before the hand-over.
+// elsewhere. Called before a hand-over may happen.
 void yieldActivationToRunningLauncher();
 
 } // namespace vantrel

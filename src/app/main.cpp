@@ -131,9 +131,8 @@ int main(int argc, char** argv)
     std::optional<AppDelegate> delegate;
     SingleInstance instance(SingleInstance::defaultFolder(), instanceKey);
     if (screenshot.isEmpty()) {
-        if (InstanceLock::isHeld(instance.folder(), instanceKey)) {
-            yieldActivationToRunningLauncher(); // it asks to be active when it takes the documents
-        }
+        // A running launcher asks to be active when it takes the documents.
+        yieldActivationToRunningLauncher();
         const auto outcome = instance.start(documents, [&delegate, toURLs](const QStringList& paths) {
             return delegate && delegate->openDocuments(toURLs(paths));
         });

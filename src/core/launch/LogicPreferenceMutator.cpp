@@ -99,9 +99,7 @@ LogicPreferenceMutator::beginStartupActionOverride(const QString& bundleIdentifi
         } else {
             active.original = store->value(key);
         }
-        recorded.removeIf([&](const AbandonedOverride& record) {
-            return record.domain == bundleIdentifier && record.pid == m_processID;
-        });
+        recorded.removeIf([&](const AbandonedOverride& record) { return isOwnRecordOf(record, bundleIdentifier); });
         // Recorded, and read back, before 0 is written: a crash in between loses nothing,
         // and an override that could not be put back after a crash is never made.
         recorded.append(
@@ -109,7 +107,7 @@ LogicPreferenceMutator::beginStartupActionOverride(const QString& bundleIdentifi
         storeRecords(recorded);
         const QList<AbandonedOverride> kept = records();
         const bool recordKept = std::any_of(kept.cbegin(), kept.cend(), [&](const AbandonedOverride& record) {
-            return record.domain == bundleIdentifier && record.pid == m_processID;
+            return isOwnRecordOf(record, bundleIdentifier);
         });
         if (!recordKept) {
             m_active.remove(bundleIdentifier);
@@ -125,14 +123,17 @@ LogicPreferenceMutator::beginStartupActionOverride(const QString& bundleIdentifi
             m_active.remove(bundleIdentifier);
             const RecordsLock between(m_lockPath);
             QList<AbandonedOverride> recorded = records();
-            recorded.removeIf([&](const AbandonedOverride& record) {
-                return record.domain == bundleIdentifier && record.pid == m_processID;
-            });
+            recorded.removeIf([&](const AbandonedOverride& record) { return isOwnRecordOf(record, bundleIdentifier); });
             storeRecords(recorded);
         }
         throw LauncherError::preferenceMutationFailed(L10n::text(L10n::Key::errorLogicPreferencesUnreadable));
     }
     return OverrideToken{bundleIdentifier, key, active.original, active.original.has_value(), qint64(temporaryValue)};
+}
+
+bool LogicPreferenceMutator::isOwnRecordOf(const AbandonedOverride& record, const QString& domain) const
+{
+    return record.domain == domain && record.pid == m_processID;
 }
 
 std::shared_ptr<UserDefaults> LogicPreferenceMutator::domainDefaults(const QString& domain) const
@@ -154,8 +155,7 @@ LogicPreferenceMutator::EndOutcome LogicPreferenceMutator::endOverride(const Ove
     }
     const RecordsLock between(m_lockPath);
     QList<AbandonedOverride> recorded = records();
-    recorded.removeIf(
-        [&](const AbandonedOverride& record) { return record.domain == token.suiteName && record.pid == m_processID; });
+    recorded.removeIf([&](const AbandonedOverride& record) { return isOwnRecordOf(record, token.suiteName); });
     // Another launcher's override of the domain still needs the 0: the last one out
     // restores (its record carries the same original).
     const bool othersOverride = std::any_of(recorded.cbegin(), recorded.cend(), [&](const AbandonedOverride& record) {

@@ -111,6 +111,8 @@ private:
         std::optional<QVariant> original;
     };
 
+    // Whether `record` is this process's override of `domain`.
+    bool isOwnRecordOf(const AbandonedOverride& record, const QString& domain) const;
     // The bundle's domain (the standard defaults when it has no plain name).
     std::shared_ptr<UserDefaults> domainDefaults(const QString& domain) const;
     // Writes `value` (or removes the key) through both channels.
